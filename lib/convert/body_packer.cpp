@@ -1,0 +1,175 @@
+#include "body_packer.h"
+
+#include <climits>
+
+#include "converter_run.h"
+#include "file_system.h"
+#include "fixed_text.h"
+#include "stream_copy.h"
+
+namespace vorl {
+namespace {
+
+// The row number after the "*" of a reference, read like atoi; a number
+// too long for an int is kept out of range rather than wrapped.
+long ParseReference(std::string_view digits)
+{
+    size_t i = 0;
+    while (i < digits.size() && (digits[i] == ' ' || (digits[i] >= '\t' && digits[i] <= '\r'))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < digits.size() && (digits[i] == '+' || digits[i] == '-')) {
+        negative = digits[i++] == '-';
+    }
+    long number = 0;
+    for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
+        number = number * 10 + (digits[i] - '0');
+        if (number > VORL_MAX_ROWS) {
+            number = VORL_MAX_ROWS;
+        }
+    }
+    return negative ? -number : number;
+}
+
+uint64_t RoundUp(uint64_t value, uint64_t multiple)
+{
+    return (value + multiple - 1) / multiple * multiple;
+}
+
+class Packer {
+public:
+    Packer(const VorlInformation &info, const WorkFiles &files, host::HostFile &body, IndexValues &values)
+        : info_(info), files_(files), body_(body), values_(values), align_(static_cast<uint64_t>(info.dataalign))
+    {
+    }
+
+    int PackAll()
+    {
+        for (size_t row = 0; row < values_.size(); ++row) {
+            int rc = PackRow(row);
+            if (rc != VORL_OK) {
+                return rc;
+            }
+        }
+        return VORL_OK;
+    }
+
+private:
+    uint64_t NoDataValue() const { return info_.indexmode == 1 ? kNoDataMarker : running_; }
+
+    int MissingRow(size_t row)
+    {
+        if (info_.skipnofile == 0) {
+            return VORL_ERR_FILE_NOT_FOUND;
+        }
+        values_[row] = NoDataValue();
+        return VORL_OK;
+    }
+
+    int PackRow(size_t row)
+    {
+        if (row >= static_cast<size_t>(info_.indexnum) || info_.entries[row].use != 1) {
+            values_[row] = NoDataValue();
+            return VORL_OK;
+        }
+        const IndexEntry &entry = info_.entries[row];
+        std::string_view name = FieldText(entry.filename);
+        if (!name.empty() && name[0] == '*') {
+            return ShareRow(row, ParseReference(name.substr(1)));
+        }
+        host::HostFile input = host::HostFile::OpenForReading(name);
+        if (!input.IsOpen()) {
+            return MissingRow(row);
+        }
+        bool converted = entry.convertnum != 0;
+        if (converted) {
+            input.Close();
+            // A stale result must never pass for this converter's output.
+            host::RemoveFile(files_.pack);
+            int rc = RunConverter(info_, entry.convertnum, std::string(name), files_.pack);
+            if (rc != VORL_OK) {
+                return rc;
+            }
+            input = host::HostFile::OpenForReading(files_.pack);
+            if (!input.IsOpen()) {
+                return VORL_ERR_FILE_NOT_FOUND;
+            }
+        }
+        int rc = StoreItem(row, entry, input);
+        input.Close();
+        if (converted) {
+            host::RemoveFile(files_.pack);
+        }
+        return rc;
+    }
+
+    // A reference shares the value of an earlier row and stores nothing.
+    // A row at or after its own reads the cleared slot (0); a number
+    // outside the table reads nothing and makes the row a missing one.
+    int ShareRow(size_t row, long target)
+    {
+        if (target < 0 || target >= VORL_MAX_ROWS) {
+            return MissingRow(row);
+        }
+        size_t shared = static_cast<size_t>(target);
+        values_[row] = shared < row ? values_[shared] : 0;
+        return VORL_OK;
+    }
+
+    int StoreItem(size_t row, const IndexEntry &entry, host::HostFile &input)
+    {
+        int64_t measured = input.Length();
+        if (measured <= 0) {
+            return MissingRow(row);
+        }
+        uint64_t length = static_cast<uint64_t>(measured);
+        uint64_t stored = entry.filesize;
+        if (stored == 0) {
+            stored = length;
+        } else if (length >= stored) {
+            length = stored;
+        }
+        stored = RoundUp(stored, align_);
+        uint64_t next = running_ + stored / align_;
+        // With running offsets the end entry will hold `next`: a value the
+        // table cannot hold is refused before its bytes are written.
+        if (info_.indexout != kIndexNothing && info_.indexmode == 0 && next > kLargestIndexValue) {
+            return VORL_ERR_INDEX_RANGE;
+        }
+        switch (copier_.Copy(input, body_, length)) {
+        case host::CopyResult::Copied:
+            break;
+        case host::CopyResult::SourceEndedEarly:
+        case host::CopyResult::ReadFailed:
+            return VORL_ERR_FILE_NOT_FOUND;
+        case host::CopyResult::WriteFailed:
+            return VORL_ERR_TEMP_FILE;
+        }
+        if (!copier_.WriteZeros(body_, stored - length)) {
+            return VORL_ERR_TEMP_FILE;
+        }
+        values_[row] = running_;
+        running_ = next;
+        return VORL_OK;
+    }
+
+    const VorlInformation &info_;
+    const WorkFiles &files_;
+    host::HostFile &body_;
+    IndexValues &values_;
+    const uint64_t align_;
+    uint64_t running_ = 0;
+    host::StreamCopier copier_;
+};
+
+}  // namespace
+
+int PackBody(const VorlInformation &info, const RowLayout &layout, const WorkFiles &files, host::HostFile &body,
+             IndexValues &values)
+{
+    values.assign(static_cast<size_t>(layout.rows), 0);
+    return Packer(info, files, body, values).PackAll();
+}
+
+}  // namespace vorl

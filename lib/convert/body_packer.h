@@ -1,0 +1,25 @@
+// Packing the rows' items into the data body, one after the other at
+// aligned offsets, and giving every row its index value.
+#pragma once
+
+#include <string>
+
+#include "host_file.h"
+#include "index_values.h"
+#include "row_layout.h"
+
+namespace vorl {
+
+// The temporary files of one conversion, directly in the working directory.
+struct WorkFiles {
+    std::string body;   // the data body (in mode 0 behind the room for the index)
+    std::string index;  // the binary index or the header text
+    std::string pack;   // the current converter's output
+};
+
+// Appends every stored item to `body` at its current position and fills
+// `values` (R slots). 0 or the code of the first failure.
+int PackBody(const VorlInformation &info, const RowLayout &layout, const WorkFiles &files, host::HostFile &body,
+             IndexValues &values);
+
+}  // namespace vorl

@@ -1,0 +1,165 @@
+#include "convert_pipeline.h"
+
+#include <optional>
+#include <string>
+
+#include "absolute_path.h"
+#include "binary_index.h"
+#include "body_packer.h"
+#include "file_system.h"
+#include "fixed_text.h"
+#include "header_text.h"
+#include "output_placement.h"
+#include "path_rules.h"
+
+namespace vorl {
+namespace {
+
+bool IsValueWidth(int32_t width)
+{
+    return width == 1 || width == 2 || width == 4 || width == 8;
+}
+
+// A block that breaks the conversion's invariants is refused before any
+// file is touched: a zero alignment or interval would divide by zero, an
+// unknown width or converter slot would read outside the block.
+int CheckBlock(const VorlInformation &info)
+{
+    if (info.indexnum <= 0 || info.indexout < 0) {
+        return VORL_ERR_NO_INDEX;
+    }
+    if (info.indexnum > VORL_MAX_ENTRIES) {
+        return VORL_ERR_TOO_MANY_FILES;
+    }
+    if (info.entries == nullptr || info.indexout > kIndexNothing || info.dataalign < 1 || info.indexinterval < 1 ||
+        !IsValueWidth(info.indexbyte) || (info.usealias != 0 && !IsValueWidth(info.usealias))) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    for (int32_t row = 0; row < info.indexnum; ++row) {
+        const IndexEntry &entry = info.entries[row];
+        if (entry.use == 1 && (entry.convertnum < 0 || entry.convertnum > VORL_SLOT_COUNT)) {
+            return VORL_ERR_BAD_ACCESS;
+        }
+    }
+    return VORL_OK;
+}
+
+// An output name resolved against the project's folder; nothing when the
+// result does not fit a path field (a cut path would name another file).
+std::optional<std::string> ResolveOutputPath(const VorlInformation &info, std::string_view name)
+{
+    std::string_view prjdir = FieldText(info.prjdir);
+    std::string path = prjdir.empty() ? std::string(name) : ResolveAbsolutePath(name, prjdir, host::HostRules());
+    if (path.empty() || path.size() >= VORL_PATH_SIZE) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+// Removes the conversion's temporary files on every way out.
+class WorkFilesGuard {
+public:
+    explicit WorkFilesGuard(std::string_view workdir)
+    {
+        std::string base(workdir);
+        files_ = {base + "vorlbody.tmp", base + "vorlindx.tmp", base + "vorlpack.tmp"};
+    }
+    ~WorkFilesGuard()
+    {
+        for (const std::string *path : {&files_.body, &files_.index, &files_.pack}) {
+            host::RemoveFile(*path);
+        }
+    }
+    const WorkFiles &Files() const { return files_; }
+
+private:
+    WorkFiles files_;
+};
+
+int WriteWholeFile(const std::string &path, const std::string &content)
+{
+    host::HostFile file = host::HostFile::CreateTruncating(path);
+    if (!file.IsOpen() || !file.WriteAll(content.data(), content.size()) || !file.Close()) {
+        return VORL_ERR_TEMP_FILE;
+    }
+    return VORL_OK;
+}
+
+int WriteIndexOutput(const VorlInformation &info, const RowLayout &layout, const IndexValues &values,
+                     const WorkFiles &files, host::HostFile &body)
+{
+    switch (info.indexout) {
+    case kIndexInFile: {
+        std::string index = BuildBinaryIndex(info, layout, values);
+        return body.WriteAllAt(index.data(), index.size(), 0) ? VORL_OK : VORL_ERR_TEMP_FILE;
+    }
+    case kIndexText:
+        return WriteWholeFile(files.index, BuildHeaderText(info, values));
+    case kIndexBinary:
+        return WriteWholeFile(files.index, BuildBinaryIndex(info, layout, values));
+    default:
+        return VORL_OK;
+    }
+}
+
+}  // namespace
+
+int ConvertBlock(VorlInformation &info)
+{
+    if (int rc = CheckBlock(info); rc != VORL_OK) {
+        return rc;
+    }
+    if (FieldText(info.workdir).empty()) {
+        StoreFieldText(info.workdir, std::string(".") + host::HostRules().joinSeparator);
+    }
+    RowLayout layout = ComputeRowLayout(info);
+    if (layout.rows > VORL_MAX_ROWS) {
+        return VORL_ERR_INDEX_OVERFLOW;
+    }
+    auto dataPath = ResolveOutputPath(info, FieldText(info.datafile));
+    if (!dataPath || !host::HostFile::OpenForAppending(*dataPath).IsOpen()) {
+        return VORL_ERR_OUTPUT_FILE;
+    }
+    bool separateHeader = info.indexout == kIndexText || info.indexout == kIndexBinary;
+    if (separateHeader && FieldText(info.headerfile).empty()) {
+        return VORL_ERR_NO_HEADER_NAME;
+    }
+
+    WorkFilesGuard guard(FieldText(info.workdir));
+    const WorkFiles &files = guard.Files();
+    host::HostFile body = host::HostFile::CreateTruncating(files.body);
+    // In mode 0 the index goes in front of the body; its room is known
+    // now, so the body is streamed behind it and the index filled in last.
+    uint64_t reserved = info.indexout == kIndexInFile ? layout.indexBytes : 0;
+    if (!body.IsOpen() || !body.SeekTo(static_cast<int64_t>(reserved))) {
+        return VORL_ERR_TEMP_FILE;
+    }
+    IndexValues values;
+    if (int rc = PackBody(info, layout, files, body, values); rc != VORL_OK) {
+        return rc;
+    }
+    if (info.indexout != kIndexNothing) {
+        if (int rc = CheckIndexRange(info, values); rc != VORL_OK) {
+            return rc;
+        }
+    }
+    if (int rc = WriteIndexOutput(info, layout, values, files, body); rc != VORL_OK) {
+        return rc;
+    }
+    if (!body.Close()) {
+        return VORL_ERR_TEMP_FILE;
+    }
+
+    std::vector<Placement> placements;
+    if (separateHeader) {
+        auto headerPath = ResolveOutputPath(info, FieldText(info.headerfile));
+        if (!headerPath) {
+            return VORL_ERR_OUTPUT_FILE;
+        }
+        placements.push_back({files.index, *headerPath});
+    }
+    placements.push_back({files.body, *dataPath});
+    return PlaceOutputs(placements);
+}
+
+}  // namespace vorl

@@ -1,0 +1,15 @@
+// Running an entry's external converter over its input file.
+#pragma once
+
+#include <string>
+
+#include "vorl_cnv.h"
+
+namespace vorl {
+
+// Runs converter slot `slot` (1 to 4) with `input` as "$I" and `output` as
+// "$O". 0 once the command has run, whatever its own exit status; -19 when
+// the command interpreter could not be started.
+int RunConverter(const VorlInformation &info, int slot, const std::string &input, const std::string &output);
+
+}  // namespace vorl

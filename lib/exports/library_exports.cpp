@@ -1,0 +1,69 @@
+// The exported C interface. Each export checks its arguments, hands the
+// work to the subsystem that owns it, and turns every failure into a code.
+#include <cstring>
+
+#include "convert_pipeline.h"
+#include "error_messages.h"
+#include "export_guard.h"
+#include "path_conversion.h"
+#include "vorl_cnv.h"
+#include "work_directory.h"
+
+using namespace vorl;
+
+extern "C" {
+
+VORL_API int VorlGetDllVersion(void)
+{
+    return VORL_DLL_VERSION;
+}
+
+VORL_API int VorlGetPrjVersion(void)
+{
+    return VORL_PRJ_VERSION;
+}
+
+VORL_API int VorlGetErrorStrings(int code, char *buffer, int size)
+{
+    return GuardExport(-1, [&] {
+        auto message = ErrorMessage(code);
+        if (!message || buffer == nullptr || size < 1) {
+            return -1;
+        }
+        size_t room = static_cast<size_t>(size);
+        std::memset(buffer, 0, room);
+        std::memcpy(buffer, message->data(), message->size() < room ? message->size() : room - 1);
+        return 0;
+    });
+}
+
+VORL_API int VorlConvert(VorlInformation *info)
+{
+    if (info == nullptr) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    return GuardExport(VORL_ERR_NO_MEMORY, [&] { return ConvertBlock(*info); });
+}
+
+VORL_API int VorlReleaseInformation(VorlInformation *info)
+{
+    if (info != nullptr) {
+        GuardExport(0, [&] {
+            ReleaseBlock(*info);
+            return 0;
+        });
+    }
+    return 0;
+}
+
+VORL_API int VorlAbs2RelPath(const char *path, const char *base, char *out, int size)
+{
+    return GuardExport(0, [&] { return ConvertAbsToRel(path, base, out, size, host::HostRules()); });
+}
+
+VORL_API int VorlRel2AbsPath(const char *path, const char *base, char *out, int size)
+{
+    return GuardExport(0, [&] { return ConvertRelToAbs(path, base, out, size, host::HostRules()); });
+}
+
+}  // extern "C"

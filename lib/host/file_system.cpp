@@ -1,0 +1,108 @@
+#include "file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+#include "code_page.h"
+#include "native_path.h"
+
+namespace vorl::host {
+
+MakeDirectoryResult MakePrivateDirectory(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    if (!native) {
+        return MakeDirectoryResult::Failed;
+    }
+    if (::mkdir(native->c_str(), 0700) == 0) {
+        return MakeDirectoryResult::Made;
+    }
+    return errno == EEXIST ? MakeDirectoryResult::Exists : MakeDirectoryResult::Failed;
+}
+
+bool RemoveEmptyDirectory(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    return native && ::rmdir(native->c_str()) == 0;
+}
+
+bool RemoveFile(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    return native && ::unlink(native->c_str()) == 0;
+}
+
+RenameResult RenameFile(std::string_view from, std::string_view to)
+{
+    auto nativeFrom = ToNativePath(from);
+    auto nativeTo = ToNativePath(to);
+    if (!nativeFrom || !nativeTo) {
+        return RenameResult::Failed;
+    }
+    if (::rename(nativeFrom->c_str(), nativeTo->c_str()) == 0) {
+        return RenameResult::Renamed;
+    }
+    return errno == EXDEV ? RenameResult::OtherFileSystem : RenameResult::Failed;
+}
+
+std::optional<int64_t> RegularFileLength(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    struct stat st {};
+    if (!native || ::stat(native->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return st.st_size;
+}
+
+void RemoveFilesIn(std::string_view directory)
+{
+    auto native = ToNativePath(directory);
+    if (!native) {
+        return;
+    }
+    int dirFd = ::open(native->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd < 0) {
+        return;
+    }
+    DIR *dir = ::fdopendir(dirFd);
+    if (dir == nullptr) {
+        ::close(dirFd);
+        return;
+    }
+    // Names are removed relative to the opened folder, so nothing outside
+    // it is reached even when a converter left links behind.
+    while (const dirent *entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode)) {
+            ::unlinkat(dirFd, entry->d_name, 0);
+        }
+    }
+    ::closedir(dir);
+}
+
+std::optional<std::string> EnvironmentText(const char *name)
+{
+    const char *value = std::getenv(name);
+    if (value == nullptr || *value == '\0') {
+        return std::nullopt;
+    }
+    return FromNativeName(value);
+}
+
+int64_t CalendarSeconds()
+{
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+}  // namespace vorl::host

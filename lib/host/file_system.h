@@ -1,0 +1,33 @@
+// File-system operations on library paths. Every one of them crosses into
+// the host through ToNativePath, so a path without a native form simply
+// fails like a missing file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorl::host {
+
+enum class MakeDirectoryResult { Made, Exists, Failed };
+enum class RenameResult { Renamed, OtherFileSystem, Failed };
+
+// Made with mode 0700: a working directory is private to its user.
+MakeDirectoryResult MakePrivateDirectory(std::string_view path);
+bool RemoveEmptyDirectory(std::string_view path);
+bool RemoveFile(std::string_view path);
+// Replaces `to` in one step when both lie on one file system.
+RenameResult RenameFile(std::string_view from, std::string_view to);
+// The length of a regular file, or nothing.
+std::optional<int64_t> RegularFileLength(std::string_view path);
+// Deletes every entry of `directory` that is not a folder. A symbolic link
+// is removed itself, never followed. Failures are ignored.
+void RemoveFilesIn(std::string_view directory);
+// The value of an environment variable as a CP932 text; nothing when it is
+// unset, empty, or has no CP932 form.
+std::optional<std::string> EnvironmentText(const char *name);
+// The calendar time in seconds.
+int64_t CalendarSeconds();
+
+}  // namespace vorl::host

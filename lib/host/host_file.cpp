@@ -1,0 +1,136 @@
+#include "host_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "native_path.h"
+
+namespace vorl::host {
+
+HostFile::~HostFile()
+{
+    Close();
+}
+
+HostFile::HostFile(HostFile &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+HostFile &HostFile::operator=(HostFile &&other) noexcept
+{
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+HostFile HostFile::OpenNative(std::string_view path, int flags)
+{
+    auto native = ToNativePath(path);
+    if (!native) {
+        return HostFile();
+    }
+    int fd;
+    do {
+        fd = ::open(native->c_str(), flags | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return HostFile(fd);
+}
+
+HostFile HostFile::OpenForReading(std::string_view path)
+{
+    HostFile file = OpenNative(path, O_RDONLY);
+    struct stat st {};
+    if (file.IsOpen() && (::fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+        file.Close();
+    }
+    return file;
+}
+
+HostFile HostFile::CreateTruncating(std::string_view path)
+{
+    return OpenNative(path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+HostFile HostFile::OpenForAppending(std::string_view path)
+{
+    return OpenNative(path, O_WRONLY | O_CREAT | O_APPEND);
+}
+
+HostFile HostFile::CreateExclusive(std::string_view path)
+{
+    return OpenNative(path, O_WRONLY | O_CREAT | O_EXCL);
+}
+
+int64_t HostFile::Length() const
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+        return -1;
+    }
+    return st.st_size;
+}
+
+long HostFile::Read(void *buffer, size_t size)
+{
+    ssize_t got;
+    do {
+        got = ::read(fd_, buffer, size);
+    } while (got < 0 && errno == EINTR);
+    return static_cast<long>(got);
+}
+
+bool HostFile::WriteAll(const void *data, size_t size)
+{
+    const char *bytes = static_cast<const char *>(data);
+    while (size > 0) {
+        ssize_t put = ::write(fd_, bytes, size);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        bytes += put;
+        size -= static_cast<size_t>(put);
+    }
+    return true;
+}
+
+bool HostFile::WriteAllAt(const void *data, size_t size, int64_t offset)
+{
+    const char *bytes = static_cast<const char *>(data);
+    while (size > 0) {
+        ssize_t put = ::pwrite(fd_, bytes, size, offset);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        bytes += put;
+        size -= static_cast<size_t>(put);
+        offset += put;
+    }
+    return true;
+}
+
+bool HostFile::SeekTo(int64_t offset)
+{
+    return ::lseek(fd_, offset, SEEK_SET) == offset;
+}
+
+bool HostFile::Close()
+{
+    if (fd_ < 0) {
+        return true;
+    }
+    // The descriptor is gone after close() even when it reports EINTR.
+    int rc = ::close(std::exchange(fd_, -1));
+    return rc == 0 || errno == EINTR;
+}
+
+}  // namespace vorl::host

@@ -1,0 +1,48 @@
+// An open file of the host, addressed by a library path. Reads and writes
+// move whole blocks and report short or failed transfers; the descriptor is
+// closed when the object goes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace vorl::host {
+
+class HostFile {
+public:
+    HostFile() = default;
+    ~HostFile();
+    HostFile(HostFile &&other) noexcept;
+    HostFile &operator=(HostFile &&other) noexcept;
+    HostFile(const HostFile &) = delete;
+    HostFile &operator=(const HostFile &) = delete;
+
+    // A regular file only: a folder or a device is not an input.
+    static HostFile OpenForReading(std::string_view path);
+    static HostFile CreateTruncating(std::string_view path);
+    static HostFile OpenForAppending(std::string_view path);
+    // Fails when the name exists, so the name is reserved for the caller.
+    static HostFile CreateExclusive(std::string_view path);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int Descriptor() const { return fd_; }
+
+    // The length of the open file, or -1.
+    int64_t Length() const;
+    // Reads up to `size` bytes; returns the count (0 at the end) or -1.
+    long Read(void *buffer, size_t size);
+    // All of `size` bytes, at the current position or at `offset`.
+    bool WriteAll(const void *data, size_t size);
+    bool WriteAllAt(const void *data, size_t size, int64_t offset);
+    bool SeekTo(int64_t offset);
+    // Closing reports the errors a file system may delay until then.
+    bool Close();
+
+private:
+    explicit HostFile(int fd) : fd_(fd) {}
+    static HostFile OpenNative(std::string_view path, int flags);
+    int fd_ = -1;
+};
+
+}  // namespace vorl::host

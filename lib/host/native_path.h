@@ -1,0 +1,19 @@
+// The OS boundary: the one place where a library path (CP932, either
+// separator) becomes a native one (UTF-8, '/'), and a native name becomes
+// a library text again.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorl::host {
+
+// Nothing when the path has no native form; callers treat that as a file
+// that cannot be found, with their own error code.
+std::optional<std::string> ToNativePath(std::string_view libraryPath);
+
+// Nothing when the native name has no CP932 form.
+std::optional<std::string> FromNativeName(std::string_view nativeName);
+
+}  // namespace vorl::host

@@ -1,0 +1,172 @@
+/*
+ * vorl_cnv.h - public interface of the VORL Maker conversion library.
+ *
+ * The library packs a numbered list of input files into one data file and
+ * writes the index table that lets a consuming program find each item by
+ * its number. Every text that crosses this interface is a NUL-terminated
+ * code page 932 (Shift-JIS) byte string in a fixed-width field; a field of
+ * width n holds at most n - 1 characters.
+ *
+ * Ownership: a VorlInformation block belongs to whoever created it. The
+ * creator zero-fills it before any other use. An entry table that the
+ * library allocated belongs to the block and is freed by
+ * VorlReleaseInformation; a table supplied by the caller stays the caller's.
+ *
+ * Errors: every export returns 0 on success or one of the negative
+ * VORL_ERR_* codes below; VorlGetErrorStrings turns a code into its
+ * message. The library never prints, logs or ends the process.
+ */
+#ifndef VORL_CNV_H
+#define VORL_CNV_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(VORL_CNV_BUILDING)
+#define VORL_API __attribute__((visibility("default")))
+#else
+#define VORL_API
+#endif
+
+/* ===================================================================== */
+/*  Versions                                                             */
+/* ===================================================================== */
+
+/* The library version; a loader accepts 0x0200 in the upper 16 bits. */
+#define VORL_DLL_VERSION 0x2000002
+/* The newest project format version read, and the one written (4.00). */
+#define VORL_PRJ_VERSION 400
+
+/* ===================================================================== */
+/*  Error codes                                                          */
+/* ===================================================================== */
+
+enum VorlErrorCode {
+    VORL_OK = 0,                     /* success                                   */
+    VORL_ERR_PRJ_NOT_FOUND = -1,     /* project file cannot be opened or created  */
+    VORL_ERR_PRJ_TOO_OLD = -2,       /* project version below 3.02                */
+    VORL_ERR_TOOL_TOO_OLD = -3,      /* project version above 4.00                */
+    VORL_ERR_NOT_A_PROJECT = -4,     /* neither a legacy nor an XML project       */
+    VORL_ERR_NO_INDEX = -5,          /* no valid index entry, or no output mode   */
+    VORL_ERR_BAD_ACCESS = -6,        /* a required argument is null or invalid    */
+    VORL_ERR_NO_MEMORY = -7,         /* the entry table cannot be allocated       */
+    VORL_ERR_TEMP_FILE = -8,         /* a temporary file cannot be made/written   */
+    VORL_ERR_FILE_NOT_FOUND = -9,    /* an input file or converter output missing */
+    VORL_ERR_TOO_MANY_FILES = -10,   /* more than 9999 entries                    */
+    VORL_ERR_INDEX_OVERFLOW = -11,   /* more than 10000 output rows               */
+    VORL_ERR_NO_HEADER_NAME = -12,   /* separate header chosen without a name     */
+    VORL_ERR_OUTPUT_FILE = -13,      /* an output file cannot be created          */
+    VORL_ERR_FORWARD_REFERENCE = -14,/* a reference to a row not below its own    */
+    VORL_ERR_INDEX_RANGE = -15,      /* an index value does not fit its width     */
+    VORL_ERR_CMDLINE_TOO_LONG = -16, /* command line longer than 4095 characters  */
+    VORL_ERR_TOO_MANY_ARGUMENTS = -17,/* too many command-line arguments          */
+    VORL_ERR_WORK_DIRECTORY = -18,   /* the working directory cannot be made      */
+    VORL_ERR_EXTERNAL_COMMAND = -19, /* the command interpreter cannot be started */
+    VORL_ERR_NOT_INITIALIZED = -20,  /* message only; never returned              */
+    VORL_ERR_XML_PARSE = -21,        /* malformed XML project or invalid value    */
+    VORL_ERR_XML_PARSER = -22        /* the XML parser cannot be created          */
+};
+
+#define VORL_ERROR_CODE_COUNT 23
+
+/* ===================================================================== */
+/*  The project information block and its entry rows                     */
+/* ===================================================================== */
+
+#define VORL_PATH_SIZE 260
+#define VORL_LABEL_SIZE 128
+#define VORL_REMARKS_SIZE 256
+#define VORL_CONVERT_SIZE 256
+#define VORL_SLOT_COUNT 4
+#define VORL_MAX_ENTRIES 9999
+#define VORL_MAX_ROWS 10000
+
+/* The fields follow each other without gaps: both records cross the
+ * library boundary (the editor holds its project in the same layout). */
+#pragma pack(push, 4)
+
+/* One row of the entry table; row 0 is index number 0. */
+typedef struct IndexEntry {
+    int32_t use;                        /* the row is packed only when exactly 1        */
+    char filename[VORL_PATH_SIZE];      /* input path, or "*N": shares row N's data     */
+    int32_t convertnum;                 /* 0 = copy as is, 1-4 = converter slot         */
+    char remarks[VORL_REMARKS_SIZE];    /* free text, ignored by the conversion         */
+    uint32_t filesize;                  /* 0 = whole file, else the stored byte count   */
+    uint32_t filesizehigh;              /* upper size bits, kept but not used           */
+    uint32_t alias;                     /* alias value, lower 32 bits                   */
+    uint32_t aliashigh;                 /* alias value, upper 32 bits (width 8 only)    */
+} IndexEntry;
+
+/* All settings of one project; the library's unit of work. */
+typedef struct VorlInformation {
+    char prjfile[VORL_PATH_SIZE];       /* full path of the project file                */
+    char prjdir[VORL_PATH_SIZE];        /* its folder with a trailing separator         */
+    char datafile[VORL_PATH_SIZE];      /* output data file, set by the caller          */
+    char headerfile[VORL_PATH_SIZE];    /* separate header output (modes 1 and 2)       */
+    char workdir[VORL_PATH_SIZE];       /* working directory with a trailing separator  */
+    int32_t version;                    /* project format version, 302 to 400           */
+    int32_t indexnum;                   /* rows in the entry table, 1 to 9999           */
+    int32_t dataalign;                  /* item alignment and index unit in bytes       */
+    int32_t indexout;                   /* 0 infile, 1 C text, 2 binary header, 3 none  */
+    int32_t indexmode;                  /* 0 running offset + end row, 1 all-ones mark  */
+    int32_t pathmode;                   /* 0 as given, 1 absolute, 2 relative names     */
+    int32_t indexinterval;              /* the row count is rounded up to a multiple    */
+    int32_t skipnofile;                 /* 1: a missing input is a row without data     */
+    char label[VORL_LABEL_SIZE];        /* name of the index array in the C text        */
+    char type[VORL_SLOT_COUNT][VORL_LABEL_SIZE]; /* C type names for widths 1, 2, 4, 8  */
+    int32_t usealias;                   /* alias width: 0 none, 1, 2, 4 or 8            */
+    int32_t indexbyte;                  /* index width: 1, 2, 4 or 8                    */
+    int32_t changeendian;               /* 1: most significant byte first               */
+    char convert[VORL_SLOT_COUNT][VORL_CONVERT_SIZE]; /* converter command templates    */
+    char headerid[4];                   /* binary index id, four bytes, no NUL          */
+    void *prjstream;                    /* project stream while it is being read        */
+    IndexEntry *entries;                /* indexnum rows                                */
+} VorlInformation;
+
+#pragma pack(pop)
+
+/* ===================================================================== */
+/*  Exports                                                              */
+/* ===================================================================== */
+
+/* The library version, VORL_DLL_VERSION. Check it before anything else. */
+VORL_API int VorlGetDllVersion(void);
+
+/* The newest project format version the library reads and writes. */
+VORL_API int VorlGetPrjVersion(void);
+
+/* Copies the Shift-JIS message of `code` (0 to -22) into `buffer`, cut to
+ * `size` - 1 bytes and always NUL-terminated; the rest of the buffer is
+ * filled with NUL. Returns 0, or -1 (buffer untouched) for an unknown code,
+ * a null buffer or a size below 1. */
+VORL_API int VorlGetErrorStrings(int code, char *buffer, int size);
+
+/* Packs the entries of a filled block into `datafile` and writes its index
+ * as `indexout` says. Staging happens in `workdir` (the current folder when
+ * it is empty, which is then stored). Existing output files are replaced
+ * only once the new ones are complete. The block is not released. */
+VORL_API int VorlConvert(VorlInformation *info);
+
+/* Releases what the block owns: the project stream, a library-allocated
+ * entry table, and the working directory made for it together with the
+ * files in it (sub-folders stay). Never pass a block whose entry table is
+ * the caller's. Always returns 0. */
+VORL_API int VorlReleaseInformation(VorlInformation *info);
+
+/* Expresses `path` relative to the folder `base` into `out` (`size` bytes
+ * with the NUL). Returns 1, or 0 when the result does not fit. */
+VORL_API int VorlAbs2RelPath(const char *path, const char *base, char *out, int size);
+
+/* Resolves `path` against the folder `base` into `out` (`size` bytes with
+ * the NUL). Returns 1, or 0 when the result does not fit. */
+VORL_API int VorlRel2AbsPath(const char *path, const char *base, char *out, int size);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VORL_CNV_H */

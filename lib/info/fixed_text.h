@@ -1,0 +1,35 @@
+// Texts in the block's fixed-width fields. A field is read only up to its
+// width, so a field that a caller left without its NUL is never over-read,
+// and a text is stored only when it fits with its NUL.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace vorl {
+
+template <size_t N>
+std::string_view FieldText(const char (&field)[N])
+{
+    return std::string_view(field, strnlen(field, N));
+}
+
+// Stores `text` when it fits the field with its NUL; the field is left as
+// it was otherwise.
+template <size_t N>
+bool StoreFieldText(char (&field)[N], std::string_view text)
+{
+    if (text.size() >= N || text.find('\0') != std::string_view::npos) {
+        return false;
+    }
+    std::memcpy(field, text.data(), text.size());
+    std::memset(field + text.size(), 0, N - text.size());
+    return true;
+}
+
+// Puts a path result into a caller's buffer of `size` bytes: 1 when all of
+// it fits with its NUL, else 0 with as much as fits, still NUL-terminated.
+int PutPathResult(const std::string &result, char *out, int size);
+
+}  // namespace vorl

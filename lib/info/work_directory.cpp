@@ -1,0 +1,116 @@
+#include "work_directory.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "file_system.h"
+#include "fixed_text.h"
+#include "path_rules.h"
+#include "text_file.h"
+
+namespace vorl {
+namespace {
+
+constexpr std::string_view kPrefix = "vorl";
+constexpr int kCandidateCount = 0x10000;
+
+std::optional<std::string> ChooseBase(const char *base)
+{
+    if (base != nullptr) {
+        return std::string(base);
+    }
+    for (const char *name : {"VORLTEMP", "TMP", "TEMP"}) {
+        if (auto value = host::EnvironmentText(name)) {
+            return value;
+        }
+    }
+    return std::string(".");
+}
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+}  // namespace
+
+int SetupWorkDirectory(VorlInformation &info, const char *base)
+{
+    const host::PathRules &rules = host::HostRules();
+    auto chosen = ChooseBase(base);
+    // An empty base would put the folder at the root of the file system.
+    if (!chosen || chosen->empty()) {
+        return VORL_ERR_WORK_DIRECTORY;
+    }
+    std::string folder = *chosen;
+    if (!rules.IsSeparator(folder.back())) {
+        folder.push_back(rules.joinSeparator);
+    }
+    unsigned start = static_cast<unsigned>(host::CalendarSeconds()) & 0xFFFFu;
+    for (int tried = 0; tried < kCandidateCount; ++tried) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%s%04X", kPrefix.data(), (start + static_cast<unsigned>(tried)) & 0xFFFFu);
+        std::string candidate = folder + name;
+        std::string withSeparator = candidate + rules.joinSeparator;
+        if (withSeparator.size() >= sizeof info.workdir) {
+            return VORL_ERR_WORK_DIRECTORY;
+        }
+        switch (host::MakePrivateDirectory(candidate)) {
+        case host::MakeDirectoryResult::Made:
+            StoreFieldText(info.workdir, withSeparator);
+            return VORL_OK;
+        case host::MakeDirectoryResult::Exists:
+            continue;
+        case host::MakeDirectoryResult::Failed:
+            return VORL_ERR_WORK_DIRECTORY;
+        }
+    }
+    return VORL_ERR_WORK_DIRECTORY;
+}
+
+bool IsWorkDirectoryName(std::string_view workdir)
+{
+    const host::PathRules &rules = host::HostRules();
+    if (!workdir.empty() && rules.IsSeparator(workdir.back())) {
+        workdir.remove_suffix(1);
+    }
+    constexpr size_t kNameLength = 8;
+    if (workdir.size() < kNameLength) {
+        return false;
+    }
+    std::string_view name = workdir.substr(workdir.size() - kNameLength);
+    bool separated = workdir.size() == kNameLength || rules.IsSeparator(workdir[workdir.size() - kNameLength - 1]);
+    if (!separated || name.substr(0, kPrefix.size()) != kPrefix) {
+        return false;
+    }
+    for (char c : name.substr(kPrefix.size())) {
+        if (!IsHexDigit(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ReleaseBlock(VorlInformation &info)
+{
+    if (info.prjstream != nullptr) {
+        delete static_cast<host::TextReader *>(info.prjstream);
+        info.prjstream = nullptr;
+    }
+    if (info.entries != nullptr) {
+        std::free(info.entries);
+        info.entries = nullptr;
+    }
+    // A working directory set by hand (or the current folder that a bare
+    // conversion falls back to) holds the user's own files: only a folder
+    // of the form this library makes is emptied and removed.
+    std::string_view workdir = FieldText(info.workdir);
+    if (!workdir.empty() && IsWorkDirectoryName(workdir)) {
+        host::RemoveFilesIn(workdir);
+        host::RemoveEmptyDirectory(workdir);
+    }
+}
+
+}  // namespace vorl
