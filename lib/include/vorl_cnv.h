@@ -129,6 +129,46 @@ typedef struct VorlInformation {
 
 #pragma pack(pop)
 
+/* The exchanged layout, checked wherever this header is compiled. */
+#ifdef __cplusplus
+#define VORL_LAYOUT_ASSERT(condition) static_assert(condition, #condition)
+#else
+#define VORL_LAYOUT_ASSERT(condition) _Static_assert(condition, #condition)
+#endif
+VORL_LAYOUT_ASSERT(sizeof(IndexEntry) == 540);
+VORL_LAYOUT_ASSERT(offsetof(IndexEntry, use) == 0);
+VORL_LAYOUT_ASSERT(offsetof(IndexEntry, filename) == 4);
+VORL_LAYOUT_ASSERT(offsetof(IndexEntry, convertnum) == 264);
+VORL_LAYOUT_ASSERT(offsetof(IndexEntry, remarks) == 268);
+VORL_LAYOUT_ASSERT(offsetof(IndexEntry, filesize) == 524);
+VORL_LAYOUT_ASSERT(offsetof(IndexEntry, filesizehigh) == 528);
+VORL_LAYOUT_ASSERT(offsetof(IndexEntry, alias) == 532);
+VORL_LAYOUT_ASSERT(offsetof(IndexEntry, aliashigh) == 536);
+VORL_LAYOUT_ASSERT(sizeof(VorlInformation) == 3012 + 2 * sizeof(void *));
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, prjfile) == 0);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, prjdir) == 260);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, datafile) == 520);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, headerfile) == 780);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, workdir) == 1040);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, version) == 1300);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, indexnum) == 1304);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, dataalign) == 1308);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, indexout) == 1312);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, indexmode) == 1316);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, pathmode) == 1320);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, indexinterval) == 1324);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, skipnofile) == 1328);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, label) == 1332);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, type) == 1460);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, usealias) == 1972);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, indexbyte) == 1976);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, changeendian) == 1980);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, convert) == 1984);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, headerid) == 3008);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, prjstream) == 3012);
+VORL_LAYOUT_ASSERT(offsetof(VorlInformation, entries) == 3012 + sizeof(void *));
+#undef VORL_LAYOUT_ASSERT
+
 /* ===================================================================== */
 /*  Exports                                                              */
 /* ===================================================================== */

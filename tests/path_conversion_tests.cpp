@@ -1,0 +1,176 @@
+// Path conversion: both result tables under the Windows rules, the same
+// cases under the host's POSIX rules, and the room rules of the buffers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "absolute_path.h"
+#include "lower_ascii_sjis.h"
+#include "path_conversion.h"
+#include "relative_path.h"
+#include "vorl_cnv.h"
+
+namespace vorl {
+namespace {
+
+struct PathCase {
+    const char *path;
+    const char *base;
+    const char *windows;  // result under the Windows rules
+    const char *posix;    // result under the host's rules
+};
+
+const PathCase kAbsToRel[] = {
+    {R"(C:\Data\Pic\a.BMP)", R"(C:\Data\Prj)", R"(..\pic\a.bmp)", R"(../Pic\a.BMP)"},
+    {R"(C:\Data\Pic\a.bmp)", R"(C:\Data)", R"(pic\a.bmp)", R"(Pic\a.bmp)"},
+    {R"(C:\Data\Pic\a.bmp)", R"(C:\Data\)", R"(pic\a.bmp)", R"(Pic\a.bmp)"},
+    {R"(C:\Data)", R"(C:\Data\Prj\Sub)", R"(..\..)", R"(../..)"},
+    {R"(C:\Data\Prj)", R"(C:\Data\Prj)", R"(.)", R"(.)"},
+    {R"(C:\Data\Prj\)", R"(C:\Data\Prj)", R"(.\)", R"(./)"},
+    {R"(C:\Data\Prj)", R"(C:\Data\Prj\)", R"(.)", R"(.)"},
+    {R"(C:\DataX\f)", R"(C:\Data)", R"(..\datax\f)", R"(../DataX\f)"},
+    {R"(D:\x\y.bin)", R"(C:\x)", R"(d:\x\y.bin)", R"(D:\x\y.bin)"},
+    {R"(\\srv\a\b.txt)", R"(\\srv\a)", R"(b.txt)", R"(b.txt)"},
+};
+
+const PathCase kRelToAbs[] = {
+    {R"(..\Pic\a.bmp)", R"(C:\Data\Prj)", R"(c:\data\pic\a.bmp)", R"(C:\Data/Pic\a.bmp)"},
+    {R"(Pic\a.bmp)", R"(C:\Data\Prj\)", R"(c:\data\prj\pic\a.bmp)", R"(C:\Data\Prj/Pic\a.bmp)"},
+    {R"(.)", R"(C:\Data\Prj\)", R"(c:\data\prj)", R"(C:\Data\Prj)"},
+    {R"(.\)", R"(C:\Data\Prj)", R"(c:\data\prj\)", R"(C:\Data\Prj/)"},
+    {R"(..)", R"(C:\Data\Prj)", R"(c:\data)", R"(C:\Data)"},
+    {R"(..\..)", R"(C:\Data\Prj)", R"(c:)", R"(C:)"},
+    {R"(..\..\)", R"(C:\Data\Prj)", R"(c:\)", R"(C:/)"},
+    {R"(..\..\..\x)", R"(C:\Data)", R"(\x)", R"(/x)"},
+    {R"(...\x)", R"(C:\Data)", R"(c:\data\...\x)", R"(C:\Data/...\x)"},
+    // The host has no drive letters: "D:" is an ordinary name there.
+    {R"(D:\x)", R"(C:\y)", R"(d:\x)", R"(C:\y/D:\x)"},
+    {R"(\x\y)", R"(C:\y)", R"(\x\y)", R"(\x\y)"},
+    {R"(..\x)", R"(C:)", R"(\x)", R"(/x)"},
+};
+
+// Names as they are written on this host.
+const PathCase kNativeAbsToRel[] = {
+    {"/data/pic/a.BMP", "/data/prj", nullptr, "../pic/a.BMP"},
+    {"/data/Pic", "/data/pic", nullptr, "../Pic"},
+    {"/home/u/a", "/home/u/", nullptr, "a"},
+    {"/home/u", "/home/u/sub/deeper", nullptr, "../.."},
+    {"/x/y", "/home/u", nullptr, "../../x/y"},
+};
+
+const PathCase kNativeRelToAbs[] = {
+    {"../pic/a.bmp", "/data/prj", nullptr, "/data/pic/a.bmp"},
+    {"a", "/", nullptr, "/a"},
+    {"../x", "/data", nullptr, "/x"},
+    {"./sub/f", "/data/", nullptr, "/data/sub/f"},
+    {"/abs/f", "/data", nullptr, "/abs/f"},
+};
+
+std::string Apply(int (*convert)(const char *, const char *, char *, int, const host::PathRules &),
+                const PathCase &c, const host::PathRules &rules)
+{
+    char out[512] = {};
+    EXPECT_EQ(1, convert(c.path, c.base, out, 511, rules)) << c.path << " | " << c.base;
+    return out;
+}
+
+TEST(PathConversion, AbsoluteToRelativeUnderWindowsRules)
+{
+    for (const auto &c : kAbsToRel) {
+        EXPECT_EQ(c.windows, Apply(ConvertAbsToRel, c, host::kWindowsRules)) << c.path << " | " << c.base;
+    }
+}
+
+TEST(PathConversion, AbsoluteToRelativeUnderHostRules)
+{
+    for (const auto &c : kAbsToRel) {
+        EXPECT_EQ(c.posix, Apply(ConvertAbsToRel, c, host::kPosixRules)) << c.path << " | " << c.base;
+    }
+    for (const auto &c : kNativeAbsToRel) {
+        EXPECT_EQ(c.posix, Apply(ConvertAbsToRel, c, host::kPosixRules)) << c.path << " | " << c.base;
+    }
+}
+
+TEST(PathConversion, RelativeToAbsoluteUnderWindowsRules)
+{
+    for (const auto &c : kRelToAbs) {
+        EXPECT_EQ(c.windows, Apply(ConvertRelToAbs, c, host::kWindowsRules)) << c.path << " | " << c.base;
+    }
+}
+
+TEST(PathConversion, RelativeToAbsoluteUnderHostRules)
+{
+    for (const auto &c : kRelToAbs) {
+        EXPECT_EQ(c.posix, Apply(ConvertRelToAbs, c, host::kPosixRules)) << c.path << " | " << c.base;
+    }
+    for (const auto &c : kNativeRelToAbs) {
+        EXPECT_EQ(c.posix, Apply(ConvertRelToAbs, c, host::kPosixRules)) << c.path << " | " << c.base;
+    }
+}
+
+TEST(PathConversion, ExportsUseTheHostRules)
+{
+    char out[512];
+    ASSERT_EQ(1, VorlAbs2RelPath("/data/Pic/a.BMP", "/data/Prj", out, 511));
+    EXPECT_STREQ("../Pic/a.BMP", out);
+    ASSERT_EQ(1, VorlRel2AbsPath("../Pic/a.BMP", "/data/Prj", out, 511));
+    EXPECT_STREQ("/data/Pic/a.BMP", out);
+}
+
+TEST(PathConversion, SameFolderNeedsThreeBytes)
+{
+    for (const auto *rules : {&host::kWindowsRules, &host::kPosixRules}) {
+        char out[3] = {'x', 'x', 'x'};
+        EXPECT_EQ(0, ConvertAbsToRel(R"(C:\Data\Prj)", R"(C:\Data\Prj)", out, 2, *rules));
+        EXPECT_EQ(1, ConvertAbsToRel(R"(C:\Data\Prj\)", R"(C:\Data\Prj)", out, 3, *rules));
+        EXPECT_EQ(2u, std::string(out).size());
+    }
+}
+
+TEST(PathConversion, ResultThatDoesNotFitReturnsZeroAndStaysTerminated)
+{
+    char out[8];
+    std::memset(out, 'x', sizeof out);
+    EXPECT_EQ(0, ConvertRelToAbs("Pic\\a.bmp", "C:\\Data\\Prj", out, 8, host::kWindowsRules));
+    EXPECT_EQ('\0', out[7]);
+    EXPECT_EQ(0, ConvertAbsToRel("C:\\Data\\Pic\\a.bmp", "C:\\Data\\Prj", out, 8, host::kWindowsRules));
+    EXPECT_EQ('\0', out[7]);
+    // Exactly fitting: "c:\\data" is 7 bytes plus its NUL.
+    EXPECT_EQ(1, ConvertRelToAbs("..", "C:\\Data\\Prj", out, 8, host::kWindowsRules));
+    EXPECT_STREQ("c:\\data", out);
+    EXPECT_EQ(0, ConvertRelToAbs("a", "b", nullptr, 0, host::kWindowsRules));
+    EXPECT_EQ(0, VorlRel2AbsPath(nullptr, "b", out, 8));
+}
+
+TEST(PathConversion, EmptyRelativePathGivesTheBaseWithoutSeparator)
+{
+    EXPECT_EQ(R"(C:\Data)", ResolveAbsolutePath("", R"(C:\Data\)", host::kWindowsRules));
+    EXPECT_EQ("/data", ResolveAbsolutePath("", "/data/", host::kPosixRules));
+}
+
+TEST(PathConversion, NoSharedSeparatorKeepsTheWholePath)
+{
+    // Relative names with a common first byte but no common folder.
+    EXPECT_EQ("abc", *ResolveRelativePath("abc", "abd", 511, host::kPosixRules));
+    EXPECT_EQ("../abc/x", *ResolveRelativePath("abc/x", "abd/y", 511, host::kPosixRules));
+}
+
+TEST(LowerAsciiSjis, FoldsAsciiCapitalsButNotTrailBytes)
+{
+    // 0x83 0x41 is a two-byte character whose second byte is "A"; 0x82 0x60
+    // is the full-width "A"; 0x5C after a lead byte is part of "ソ".
+    std::string text = "AbC\x83\x41Z\x82\x60Q\x83\x5CX";
+    LowerAsciiSjis(text);
+    EXPECT_EQ("abc\x83\x41z\x82\x60q\x83\x5Cx", text);
+}
+
+TEST(PathConversion, TrailByteBackslashCountsAsSeparator)
+{
+    // The path algorithms work byte by byte: the 0x5C ending "\x83\x5C"
+    // is taken for the trailing separator of the base.
+    EXPECT_EQ("C:\\x", ResolveAbsolutePath("..\\x", "C:\\D\x83\\", host::kWindowsRules));
+}
+
+}  // namespace
+}  // namespace vorl

@@ -1,0 +1,150 @@
+#include "test_support.h"
+
+#include <iconv.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace vorl::test {
+
+std::string ReadFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void WriteFile(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Bytes(std::initializer_list<int> values)
+{
+    std::string out;
+    for (int value : values) {
+        out.push_back(static_cast<char>(value));
+    }
+    return out;
+}
+
+std::string Hex(const std::string &bytes)
+{
+    static const char *digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (!out.empty()) {
+            out.push_back(' ');
+        }
+        out.push_back(digits[c >> 4]);
+        out.push_back(digits[c & 15]);
+    }
+    return out;
+}
+
+std::string MessageOf(int code)
+{
+    char buffer[256] = {};
+    if (VorlGetErrorStrings(code, buffer, sizeof buffer) != 0) {
+        return "(no message)";
+    }
+    // Shown in UTF-8, the terminal's encoding.
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return buffer;
+    }
+    char utf8[1024] = {};
+    char *in = buffer;
+    size_t inLeft = std::strlen(buffer);
+    char *out = utf8;
+    size_t outLeft = sizeof utf8 - 1;
+    iconv(cd, &in, &inLeft, &out, &outLeft);
+    iconv_close(cd);
+    std::string text = utf8;
+    while (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text;
+}
+
+::testing::AssertionResult CodeIs(const char *expectedText, const char *actualText, int expected, int actual)
+{
+    if (expected == actual) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << actualText << " returned " << actual << " (" << MessageOf(actual)
+                                         << "), expected " << expectedText << " = " << expected;
+}
+
+TempFolder::TempFolder()
+{
+    std::string pattern = (fs::temp_directory_path() / "vorltest-XXXXXX").string();
+    char *made = ::mkdtemp(pattern.data());
+    if (made == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = made;
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (const auto &entry : fs::recursive_directory_iterator(path_, ignored)) {
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(path_, ignored);
+}
+
+Block::Block(int rows) : table_(static_cast<size_t>(rows))
+{
+    std::memset(&info_, 0, sizeof info_);
+    info_.entries = table_.data();
+    info_.indexnum = rows;
+    info_.version = 400;
+    info_.dataalign = 1;
+    info_.indexinterval = 1;
+    info_.indexbyte = 4;
+    std::memcpy(info_.headerid, "Vorl", 4);
+}
+
+void Block::UseFile(int row, const std::string &name, uint32_t filesize)
+{
+    IndexEntry &entry = Row(row);
+    entry.use = 1;
+    SetText(entry.filename, sizeof entry.filename, name);
+    entry.filesize = filesize;
+}
+
+void Block::SetText(char *field, size_t size, const std::string &text)
+{
+    ASSERT_LT(text.size(), size);
+    std::memset(field, 0, size);
+    std::memcpy(field, text.data(), text.size());
+}
+
+void Block::SetData(const fs::path &path)
+{
+    SetText(info_.datafile, sizeof info_.datafile, path.string());
+}
+
+void Block::SetHeader(const fs::path &path)
+{
+    SetText(info_.headerfile, sizeof info_.headerfile, path.string());
+}
+
+void Block::SetConverter(int slot, const std::string &commandTemplate)
+{
+    SetText(info_.convert[slot - 1], sizeof info_.convert[slot - 1], commandTemplate);
+}
+
+int Block::Convert()
+{
+    return VorlConvert(&info_);
+}
+
+}  // namespace vorl::test

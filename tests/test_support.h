@@ -1,0 +1,67 @@
+// Shared helpers of the tests: a private folder per test, whole-file reads
+// and writes, and a block with the settings most tests start from.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vorl_cnv.h"
+
+namespace vorl::test {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path &path);
+void WriteFile(const fs::path &path, const std::string &bytes);
+std::string Bytes(std::initializer_list<int> values);
+std::string Hex(const std::string &bytes);
+// The library's message of a code, for failure output.
+std::string MessageOf(int code);
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const fs::path &Path() const { return path_; }
+    fs::path operator/(const std::string &name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+// A zero-filled block owning a table of `rows` rows, with the settings of
+// a plain project: 4-byte index in the data file, running offsets, no
+// alias, alignment 1, interval 1, version 400, id "Vorl".
+class Block {
+public:
+    explicit Block(int rows = 1);
+    VorlInformation *operator->() { return &info_; }
+    VorlInformation &Info() { return info_; }
+    IndexEntry &Row(int row) { return table_[static_cast<size_t>(row)]; }
+    void UseFile(int row, const std::string &name, uint32_t filesize = 0);
+    void SetText(char *field, size_t size, const std::string &text);
+    void SetData(const fs::path &path);
+    void SetHeader(const fs::path &path);
+    void SetConverter(int slot, const std::string &commandTemplate);
+    int Convert();
+
+private:
+    VorlInformation info_{};
+    std::vector<IndexEntry> table_;
+};
+
+}  // namespace vorl::test
+
+namespace vorl::test {
+// Compares return codes and names the message of the code that came back.
+::testing::AssertionResult CodeIs(const char *expectedText, const char *actualText, int expected, int actual);
+}  // namespace vorl::test
+
+#define EXPECT_CODE(expected, actual) EXPECT_PRED_FORMAT2(vorl::test::CodeIs, expected, actual)
+#define ASSERT_CODE(expected, actual) ASSERT_PRED_FORMAT2(vorl::test::CodeIs, expected, actual)

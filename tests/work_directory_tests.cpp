@@ -1,0 +1,198 @@
+// The working directory: where it is made, how its name moves on, and what
+// releasing the block removes (and what it never touches).
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "test_support.h"
+#include "work_directory.h"
+
+namespace vorl {
+namespace {
+
+using test::TempFolder;
+namespace fs = test::fs;
+
+// Sets an environment variable for one test and restores it afterwards.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char *name, const char *value) : name_(name)
+    {
+        const char *old = std::getenv(name);
+        if (old != nullptr) {
+            old_ = old;
+            hadValue_ = true;
+        }
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnvironment()
+    {
+        if (hadValue_) {
+            setenv(name_, old_.c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char *name_;
+    std::string old_;
+    bool hadValue_ = false;
+};
+
+// Runs `body` with the current directory moved to `folder`.
+template <typename Body>
+void InFolder(const fs::path &folder, Body body)
+{
+    fs::path old = fs::current_path();
+    fs::current_path(folder);
+    body();
+    fs::current_path(old);
+}
+
+TEST(WorkDirectory, MadeUnderTheGivenBaseWithOneSeparator)
+{
+    TempFolder folder;
+    for (std::string base : {folder.Path().string(), folder.Path().string() + "/"}) {
+        VorlInformation info{};
+        ASSERT_EQ(VORL_OK, SetupWorkDirectory(info, base.c_str()));
+        std::string workdir = info.workdir;
+        ASSERT_EQ(folder.Path().string() + "/", workdir.substr(0, folder.Path().string().size() + 1));
+        std::string name = workdir.substr(folder.Path().string().size() + 1);
+        EXPECT_EQ(9u, name.size()) << workdir;
+        EXPECT_EQ("vorl", name.substr(0, 4));
+        EXPECT_EQ('/', name.back());
+        EXPECT_TRUE(fs::is_directory(workdir));
+        EXPECT_EQ(fs::perms::owner_all, fs::status(workdir).permissions());
+        ReleaseBlock(info);
+        EXPECT_FALSE(fs::exists(workdir));
+    }
+}
+
+TEST(WorkDirectory, EnvironmentChoosesTheBaseInOrder)
+{
+    TempFolder first, second, third, current;
+    struct Case {
+        const char *vorltemp, *tmp, *temp;
+        const fs::path *expected;
+    };
+    const Case cases[] = {
+        {first.Path().c_str(), second.Path().c_str(), third.Path().c_str(), &first.Path()},
+        {nullptr, second.Path().c_str(), third.Path().c_str(), &second.Path()},
+        {"", nullptr, third.Path().c_str(), &third.Path()},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    for (const auto &c : cases) {
+        ScopedEnvironment a("VORLTEMP", c.vorltemp), b("TMP", c.tmp), d("TEMP", c.temp);
+        InFolder(current.Path(), [&] {
+            VorlInformation info{};
+            ASSERT_EQ(VORL_OK, SetupWorkDirectory(info, nullptr));
+            std::string workdir = info.workdir;
+            std::string expectedBase = c.expected ? c.expected->string() + "/" : "./";
+            EXPECT_EQ(expectedBase, workdir.substr(0, expectedBase.size()));
+            EXPECT_TRUE(fs::is_directory(workdir));
+            ReleaseBlock(info);
+            EXPECT_FALSE(fs::exists(workdir));
+        });
+    }
+}
+
+TEST(WorkDirectory, TakenNamesMoveOnAndWrapAfterFFFF)
+{
+    TempFolder folder;
+    // Occupy every name but one: the only free one must be found, however
+    // the time-derived start falls.
+    for (unsigned n = 0; n < 0x10000; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "vorl%04X", n);
+        if (n != 0x0000) {
+            ASSERT_EQ(0, ::mkdir((folder.Path() / name).c_str(), 0700));
+        }
+    }
+    VorlInformation info{};
+    ASSERT_EQ(VORL_OK, SetupWorkDirectory(info, folder.Path().c_str()));
+    EXPECT_EQ(folder.Path().string() + "/vorl0000/", std::string(info.workdir));
+    ReleaseBlock(info);
+    // With all 65536 taken the search ends with -18.
+    ASSERT_EQ(0, ::mkdir((folder.Path() / "vorl0000").c_str(), 0700));
+    VorlInformation full{};
+    EXPECT_EQ(VORL_ERR_WORK_DIRECTORY, SetupWorkDirectory(full, folder.Path().c_str()));
+}
+
+TEST(WorkDirectory, UnusableBaseFails)
+{
+    TempFolder folder;
+    test::WriteFile(folder / "file", "x");
+    for (std::string base : {(folder / "missing").string(), (folder / "file").string(), std::string()}) {
+        VorlInformation info{};
+        EXPECT_EQ(VORL_ERR_WORK_DIRECTORY, SetupWorkDirectory(info, base.c_str())) << base;
+        EXPECT_EQ('\0', info.workdir[0]);
+    }
+}
+
+TEST(ReleaseInformation, ZeroFilledBlockIsANoOp)
+{
+    TempFolder folder;
+    test::WriteFile(folder / "keep.txt", "mine");
+    InFolder(folder.Path(), [] {
+        VorlInformation info{};
+        EXPECT_EQ(0, VorlReleaseInformation(&info));
+        EXPECT_EQ(0, VorlReleaseInformation(nullptr));
+    });
+    EXPECT_TRUE(fs::exists(folder / "keep.txt"));
+}
+
+TEST(ReleaseInformation, KeepsSubfoldersAndNeverFollowsLinks)
+{
+    TempFolder base, outside;
+    test::WriteFile(outside / "precious.txt", "keep me");
+    VorlInformation info{};
+    ASSERT_EQ(VORL_OK, SetupWorkDirectory(info, base.Path().c_str()));
+    fs::path work = info.workdir;
+    test::WriteFile(work / "left.tmp", "x");
+    fs::create_symlink(outside.Path(), work / "link-to-folder");
+    fs::create_symlink(outside / "precious.txt", work / "link-to-file");
+    fs::create_directory(work / "sub");
+    test::WriteFile(work / "sub" / "inner", "y");
+    VorlReleaseInformation(&info);
+    EXPECT_EQ("keep me", test::ReadFile(outside / "precious.txt"));
+    EXPECT_TRUE(fs::exists(work / "sub" / "inner"));
+    EXPECT_FALSE(fs::exists(work / "left.tmp"));
+    EXPECT_FALSE(fs::is_symlink(work / "link-to-folder"));
+    EXPECT_FALSE(fs::is_symlink(work / "link-to-file"));
+    EXPECT_EQ(std::string(work.string()), std::string(info.workdir));
+}
+
+TEST(ReleaseInformation, NeverEmptiesAFolderItDidNotMake)
+{
+    TempFolder folder;
+    test::WriteFile(folder / "user.txt", "mine");
+    VorlInformation info{};
+    std::string workdir = folder.Path().string() + "/";
+    std::memcpy(info.workdir, workdir.c_str(), workdir.size() + 1);
+    VorlReleaseInformation(&info);
+    EXPECT_TRUE(fs::exists(folder / "user.txt"));
+    EXPECT_TRUE(IsWorkDirectoryName("/tmp/vorl0A1F/"));
+    EXPECT_TRUE(IsWorkDirectoryName("vorlFFFF"));
+    EXPECT_FALSE(IsWorkDirectoryName("./"));
+    EXPECT_FALSE(IsWorkDirectoryName("/tmp/myvorl0A1F/"));
+    EXPECT_FALSE(IsWorkDirectoryName("/tmp/vorl0a1f/"));
+}
+
+TEST(ReleaseInformation, FreesALibraryTable)
+{
+    VorlInformation info{};
+    info.entries = static_cast<IndexEntry *>(std::calloc(3, sizeof(IndexEntry)));
+    EXPECT_EQ(0, VorlReleaseInformation(&info));
+    EXPECT_EQ(nullptr, info.entries);
+}
+
+}  // namespace
+}  // namespace vorl
