@@ -117,7 +117,13 @@ int ConvertBlock(VorlInformation &info)
         return VORL_ERR_INDEX_OVERFLOW;
     }
     auto dataPath = ResolveOutputPath(info, FieldText(info.datafile));
-    if (!dataPath || !host::HostFile::OpenForAppending(*dataPath).IsOpen()) {
+    if (!dataPath) {
+        return VORL_ERR_OUTPUT_FILE;
+    }
+    // Opening for appending proves the data file can be written and makes
+    // an empty one when there is none.
+    bool dataFileIsNew = !host::PathExists(*dataPath);
+    if (!host::HostFile::OpenForAppending(*dataPath).IsOpen()) {
         return VORL_ERR_OUTPUT_FILE;
     }
     bool separateHeader = info.indexout == kIndexText || info.indexout == kIndexBinary;
@@ -158,7 +164,7 @@ int ConvertBlock(VorlInformation &info)
         }
         placements.push_back({files.index, *headerPath});
     }
-    placements.push_back({files.body, *dataPath});
+    placements.push_back({files.body, *dataPath, dataFileIsNew});
     return PlaceOutputs(placements);
 }
 

@@ -15,21 +15,15 @@ namespace {
 
 constexpr int kNameAttempts = 100;
 
-// Reserves a fresh name in the target's own folder, so that the final
-// rename never crosses a file system.
-std::string ReserveNameBeside(const std::string &target)
+// A fresh name in the target's own folder, so that the final rename never
+// crosses a file system.
+std::string NameBeside(const std::string &target)
 {
     static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".vorl%05X%04X", static_cast<unsigned>(::getpid()) & 0xFFFFF,
-                      ++counter & 0xFFFF);
-        std::string candidate = target + suffix;
-        if (host::HostFile::CreateExclusive(candidate).IsOpen()) {
-            return candidate;
-        }
-    }
-    return {};
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".vorl%05X%04X", static_cast<unsigned>(::getpid()) & 0xFFFFF,
+                  ++counter & 0xFFFF);
+    return target + suffix;
 }
 
 int CopyInto(const std::string &from, const std::string &to)
@@ -48,19 +42,28 @@ int CopyInto(const std::string &from, const std::string &to)
     return VORL_OK;
 }
 
+// Moves (or, across file systems, copies) the staged file to a new name
+// beside its target. The new name never replaces a file: replacing one
+// would make some file systems flush the whole file at once.
 int MakeReadyBeside(const Placement &placement, std::string &ready)
 {
-    ready = ReserveNameBeside(placement.target);
-    if (ready.empty()) {
-        return VORL_ERR_OUTPUT_FILE;
-    }
-    switch (host::RenameFile(placement.staged, ready)) {
-    case host::RenameResult::Renamed:
-        return VORL_OK;
-    case host::RenameResult::OtherFileSystem:
-        return CopyInto(placement.staged, ready);
-    case host::RenameResult::Failed:
-        break;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string candidate = NameBeside(placement.target);
+        switch (host::RenameToNewName(placement.staged, candidate)) {
+        case host::RenameResult::Renamed:
+            ready = candidate;
+            return VORL_OK;
+        case host::RenameResult::Exists:
+            continue;
+        case host::RenameResult::OtherFileSystem:
+            if (!host::HostFile::CreateExclusive(candidate).IsOpen()) {
+                continue;
+            }
+            ready = candidate;
+            return CopyInto(placement.staged, ready);
+        case host::RenameResult::Failed:
+            return VORL_ERR_OUTPUT_FILE;
+        }
     }
     return VORL_ERR_OUTPUT_FILE;
 }
@@ -75,6 +78,11 @@ int PlaceOutputs(const std::vector<Placement> &placements)
         rc = MakeReadyBeside(placements[i], ready[i]);
     }
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
+        // Moving onto a name that is free, rather than over a file, spares
+        // some file systems an immediate flush of the whole new file.
+        if (placements[i].targetIsPlaceholder && host::RegularFileLength(placements[i].target) == 0) {
+            host::RemoveFile(placements[i].target);
+        }
         if (host::RenameFile(ready[i], placements[i].target) != host::RenameResult::Renamed) {
             rc = VORL_ERR_OUTPUT_FILE;
             break;

@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
 #include "code_page.h"
+#include "host_file.h"
 #include "native_path.h"
 
 namespace vorl::host {
@@ -49,6 +51,41 @@ RenameResult RenameFile(std::string_view from, std::string_view to)
         return RenameResult::Renamed;
     }
     return errno == EXDEV ? RenameResult::OtherFileSystem : RenameResult::Failed;
+}
+
+RenameResult RenameToNewName(std::string_view from, std::string_view to)
+{
+    auto nativeFrom = ToNativePath(from);
+    auto nativeTo = ToNativePath(to);
+    if (!nativeFrom || !nativeTo) {
+        return RenameResult::Failed;
+    }
+    if (::renameat2(AT_FDCWD, nativeFrom->c_str(), AT_FDCWD, nativeTo->c_str(), RENAME_NOREPLACE) == 0) {
+        return RenameResult::Renamed;
+    }
+    switch (errno) {
+    case EEXIST:
+        return RenameResult::Exists;
+    case EXDEV:
+        return RenameResult::OtherFileSystem;
+    case EINVAL:
+    case ENOSYS:
+        // A file system without the no-replace flag: reserve the name with
+        // an exclusive create, then move over that empty placeholder.
+        if (HostFile::CreateExclusive(to).IsOpen()) {
+            return RenameFile(from, to);
+        }
+        return errno == EEXIST ? RenameResult::Exists : RenameResult::Failed;
+    default:
+        return RenameResult::Failed;
+    }
+}
+
+bool PathExists(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    struct stat st {};
+    return native && ::lstat(native->c_str(), &st) == 0;
 }
 
 std::optional<int64_t> RegularFileLength(std::string_view path)

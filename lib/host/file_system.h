@@ -11,7 +11,7 @@
 namespace vorl::host {
 
 enum class MakeDirectoryResult { Made, Exists, Failed };
-enum class RenameResult { Renamed, OtherFileSystem, Failed };
+enum class RenameResult { Renamed, Exists, OtherFileSystem, Failed };
 
 // Made with mode 0700: a working directory is private to its user.
 MakeDirectoryResult MakePrivateDirectory(std::string_view path);
@@ -19,6 +19,11 @@ bool RemoveEmptyDirectory(std::string_view path);
 bool RemoveFile(std::string_view path);
 // Replaces `to` in one step when both lie on one file system.
 RenameResult RenameFile(std::string_view from, std::string_view to);
+// Moves `from` to the new name `to` and reports Exists, never replacing a
+// file there.
+RenameResult RenameToNewName(std::string_view from, std::string_view to);
+// True when anything (a file, a folder, a link) has that name.
+bool PathExists(std::string_view path);
 // The length of a regular file, or nothing.
 std::optional<int64_t> RegularFileLength(std::string_view path);
 // Deletes every entry of `directory` that is not a folder. A symbolic link
