@@ -2,6 +2,8 @@
 // alignment, sizes, references, missing files, and every output mode.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "test_support.h"
@@ -73,8 +75,11 @@ TEST_F(Conversion, AlignmentPadsItemsAndCountsInUnits)
     EXPECT_CODE(VORL_OK, block.Convert());
     EXPECT_EQ(Hex(std::string("12345\0\0\0ab\0\0", 12)), Hex(ReadFile(Data())));
 
-    block->indexout = 2;
     block.SetHeader(Header());
+    EXPECT_CODE(VORL_OK, block.Convert());
+    EXPECT_FALSE(fs::exists(Header())) << "mode 3 writes no header";
+
+    block->indexout = 2;
     EXPECT_CODE(VORL_OK, block.Convert());
     EXPECT_EQ((std::vector<uint32_t>{0, 2, 3}), Values32(ReadFile(Header()), 3));
 }
@@ -321,6 +326,34 @@ TEST_F(Conversion, UnopenableDataFile)
         block.SetData(bad);
         EXPECT_CODE(VORL_ERR_OUTPUT_FILE, block.Convert()) << bad;
     }
+}
+
+TEST_F(Conversion, HeaderNamingTheDataFileIsRefused)
+{
+    Block block(1);
+    block.UseFile(0, MakeInput("a", "AA"));
+    block->indexout = 2;
+    WriteFile(Data(), "previous");
+    fs::create_symlink(Data(), folder_ / "alias.dat");
+    for (fs::path header : {Data(), folder_ / "." / "out.dat", folder_ / "alias.dat"}) {
+        block.SetData(Data());
+        block.SetHeader(header);
+        EXPECT_CODE(VORL_ERR_NO_HEADER_NAME, block.Convert()) << header;
+        EXPECT_EQ("previous", ReadFile(Data()));
+    }
+}
+
+TEST_F(Conversion, PipeNamedAsInputNeverBlocks)
+{
+    ASSERT_EQ(0, mkfifo((folder_ / "pipe").c_str(), 0600));
+    Block block(2);
+    block.UseFile(0, (folder_ / "pipe").string());
+    block.UseFile(1, MakeInput("b", "B"));
+    block->skipnofile = 1;
+    block->indexout = 3;
+    block.SetData(Data());
+    EXPECT_CODE(VORL_OK, block.Convert());
+    EXPECT_EQ("B", ReadFile(Data()));
 }
 
 TEST_F(Conversion, JapaneseNamesReachTheRightFiles)

@@ -186,6 +186,60 @@ TEST(ReleaseInformation, NeverEmptiesAFolderItDidNotMake)
     EXPECT_FALSE(IsWorkDirectoryName("/tmp/vorl0a1f/"));
 }
 
+// Whatever way a conversion ends, releasing its block leaves nothing of
+// its working directory behind.
+TEST(ReleaseInformation, RemovesTheWorkingDirectoryAfterEveryOutcome)
+{
+    TempFolder folder;
+    test::WriteFile(folder / "in.bin", "data");
+    struct Case {
+        const char *what;
+        void (*set)(test::Block &, const fs::path &);
+        int expected;
+    };
+    const Case cases[] = {
+        {"success", [](test::Block &, const fs::path &) {}, VORL_OK},
+        {"missing input", [](test::Block &b, const fs::path &f) { b.UseFile(0, (f / "absent").string()); },
+         VORL_ERR_FILE_NOT_FOUND},
+        {"no header name", [](test::Block &b, const fs::path &) { b->indexout = 1; }, VORL_ERR_NO_HEADER_NAME},
+        {"silent converter",
+         [](test::Block &b, const fs::path &) {
+             b.Row(0).convertnum = 1;
+             b.SetConverter(1, "echo left > \"$O.extra\"; mkdir -p \"$O.dir\"");
+         },
+         VORL_ERR_FILE_NOT_FOUND},
+        {"converter output",
+         [](test::Block &b, const fs::path &) {
+             b.Row(0).convertnum = 1;
+             b.SetConverter(1, "cp \"$I\" \"$O\"; echo x > \"$O.extra\"");
+         },
+         VORL_OK},
+    };
+    for (const auto &c : cases) {
+        test::Block block(1);
+        block.UseFile(0, (folder / "in.bin").string());
+        block.SetData(folder / "out.dat");
+        c.set(block, folder.Path());
+        ASSERT_EQ(VORL_OK, SetupWorkDirectory(block.Info(), folder.Path().c_str()));
+        std::string workdir = block->workdir;
+        EXPECT_CODE(c.expected, block.Convert());
+        IndexEntry *table = block->entries;
+        block->entries = nullptr;  // the table is the test's own
+        VorlReleaseInformation(&block.Info());
+        block->entries = table;
+        bool gone = !fs::exists(workdir);
+        bool onlyFolders = gone || fs::exists(fs::path(workdir) / "vorlpack.tmp.dir");
+        EXPECT_TRUE(onlyFolders) << c.what;
+        if (!gone) {
+            fs::remove_all(workdir);
+        }
+    }
+    for (const auto &entry : fs::directory_iterator(folder.Path())) {
+        std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "in.bin" || name == "out.dat") << "left behind: " << name;
+    }
+}
+
 TEST(ReleaseInformation, FreesALibraryTable)
 {
     VorlInformation info{};

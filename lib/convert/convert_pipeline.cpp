@@ -127,8 +127,20 @@ int ConvertBlock(VorlInformation &info)
         return VORL_ERR_OUTPUT_FILE;
     }
     bool separateHeader = info.indexout == kIndexText || info.indexout == kIndexBinary;
-    if (separateHeader && FieldText(info.headerfile).empty()) {
-        return VORL_ERR_NO_HEADER_NAME;
+    std::optional<std::string> headerPath;
+    if (separateHeader) {
+        if (FieldText(info.headerfile).empty()) {
+            return VORL_ERR_NO_HEADER_NAME;
+        }
+        headerPath = ResolveOutputPath(info, FieldText(info.headerfile));
+        if (!headerPath) {
+            return VORL_ERR_OUTPUT_FILE;
+        }
+        // One file cannot be both: the data would silently replace the
+        // header. The name is asked for again instead.
+        if (*headerPath == *dataPath || host::IsSameFile(*headerPath, *dataPath)) {
+            return VORL_ERR_NO_HEADER_NAME;
+        }
     }
 
     WorkFilesGuard guard(FieldText(info.workdir));
@@ -157,11 +169,7 @@ int ConvertBlock(VorlInformation &info)
     }
 
     std::vector<Placement> placements;
-    if (separateHeader) {
-        auto headerPath = ResolveOutputPath(info, FieldText(info.headerfile));
-        if (!headerPath) {
-            return VORL_ERR_OUTPUT_FILE;
-        }
+    if (headerPath) {
         placements.push_back({files.index, *headerPath});
     }
     placements.push_back({files.body, *dataPath, dataFileIsNew});

@@ -88,6 +88,15 @@ bool PathExists(std::string_view path)
     return native && ::lstat(native->c_str(), &st) == 0;
 }
 
+bool IsSameFile(std::string_view first, std::string_view second)
+{
+    auto nativeFirst = ToNativePath(first);
+    auto nativeSecond = ToNativePath(second);
+    struct stat a {}, b {};
+    return nativeFirst && nativeSecond && ::stat(nativeFirst->c_str(), &a) == 0 &&
+           ::stat(nativeSecond->c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 std::optional<int64_t> RegularFileLength(std::string_view path)
 {
     auto native = ToNativePath(path);

@@ -24,6 +24,8 @@ RenameResult RenameFile(std::string_view from, std::string_view to);
 RenameResult RenameToNewName(std::string_view from, std::string_view to);
 // True when anything (a file, a folder, a link) has that name.
 bool PathExists(std::string_view path);
+// True when both names lead to one and the same existing file.
+bool IsSameFile(std::string_view first, std::string_view second);
 // The length of a regular file, or nothing.
 std::optional<int64_t> RegularFileLength(std::string_view path);
 // Deletes every entry of `directory` that is not a folder. A symbolic link

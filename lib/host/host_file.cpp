@@ -42,9 +42,12 @@ HostFile HostFile::OpenNative(std::string_view path, int flags)
 
 HostFile HostFile::OpenForReading(std::string_view path)
 {
-    HostFile file = OpenNative(path, O_RDONLY);
+    // Opened without blocking, so that a pipe or a device with that name
+    // cannot hang the caller before it is seen not to be a regular file.
+    HostFile file = OpenNative(path, O_RDONLY | O_NONBLOCK);
     struct stat st {};
-    if (file.IsOpen() && (::fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+    if (file.IsOpen() && (::fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
+                          ::fcntl(file.fd_, F_SETFL, O_RDONLY) != 0)) {
         file.Close();
     }
     return file;

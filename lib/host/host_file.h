@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 namespace vorl::host {
 
@@ -36,6 +37,8 @@ public:
     bool WriteAll(const void *data, size_t size);
     bool WriteAllAt(const void *data, size_t size, int64_t offset);
     bool SeekTo(int64_t offset);
+    // Hands the descriptor over to the caller, who closes it.
+    int Release() { return std::exchange(fd_, -1); }
     // Closing reports the errors a file system may delay until then.
     bool Close();
 

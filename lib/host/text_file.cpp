@@ -1,26 +1,20 @@
 #include "text_file.h"
 
-#include <sys/stat.h>
-
-#include "native_path.h"
+#include "host_file.h"
 
 namespace vorl::host {
 
 std::unique_ptr<TextReader> TextReader::Open(std::string_view path)
 {
-    auto native = ToNativePath(path);
-    if (!native) {
+    HostFile file = HostFile::OpenForReading(path);
+    if (!file.IsOpen()) {
         return nullptr;
     }
-    std::FILE *stream = std::fopen(native->c_str(), "rbe");
+    std::FILE *stream = ::fdopen(file.Descriptor(), "rb");
     if (stream == nullptr) {
         return nullptr;
     }
-    struct stat st {};
-    if (::fstat(::fileno(stream), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(stream);
-        return nullptr;
-    }
+    file.Release();
     return std::unique_ptr<TextReader>(new TextReader(stream));
 }
 
