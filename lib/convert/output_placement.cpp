@@ -1,10 +1,5 @@
 #include "output_placement.h"
 
-#include <unistd.h>
-
-#include <atomic>
-#include <cstdio>
-
 #include "file_system.h"
 #include "host_file.h"
 #include "stream_copy.h"
@@ -14,17 +9,6 @@ namespace vorl {
 namespace {
 
 constexpr int kNameAttempts = 100;
-
-// A fresh name in the target's own folder, so that the final rename never
-// crosses a file system.
-std::string NameBeside(const std::string &target)
-{
-    static std::atomic<unsigned> counter{0};
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".vorl%05X%04X", static_cast<unsigned>(::getpid()) & 0xFFFFF,
-                  ++counter & 0xFFFF);
-    return target + suffix;
-}
 
 int CopyInto(const std::string &from, const std::string &to)
 {
@@ -48,7 +32,7 @@ int CopyInto(const std::string &from, const std::string &to)
 int MakeReadyBeside(const Placement &placement, std::string &ready)
 {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::string candidate = NameBeside(placement.target);
+        std::string candidate = host::NameBeside(placement.target);
         switch (host::RenameToNewName(placement.staged, candidate)) {
         case host::RenameResult::Renamed:
             ready = candidate;

@@ -6,6 +6,9 @@
 #include "error_messages.h"
 #include "export_guard.h"
 #include "path_conversion.h"
+#include "project_conversion.h"
+#include "project_reader.h"
+#include "xml_writer.h"
 #include "vorl_cnv.h"
 #include "work_directory.h"
 
@@ -54,6 +57,47 @@ VORL_API int VorlReleaseInformation(VorlInformation *info)
         });
     }
     return 0;
+}
+
+VORL_API int VorlGetProjectFile(VorlInformation *info)
+{
+    if (info == nullptr) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    return GuardExport(VORL_ERR_NO_MEMORY, [&] { return ReadProjectFile(*info); });
+}
+
+VORL_API int VorlGetProjectFileVB(VorlInformation *info, IndexEntry *table)
+{
+    if (info == nullptr) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    info->entries = table;
+    return VorlGetProjectFile(info);
+}
+
+VORL_API int VorlPutXMLPrjFile(VorlInformation *info)
+{
+    if (info == nullptr) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    return GuardExport(VORL_ERR_PRJ_NOT_FOUND, [&] { return WriteXmlProject(*info); });
+}
+
+VORL_API int VorlPutXMLPrjFileVB(VorlInformation *info, IndexEntry *table)
+{
+    if (info == nullptr) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    info->entries = table;
+    return VorlPutXMLPrjFile(info);
+}
+
+VORL_API int VorlConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
+                                const char *workbase)
+{
+    return GuardExport(VORL_ERR_NO_MEMORY,
+                       [&] { return ConvertProjectFile(project, datafile, headerfile, workbase); });
 }
 
 VORL_API int VorlAbs2RelPath(const char *path, const char *base, char *out, int size)

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -105,6 +106,37 @@ std::optional<int64_t> RegularFileLength(std::string_view path)
         return std::nullopt;
     }
     return st.st_size;
+}
+
+std::string NameBeside(const std::string &target)
+{
+    static std::atomic<unsigned> counter{0};
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".vorl%05X%04X", static_cast<unsigned>(::getpid()) & 0xFFFFF,
+                  ++counter & 0xFFFF);
+    return target + suffix;
+}
+
+bool ReplaceFileContents(const std::string &path, const std::string &content)
+{
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string fresh = NameBeside(path);
+        HostFile file = HostFile::CreateExclusive(fresh);
+        if (!file.IsOpen()) {
+            if (PathExists(fresh)) {
+                continue;  // taken by someone else: try another name
+            }
+            return false;
+        }
+        bool written = file.WriteAll(content.data(), content.size()) && file.Close();
+        if (written && RenameFile(fresh, path) == RenameResult::Renamed) {
+            return true;
+        }
+        RemoveFile(fresh);
+        return false;
+    }
+    return false;
 }
 
 void RemoveFilesIn(std::string_view directory)

@@ -28,6 +28,14 @@ bool PathExists(std::string_view path);
 bool IsSameFile(std::string_view first, std::string_view second);
 // The length of a regular file, or nothing.
 std::optional<int64_t> RegularFileLength(std::string_view path);
+// A new name beside `target` in its own folder ("<target>.vorl" and
+// hexadecimal digits, different on every call), for a file that is to
+// replace the target by one rename.
+std::string NameBeside(const std::string &target);
+// Writes `content` to a new file beside `path` and renames it over `path`
+// once every byte is written and the file is closed; on any failure the
+// previous file is left exactly as it was and the new one is removed.
+bool ReplaceFileContents(const std::string &path, const std::string &content);
 // Deletes every entry of `directory` that is not a folder. A symbolic link
 // is removed itself, never followed. Failures are ignored.
 void RemoveFilesIn(std::string_view directory);

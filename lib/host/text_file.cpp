@@ -41,4 +41,28 @@ bool TextReader::ReadLine(std::string &line)
     return any;
 }
 
+bool TextReader::ReadLimitedLine(std::string &line, size_t limit)
+{
+    line.clear();
+    while (line.size() < limit) {
+        int c = std::getc(stream_);
+        if (c == EOF) {
+            break;
+        }
+        if (c == '\r') {
+            int next = std::getc(stream_);
+            if (next == '\n') {
+                c = '\n';
+            } else if (next != EOF) {
+                std::ungetc(next, stream_);
+            }
+        }
+        line.push_back(static_cast<char>(c));
+        if (c == '\n') {
+            break;
+        }
+    }
+    return !line.empty();
+}
+
 }  // namespace vorl::host

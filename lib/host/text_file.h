@@ -20,6 +20,10 @@ public:
 
     // The next line without its line end; false at the end of the file.
     bool ReadLine(std::string &line);
+    // The next line with its line end ("\r\n" read as "\n"), at most
+    // `limit` characters; the rest of a longer line comes as the next one.
+    // False at the end of the file.
+    bool ReadLimitedLine(std::string &line, size_t limit);
 
 private:
     explicit TextReader(std::FILE *stream) : stream_(stream) {}

@@ -197,6 +197,35 @@ VORL_API int VorlConvert(VorlInformation *info);
  * the caller's. Always returns 0. */
 VORL_API int VorlReleaseInformation(VorlInformation *info);
 
+/* Reads the project file named in `prjfile` (legacy text or XML) into the
+ * block. Relative entry names are resolved against `prjdir` when it is set.
+ * When `entries` is null the library allocates the table (freed by
+ * VorlReleaseInformation); settings the file leaves out keep the block's
+ * values. Returns 0 or a negative code. */
+VORL_API int VorlGetProjectFile(VorlInformation *info);
+
+/* As VorlGetProjectFile, reading into the caller's own table, which must
+ * have room for the file's entry count (up to 9999 rows) and stays the
+ * caller's. */
+VORL_API int VorlGetProjectFileVB(VorlInformation *info, IndexEntry *table);
+
+/* Writes the block as an XML project file to `prjfile`. The previous file
+ * is replaced only once the new one is complete. Returns 0, -1 when the
+ * file cannot be written, -6 for a block that cannot be written. */
+VORL_API int VorlPutXMLPrjFile(VorlInformation *info);
+
+/* As VorlPutXMLPrjFile, writing the rows of the caller's own table. */
+VORL_API int VorlPutXMLPrjFileVB(VorlInformation *info, IndexEntry *table);
+
+/* Reads the project `project` and converts it into `datafile` (and
+ * `headerfile`, which may be null), both resolved against the project's
+ * folder. The working directory is made under `workbase` (or VORLTEMP, TMP,
+ * TEMP, or the current folder when null) and removed before returning, on
+ * every path. Returns the reading code when reading fails, else the
+ * conversion's. */
+VORL_API int VorlConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
+                                const char *workbase);
+
 /* Expresses `path` relative to the folder `base` into `out` (`size` bytes
  * with the NUL). Returns 1, or 0 when the result does not fit. */
 VORL_API int VorlAbs2RelPath(const char *path, const char *base, char *out, int size);

@@ -1,0 +1,70 @@
+#include "project_conversion.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "convert_pipeline.h"
+#include "fixed_text.h"
+#include "path_rules.h"
+#include "project_reader.h"
+#include "vorl_cnv.h"
+#include "work_directory.h"
+
+namespace vorl {
+namespace {
+
+// Null, empty or too long for its field: the path cannot be taken in.
+bool IsUsablePath(const char *path)
+{
+    return path != nullptr && *path != '\0' && std::strlen(path) < VORL_PATH_SIZE;
+}
+
+// The project's folder with its trailing separator, empty when the path
+// names no folder.
+std::string_view FolderOf(std::string_view path)
+{
+    const host::PathRules &rules = host::HostRules();
+    for (size_t i = path.size(); i > 0; --i) {
+        if (rules.IsSeparator(path[i - 1])) {
+            return path.substr(0, i);
+        }
+    }
+    return {};
+}
+
+// Releases the block on every way out of the conversion.
+class BlockRelease {
+public:
+    explicit BlockRelease(VorlInformation &info) : info_(info) {}
+    ~BlockRelease() { ReleaseBlock(info_); }
+
+private:
+    VorlInformation &info_;
+};
+
+}  // namespace
+
+int ConvertProjectFile(const char *project, const char *datafile, const char *headerfile, const char *workbase)
+{
+    if (!IsUsablePath(project) || !IsUsablePath(datafile) || (headerfile != nullptr && std::strlen(headerfile) >= VORL_PATH_SIZE)) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    VorlInformation info;
+    std::memset(&info, 0, sizeof info);
+    if (int rc = SetupWorkDirectory(info, workbase); rc != VORL_OK) {
+        return rc;
+    }
+    BlockRelease release(info);
+    StoreFieldText(info.prjfile, project);
+    StoreFieldText(info.prjdir, FolderOf(project));
+    if (int rc = ReadProjectFile(info); rc != VORL_OK) {
+        return rc;
+    }
+    StoreFieldText(info.datafile, datafile);
+    if (headerfile != nullptr) {
+        StoreFieldText(info.headerfile, headerfile);
+    }
+    return ConvertBlock(info);
+}
+
+}  // namespace vorl

@@ -1,0 +1,22 @@
+#include "entry_file_name.h"
+
+#include <string>
+
+#include "absolute_path.h"
+#include "fixed_text.h"
+
+namespace vorl {
+
+void StoreEntryFileName(IndexEntry &entry, std::string_view name, std::string_view prjdir)
+{
+    if (name.size() >= sizeof entry.filename) {
+        return;
+    }
+    if (name.empty() || name[0] == '*' || prjdir.empty()) {
+        StoreFieldText(entry.filename, name);
+        return;
+    }
+    StoreFieldText(entry.filename, ResolveAbsolutePath(name, prjdir, host::HostRules()));
+}
+
+}  // namespace vorl

@@ -1,0 +1,16 @@
+// Storing an entry's file name as a project reader loads it.
+#pragma once
+
+#include <string_view>
+
+#include "vorl_cnv.h"
+
+namespace vorl {
+
+// A reference ("*N") is stored as it is; any other name is resolved
+// against `prjdir` when that is set. A name (or resolved name) that does
+// not fit the field is refused: the field keeps what it held, since a cut
+// path would name another file.
+void StoreEntryFileName(IndexEntry &entry, std::string_view name, std::string_view prjdir);
+
+}  // namespace vorl

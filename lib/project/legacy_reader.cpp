@@ -1,0 +1,278 @@
+#include "legacy_reader.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "decimal_text.h"
+#include "entry_file_name.h"
+#include "fixed_text.h"
+#include "text_file.h"
+
+namespace vorl {
+namespace {
+
+constexpr size_t kLineLimit = 510;
+constexpr size_t kConverterLineLimit = 254;
+constexpr std::string_view kVersionPrefix = "VORL ProjectFile Ver ";
+
+// Reads the lines of the open project one at a time. A file that ends
+// early reads as empty lines: the format does not count that as an error.
+class LegacyLines {
+public:
+    explicit LegacyLines(host::TextReader &reader) : reader_(reader) {}
+
+    // The raw line with its line end. The last line of a file may lack
+    // one; it is supplied, so the value rules below never cut a
+    // character of the value itself.
+    std::string Raw(size_t limit = kLineLimit)
+    {
+        std::string line;
+        if (reader_.ReadLimitedLine(line, limit) && line.back() != '\n' && line.size() < limit) {
+            line.push_back('\n');
+        }
+        return line;
+    }
+    // A text in double quotes: without its first character and its last
+    // two (the closing quote and the line end).
+    std::string Quoted()
+    {
+        std::string line = Raw();
+        return line.size() >= 3 ? line.substr(1, line.size() - 3) : std::string();
+    }
+    bool Boolean() { return Raw().compare(0, 6, "#TRUE#") == 0; }
+    // Only an explicit "#FALSE" clears a size.
+    bool SizeFlag() { return Raw().compare(0, 6, "#FALSE") != 0; }
+    int32_t Decimal() { return ReadDecimal(Raw()); }
+    // A text up to its line end.
+    std::string RawText(size_t limit)
+    {
+        std::string line = Raw(limit);
+        if (!line.empty()) {
+            line.pop_back();
+        }
+        return line;
+    }
+    void Skip(int lines)
+    {
+        for (int i = 0; i < lines; ++i) {
+            Raw();
+        }
+    }
+
+private:
+    host::TextReader &reader_;
+};
+
+host::TextReader *StreamOf(const VorlInformation &info)
+{
+    return static_cast<host::TextReader *>(info.prjstream);
+}
+
+void CloseStream(VorlInformation &info)
+{
+    delete StreamOf(info);
+    info.prjstream = nullptr;
+}
+
+int DigitValue(char c)
+{
+    return c - '0';
+}
+
+void ReadAlignment(LegacyLines &lines, VorlInformation &info, int version)
+{
+    if (version >= 320) {
+        info.dataalign = lines.Decimal();
+    } else if (version >= 310) {
+        lines.Skip(1);
+        bool by4 = lines.Boolean();
+        bool by2048 = lines.Boolean();
+        info.dataalign = by2048 ? 2048 : by4 ? 4 : 1;
+    } else {
+        info.dataalign = lines.Boolean() ? 2048 : 1;
+    }
+}
+
+void ReadIndexOutput(LegacyLines &lines, VorlInformation &info, int version)
+{
+    if (version >= 330) {
+        info.indexout = lines.Decimal();
+    } else {
+        lines.Skip(1);
+        bool text = lines.Boolean();
+        bool nothing = lines.Boolean();
+        info.indexout = nothing ? 3 : text ? 1 : 0;
+    }
+}
+
+// The type text goes to the slot of the index width; the other two common
+// widths get fixed C type names.
+void PlaceTypeText(VorlInformation &info, const std::string &typeText, bool hasTypeText)
+{
+    auto place = [&](int slot, std::string_view text) { StoreFieldText(info.type[slot - 1], text); };
+    std::string_view typed = hasTypeText ? std::string_view(typeText) : std::string_view();
+    auto typeOr = [&](int slot) {
+        if (hasTypeText) {
+            place(slot, typed);
+        }
+    };
+    switch (info.indexbyte) {
+    case 2:
+        typeOr(2);
+        place(3, "static unsigned int");
+        break;
+    case 4:
+        place(2, "static unsigned short");
+        typeOr(3);
+        break;
+    case 8:
+        place(2, "static unsigned short");
+        place(3, "static unsigned int");
+        typeOr(4);
+        break;
+    default:
+        break;
+    }
+}
+
+void ReadHeaderGroups(LegacyLines &lines, VorlInformation &info, int version)
+{
+    info.dataalign = 1;
+    ReadAlignment(lines, info, version);
+    ReadIndexOutput(lines, info, version);
+    info.indexnum = lines.Decimal() + 1;  // the file stores the last index number
+    std::string label = lines.Quoted();
+    StoreFieldText(info.label, label);  // a label too long for its field is left out
+    std::string typeText;
+    if (version >= 322) {
+        typeText = lines.Quoted();
+    } else {
+        lines.Skip(1);
+    }
+    info.indexmode = lines.Boolean() ? 1 : 0;
+    if (version >= 331) {
+        info.pathmode = lines.Decimal();
+        info.indexinterval = lines.Decimal();
+    } else {
+        info.pathmode = lines.Boolean() ? 1 : 0;
+        info.indexinterval = 1;
+    }
+    if (version >= 360) {
+        bool alias = lines.Boolean();
+        info.indexbyte = lines.Decimal();
+        info.usealias = alias ? info.indexbyte : 0;
+        info.changeendian = lines.Boolean() ? 1 : 0;
+        info.skipnofile = lines.Boolean() ? 1 : 0;
+        for (auto &slot : info.convert) {
+            StoreFieldText(slot, lines.RawText(kConverterLineLimit));
+        }
+    } else {
+        info.indexbyte = 4;
+        info.usealias = 0;
+        info.changeendian = 0;
+        info.skipnofile = 0;
+    }
+    PlaceTypeText(info, typeText, version >= 322 && typeText.size() < sizeof info.type[0]);
+    std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
+}
+
+void ReadEntryRecord(LegacyLines &lines, IndexEntry &entry, int version, std::string_view prjdir)
+{
+    if (!lines.Boolean()) {
+        lines.Skip(7);
+        return;
+    }
+    entry.use = 1;
+    StoreEntryFileName(entry, lines.Quoted(), prjdir);
+    auto readRemarks = [&] {
+        // From the second character, at most 255, then without the closing
+        // quote and the line end.
+        std::string line = lines.Raw();
+        std::string remarks = line.size() > 1 ? line.substr(1, 255) : std::string();
+        remarks.resize(remarks.size() >= 2 ? remarks.size() - 2 : 0);
+        StoreFieldText(entry.remarks, remarks);
+    };
+    if (version >= 360) {
+        entry.convertnum = lines.Decimal();
+        readRemarks();
+        lines.Skip(1);  // the file's own size
+        entry.filesize = static_cast<uint32_t>(lines.Decimal());
+        if (!lines.SizeFlag()) {
+            entry.filesize = 0;
+        }
+        entry.alias = static_cast<uint32_t>(lines.Decimal());
+    } else {
+        entry.convertnum = (lines.Boolean() ? 1 : 0) + (lines.Boolean() ? 1 : 0);
+        readRemarks();
+        lines.Skip(1);
+        entry.filesize = static_cast<uint32_t>(lines.Decimal());
+        if (!lines.SizeFlag()) {
+            entry.filesize = 0;
+        }
+    }
+}
+
+}  // namespace
+
+int ReadLegacyHeader(VorlInformation &info)
+{
+    std::unique_ptr<host::TextReader> reader = host::TextReader::Open(FieldText(info.prjfile));
+    if (!reader) {
+        return VORL_ERR_PRJ_NOT_FOUND;
+    }
+    LegacyLines lines(*reader);
+    std::string first = lines.Raw();
+    if (first.size() < 26 || std::string_view(first).substr(1, kVersionPrefix.size()) != kVersionPrefix) {
+        return VORL_ERR_NOT_A_PROJECT;
+    }
+    int version = 100 * DigitValue(first[22]) + 10 * DigitValue(first[24]) + DigitValue(first[25]);
+    info.version = version;
+    if (version < 302) {
+        return VORL_ERR_PRJ_TOO_OLD;
+    }
+    if (version > VORL_PRJ_VERSION) {
+        return VORL_ERR_TOOL_TOO_OLD;
+    }
+    ReadHeaderGroups(lines, info, version);
+    if (info.indexnum > VORL_MAX_ENTRIES) {
+        return VORL_ERR_TOO_MANY_FILES;
+    }
+    // A negative count would size the table below zero.
+    if (info.indexnum < 1) {
+        return VORL_ERR_NO_INDEX;
+    }
+    info.prjstream = reader.release();
+    return VORL_OK;
+}
+
+int ReadLegacyEntries(VorlInformation &info)
+{
+    host::TextReader *reader = StreamOf(info);
+    if (reader == nullptr) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    if (info.indexnum < 1 || info.indexnum > VORL_MAX_ENTRIES) {
+        CloseStream(info);
+        return VORL_ERR_BAD_ACCESS;
+    }
+    size_t rows = static_cast<size_t>(info.indexnum);
+    if (info.entries == nullptr) {
+        info.entries = static_cast<IndexEntry *>(std::calloc(rows, sizeof(IndexEntry)));
+        if (info.entries == nullptr) {
+            CloseStream(info);
+            return VORL_ERR_NO_MEMORY;
+        }
+    }
+    std::memset(info.entries, 0, rows * sizeof(IndexEntry));
+    LegacyLines lines(*reader);
+    std::string_view prjdir = FieldText(info.prjdir);
+    for (size_t row = 0; row < rows; ++row) {
+        ReadEntryRecord(lines, info.entries[row], info.version, prjdir);
+    }
+    CloseStream(info);
+    return VORL_OK;
+}
+
+}  // namespace vorl

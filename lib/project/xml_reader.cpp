@@ -1,0 +1,459 @@
+#include "xml_reader.h"
+
+#include <expat.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "decimal_text.h"
+#include "entry_file_name.h"
+#include "fixed_text.h"
+#include "host_file.h"
+#include "xml_text.h"
+
+namespace vorl {
+namespace {
+
+constexpr size_t kBlockSize = 2048;
+
+// The element table: an element is known by its position, which sorts it
+// into the root, the header's fields, the entry and the entry's fields.
+enum Element {
+    kUnknown = -1,
+    kVorlProject = 0,
+    kHeader,
+    kIndexnum,
+    kIndexout,
+    kIndexmode,
+    kIndexbyte,
+    kIndexinterval,
+    kDataalign,
+    kPathmode,
+    kSkipnofile,
+    kLabel,
+    kType,
+    kUsealias,
+    kChangeendian,
+    kConvert,
+    kHeaderid,
+    kIndex,
+    kFilename,
+    kRemarks,
+    kFilesize,
+    kAlias,
+    kConvertnum,
+};
+
+constexpr std::array<std::string_view, 22> kElementNames = {
+    "VorlProject", "header",  "indexnum", "indexout",     "indexmode", "indexbyte", "indexinterval", "dataalign",
+    "pathmode",    "skipnofile", "label", "type",         "usealias",  "changeendian", "convert",    "headerid",
+    "index",       "filename", "remarks", "filesize",     "alias",     "convertnum",
+};
+
+bool IsHeaderField(int element)
+{
+    return element >= kIndexnum && element <= kHeaderid;
+}
+
+bool IsEntryField(int element)
+{
+    return element >= kFilename && element <= kConvertnum;
+}
+
+int LookUpElement(const XML_Char *name)
+{
+    for (size_t i = 0; i < kElementNames.size(); ++i) {
+        if (kElementNames[i] == name) {
+            return static_cast<int>(i);
+        }
+    }
+    return kUnknown;
+}
+
+enum class ReaderState { Outside, InProject, InHeader, AfterHeader, InIndex };
+
+struct XmlReadContext {
+    VorlInformation *block = nullptr;
+    std::string text;          // character data of the open leaf element
+    ReaderState state = ReaderState::Outside;
+    int openLeaf = 0;          // element number of the open leaf element, 0 when none
+    int32_t currentEntry = -1;
+    int32_t numberAttribute = 0;
+    int32_t highAttribute = 0;
+    int error = VORL_OK;
+
+    bool CurrentEntryIsRow() const
+    {
+        return block->entries != nullptr && currentEntry >= 0 && currentEntry < block->indexnum;
+    }
+    void Fail(int code)
+    {
+        if (error == VORL_OK) {
+            error = code;
+        }
+    }
+};
+
+const XML_Char *Attribute(const XML_Char **attributes, std::string_view name)
+{
+    for (const XML_Char **a = attributes; a[0] != nullptr; a += 2) {
+        if (name == a[0]) {
+            return a[1];
+        }
+    }
+    return nullptr;
+}
+
+// A keyword from a fixed set; -1 when the text is none of them.
+int LookUpKeyword(std::string_view text, std::initializer_list<std::string_view> keywords)
+{
+    int value = 0;
+    for (std::string_view keyword : keywords) {
+        if (text == keyword) {
+            return value;
+        }
+        ++value;
+    }
+    return -1;
+}
+
+int LookUpBoolean(std::string_view text)
+{
+    return LookUpKeyword(text, {"false", "true"});
+}
+
+void StartInHeader(XmlReadContext &context, int element, const XML_Char **attributes)
+{
+    context.text.clear();
+    if (!IsHeaderField(element)) {
+        context.Fail(VORL_ERR_XML_PARSE);
+        return;
+    }
+    context.openLeaf = element;
+    if (element == kType || element == kConvert) {
+        context.numberAttribute = -1;
+        if (const XML_Char *num = Attribute(attributes, "num")) {
+            context.numberAttribute = ReadDecimal(num);
+        }
+        if (context.numberAttribute < 0) {
+            context.Fail(VORL_ERR_XML_PARSE);
+        }
+    } else if (element == kUsealias) {
+        // A "true" without a width has no meaning: it stays below 0.
+        context.numberAttribute = -1;
+        if (const XML_Char *width = Attribute(attributes, "byte")) {
+            context.numberAttribute = ReadDecimal(width);
+        }
+    }
+}
+
+void StartIndex(XmlReadContext &context, const XML_Char **attributes)
+{
+    VorlInformation &info = *context.block;
+    context.currentEntry = -1;
+    for (const XML_Char **a = attributes; a[0] != nullptr; a += 2) {
+        std::string_view name = a[0];
+        if (name == "num") {
+            context.currentEntry = ReadDecimal(a[1]);
+        } else if (name == "use" && context.currentEntry >= 0) {
+            int use = LookUpBoolean(a[1]);
+            if (use < 0) {
+                context.Fail(VORL_ERR_XML_PARSE);
+            } else if (context.CurrentEntryIsRow()) {
+                info.entries[context.currentEntry].use = use;
+            }
+        }
+    }
+    if (context.CurrentEntryIsRow()) {
+        context.state = ReaderState::InIndex;
+    }
+}
+
+void StartInIndex(XmlReadContext &context, int element, const XML_Char **attributes)
+{
+    context.text.clear();
+    if (!IsEntryField(element)) {
+        context.Fail(VORL_ERR_XML_PARSE);
+        return;
+    }
+    context.openLeaf = element;
+    if (element == kFilesize || element == kAlias) {
+        context.highAttribute = 0;
+        if (const XML_Char *high = Attribute(attributes, "high")) {
+            context.highAttribute = ReadDecimal(high);
+        }
+    }
+}
+
+void XMLCALL OnStartElement(void *userData, const XML_Char *name, const XML_Char **attributes)
+{
+    auto &context = *static_cast<XmlReadContext *>(userData);
+    int element = LookUpElement(name);
+    if (element == kUnknown) {
+        return;
+    }
+    switch (context.state) {
+    case ReaderState::Outside:
+        if (element == kVorlProject) {
+            if (const XML_Char *version = Attribute(attributes, "version")) {
+                context.block->version = ReadDecimal(version);
+            }
+            context.state = ReaderState::InProject;
+        }
+        break;
+    case ReaderState::InProject:
+        if (element == kHeader) {
+            context.state = ReaderState::InHeader;
+        }
+        break;
+    case ReaderState::InHeader:
+        StartInHeader(context, element, attributes);
+        break;
+    case ReaderState::AfterHeader:
+        if (element == kIndex) {
+            StartIndex(context, attributes);
+        }
+        break;
+    case ReaderState::InIndex:
+        StartInIndex(context, element, attributes);
+        break;
+    }
+}
+
+void XMLCALL OnCharacterData(void *userData, const XML_Char *data, int length)
+{
+    auto &context = *static_cast<XmlReadContext *>(userData);
+    if (context.openLeaf == 0) {
+        return;
+    }
+    try {
+        context.text.append(data, static_cast<size_t>(length));
+    } catch (const std::bad_alloc &) {
+        context.Fail(VORL_ERR_XML_PARSE);
+    }
+}
+
+// The end of `header`: the entry table is made when the caller gave none.
+void EndHeader(XmlReadContext &context)
+{
+    VorlInformation &info = *context.block;
+    if (info.entries == nullptr && info.indexnum >= 1 && info.indexnum <= VORL_MAX_ENTRIES) {
+        info.entries = static_cast<IndexEntry *>(std::calloc(static_cast<size_t>(info.indexnum), sizeof(IndexEntry)));
+        if (info.entries == nullptr) {
+            context.Fail(VORL_ERR_NO_MEMORY);
+        }
+    }
+    context.state = ReaderState::AfterHeader;
+}
+
+void StoreKeyword(XmlReadContext &context, int32_t &field, const std::string &text,
+                  std::initializer_list<std::string_view> keywords)
+{
+    int value = LookUpKeyword(text, keywords);
+    if (value < 0) {
+        context.Fail(VORL_ERR_XML_PARSE);
+    } else {
+        field = value;
+    }
+}
+
+// A `type` or `convert` text goes to slot `num`, 1 to 4; any other number
+// would name a slot that does not exist.
+template <size_t N>
+void StoreSlotText(XmlReadContext &context, char (&slots)[VORL_SLOT_COUNT][N], const std::string &text)
+{
+    int32_t slot = context.numberAttribute;
+    if (slot < 1 || slot > VORL_SLOT_COUNT) {
+        context.Fail(VORL_ERR_XML_PARSE);
+        return;
+    }
+    if (!text.empty()) {
+        StoreFieldText(slots[slot - 1], text);
+    }
+}
+
+void EndHeaderField(XmlReadContext &context, int element, const std::string &text)
+{
+    VorlInformation &info = *context.block;
+    switch (element) {
+    case kIndexnum:
+        info.indexnum = ReadDecimal(text);
+        if (info.indexnum < 1) {
+            context.Fail(VORL_ERR_XML_PARSE);
+        }
+        break;
+    case kIndexbyte: info.indexbyte = ReadDecimal(text); break;
+    case kIndexinterval: info.indexinterval = ReadDecimal(text); break;
+    case kDataalign: info.dataalign = ReadDecimal(text); break;
+    case kIndexout: StoreKeyword(context, info.indexout, text, {"infile", "outtext", "outbinary", "nothing"}); break;
+    case kPathmode: StoreKeyword(context, info.pathmode, text, {"nothing", "absolute", "relative"}); break;
+    case kIndexmode: StoreKeyword(context, info.indexmode, text, {"false", "true"}); break;
+    case kSkipnofile: StoreKeyword(context, info.skipnofile, text, {"false", "true"}); break;
+    case kChangeendian: StoreKeyword(context, info.changeendian, text, {"false", "true"}); break;
+    case kLabel:
+        if (!text.empty()) {
+            StoreFieldText(info.label, text);
+        }
+        break;
+    case kType: StoreSlotText(context, info.type, text); break;
+    case kConvert: StoreSlotText(context, info.convert, text); break;
+    case kUsealias: {
+        int enabled = LookUpBoolean(text);
+        if (enabled < 0 || (enabled == 1 && context.numberAttribute < 0)) {
+            context.Fail(VORL_ERR_XML_PARSE);
+        } else {
+            info.usealias = enabled == 1 ? context.numberAttribute : 0;
+        }
+        break;
+    }
+    case kHeaderid:
+        if (text.empty()) {
+            std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
+        } else {
+            std::memset(info.headerid, 0, sizeof info.headerid);
+            std::memcpy(info.headerid, text.data(), std::min(text.size(), sizeof info.headerid));
+        }
+        break;
+    default:
+        context.Fail(VORL_ERR_XML_PARSE);
+        break;
+    }
+}
+
+void EndEntryField(XmlReadContext &context, int element, const std::string &text)
+{
+    VorlInformation &info = *context.block;
+    if (!IsEntryField(element)) {
+        context.Fail(VORL_ERR_XML_PARSE);
+        return;
+    }
+    if (!context.CurrentEntryIsRow() || text.empty()) {
+        return;
+    }
+    IndexEntry &entry = info.entries[context.currentEntry];
+    switch (element) {
+    case kFilename: StoreEntryFileName(entry, text, FieldText(info.prjdir)); break;
+    case kRemarks: StoreFieldText(entry.remarks, text); break;
+    case kFilesize:
+        entry.filesize = static_cast<uint32_t>(ReadDecimal(text));
+        entry.filesizehigh = static_cast<uint32_t>(context.highAttribute);
+        break;
+    case kAlias:
+        entry.alias = static_cast<uint32_t>(ReadDecimal(text));
+        entry.aliashigh = static_cast<uint32_t>(context.highAttribute);
+        break;
+    case kConvertnum: entry.convertnum = ReadDecimal(text); break;
+    default: break;
+    }
+}
+
+void XMLCALL OnEndElement(void *userData, const XML_Char *name)
+{
+    auto &context = *static_cast<XmlReadContext *>(userData);
+    int element = LookUpElement(name);
+    if (element == kUnknown) {
+        return;
+    }
+    switch (context.state) {
+    case ReaderState::InProject:
+        if (element == kVorlProject) {
+            context.state = ReaderState::Outside;
+        } else {
+            context.Fail(VORL_ERR_XML_PARSE);
+        }
+        break;
+    case ReaderState::InHeader:
+        if (element == kHeader) {
+            EndHeader(context);
+        } else {
+            EndHeaderField(context, element, Utf8ToSjis(context.text));
+        }
+        context.openLeaf = 0;
+        break;
+    case ReaderState::InIndex:
+        if (element == kIndex) {
+            context.currentEntry = -1;
+            context.state = ReaderState::AfterHeader;
+        } else {
+            EndEntryField(context, element, Utf8ToSjis(context.text));
+        }
+        context.openLeaf = 0;
+        break;
+    case ReaderState::Outside:
+    case ReaderState::AfterHeader:
+        break;
+    }
+    context.text.clear();
+}
+
+// Feeds the file in blocks; -21 after a syntax error, else 0.
+int ParseBlocks(XML_Parser parser, host::HostFile &file, const XmlReadContext &context)
+{
+    char block[kBlockSize];
+    for (;;) {
+        size_t got = 0;
+        while (got < kBlockSize) {
+            long n = file.Read(block + got, kBlockSize - got);
+            if (n <= 0) {
+                break;
+            }
+            got += static_cast<size_t>(n);
+        }
+        bool final = got < kBlockSize;
+        if (XML_Parse(parser, block, static_cast<int>(got), final ? XML_TRUE : XML_FALSE) == XML_STATUS_ERROR) {
+            return VORL_ERR_XML_PARSE;
+        }
+        if (final || context.error != VORL_OK) {
+            return VORL_OK;
+        }
+    }
+}
+
+}  // namespace
+
+int ReadXmlProject(VorlInformation &info)
+{
+    host::HostFile file = host::HostFile::OpenForReading(FieldText(info.prjfile));
+    if (!file.IsOpen()) {
+        return VORL_ERR_PRJ_NOT_FOUND;
+    }
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    if (parser == nullptr) {
+        return VORL_ERR_XML_PARSER;
+    }
+    XmlReadContext context;
+    context.block = &info;
+    XML_SetUserData(parser, &context);
+    XML_SetElementHandler(parser, OnStartElement, OnEndElement);
+    XML_SetCharacterDataHandler(parser, OnCharacterData);
+    int parsed = ParseBlocks(parser, file, context);
+    XML_ParserFree(parser);
+
+    if (context.error != VORL_OK) {
+        return context.error;
+    }
+    if (info.version == 0) {
+        return VORL_ERR_NOT_A_PROJECT;
+    }
+    if (info.version < 302) {
+        return VORL_ERR_PRJ_TOO_OLD;
+    }
+    if (info.version > VORL_PRJ_VERSION) {
+        return VORL_ERR_TOOL_TOO_OLD;
+    }
+    // A count below 1 (only a caller's block can bring one) means no entries.
+    if (info.indexnum < 1 || info.indexout < 0) {
+        return VORL_ERR_NO_INDEX;
+    }
+    if (info.indexnum > VORL_MAX_ENTRIES) {
+        return VORL_ERR_TOO_MANY_FILES;
+    }
+    return parsed;
+}
+
+}  // namespace vorl

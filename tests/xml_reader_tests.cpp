@@ -1,0 +1,279 @@
+// The XML project reader: versions, keywords, element order, entry
+// numbers, attribute order, name resolution, the header id, text limits,
+// and documents that straddle or exactly fill the 2048-byte read blocks.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "test_support.h"
+
+namespace vorl::test {
+namespace {
+
+const std::string kHeader =
+    "<?xml version='1.0' encoding='utf-8'?>\n"
+    "<VorlProject version='400'>\n"
+    "\t<header>\n"
+    "\t\t<indexnum>4</indexnum>\n"
+    "\t\t<indexout>infile</indexout>\n"
+    "\t</header>\n";
+
+class XmlReader : public ::testing::Test {
+protected:
+    // Reads `document` into a zero-filled block (or the one given).
+    int Read(const std::string &document, const std::string &prjdir = "")
+    {
+        WriteFile(folder_ / "p.vorlprj", document);
+        Release();
+        std::memset(&info_, 0, sizeof info_);
+        std::string path = (folder_ / "p.vorlprj").string();
+        std::memcpy(info_.prjfile, path.c_str(), path.size() + 1);
+        std::memcpy(info_.prjdir, prjdir.c_str(), prjdir.size() + 1);
+        return VorlGetProjectFile(&info_);
+    }
+    void Release() { VorlReleaseInformation(&info_); }
+    ~XmlReader() override { Release(); }
+    IndexEntry &Row(int row) { return info_.entries[row]; }
+    TempFolder folder_;
+    VorlInformation info_{};
+};
+
+TEST_F(XmlReader, VersionsDecideWhetherTheFileIsRead)
+{
+    struct Case {
+        const char *version;
+        int expected;
+    };
+    for (Case c : {Case{"302", VORL_OK}, Case{"400", VORL_OK}, Case{"350", VORL_OK}, Case{"301", VORL_ERR_PRJ_TOO_OLD},
+                   Case{"401", VORL_ERR_TOOL_TOO_OLD}, Case{"0", VORL_ERR_NOT_A_PROJECT}}) {
+        std::string document = kHeader;
+        document.replace(document.find("'400'"), 5, std::string("'") + c.version + "'");
+        document += "</VorlProject>\n";
+        EXPECT_CODE(c.expected, Read(document)) << c.version;
+    }
+}
+
+TEST_F(XmlReader, FilesThatAreNoProject)
+{
+    EXPECT_CODE(VORL_ERR_NOT_A_PROJECT, Read(""));
+    EXPECT_CODE(VORL_ERR_NOT_A_PROJECT, Read("just some text\n"));
+    EXPECT_CODE(VORL_ERR_NOT_A_PROJECT, Read("<other version='400'/>"));
+    // An encoding Expat does not know fails before the root element.
+    EXPECT_CODE(VORL_ERR_NOT_A_PROJECT,
+                Read("<?xml version='1.0' encoding='Shift_JIS'?>\n<VorlProject version='400'></VorlProject>"));
+    std::memset(&info_, 0, sizeof info_);
+    std::string missing = (folder_ / "missing").string();
+    std::memcpy(info_.prjfile, missing.c_str(), missing.size() + 1);
+    EXPECT_CODE(VORL_ERR_PRJ_NOT_FOUND, VorlGetProjectFile(&info_));
+}
+
+TEST_F(XmlReader, HeaderProblems)
+{
+    struct Case {
+        const char *what;
+        std::string document;
+        int expected;
+    };
+    const std::string root = "<VorlProject version='400'>";
+    const Case cases[] = {
+        {"no indexnum", root + "<header><indexout>infile</indexout></header></VorlProject>", VORL_ERR_NO_INDEX},
+        {"indexnum 0", root + "<header><indexnum>0</indexnum></header></VorlProject>", VORL_ERR_XML_PARSE},
+        {"too many", root + "<header><indexnum>10000</indexnum></header></VorlProject>", VORL_ERR_TOO_MANY_FILES},
+        {"capital keyword", root + "<header><indexnum>1</indexnum><indexmode>True</indexmode></header></VorlProject>",
+         VORL_ERR_XML_PARSE},
+        {"blank in keyword",
+         root + "<header><indexnum>1</indexnum><skipnofile> true</skipnofile></header></VorlProject>",
+         VORL_ERR_XML_PARSE},
+        {"index before header", root + "<index num='0' use='true'/><header><indexnum>1</indexnum></header></VorlProject>",
+         VORL_ERR_XML_PARSE},
+        {"field before header", root + "<label>x</label><header><indexnum>1</indexnum></header></VorlProject>",
+         VORL_ERR_XML_PARSE},
+        {"type without num", root + "<header><indexnum>1</indexnum><type>int</type></header></VorlProject>",
+         VORL_ERR_XML_PARSE},
+        {"type num 0", root + "<header><indexnum>1</indexnum><type num='0'>int</type></header></VorlProject>",
+         VORL_ERR_XML_PARSE},
+        {"convert num 5", root + "<header><indexnum>1</indexnum><convert num='5'>x</convert></header></VorlProject>",
+         VORL_ERR_XML_PARSE},
+        {"true alias without width",
+         root + "<header><indexnum>1</indexnum><usealias>true</usealias></header></VorlProject>", VORL_ERR_XML_PARSE},
+        {"entry field in header", root + "<header><indexnum>1</indexnum><remarks>x</remarks></header></VorlProject>",
+         VORL_ERR_XML_PARSE},
+        {"syntax error after header", root + "<header><indexnum>1</indexnum></header><index num='0'>", VORL_ERR_XML_PARSE},
+        {"unknown elements ignored",
+         root + "<header><indexnum>1</indexnum><colour>red</colour></header><extra><index/></extra></VorlProject>",
+         VORL_OK},
+    };
+    for (const auto &c : cases) {
+        EXPECT_CODE(c.expected, Read(c.document)) << c.what;
+    }
+}
+
+TEST_F(XmlReader, EveryHeaderFieldIsRead)
+{
+    ASSERT_CODE(VORL_OK, Read("<VorlProject version='322'><header>"
+                              "<indexnum>3</indexnum><indexout>outtext</indexout><indexmode>true</indexmode>"
+                              "<indexbyte>2</indexbyte><indexinterval>4</indexinterval><dataalign>16</dataalign>"
+                              "<pathmode>absolute</pathmode><skipnofile>true</skipnofile><label>Idx</label>"
+                              "<type num='2'>short</type><type num='2'>ushort</type>"
+                              "<usealias byte='2'>true</usealias><changeendian>true</changeendian>"
+                              "<convert num='4'>cp \"$I\" \"$O\"</convert><headerid>AB</headerid>"
+                              "</header></VorlProject>"));
+    EXPECT_EQ(322, info_.version);
+    EXPECT_EQ(3, info_.indexnum);
+    EXPECT_EQ(1, info_.indexout);
+    EXPECT_EQ(1, info_.indexmode);
+    EXPECT_EQ(2, info_.indexbyte);
+    EXPECT_EQ(4, info_.indexinterval);
+    EXPECT_EQ(16, info_.dataalign);
+    EXPECT_EQ(1, info_.pathmode);
+    EXPECT_EQ(1, info_.skipnofile);
+    EXPECT_STREQ("Idx", info_.label);
+    EXPECT_STREQ("ushort", info_.type[1]);  // given twice: the later value
+    EXPECT_EQ(2, info_.usealias);
+    EXPECT_EQ(1, info_.changeendian);
+    EXPECT_STREQ("cp \"$I\" \"$O\"", info_.convert[3]);
+    EXPECT_EQ(std::string("AB\0\0", 4), std::string(info_.headerid, 4));
+    ASSERT_NE(nullptr, info_.entries);
+
+    ASSERT_CODE(VORL_OK, Read("<VorlProject version='400'><header><indexnum>1</indexnum><headerid/>"
+                              "<usealias byte='2'>false</usealias></header></VorlProject>"));
+    EXPECT_EQ("Vorl", std::string(info_.headerid, 4));
+    EXPECT_EQ(0, info_.usealias);
+}
+
+TEST_F(XmlReader, MissingSettingsKeepTheBlocksValues)
+{
+    WriteFile(folder_ / "p.vorlprj", "<VorlProject version='400'><header><indexnum>1</indexnum></header></VorlProject>");
+    Block block(1);
+    block->dataalign = 32;
+    block.SetText(block->label, sizeof block->label, "kept");
+    block.SetText(block->prjfile, sizeof block->prjfile, (folder_ / "p.vorlprj").string());
+    block.Row(0).use = 1;
+    block.SetText(block.Row(0).remarks, sizeof block.Row(0).remarks, "caller's");
+    IndexEntry *table = block->entries;
+    ASSERT_CODE(VORL_OK, VorlGetProjectFileVB(&block.Info(), table));
+    EXPECT_EQ(32, block->dataalign);
+    EXPECT_STREQ("kept", block->label);
+    EXPECT_STREQ("caller's", block.Row(0).remarks);  // not cleared by the XML reader
+}
+
+TEST_F(XmlReader, TextLimits)
+{
+    auto document = [](const std::string &label, const std::string &type, const std::string &remarks) {
+        return "<VorlProject version='400'><header><indexnum>1</indexnum><label>" + label + "</label><type num='1'>" +
+               type + "</type></header><index num='0' use='true'><remarks>" + remarks +
+               "</remarks></index></VorlProject>";
+    };
+    ASSERT_CODE(VORL_OK, Read(document(std::string(127, 'L'), std::string(127, 'T'), std::string(255, 'R'))));
+    EXPECT_EQ(127u, std::strlen(info_.label));
+    EXPECT_EQ(127u, std::strlen(info_.type[0]));
+    EXPECT_EQ(255u, std::strlen(Row(0).remarks));
+    ASSERT_CODE(VORL_OK, Read(document(std::string(128, 'L'), std::string(128, 'T'), std::string(256, 'R'))));
+    EXPECT_STREQ("", info_.label);
+    EXPECT_STREQ("", info_.type[0]);
+    EXPECT_STREQ("", Row(0).remarks);
+    // Limits count CP932 bytes: 64 two-byte characters are 128 bytes.
+    std::string wide;
+    for (int i = 0; i < 64; ++i) {
+        wide += "表";
+    }
+    ASSERT_CODE(VORL_OK, Read(document(wide, "t", "r")));
+    EXPECT_STREQ("", info_.label);
+    ASSERT_CODE(VORL_OK, Read(document(wide.substr(3), "t", "r")));
+    EXPECT_EQ(126u, std::strlen(info_.label));
+}
+
+TEST_F(XmlReader, EntryNumbersAndAttributeOrder)
+{
+    const std::string header = "<VorlProject version='400'><header><indexnum>4</indexnum></header>";
+    ASSERT_CODE(VORL_OK, Read(header + "<index num='3' use='true'><remarks>three</remarks></index>"
+                                       "<index num='4' use='true'><remarks>four</remarks><bad/></index>"
+                                       "<index num='-1' use='true'><remarks>none</remarks></index>"
+                                       "<index use='true' num='1'><remarks>one</remarks></index>"
+                                       "<index num='0' use='false'><filename>f</filename></index>"
+                                       "</VorlProject>"));
+    EXPECT_EQ(1, Row(3).use);
+    EXPECT_STREQ("three", Row(3).remarks);
+    EXPECT_EQ(0, Row(1).use);  // "use" before "num" is not applied
+    EXPECT_STREQ("one", Row(1).remarks);
+    EXPECT_EQ(0, Row(0).use);
+    EXPECT_STREQ("f", Row(0).filename);
+    EXPECT_CODE(VORL_ERR_XML_PARSE, Read(header + "<index num='0' use='yes'/></VorlProject>"));
+    EXPECT_CODE(VORL_ERR_XML_PARSE, Read(header + "<index num='0' use='true'><label>x</label></index></VorlProject>"));
+}
+
+TEST_F(XmlReader, NumbersAndHighHalves)
+{
+    ASSERT_CODE(VORL_OK, Read("<VorlProject version='400'><header><indexnum>1</indexnum></header>"
+                              "<index num='0' use='true'><filesize high='0'>-1</filesize>"
+                              "<alias high='-2'>4294967295</alias><convertnum> 3x</convertnum></index>"
+                              "</VorlProject>"));
+    EXPECT_EQ(0xFFFFFFFFu, Row(0).filesize);
+    EXPECT_EQ(0u, Row(0).filesizehigh);
+    EXPECT_EQ(0xFFFFFFFFu, Row(0).alias);
+    EXPECT_EQ(0xFFFFFFFEu, Row(0).aliashigh);
+    EXPECT_EQ(3, Row(0).convertnum);
+}
+
+TEST_F(XmlReader, FileNamesResolveAgainstTheProjectFolder)
+{
+    const std::string document = "<VorlProject version='400'><header><indexnum>3</indexnum></header>"
+                                 "<index num='0' use='true'><filename>pic\\a.bmp</filename></index>"
+                                 "<index num='1' use='true'><filename>*5</filename></index>"
+                                 "<index num='2' use='true'><filename>/abs/b.bmp</filename></index>"
+                                 "</VorlProject>";
+    ASSERT_CODE(VORL_OK, Read(document, "/data/prj/"));
+    EXPECT_STREQ("/data/prj/pic\\a.bmp", Row(0).filename);
+    EXPECT_STREQ("*5", Row(1).filename);
+    EXPECT_STREQ("/abs/b.bmp", Row(2).filename);
+    ASSERT_CODE(VORL_OK, Read(document, ""));
+    EXPECT_STREQ("pic\\a.bmp", Row(0).filename);
+    // A resolved name that does not fit its field is not stored cut.
+    std::string longFolder = "/" + std::string(252, 'd') + "/";
+    ASSERT_CODE(VORL_OK, Read(document, longFolder));
+    EXPECT_STREQ("", Row(0).filename);
+    EXPECT_STREQ("*5", Row(1).filename);
+}
+
+TEST_F(XmlReader, JapaneseTextsArriveAsCp932)
+{
+    ASSERT_CODE(VORL_OK, Read("<VorlProject version='400'><header><indexnum>1</indexnum><label>表示</label>"
+                              "</header><index num='0' use='true'><remarks>ソース&#10;改行</remarks></index>"
+                              "</VorlProject>"));
+    EXPECT_STREQ("\x95\x5C\x8E\xA6", info_.label);
+    EXPECT_STREQ("\x83\x5C\x81\x5B\x83\x58\n\x89\xFC\x8D\x73", Row(0).remarks);
+}
+
+// Documents padded with a comment to end exactly at, just before and just
+// after a multiple of 2048 bytes, and entries that straddle block borders.
+TEST_F(XmlReader, BlockBordersAnywhere)
+{
+    const std::string head = "<VorlProject version='400'><header><indexnum>2</indexnum></header>";
+    const std::string entry = "<index num='1' use='true'><remarks>straddling remark</remarks></index>";
+    const std::string tail = "</VorlProject>";
+    for (size_t total : {2047u, 2048u, 2049u, 4095u, 4096u, 4097u}) {
+        for (size_t split : {2030u, 2040u, 2045u, 2050u}) {
+            size_t fixed = head.size() + entry.size() + tail.size() + 7 * 2;  // two comments
+            if (total < fixed + split || split < head.size() + 7) {
+                continue;
+            }
+            size_t before = split - head.size() - 7;
+            std::string document = head + "<!--" + std::string(before, 'x') + "-->" + entry + "<!--" +
+                                   std::string(total - fixed - before, 'y') + "-->" + tail;
+            ASSERT_EQ(total, document.size());
+            ASSERT_CODE(VORL_OK, Read(document)) << total << "/" << split;
+            EXPECT_STREQ("straddling remark", Row(1).remarks) << total << "/" << split;
+        }
+    }
+}
+
+TEST_F(XmlReader, WindowsLineEndsInsideTexts)
+{
+    std::string document = "<VorlProject version='400'>\r\n<header>\r\n<indexnum>1</indexnum>\r\n</header>\r\n"
+                           "<index num='0' use='true'>\r\n<remarks>a\r\nb</remarks>\r\n</index>\r\n</VorlProject>\r\n";
+    ASSERT_CODE(VORL_OK, Read(document));
+    EXPECT_STREQ("a\nb", Row(0).remarks);
+}
+
+}  // namespace
+}  // namespace vorl::test
