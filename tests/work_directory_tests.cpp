@@ -245,7 +245,8 @@ TEST(ReleaseInformation, FreesALibraryTable)
     VorlInformation info{};
     info.entries = static_cast<IndexEntry *>(std::calloc(3, sizeof(IndexEntry)));
     EXPECT_EQ(0, VorlReleaseInformation(&info));
-    EXPECT_EQ(nullptr, info.entries);
+    IndexEntry *table = info.entries;  // a packed field: compared by value
+    EXPECT_EQ(nullptr, table);
 }
 
 }  // namespace

@@ -133,7 +133,8 @@ TEST_F(XmlReader, EveryHeaderFieldIsRead)
     EXPECT_EQ(1, info_.changeendian);
     EXPECT_STREQ("cp \"$I\" \"$O\"", info_.convert[3]);
     EXPECT_EQ(std::string("AB\0\0", 4), std::string(info_.headerid, 4));
-    ASSERT_NE(nullptr, info_.entries);
+    IndexEntry *table = info_.entries;  // a packed field: compared by value
+    ASSERT_NE(nullptr, table);
 
     ASSERT_CODE(VORL_OK, Read("<VorlProject version='400'><header><indexnum>1</indexnum><headerid/>"
                               "<usealias byte='2'>false</usealias></header></VorlProject>"));
