@@ -23,7 +23,9 @@ bool StoreFieldText(char (&field)[N], std::string_view text)
     if (text.size() >= N || text.find('\0') != std::string_view::npos) {
         return false;
     }
-    std::memcpy(field, text.data(), text.size());
+    if (!text.empty()) {  // an empty view may carry no pointer at all
+        std::memcpy(field, text.data(), text.size());
+    }
     std::memset(field + text.size(), 0, N - text.size());
     return true;
 }
