@@ -2,6 +2,7 @@
 // work to the subsystem that owns it, and turns every failure into a code.
 #include <cstring>
 
+#include "command_line_conversion.h"
 #include "convert_pipeline.h"
 #include "error_messages.h"
 #include "export_guard.h"
@@ -57,6 +58,11 @@ VORL_API int VorlReleaseInformation(VorlInformation *info)
         });
     }
     return 0;
+}
+
+VORL_API int VorlConvertCommandLine(const char *commandLine)
+{
+    return GuardExport(VORL_ERR_NO_MEMORY, [&] { return ConvertCommandLine(commandLine); });
 }
 
 VORL_API int VorlGetProjectFile(VorlInformation *info)

@@ -197,6 +197,15 @@ VORL_API int VorlConvert(VorlInformation *info);
  * the caller's. Always returns 0. */
 VORL_API int VorlReleaseInformation(VorlInformation *info);
 
+/* Converts a project described entirely by one command line: options
+ * ("-p" output mode, "-a" alignment, "-i"/"--i", "-s"/"--s", "-e"/"--e",
+ * "-b"/"--b", "-t2"/"-t4", "-l" type and label, "-h" header file, "-o" data
+ * file, "-f" list file) and entry arguments (name[,converter[,alias]], "**N"
+ * for a row sharing row N's data, an empty argument for an unused row).
+ * The working directory is made under VORLTEMP, TMP, TEMP or the current
+ * folder and removed before returning. Returns 0 or a negative code. */
+VORL_API int VorlConvertCommandLine(const char *commandLine);
+
 /* Reads the project file named in `prjfile` (legacy text or XML) into the
  * block. Relative entry names are resolved against `prjdir` when it is set.
  * When `entries` is null the library allocates the table (freed by

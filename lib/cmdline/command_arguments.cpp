@@ -1,0 +1,322 @@
+#include "command_arguments.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "decimal_text.h"
+#include "directory_listing.h"
+#include "file_system.h"
+#include "fixed_text.h"
+#include "host_file.h"
+#include "path_rules.h"
+#include "text_file.h"
+
+namespace vorl {
+namespace {
+
+constexpr size_t kListLineLimit = 1023;
+constexpr int32_t kLargestAlignment = 4096;
+
+enum class Option { Mode, Align, IndexMark, RunningOffsets, Skip, NoSkip, Alias, NoAlias, BigEndian, LittleEndian,
+                    Width2, Width4, Label, Header, Data, ListFile };
+
+struct OptionText {
+    std::string_view text;
+    Option option;
+};
+
+// Tested from top to bottom; the first whose text begins the argument
+// (ignoring case) wins, and the rest of the argument is its value.
+constexpr std::array<OptionText, 16> kOptions = {{
+    {"-p", Option::Mode},        {"-a", Option::Align},         {"-i", Option::IndexMark},
+    {"--i", Option::RunningOffsets}, {"-s", Option::Skip},      {"--s", Option::NoSkip},
+    {"-e", Option::Alias},       {"--e", Option::NoAlias},      {"-b", Option::BigEndian},
+    {"--b", Option::LittleEndian}, {"-t2", Option::Width2},     {"-t4", Option::Width4},
+    {"-l", Option::Label},       {"-h", Option::Header},        {"-o", Option::Data},
+    {"-f", Option::ListFile},
+}};
+
+bool StartsWithIgnoringCase(std::string_view argument, std::string_view prefix)
+{
+    if (argument.size() < prefix.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(argument[i])) != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<OptionText> MatchOption(std::string_view argument)
+{
+    for (const auto &option : kOptions) {
+        if (StartsWithIgnoringCase(argument, option.text)) {
+            return option;
+        }
+    }
+    return std::nullopt;
+}
+
+void SetDefaults(VorlInformation &info)
+{
+    info.dataalign = 1;
+    info.indexout = -1;
+    info.indexnum = 0;
+    info.indexmode = 0;
+    info.pathmode = 1;
+    info.indexinterval = 1;
+    info.skipnofile = 0;
+    info.version = VORL_PRJ_VERSION;
+    info.usealias = 0;
+    info.indexbyte = 4;
+    info.changeendian = 0;
+    StoreFieldText(info.datafile, "vorldata.dat");
+    StoreFieldText(info.headerfile, "vorlhead.dat");
+    std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
+}
+
+int32_t AlignmentOf(std::string_view value)
+{
+    int32_t align = ReadDecimal(value);
+    if (align < 0) {
+        return align;  // passed on; the conversion refuses it
+    }
+    align &= ~3;
+    if (align == 0) {
+        return 1;
+    }
+    return align > kLargestAlignment ? kLargestAlignment : align;
+}
+
+// A number of an entry argument, read like strtoul with base 0.
+uint32_t EntryNumber(std::string_view text)
+{
+    std::string copy(text);
+    return static_cast<uint32_t>(std::strtoul(copy.c_str(), nullptr, 0));
+}
+
+// A reference's row number; numbers too large to be a row stay too large.
+long ReferenceNumber(std::string_view digits)
+{
+    long number = 0;
+    for (size_t i = 0; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
+        number = number * 10 + (digits[i] - '0');
+        if (number > VORL_MAX_ROWS) {
+            return VORL_MAX_ROWS;
+        }
+    }
+    return number;
+}
+
+void AppendRecord(CommandLineState &state, const std::string &name, uint32_t convert, uint64_t size,
+                  uint64_t storedSize, uint32_t alias, bool used)
+{
+    std::string &out = state.records;
+    out += used ? "#TRUE#\n" : "#FALSE#\n";
+    out += "\"" + name + "\"\n";
+    out += std::to_string(convert) + "\n";
+    out += "\"\"\n";
+    out += std::to_string(static_cast<uint32_t>(size)) + "\n";
+    out += std::to_string(static_cast<uint32_t>(storedSize)) + "\n";
+    out += "#FALSE#\n";
+    out += std::to_string(alias) + "\n";
+}
+
+// The first regular file matching `pattern` (a name that may hold
+// wildcards), as the folder part of the pattern followed by the name the
+// folder lists. Names with control characters cannot be written into a
+// record line and are passed over.
+std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view pattern)
+{
+    const host::PathRules &rules = host::HostRules();
+    size_t split = pattern.size();
+    while (split > 0 && !rules.IsSeparator(pattern[split - 1])) {
+        --split;
+    }
+    std::string_view folder = pattern.substr(0, split);
+    std::string_view namePattern = pattern.substr(split);
+    if (namePattern.find_first_of("*?") == std::string_view::npos) {
+        auto length = host::RegularFileLength(pattern);
+        if (!length) {
+            return std::nullopt;
+        }
+        return std::make_pair(std::string(pattern), static_cast<uint64_t>(*length));
+    }
+    auto listing = host::ListDirectory(folder, namePattern);
+    if (!listing) {
+        return std::nullopt;
+    }
+    for (const auto &entry : *listing) {
+        bool writable = std::none_of(entry.name.begin(), entry.name.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < ' '; });
+        if (!entry.isDirectory && writable) {
+            return std::make_pair(std::string(folder) + entry.name, static_cast<uint64_t>(entry.size));
+        }
+    }
+    return std::nullopt;
+}
+
+int ApplyListFile(VorlInformation &info, CommandLineState &state, std::string_view listFile)
+{
+    std::unique_ptr<host::TextReader> reader = host::TextReader::Open(listFile);
+    if (!reader) {
+        return VORL_ERR_FILE_NOT_FOUND;
+    }
+    std::string line;
+    while (reader->ReadLimitedLine(line, kListLineLimit)) {
+        // The line end and any control characters before it; bytes from
+        // 0x80 on are the end of a CP932 name and stay.
+        while (!line.empty() && static_cast<unsigned char>(line.back()) < ' ') {
+            line.pop_back();
+        }
+        if (int rc = WriteEntryRecord(info, state, line); rc != VORL_OK) {
+            return rc;
+        }
+    }
+    return VORL_OK;
+}
+
+int ApplyArgument(VorlInformation &info, CommandLineState &state, std::string_view argument)
+{
+    auto option = MatchOption(argument);
+    if (!option) {
+        return WriteEntryRecord(info, state, argument);
+    }
+    std::string_view value = argument.substr(option->text.size());
+    switch (option->option) {
+    case Option::Mode: {
+        int32_t mode = ReadDecimal(value);
+        info.indexout = mode > 3 ? 0 : mode;
+        break;
+    }
+    case Option::Align: info.dataalign = AlignmentOf(value); break;
+    case Option::IndexMark: info.indexmode = 1; break;
+    case Option::RunningOffsets: info.indexmode = 0; break;
+    case Option::Skip: info.skipnofile = 1; break;
+    case Option::NoSkip: info.skipnofile = 0; break;
+    case Option::Alias: state.aliasTable = true; break;
+    case Option::NoAlias:
+        state.aliasTable = false;
+        info.usealias = 0;
+        break;
+    case Option::BigEndian: info.changeendian = 1; break;
+    case Option::LittleEndian: info.changeendian = 0; break;
+    case Option::Width2: info.indexbyte = 2; break;
+    case Option::Width4: info.indexbyte = 4; break;
+    case Option::Label:
+        if (!value.empty() && value.size() < VORL_LABEL_SIZE) {
+            state.labelText = value;
+        }
+        break;
+    case Option::Header:
+        if (!value.empty()) {
+            StoreFieldText(info.headerfile, value);
+        }
+        break;
+    case Option::Data:
+        if (!value.empty()) {
+            StoreFieldText(info.datafile, value);
+        }
+        break;
+    case Option::ListFile: return ApplyListFile(info, state, value);
+    }
+    return VORL_OK;
+}
+
+// The label text splits at its last blank into the type of the index
+// width and the label; without a blank it is the label alone.
+void PlaceLabelText(VorlInformation &info, const std::string &text)
+{
+    size_t blank = text.rfind(' ');
+    if (blank == std::string::npos) {
+        StoreFieldText(info.label, text);
+        return;
+    }
+    int slot = info.indexbyte == 1 ? 0 : info.indexbyte == 2 ? 1 : info.indexbyte == 4 ? 2 : 3;
+    StoreFieldText(info.type[slot], std::string_view(text).substr(0, blank));
+    StoreFieldText(info.label, std::string_view(text).substr(blank + 1));
+}
+
+}  // namespace
+
+int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string_view argument)
+{
+    // A list longer than the table is refused as soon as it is seen.
+    if (info.indexnum >= VORL_MAX_ENTRIES) {
+        return VORL_ERR_TOO_MANY_FILES;
+    }
+    size_t firstComma = argument.find(',');
+    std::string_view name = argument.substr(0, firstComma);
+    uint32_t convert = 0;
+    uint32_t alias = 0;
+    if (firstComma != std::string_view::npos) {
+        std::string_view rest = argument.substr(firstComma + 1);
+        size_t secondComma = rest.find(',');
+        convert = EntryNumber(rest.substr(0, secondComma));
+        if (secondComma != std::string_view::npos) {
+            alias = EntryNumber(rest.substr(secondComma + 1));
+        }
+    }
+    if (name.empty()) {
+        AppendRecord(state, "", 0, 0, 0, 0, false);
+    } else if (name.substr(0, 2) == "**") {
+        if (name.size() >= 3 && name[2] >= '0' && name[2] <= '9') {
+            long row = ReferenceNumber(name.substr(2));
+            if (row >= info.indexnum) {
+                return VORL_ERR_FORWARD_REFERENCE;
+            }
+            AppendRecord(state, "*" + std::to_string(row), 0, 0, 0, alias, true);
+        } else {
+            AppendRecord(state, "", 0, 0, 0, 0, false);
+        }
+    } else if (auto found = FindFile(name); found && found->first.size() < VORL_PATH_SIZE) {
+        // The size rounded up to the alignment, as a 32-bit value.
+        uint32_t align = static_cast<uint32_t>(info.dataalign);
+        uint32_t stored = (static_cast<uint32_t>(found->second) + align - 1) & (0u - align);
+        AppendRecord(state, found->first, convert, found->second, stored, alias, true);
+    } else if (info.skipnofile == 1) {
+        AppendRecord(state, "", 0, 0, 0, 0, false);
+    } else {
+        return VORL_ERR_FILE_NOT_FOUND;
+    }
+    ++info.indexnum;
+    return VORL_OK;
+}
+
+int ParseCommandArguments(VorlInformation &info, const std::vector<std::string> &arguments)
+{
+    SetDefaults(info);
+    CommandLineState state;
+    for (const std::string &argument : arguments) {
+        if (int rc = ApplyArgument(info, state, argument); rc != VORL_OK) {
+            return rc;
+        }
+    }
+    if (info.indexnum == 0 || info.indexout < 0) {
+        return VORL_ERR_NO_INDEX;
+    }
+    if (state.aliasTable) {
+        info.usealias = info.indexbyte;
+    }
+    PlaceLabelText(info, state.labelText);
+
+    std::string path = std::string(FieldText(info.workdir)) + "vorlproj.tmp";
+    if (!host::ReplaceFileContents(path, state.records)) {
+        return VORL_ERR_TEMP_FILE;
+    }
+    std::unique_ptr<host::TextReader> reader = host::TextReader::Open(path);
+    if (!reader) {
+        return VORL_ERR_TEMP_FILE;
+    }
+    info.prjstream = reader.release();
+    return VORL_OK;
+}
+
+}  // namespace vorl
