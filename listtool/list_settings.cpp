@@ -39,7 +39,7 @@ void ApplyInputFile(ListSettings &settings, const std::string &argument)
     }
     settings.searchFolder.append(argument, 0, split);
     if (settings.searchFolder.empty()) {
-        settings.searchFolder = ".";
+        settings.searchFolder.push_back('.');
     }
     settings.pattern = argument.substr(split);
     ++settings.inputCount;
