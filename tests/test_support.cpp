@@ -1,6 +1,9 @@
 #include "test_support.h"
 
+#include <fcntl.h>
 #include <iconv.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -78,6 +81,39 @@ std::string MessageOf(int code)
     }
     return ::testing::AssertionFailure() << actualText << " returned " << actual << " (" << MessageOf(actual)
                                          << "), expected " << expectedText << " = " << expected;
+}
+
+ProgramResult RunProgram(const std::string &program, const std::vector<std::string> &arguments,
+                         const fs::path &workingFolder,
+                         const std::vector<std::pair<std::string, std::string>> &environment)
+{
+    TempFolder capture;
+    fs::path outPath = capture / "stdout", errPath = capture / "stderr";
+    pid_t child = fork();
+    if (child == 0) {
+        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (chdir(workingFolder.c_str()) != 0) {
+            _exit(120);
+        }
+        for (const auto &[name, value] : environment) {
+            setenv(name.c_str(), value.c_str(), 1);
+        }
+        std::vector<char *> argv;
+        argv.push_back(const_cast<char *>(program.c_str()));
+        for (const auto &argument : arguments) {
+            argv.push_back(const_cast<char *>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(121);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    int code = WIFEXITED(status) ? static_cast<signed char>(WEXITSTATUS(status)) : 1000 + WTERMSIG(status);
+    return {code, ReadFile(outPath), ReadFile(errPath)};
 }
 
 TempFolder::TempFolder()

@@ -23,6 +23,17 @@ std::string Hex(const std::string &bytes);
 // The library's message of a code, for failure output.
 std::string MessageOf(int code);
 
+// A program run to its end: its exit status (as the signed byte the
+// program returned, so -1 reads as -1), standard output and error.
+struct ProgramResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+ProgramResult RunProgram(const std::string &program, const std::vector<std::string> &arguments,
+                         const fs::path &workingFolder,
+                         const std::vector<std::pair<std::string, std::string>> &environment = {});
+
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempFolder {
 public:

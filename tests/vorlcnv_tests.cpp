@@ -1,0 +1,113 @@
+// vorlcnv run as a program: its output, its errors and its exit status.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace vorl::test {
+namespace {
+
+class Vorlcnv : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteFile(folder_ / "a.bin", "AAAA");
+        WriteFile(folder_ / "b.bin", "BB");
+        fs::create_directory(folder_ / "work");
+    }
+    ProgramResult Run(const std::vector<std::string> &arguments)
+    {
+        return RunProgram(VORLCNV_PROGRAM, arguments, folder_.Path(), {{"VORLTEMP", (folder_ / "work").string()}});
+    }
+    TempFolder folder_;
+};
+
+TEST_F(Vorlcnv, SuccessPrintsOneSummaryLine)
+{
+    ProgramResult result = Run({"-p0", "a.bin", "b.bin"});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("vorlcnv: wrote vorldata.dat (26 bytes)\n", result.out);
+    EXPECT_EQ("", result.err);
+    result = Run({"-p1", "-t2", "-lunsigned short tbl", "a.bin", "", "**0", "-oout.dat", "-hout.h"});
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("vorlcnv: wrote out.dat (4 bytes), out.h (155 bytes)\n", result.out);
+    EXPECT_NE(std::string::npos, ReadFile(folder_ / "out.h").find("unsigned short tbl[] = {\n"
+                                                                  "\t\t\t\t\t\t\t0x0000,\n"
+                                                                  "\t\t\t\t\t\t\t0x0004,\n"
+                                                                  "\t\t\t\t\t\t\t0x0000,\n"
+                                                                  "\t\t\t\t\t\t\t0x0004,\n"));
+    EXPECT_TRUE(fs::is_empty(folder_ / "work"));
+}
+
+TEST_F(Vorlcnv, FailureShowsTheLibrarysMessage)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"a.bin"}, 5, "有効なインデックスが１つもありません。\n"},
+        {{"-p0", "absent.bin"}, 9, "ファイルが見つかりませんでした。\n"},
+        {{"-p0", "**0"}, 14, "自分より大きいインデックス番号を、参照することは出来ません。\n"},
+        {{"-p2", "a.bin", "-o" + folder_.Path().string()}, 13, "出力ファイルが作成できませんでした。\n"},
+    };
+    for (const auto &c : cases) {
+        ProgramResult result = Run(c.arguments);
+        EXPECT_EQ(c.status, result.status) << c.arguments[0];
+        EXPECT_EQ(c.message, result.err);
+        EXPECT_EQ("", result.out);
+    }
+    EXPECT_TRUE(fs::is_empty(folder_ / "work"));
+}
+
+TEST_F(Vorlcnv, ArgumentsItCannotPassOn)
+{
+    for (std::vector<std::string> arguments :
+         {std::vector<std::string>{}, {"-p0", "quote\"d"}, {"-p0", "line\nbreak"}, {"-p0", "\xF0\x9F\x98\x80.bin"},
+          {"--project", "p.vorlprj"}, {"--project", "p", "--data"}, {"--data", "x", "--colour", "red"}}) {
+        ProgramResult result = Run(arguments);
+        EXPECT_EQ(64, result.status);
+        EXPECT_NE(std::string::npos, result.err.find("vorlcnv: ")) << result.err;
+        EXPECT_NE(std::string::npos, result.err.find("--help"));
+    }
+}
+
+TEST_F(Vorlcnv, JapaneseNamesAndBlanksSurvive)
+{
+    WriteFile(folder_ / "表 データ.bin", "JP");
+    ProgramResult result = Run({"-p3", "表 データ.bin"});
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("JP", ReadFile(folder_ / "vorldata.dat"));
+}
+
+TEST_F(Vorlcnv, HelpAndVersion)
+{
+    ProgramResult help = Run({"--help"});
+    EXPECT_EQ(0, help.status);
+    EXPECT_EQ(0u, help.out.find("Usage:\n  vorlcnv [options] ENTRY...\n"));
+    for (const char *option : {"-pN", "-aN", "-s / --s", "-t2", "-lTEXT", "-oFILE", "-hFILE", "-fFILE", "--project",
+                               "--workdir", "Example:", "Exit status"}) {
+        EXPECT_NE(std::string::npos, help.out.find(option)) << option;
+    }
+    ProgramResult version = Run({"--version"});
+    EXPECT_EQ(0, version.status);
+    EXPECT_EQ("vorlcnv: library version 2.0.2 (0x2000002), project format 4.00\n", version.out);
+}
+
+TEST_F(Vorlcnv, ProjectMode)
+{
+    fs::copy(fs::path(VORL_FIXTURES) / "windows_project", folder_ / "prj", fs::copy_options::recursive);
+    ProgramResult result =
+        Run({"--project", "prj/old.prj", "--data", "old.dat", "--header", "old.idx", "--workdir", "work"});
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("vorlcnv: wrote prj/old.dat (40 bytes), prj/old.idx (14 bytes)\n", result.out);
+    result = Run({"--project", "prj/old.prj", "--data", "old.dat"});
+    EXPECT_EQ(12, result.status);
+    EXPECT_EQ("Header Save Filenameを指定して下さい。\n", result.err);
+    result = Run({"--project", "prj/game.vorlprj", "--data", "/dev/null/x"});
+    EXPECT_EQ(13, result.status);
+    EXPECT_TRUE(fs::is_empty(folder_ / "work"));
+}
+
+}  // namespace
+}  // namespace vorl::test

@@ -1,0 +1,170 @@
+// VorlList run as a program: its console text, exit statuses and the list
+// files it writes.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace vorl::test {
+namespace {
+
+const std::string kBanner =
+    "VorlListMaker  Ver0.1.0 2010/01/30\n"
+    "Makes the list file of numbered input files for the command-line conversion.\n\n";
+
+class Vorllist : public ::testing::Test {
+protected:
+    ProgramResult Run(const std::vector<std::string> &arguments)
+    {
+        return RunProgram(VORLLIST_PROGRAM, arguments, folder_.Path());
+    }
+    void Make(const std::string &name) { WriteFile(folder_ / name, name); }
+    std::string List(const std::string &name = "output.lst") { return ReadFile(folder_ / name); }
+    TempFolder folder_;
+};
+
+TEST_F(Vorllist, UsageWithoutAnInputFile)
+{
+    for (std::vector<std::string> arguments : {std::vector<std::string>{}, {"-s"}, {"dir/"}}) {
+        ProgramResult result = Run(arguments);
+        EXPECT_EQ(-1, result.status);
+        EXPECT_EQ(kBanner +
+                      ">VorlList.exe [option] <input file name>\n"
+                      " [option]\n"
+                      "   -o  Output FileListName(Default \"output.lst\")\n"
+                      "   -a  Use Alias\n"
+                      "   -s  Search Sub Directory\n\n",
+                  result.out);
+    }
+}
+
+TEST_F(Vorllist, PatternWithoutAQuestionMark)
+{
+    ProgramResult result = Run({"*.bin"});
+    EXPECT_EQ(-2, result.status);
+    EXPECT_EQ(kBanner, result.out);
+}
+
+TEST_F(Vorllist, NumberedLinesWithGaps)
+{
+    Make("sp007.bin");
+    Make("sp000.bin");
+    Make("sp001.bin");
+    Make("sp003.bin");
+    Make("other.bin");
+    ProgramResult result = Run({"-o\"list.lst\"", "sp???.bin"});
+    EXPECT_EQ(0, result.status) << result.out;
+    EXPECT_EQ(kBanner, result.out);
+    EXPECT_EQ("./sp000.bin\r\n./sp001.bin\r\n\r\n./sp003.bin\r\n\r\n\r\n\r\n./sp007.bin\r\n", List("list.lst"));
+}
+
+TEST_F(Vorllist, AliasMode)
+{
+    Make("a0.bin");
+    Make("a1.bin");
+    Make("a3.bin");
+    struct Case {
+        const char *option;
+        std::string list;
+    };
+    const Case cases[] = {
+        {"-a", "./a0.bin,,0\r\n./a1.bin,,1\r\n./a3.bin,,3\r\n"},
+        {"-A100", "./a0.bin,,100\r\n./a1.bin,,101\r\n./a3.bin,,103\r\n"},
+        {"-a0x10", "./a0.bin,,16\r\n./a1.bin,,17\r\n./a3.bin,,19\r\n"},
+        {"-abc", "./a0.bin,,0\r\n./a1.bin,,1\r\n./a3.bin,,3\r\n"},
+        {"-a-5", "./a0.bin,,-5\r\n./a1.bin,,-4\r\n./a3.bin,,-2\r\n"},
+    };
+    for (const auto &c : cases) {
+        ProgramResult result = Run({c.option, "a?.bin"});
+        EXPECT_EQ(0, result.status) << c.option;
+        EXPECT_EQ(c.list, List()) << c.option;
+    }
+}
+
+TEST_F(Vorllist, DuplicatesWriteNothing)
+{
+    for (std::vector<std::string> names : {std::vector<std::string>{"n01.bin", "n1x.bin"},
+                                           {"nab.bin", "ncd.bin"}}) {
+        TempFolder fresh;
+        for (const auto &name : names) {
+            WriteFile(fresh / name, "x");
+        }
+        ProgramResult result = RunProgram(VORLLIST_PROGRAM, {"n??.bin"}, fresh.Path());
+        EXPECT_EQ(-1, result.status);
+        EXPECT_EQ(kBanner + "ファイルが重複しています。\n", result.out);
+        EXPECT_FALSE(fs::exists(fresh / "output.lst"));
+    }
+}
+
+TEST_F(Vorllist, FoldersDotFilesAndSubFolders)
+{
+    fs::create_directories(folder_ / "data" / "sub" / "deeper");
+    fs::create_directories(folder_ / "data" / "f05.bin");  // a folder that matches
+    fs::create_directories(folder_ / "data" / ".hidden");
+    WriteFile(folder_ / "data" / "f00.bin", "x");
+    WriteFile(folder_ / "data" / ".f01.bin", "x");
+    WriteFile(folder_ / "data" / "sub" / "f02.bin", "x");
+    WriteFile(folder_ / "data" / "sub" / "deeper" / "f03.bin", "x");
+    WriteFile(folder_ / "data" / ".hidden" / "f04.bin", "x");
+    ProgramResult result = Run({"data/f??.bin"});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("data/f00.bin\r\n", List());
+    result = Run({"-s", "data/f??.bin"});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("data/f00.bin\r\n\r\ndata/sub/f02.bin\r\ndata/sub/deeper/f03.bin\r\n", List());
+    // -sx is no option at all; the same number in two folders is a duplicate.
+    WriteFile(folder_ / "data" / "sub" / "f00.bin", "x");
+    result = Run({"-sx", "data/f??.bin"});
+    EXPECT_EQ(0, result.status);
+    result = Run({"-S", "data/f??.bin"});
+    EXPECT_EQ(kBanner + "ファイルが重複しています。\n", result.out);
+}
+
+TEST_F(Vorllist, RefusalsAndMessages)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    Make("m-1.bin");
+    Make("q07.bin");
+    const Case cases[] = {
+        {{"z??.bin"}, "該当するファイルが１つも見つかりません。"},
+        {{"m??.bin"}, "ファイル番号が負の数です: ./m-1.bin"},
+        {{"*q??.bin"}, "パターンの最初の「?」より前に「*」は使えません。"},
+        {{"q??.bin", "m??.bin"}, "入力ファイルは１つだけ指定してください。"},
+        {{"-o" + (folder_ / "no" / "list.lst").string(), "q??.bin"}, "リストファイルが書き込めません。"},
+        {{"-o" + std::string(300, 'o'), "q??.bin"}, "フォルダ名、パターンまたは出力ファイル名が259文字を超えています。"},
+    };
+    for (const auto &c : cases) {
+        ProgramResult result = Run(c.arguments);
+        EXPECT_EQ(-1, result.status) << c.message;
+        EXPECT_EQ(kBanner + c.message + "\n", result.out);
+    }
+}
+
+TEST_F(Vorllist, LastOutputOptionWinsAndNamesAreCp932)
+{
+    Make("表07.bin");
+    ProgramResult result = Run({"-ofirst.lst", "-Osecond.lst", "表??.bin"});
+    EXPECT_EQ(0, result.status) << result.out;
+    EXPECT_FALSE(fs::exists(folder_ / "first.lst"));
+    EXPECT_EQ("\r\n\r\n\r\n\r\n\r\n\r\n\r\n./\x95\x5C" "07.bin\r\n", List("second.lst"));
+}
+
+// The list feeds the command-line conversion: rows land at their numbers.
+TEST_F(Vorllist, ListFeedsTheConversion)
+{
+    WriteFile(folder_ / "s00.bin", "zero");
+    WriteFile(folder_ / "s02.bin", "two");
+    ASSERT_EQ(0, Run({"-olist.lst", "s??.bin"}).status);
+    ProgramResult result =
+        RunProgram(VORLCNV_PROGRAM, {"-p2", "-flist.lst", "-oall.dat", "-hall.idx"}, folder_.Path(),
+                   {{"VORLTEMP", folder_.Path().string()}});
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("zerotwo", ReadFile(folder_ / "all.dat"));
+    EXPECT_EQ(Hex("Vorl" + Bytes({4, 0, 0, 0x40, 0, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 7, 0, 0, 0})),
+              Hex(ReadFile(folder_ / "all.idx")));
+}
+
+}  // namespace
+}  // namespace vorl::test
