@@ -20,6 +20,8 @@ namespace vorllist {
 namespace {
 
 constexpr int kUsageStatus = -1;
+// Line N of a list is entry N of the conversion, which takes 9999 entries.
+constexpr long kLargestListedNumber = 9998;
 constexpr int kNoWildcardStatus = -2;
 
 void PrintBanner()
@@ -156,6 +158,9 @@ int Run(const std::vector<std::string> &arguments)
         long number = NumberAt(file.name, position);
         if (number < 0) {
             return Refuse("ファイル番号が負の数です: " + file.folder + file.name);
+        }
+        if (!settings.aliasMode && number > kLargestListedNumber) {
+            return Refuse("ファイル番号が大きすぎます（9998まで）: " + file.folder + file.name);
         }
         auto line = ToCp932(file.folder + file.name);
         if (!line) {

@@ -127,9 +127,11 @@ TEST_F(Vorllist, RefusalsAndMessages)
     };
     Make("m-1.bin");
     Make("q07.bin");
+    Make("big9999.bin");
     const Case cases[] = {
         {{"z??.bin"}, "該当するファイルが１つも見つかりません。"},
         {{"m??.bin"}, "ファイル番号が負の数です: ./m-1.bin"},
+        {{"big????.bin"}, "ファイル番号が大きすぎます（9998まで）: ./big9999.bin"},
         {{"*q??.bin"}, "パターンの最初の「?」より前に「*」は使えません。"},
         {{"q??.bin", "m??.bin"}, "入力ファイルは１つだけ指定してください。"},
         {{"-o" + (folder_ / "no" / "list.lst").string(), "q??.bin"}, "リストファイルが書き込めません。"},
