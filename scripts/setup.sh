@@ -3,7 +3,8 @@
 # Only Debian's own packages are used.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libexpat1-dev)
+packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libexpat1-dev
+          qt6-base-dev fonts-noto-cjk)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

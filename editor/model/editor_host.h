@@ -1,0 +1,91 @@
+// Everything the editor's rules need from the outside world: asking the
+// user, drawing the window, and the few platform calls. The widgets
+// implement it; the tests implement it with a scripted fake.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "menu_state.h"
+
+namespace vorlmake {
+
+enum class MessageIcon { None, Information, Exclamation, Question, Critical };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class Answer { Ok, Yes, No, Cancel };
+
+// One row of the entry page as the window shows it.
+struct RowView {
+    std::string caption;  // the index number, or empty between interval steps
+    std::string fileName;
+    std::string remarks;  // the remarks, or the alias while the alias display is on
+    std::string size;
+    bool sizeRed = false;
+    int converter = 0;
+    bool inUse = false;
+};
+
+struct FileDialogRequest {
+    std::string title;
+    std::vector<std::pair<std::string, std::string>> filters;  // (description, pattern)
+    int filterIndex = 1;                                       // 1-based
+    std::string startFolder;
+    std::string presetName;
+};
+
+struct FileChoice {
+    std::string path;
+    int filterIndex = 1;
+};
+
+struct AboutView {
+    std::string caption, title, version, dllVersion, hint;
+};
+
+class EditorHost {
+public:
+    virtual ~EditorHost() = default;
+
+    // Asking the user.
+    virtual Answer ShowMessage(const std::string &text, const std::string &title, MessageIcon icon,
+                               MessageButtons buttons) = 0;
+    virtual std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest &request) = 0;
+    virtual std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest &request) = 0;
+    virtual void ProcessPendingMessages() = 0;
+    virtual void SetMainWindowEnabled(bool enabled) = 0;
+    virtual bool IsMainWindowEnabled() const = 0;
+
+    // Drawing the main window.
+    virtual void ShowRow(int row, const RowView &view) = 0;
+    virtual void ShowPageFields(const std::string &page, const std::string &interval) = 0;
+    virtual void FocusFileName(int row) = 0;
+    virtual void ShowMenus(const MenuState &menus) = 0;
+    virtual void ShowRemarksHeading(const std::string &heading) = 0;
+    virtual void ShowTotalSize(const std::string &text) = 0;
+    virtual void ShowSaveName(const std::string &name) = 0;
+    virtual void ShowCurrentFolder(const std::string &folder) = 0;
+    virtual void SetWindowTitle(const std::string &title) = 0;
+    virtual void ShowMainWindow() = 0;
+    virtual void CloseMainWindow() = 0;
+
+    // The two small windows, both modal.
+    virtual void ShowTitleWindow(const std::string &versionText) = 0;
+    virtual void ShowAboutBox(class AboutBox &about) = 0;
+
+    // The platform.
+    virtual std::optional<std::string> ReadFile(const std::string &path) = 0;
+    virtual bool SetCurrentFolder(const std::string &folder) = 0;
+    virtual bool OpenDocument(const std::string &path) = 0;
+    virtual bool StartSystemInformation() = 0;
+    virtual void Beep() = 0;
+};
+
+// The library as the editor binds it, by name, at its first call.
+class LibraryApi {
+public:
+    virtual ~LibraryApi() = default;
+    virtual int GetDllVersion() = 0;
+};
+
+}  // namespace vorlmake

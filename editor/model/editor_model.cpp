@@ -1,0 +1,440 @@
+#include "editor_model.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include "about_box.h"
+#include "command_line.h"
+#include "profile_file.h"
+#include "text_codec.h"
+
+namespace vorlmake {
+namespace {
+
+constexpr const char *kDefaultFilter =
+    "すべてのファイル(*.*)|*.*|binファイル(*.bin)|*.bin|datファイル(*.dat)|*.dat";
+constexpr const char *kDefaultConvert1 = "zedpack.exe p /8 \"$I\" \"$O\"";
+constexpr const char *kDefaultConvert2 = "zedpack.exe p /16 \"$I\" \"$O\"";
+
+std::string WithSeparator(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/') {
+        folder.push_back('/');
+    }
+    return folder;
+}
+
+}  // namespace
+
+bool IsAcceptedLibraryVersion(int version)
+{
+    return static_cast<uint32_t>(version) - 0x2000000u <= 0xFFFFu;
+}
+
+std::string VersionMismatchText(int version)
+{
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(version));
+    return std::string("DLLのバージョンが合わないよ。") + "\n\r(DLL Ver. " + hex + ")";
+}
+
+std::string DllVersionText(int version)
+{
+    uint32_t v = static_cast<uint32_t>(version);
+    return std::to_string((v & 0xFF000000u) / 16777216u) + "." + std::to_string((v & 0xFF0000u) / 65536u) + "." +
+           std::to_string(v & 0xFFFFu);
+}
+
+long LeadingNumber(const std::string &text)
+{
+    // The leading number as a decimal fraction; halves go to the even
+    // neighbour (the default rounding of nearbyint).
+    size_t i = text.find_first_not_of(" \t");
+    if (i == std::string::npos) {
+        return 0;
+    }
+    size_t end = i;
+    if (end < text.size() && (text[end] == '+' || text[end] == '-')) {
+        ++end;
+    }
+    bool digits = false;
+    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) {
+        ++end;
+        digits = true;
+    }
+    if (end < text.size() && text[end] == '.') {
+        ++end;
+        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) {
+            ++end;
+            digits = true;
+        }
+    }
+    if (!digits) {
+        return 0;
+    }
+    return static_cast<long>(std::nearbyint(std::strtod(text.substr(i, end - i).c_str(), nullptr)));
+}
+
+EditorModel::EditorModel(EditorHost &host, LibraryApi &library, std::string programFolder, std::string appVersion,
+                         std::function<double()> random)
+    : host_(host), library_(library), random_(std::move(random))
+{
+    state_.AppDir = WithSeparator(std::move(programFolder));
+    state_.AppVersion = std::move(appVersion);
+    if (!random_) {
+        random_ = [generator = std::mt19937(std::random_device{}())]() mutable {
+            return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
+        };
+    }
+}
+
+bool EditorModel::StartUp(const std::string &commandLine)
+{
+    host_.SetCurrentFolder(state_.AppDir);
+    int version = library_.GetDllVersion();
+    if (!IsAcceptedLibraryVersion(version)) {
+        host_.ShowMessage(VersionMismatchText(version), "DLL照合エラー", MessageIcon::Critical, MessageButtons::Ok);
+        return false;
+    }
+    state_.DllVersion = DllVersionText(version);
+    host_.SetWindowTitle("Vorl Maker for Windows Ver " + state_.AppVersion);
+    ResetProject();
+    menus_.dispAlias = false;
+    host_.ShowRemarksHeading("備考");
+    ShowMenus();
+    state_.InitCommand = 0;
+    if (!commandLine.empty()) {
+        CommandLineResult parsed = ParseCommandLine(commandLine);
+        state_.Prj_file = parsed.projectFile;
+        state_.Save_file = parsed.saveFile;
+        state_.Header_file = parsed.headerFile;
+        state_.InitCommand = static_cast<int16_t>(parsed.initCommand);
+        if (!(state_.InitCommand & kNoTitleWindow)) {
+            host_.ShowTitleWindow(TitleVersionText(state_.AppVersion));
+        }
+        state_.CurrentDir = state_.AppDir;
+        host_.ShowCurrentFolder(state_.CurrentDir);
+        host_.ShowMainWindow();
+        // Loading a project and running the conversion arrive with the
+        // project commands; until then the page is shown empty.
+        ShowPage();
+    } else {
+        host_.ShowTitleWindow(TitleVersionText(state_.AppVersion));
+        state_.CurrentDir = state_.AppDir;
+        host_.ShowCurrentFolder(state_.CurrentDir);
+        host_.ShowMainWindow();
+        ShowPage();
+    }
+    if (state_.InitCommand & kEndWhenDone) {
+        mnuEnd_Click();
+    }
+    return true;
+}
+
+void EditorModel::ResetProject()
+{
+    VorlInformation &info = state_.ProjectInfo;
+    state_.Page = 0;
+    info.indexinterval = 1;
+    host_.ShowTotalSize("0 Bytes");
+    host_.ShowSaveName("");
+    state_.Save_file.clear();
+    state_.Header_file.clear();
+    state_.Prj_file.clear();
+    state_.FileInputDir.clear();
+    state_.FileInputFilter = 1;
+    state_.Texts.label = "Vorl_Index";
+    state_.Texts.type = {"static unsigned byte", "static unsigned short", "static unsigned int",
+                         "static unsigned longlong"};
+    state_.NowPrint = false;
+    state_.LastFocus = 0;
+    std::fill(state_.Entries.begin(), state_.Entries.end(), EditEntry{});
+    menus_.indexFfff = false;
+    menus_.alias = false;
+    menus_.noFile = false;
+    mnuHeader_Click(0);
+    mnu_PathSel_Click(1);
+    mnuIdxTp_Click(2);
+    mnuAlsTp_Click(2);
+    mnuEndi_Click(0);
+    info.dataalign = 1;
+    ShowAlignMenu();
+    LoadSettings();
+    state_.NewAccess = false;
+}
+
+void EditorModel::LoadSettings()
+{
+    std::string content;
+    if (auto bytes = host_.ReadFile(state_.AppDir + "vorlmake.ini")) {
+        // Written here in UTF-8; one brought from Windows is CP932.
+        auto asUtf8 = Cp932ToUtf8(*bytes);
+        bool isUtf8 = Utf8ToCp932(*bytes).has_value();
+        content = isUtf8 || !asUtf8 ? *bytes : *asUtf8;
+    }
+    auto read = [&](const char *key, const std::string &fallback) {
+        return ReadProfileString(content, "Setup", key, fallback);
+    };
+    state_.LoadDataFilter = read("LoadDataFilter", kDefaultFilter);
+    state_.Texts.convert = {read("ConvertString1", kDefaultConvert1), read("ConvertString2", kDefaultConvert2),
+                            read("ConvertString3", ""), read("ConvertString4", "")};
+}
+
+void EditorModel::MarkModified()
+{
+    if (host_.IsMainWindowEnabled() && !state_.NowPrint) {
+        state_.NewAccess = true;
+    }
+}
+
+void EditorModel::ShowAlignMenu()
+{
+    menus_.kgr.fill(false);
+    for (size_t i = 0; i < kAlignmentItems.size(); ++i) {
+        if (state_.ProjectInfo.dataalign == kAlignmentItems[i]) {
+            menus_.kgr[i] = true;
+        }
+    }
+    ShowMenus();
+}
+
+void EditorModel::ShowRow(int row)
+{
+    const int entryNumber = state_.Page * kRowsPerPage + row;
+    const EditEntry &entry = state_.Entries[static_cast<size_t>(entryNumber)];
+    const int interval = state_.ProjectInfo.indexinterval;
+    RowView view;
+    if (interval > 0 && entryNumber % interval == 0) {
+        view.caption = std::to_string(entryNumber / interval);
+    }
+    view.fileName = entry.FileName;
+    view.remarks = menus_.dispAlias ? std::to_string(entry.Alias) : entry.Remarks;
+    view.sizeRed = entry.SizeFixed;
+    view.size = !entry.SizeFixed && entry.ConvertNo != 0 ? "???" : std::to_string(entry.Size);
+    view.converter = entry.ConvertNo;
+    view.inUse = entry.Use;
+    host_.ShowRow(row, view);
+}
+
+void EditorModel::ShowPage()
+{
+    state_.NowPrint = true;
+    for (int row = 0; row < kRowsPerPage; ++row) {
+        ShowRow(row);
+    }
+    host_.ShowPageFields(std::to_string(state_.Page), std::to_string(state_.ProjectInfo.indexinterval));
+    bool wasEnabled = host_.IsMainWindowEnabled();
+    host_.SetMainWindowEnabled(true);
+    for (int row = 0; row < kRowsPerPage; ++row) {
+        if (state_.Entries[static_cast<size_t>(state_.Page * kRowsPerPage + row)].Use) {
+            host_.FocusFileName(row);
+        }
+    }
+    if (state_.LastFocus != 0) {
+        host_.FocusFileName(state_.LastFocus);
+    }
+    host_.SetMainWindowEnabled(wasEnabled);
+    state_.NowPrint = false;
+}
+
+void EditorModel::FirstPage()
+{
+    if (!state_.NowPrint) {
+        state_.Page = 0;
+        ShowPage();
+    }
+}
+
+void EditorModel::PreviousPage()
+{
+    if (!state_.NowPrint && state_.Page >= 1) {
+        --state_.Page;
+        ShowPage();
+    }
+}
+
+void EditorModel::NextPage()
+{
+    if (!state_.NowPrint && state_.Page <= kLastPage - 1) {
+        ++state_.Page;
+        ShowPage();
+    }
+}
+
+void EditorModel::LastPage()
+{
+    if (!state_.NowPrint) {
+        state_.Page = kLastPage;
+        ShowPage();
+    }
+}
+
+void EditorModel::EnterPage(const std::string &text)
+{
+    if (!host_.IsMainWindowEnabled() || state_.NowPrint) {
+        return;
+    }
+    state_.Page = static_cast<int16_t>(std::clamp(LeadingNumber(text), 0L, static_cast<long>(kLastPage)));
+    ShowPage();
+}
+
+void EditorModel::EnterInterval(const std::string &text)
+{
+    if (!host_.IsMainWindowEnabled() || state_.NowPrint) {
+        return;
+    }
+    state_.ProjectInfo.indexinterval = static_cast<int32_t>(std::clamp(LeadingNumber(text), 1L, 99L));
+    ShowPage();
+}
+
+void EditorModel::mnuDispAlias_Click()
+{
+    if (state_.NowPrint) {
+        return;
+    }
+    menus_.dispAlias = !menus_.dispAlias;
+    host_.ShowRemarksHeading(menus_.dispAlias ? "エイリアス" : "備考");
+    ShowMenus();
+    ShowPage();
+}
+
+void EditorModel::SetChecked(bool *items, size_t count, int item)
+{
+    for (size_t i = 0; i < count; ++i) {
+        items[i] = static_cast<int>(i) == item;
+    }
+}
+
+void EditorModel::mnuKgr_Click(int item)
+{
+    if (item < 0 || item >= static_cast<int>(kAlignmentItems.size()) || menus_.kgr[static_cast<size_t>(item)]) {
+        return;
+    }
+    MarkModified();
+    SetChecked(menus_.kgr.data(), menus_.kgr.size(), item);
+    const int32_t align = kAlignmentItems[static_cast<size_t>(item)];
+    state_.ProjectInfo.dataalign = align;
+    // Sizes are only ever raised; a typed size gives way to the new rule.
+    for (EditEntry &entry : state_.Entries) {
+        if (!entry.Use || (!entry.FileName.empty() && entry.FileName[0] == '*')) {
+            continue;
+        }
+        if (entry.Size % align != 0) {
+            entry.Size = entry.Size + align - entry.Size % align;
+        }
+        entry.SizeFixed = false;
+    }
+    ShowMenus();
+    ShowPage();
+}
+
+void EditorModel::mnuHeader_Click(int item)
+{
+    MarkModified();
+    SetChecked(menus_.header.data(), menus_.header.size(), item);
+    state_.ProjectInfo.indexout = item;
+    bool indexWritten = item != 3;
+    menus_.setLabelEnabled = indexWritten;
+    menus_.indexFfffEnabled = indexWritten;
+    menus_.endianEnabled = indexWritten;
+    menus_.idxTypeEnabled = indexWritten;
+    menus_.aliasEnabled = indexWritten;
+    ShowMenus();
+}
+
+void EditorModel::mnu_PathSel_Click(int item)
+{
+    state_.ProjectInfo.pathmode = item;
+    SetChecked(menus_.pathSel.data(), menus_.pathSel.size(), item);
+    ShowMenus();
+}
+
+void EditorModel::mnuIdxTp_Click(int item)
+{
+    static constexpr int32_t kWidths[] = {1, 2, 4, 8};
+    SetChecked(menus_.idxTp.data(), menus_.idxTp.size(), item);
+    if (item >= 0 && item < 4) {
+        state_.ProjectInfo.indexbyte = kWidths[item];
+    }
+    ShowMenus();
+}
+
+void EditorModel::mnuAlsTp_Click(int item)
+{
+    static constexpr int32_t kWidths[] = {1, 2, 4, 8};
+    SetChecked(menus_.alsTp.data(), menus_.alsTp.size(), item);
+    if (item >= 0 && item < 4) {
+        state_.ProjectInfo.usealias = kWidths[item];
+    }
+    ShowMenus();
+}
+
+void EditorModel::mnuEndi_Click(int item)
+{
+    menus_.endi = {item == 0, item != 0};
+    state_.ProjectInfo.changeendian = item == 0 ? 0 : 1;
+    ShowMenus();
+}
+
+void EditorModel::mnuAlias_Click()
+{
+    MarkModified();
+    menus_.alias = !menus_.alias;
+    ShowMenus();
+}
+
+void EditorModel::mnuIndex_ffff_Click()
+{
+    MarkModified();
+    menus_.indexFfff = !menus_.indexFfff;
+    ShowMenus();
+}
+
+void EditorModel::mnuNoFile_Click()
+{
+    MarkModified();
+    menus_.noFile = !menus_.noFile;
+    ShowMenus();
+}
+
+void EditorModel::mnuSetLabel_Click()
+{
+    // The header label dialog comes with the settings dialogs.
+}
+
+void EditorModel::mnuCommpress_Click()
+{
+    // The data-conversion settings dialog comes with the settings dialogs.
+}
+
+void EditorModel::mnu_SoundOff_Click()
+{
+    menus_.soundOff = !menus_.soundOff;
+    ShowMenus();
+}
+
+void EditorModel::mnu_ShowHelp_Click()
+{
+    // Nothing is reported when the file is missing.
+    host_.OpenDocument(state_.AppDir + "help.htm");
+}
+
+void EditorModel::mnuVersion_Click()
+{
+    state_.NowPrint = true;
+    AboutBox about(host_, state_.AppDir, state_.AppVersion, state_.DllVersion, random_);
+    host_.ShowAboutBox(about);
+    state_.NowPrint = false;
+}
+
+void EditorModel::mnuEnd_Click()
+{
+    host_.CloseMainWindow();
+}
+
+}  // namespace vorlmake

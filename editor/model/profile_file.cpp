@@ -1,0 +1,64 @@
+#include "profile_file.h"
+
+#include <cctype>
+
+namespace vorlmake {
+namespace {
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ReadProfileString(std::string_view content, std::string_view section, std::string_view key,
+                              const std::string &fallback)
+{
+    bool inSection = false;
+    while (!content.empty()) {
+        size_t end = content.find('\n');
+        std::string_view line = Trim(content.substr(0, end));
+        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+        if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        if (line.front() == '[') {
+            size_t close = line.find(']');
+            inSection = close != std::string_view::npos && SameName(Trim(line.substr(1, close - 1)), section);
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (!inSection || equals == std::string_view::npos || !SameName(Trim(line.substr(0, equals)), key)) {
+            continue;
+        }
+        std::string_view value = Trim(line.substr(equals + 1));
+        // Quotes around the whole value protect blanks and inner quotes.
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+            value = value.substr(1, value.size() - 2);
+        }
+        return std::string(value.substr(0, kProfileValueLimit));
+    }
+    return fallback;
+}
+
+}  // namespace vorlmake

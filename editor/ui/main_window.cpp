@@ -1,0 +1,530 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "about_dialog.h"
+#include "editor_model.h"
+#include "title_window.h"
+
+namespace vorlmake {
+namespace {
+
+QString Q(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+QLabel *Caption(QWidget *parent, int index, const QString &text)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString("label_%1").arg(index));
+    return label;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFolder)
+{
+    setObjectName("frmMain");
+    setWindowIcon(QIcon(programFolder_ + "/vorlmake.png"));
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->addWidget(BuildTop());
+
+    auto *rows = new QGridLayout();
+    rows->setHorizontalSpacing(6);
+    rows->setVerticalSpacing(3);
+    BuildRows(rows, central);
+    layout->addLayout(rows);
+
+    lbCurrent_ = new QLineEdit("現在のカレントフォルダ", central);
+    lbCurrent_->setObjectName("lbCurrent");
+    lbCurrent_->setReadOnly(true);
+    frameShori_ = new QGroupBox(central);
+    frameShori_->setObjectName("frameShori");
+    auto *frameLayout = new QHBoxLayout(frameShori_);
+    frameLayout->addWidget(lbCurrent_, 3);
+    shpProgress_ = new QProgressBar(frameShori_);
+    shpProgress_->setObjectName("shpProgress");
+    shpProgress_->setRange(0, 1);
+    shpProgress_->setValue(0);
+    shpProgress_->setTextVisible(false);
+    frameLayout->addWidget(shpProgress_, 1);
+    layout->addWidget(frameShori_);
+    setCentralWidget(central);
+
+    BuildMenus();
+    qApp->installEventFilter(this);
+    resize(820, 470);
+}
+
+MainWindow::~MainWindow()
+{
+    qApp->removeEventFilter(this);
+    model_ = nullptr;
+}
+
+QWidget *MainWindow::BuildTop()
+{
+    auto *top = new QWidget(this);
+    auto *grid = new QGridLayout(top);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(Caption(top, 0, "Save FileName"), 0, 0);
+    txtSaveName_ = new QLineEdit(top);
+    txtSaveName_->setObjectName("txtSaveName");
+    grid->addWidget(txtSaveName_, 0, 1, 1, 5);
+    grid->addWidget(Caption(top, 1, "Save FileSize"), 1, 0);
+    labTotalSize_ = new QLabel("0000000000 Bytes", top);
+    labTotalSize_->setObjectName("labTotalSize");
+    grid->addWidget(labTotalSize_, 1, 1);
+    grid->addWidget(Caption(top, 2, "Index       Interval"), 1, 2);
+    txtInterval_ = new QLineEdit(top);
+    txtInterval_->setObjectName("txtInterval");
+    txtInterval_->setMaxLength(2);
+    txtInterval_->setFixedWidth(36);
+    grid->addWidget(txtInterval_, 1, 3);
+
+    auto *pager = new QHBoxLayout();
+    auto *down = new QToolButton(top);
+    down->setObjectName("picPageDown");
+    down->setArrowType(Qt::LeftArrow);
+    down->setToolTip("１ページ戻る");
+    txtPage_ = new QLineEdit(top);
+    txtPage_->setObjectName("txtPage");
+    txtPage_->setMaxLength(3);
+    txtPage_->setFixedWidth(44);
+    txtPage_->setAlignment(Qt::AlignCenter);
+    auto *up = new QToolButton(top);
+    up->setObjectName("picPageUp");
+    up->setArrowType(Qt::RightArrow);
+    up->setToolTip("１ページ進む");
+    pager->addWidget(down);
+    pager->addWidget(txtPage_);
+    pager->addWidget(up);
+    grid->addLayout(pager, 1, 5, Qt::AlignRight);
+    grid->setColumnStretch(4, 1);
+
+    // The window may outlive its model (on closing, a field that loses the
+    // focus still reports it), so every event checks that one is there.
+    connect(down, &QToolButton::clicked, this, [this] {
+        if (model_ != nullptr) {
+            model_->PreviousPage();
+        }
+    });
+    connect(up, &QToolButton::clicked, this, [this] {
+        if (model_ != nullptr) {
+            model_->NextPage();
+        }
+    });
+    connect(txtPage_, &QLineEdit::editingFinished, this, [this] {
+        if (model_ != nullptr) {
+            model_->EnterPage(txtPage_->text().toStdString());
+        }
+    });
+    connect(txtInterval_, &QLineEdit::editingFinished, this, [this] {
+        if (model_ != nullptr) {
+            model_->EnterInterval(txtInterval_->text().toStdString());
+        }
+    });
+    return top;
+}
+
+void MainWindow::BuildRows(QGridLayout *grid, QWidget *parent)
+{
+    grid->addWidget(Caption(parent, 3, "Index"), 0, 0);
+    grid->addWidget(Caption(parent, 4, "FileName"), 0, 1);
+    grid->addWidget(Caption(parent, 5, "データ変換"), 0, 2);
+    remarksHeading_ = Caption(parent, 6, "備考");
+    grid->addWidget(remarksHeading_, 0, 3);
+    grid->addWidget(Caption(parent, 8, "サイズ"), 0, 4, 1, 2);
+    for (int row = 0; row < 10; ++row) {
+        chkIndex_[row] = new QCheckBox(parent);
+        chkIndex_[row]->setObjectName(QString("chkIndex_%1").arg(row));
+        chkIndex_[row]->setMinimumWidth(64);
+        txtVorName_[row] = new QLineEdit(parent);
+        txtVorName_[row]->setObjectName(QString("txtVorName_%1").arg(row));
+        txtVorName_[row]->setMinimumWidth(280);
+        cmbDataConv_[row] = new QComboBox(parent);
+        cmbDataConv_[row]->setObjectName(QString("cmbDataConv_%1").arg(row));
+        cmbDataConv_[row]->addItems({"無", "1", "2", "3", "4"});
+        txtBikou_[row] = new QLineEdit(parent);
+        txtBikou_[row]->setObjectName(QString("txtBikou_%1").arg(row));
+        txtBikou_[row]->setMinimumWidth(180);
+        txtSize_[row] = new QLineEdit(parent);
+        txtSize_[row]->setObjectName(QString("txtSize_%1").arg(row));
+        txtSize_[row]->setMaxLength(8);
+        txtSize_[row]->setFixedWidth(80);
+        txtSize_[row]->setAlignment(Qt::AlignRight);
+        int line = row + 1;
+        grid->addWidget(chkIndex_[row], line, 0);
+        grid->addWidget(txtVorName_[row], line, 1);
+        grid->addWidget(cmbDataConv_[row], line, 2);
+        grid->addWidget(txtBikou_[row], line, 3);
+        grid->addWidget(txtSize_[row], line, 4);
+        grid->addWidget(Caption(parent, 19 + row, "Bytes"), line, 5);
+    }
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 2);
+}
+
+QAction *MainWindow::AddAction(QMenu *menu, const char *name, const QString &caption, std::function<void()> handler,
+                               bool checkable)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setCheckable(checkable);
+    actions_[name] = action;
+    // The model decides the check marks: a click only asks it.
+    connect(action, &QAction::triggered, this, [this, action, handler] {
+        if (action->isCheckable()) {
+            action->setChecked(!action->isChecked());
+        }
+        if (handler && model_ != nullptr) {
+            handler();
+        }
+    });
+    return action;
+}
+
+QMenu *MainWindow::AddGroup(QMenu *parent, const char *menuName, const QString &caption, const char *itemName,
+                            const QStringList &captions, std::function<void(int)> handler)
+{
+    QMenu *menu = parent->addMenu(caption);
+    menu->setObjectName(menuName);
+    actions_[menuName] = menu->menuAction();
+    for (int i = 0; i < captions.size(); ++i) {
+        std::string name = std::string(itemName) + "_" + std::to_string(i);
+        AddAction(menu, name.c_str(), captions[i], [handler, i] { handler(i); }, true);
+    }
+    return menu;
+}
+
+QAction *MainWindow::Action(const QString &name) const
+{
+    auto found = actions_.find(name);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void MainWindow::BuildMenus()
+{
+    auto model = [this] { return model_; };
+    QMenu *file = menuBar()->addMenu("ファイル(&F)");
+    file->setObjectName("mnuFile");
+    AddAction(file, "mnuNew", "新規作成(&N)", nullptr);
+    AddAction(file, "mnuLoadPrj", "Projectを開く(&O)", nullptr);
+    file->addSeparator();
+    AddAction(file, "mnuSavePrj", "Projectの上書き保存(&S)", nullptr);
+    AddAction(file, "mnuSaveAs", "名前をつけて保存(&A)", nullptr);
+    file->addSeparator();
+    AddAction(file, "mnuEnd", "終了(&X)", [model] { model()->mnuEnd_Click(); });
+
+    QMenu *view = menuBar()->addMenu("表示(&V)");
+    view->setObjectName("mnuDisp");
+    AddAction(view, "mnuDispTop", "先頭ページに戻る(&T)", [model] { model()->FirstPage(); });
+    AddAction(view, "mnuDispModoru", "１ページ戻る(&R)", [model] { model()->PreviousPage(); });
+    AddAction(view, "mnuDispSusumu", "１ページ進む(&P)", [model] { model()->NextPage(); });
+    AddAction(view, "mnuDispBottom", "最終ページに進む(&B)", [model] { model()->LastPage(); });
+    AddAction(view, "mnuDispAlias", "エイリアスを表示(&A)", [model] { model()->mnuDispAlias_Click(); }, true);
+
+    settingsMenu_ = menuBar()->addMenu("設定(&S)");
+    settingsMenu_->setObjectName("mnuSetup");
+    AddGroup(settingsMenu_, "mnuKugiri", "データの境界設定(&K)", "mnuKgr",
+             {"設定なし(&N)", "4バイト境界", "16バイト境界", "64バイト境界", "128バイト境界", "256バイト境界",
+              "2048バイト境界", "4096バイト境界"},
+             [model](int i) { model()->mnuKgr_Click(i); });
+    AddGroup(settingsMenu_, "mnuOutputHead", "ヘッダを出力(&H)", "mnuHeader",
+             {"データ本体に付加(&M)", "別ファイルでテキスト出力(&T)", "別ファイルでバイナリ出力(&B)", "出力しない(&N)"},
+             [model](int i) { model()->mnuHeader_Click(i); });
+    AddGroup(settingsMenu_, "mnu_Path", "ファイルのパス指定(&P)", "mnu_PathSel",
+             {"パス無し(&N)", "絶対パス(&A)", "相対パス(&R)"}, [model](int i) { model()->mnu_PathSel_Click(i); });
+    AddGroup(settingsMenu_, "mnuIdxType", "インデックス型タイプ", "mnuIdxTp", {"１バイト", "２バイト", "４バイト", "８バイト"},
+             [model](int i) { model()->mnuIdxTp_Click(i); });
+    Action("mnuIdxTp_0")->setEnabled(false);
+    Action("mnuIdxTp_3")->setEnabled(false);
+    AddGroup(settingsMenu_, "mnuAlsType", "エイリアス型タイプ", "mnuAlsTp", {"１バイト", "２バイト", "４バイト", "８バイト"},
+             [model](int i) { model()->mnuAlsTp_Click(i); });
+    AddGroup(settingsMenu_, "mnuEndian", "インデックスエンディアン(&E)", "mnuEndi",
+             {"リトルエンディアン(&L)", "ビッグエンディアン(&B)"}, [model](int i) { model()->mnuEndi_Click(i); });
+    AddAction(settingsMenu_, "mnuAlias", "エイリアス情報を付加する(&A)", [model] { model()->mnuAlias_Click(); }, true);
+    AddAction(settingsMenu_, "mnuIndex_ffff", "欠番インデックスをFFFFにする(&I)",
+              [model] { model()->mnuIndex_ffff_Click(); }, true);
+    AddAction(settingsMenu_, "mnuNoFile", "ファイルが無い場合は欠番にする(&N)", [model] { model()->mnuNoFile_Click(); },
+              true);
+    AddAction(settingsMenu_, "mnuSetLabel", "ヘッダラベル名の設定(&L)", [model] { model()->mnuSetLabel_Click(); });
+    AddAction(settingsMenu_, "mnuCommpress", "データ変換の設定(&C)", [model] { model()->mnuCommpress_Click(); });
+
+    QMenu *run = menuBar()->addMenu("実行(&R)");
+    run->setObjectName("mnuConv");
+    AddAction(run, "mnuStart", "データ作成開始(&R)", nullptr)->setShortcut(QKeySequence("Ctrl+R"));
+    AddAction(run, "mnuFileScan", "ファイルサイズの再スキャン(&S)", nullptr)->setShortcut(QKeySequence(Qt::Key_F5));
+
+    QMenu *tool = menuBar()->addMenu("ツール(&T)");
+    tool->setObjectName("mnu_Tool");
+    AddAction(tool, "mnu_SoundOff", "サウンドを鳴らさない(&M)", [model] { model()->mnu_SoundOff_Click(); }, true);
+
+    QMenu *help = menuBar()->addMenu("ヘルプ(&H)");
+    help->setObjectName("mnuHelp");
+    AddAction(help, "mnu_ShowHelp", "ヘルプ(&H)", [model] { model()->mnu_ShowHelp_Click(); })
+        ->setShortcut(QKeySequence(Qt::Key_F1));
+    AddAction(help, "mnuVersion", "バージョン情報(&A)", [model] { model()->mnuVersion_Click(); });
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The page keys act wherever the focus is in the main window: the
+    // window sees them before its controls do.
+    auto *widget = qobject_cast<QWidget *>(watched);
+    bool inThisWindow = widget != nullptr && widget->window() == this;
+    if (event->type() == QEvent::KeyPress && model_ != nullptr && inThisWindow && isEnabled()) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        bool control = key->modifiers() & Qt::ControlModifier;
+        if (key->key() == Qt::Key_PageUp) {
+            control ? model_->FirstPage() : model_->PreviousPage();
+            return true;
+        }
+        if (key->key() == Qt::Key_PageDown) {
+            control ? model_->LastPage() : model_->NextPage();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+Answer MainWindow::ShowMessage(const std::string &text, const std::string &title, MessageIcon icon,
+                               MessageButtons buttons)
+{
+    QMessageBox box(this);
+    box.setWindowTitle(Q(title));
+    box.setText(Q(text));
+    switch (icon) {
+    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MessageIcon::None: break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Cancel: return Answer::Cancel;
+    default: return Answer::Ok;
+    }
+}
+
+namespace {
+
+QString FilterText(const FileDialogRequest &request, QStringList &filters)
+{
+    for (const auto &[description, pattern] : request.filters) {
+        QString patterns = Q(pattern).replace(';', ' ');
+        filters << Q(description) + " (" + patterns + ")";
+    }
+    int index = request.filterIndex - 1;
+    return index >= 0 && index < filters.size() ? filters[index] : QString();
+}
+
+std::optional<FileChoice> Choose(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+{
+    QStringList filters;
+    QString selected = FilterText(request, filters);
+    QFileDialog dialog(parent, Q(request.title), Q(request.startFolder));
+    dialog.setAcceptMode(mode);
+    dialog.setNameFilters(filters);
+    if (!selected.isEmpty()) {
+        dialog.selectNameFilter(selected);
+    }
+    if (!request.presetName.empty()) {
+        dialog.selectFile(Q(request.presetName));
+    }
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return FileChoice{dialog.selectedFiles().front().toStdString(),
+                      static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1};
+}
+
+}  // namespace
+
+std::optional<FileChoice> MainWindow::ChooseFileToOpen(const FileDialogRequest &request)
+{
+    return Choose(this, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<FileChoice> MainWindow::ChooseFileToSave(const FileDialogRequest &request)
+{
+    return Choose(this, request, QFileDialog::AcceptSave);
+}
+
+void MainWindow::ProcessPendingMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::SetMainWindowEnabled(bool enabled)
+{
+    setEnabled(enabled);
+}
+
+bool MainWindow::IsMainWindowEnabled() const
+{
+    return isEnabled();
+}
+
+void MainWindow::ShowRow(int row, const RowView &view)
+{
+    chkIndex_[row]->setText(Q(view.caption));
+    chkIndex_[row]->setChecked(view.inUse);
+    txtVorName_[row]->setText(Q(view.fileName));
+    txtBikou_[row]->setText(Q(view.remarks));
+    txtSize_[row]->setText(Q(view.size));
+    QPalette palette = txtSize_[row]->palette();
+    palette.setColor(QPalette::Text, view.sizeRed ? QColor(Qt::red) : QApplication::palette().color(QPalette::Text));
+    txtSize_[row]->setPalette(palette);
+    cmbDataConv_[row]->setCurrentIndex(view.converter);
+    cmbDataConv_[row]->setEnabled(view.inUse);
+    txtBikou_[row]->setEnabled(view.inUse);
+    txtSize_[row]->setEnabled(view.inUse);
+}
+
+void MainWindow::ShowPageFields(const std::string &page, const std::string &interval)
+{
+    txtPage_->setText(Q(page));
+    txtInterval_->setText(Q(interval));
+}
+
+void MainWindow::FocusFileName(int row)
+{
+    txtVorName_[row]->setFocus();
+    txtVorName_[row]->end(false);
+}
+
+void MainWindow::ShowMenus(const MenuState &menus)
+{
+    auto setGroup = [this](const char *name, const auto &items) {
+        for (size_t i = 0; i < items.size(); ++i) {
+            Action(QString("%1_%2").arg(name).arg(i))->setChecked(items[i]);
+        }
+    };
+    setGroup("mnuKgr", menus.kgr);
+    setGroup("mnuHeader", menus.header);
+    setGroup("mnu_PathSel", menus.pathSel);
+    setGroup("mnuIdxTp", menus.idxTp);
+    setGroup("mnuAlsTp", menus.alsTp);
+    setGroup("mnuEndi", menus.endi);
+    Action("mnuAlias")->setChecked(menus.alias);
+    Action("mnuIndex_ffff")->setChecked(menus.indexFfff);
+    Action("mnuNoFile")->setChecked(menus.noFile);
+    Action("mnu_SoundOff")->setChecked(menus.soundOff);
+    Action("mnuDispAlias")->setChecked(menus.dispAlias);
+    Action("mnuSetLabel")->setEnabled(menus.setLabelEnabled);
+    Action("mnuIndex_ffff")->setEnabled(menus.indexFfffEnabled);
+    Action("mnuEndian")->setEnabled(menus.endianEnabled);
+    Action("mnuIdxType")->setEnabled(menus.idxTypeEnabled);
+    Action("mnuAlias")->setEnabled(menus.aliasEnabled);
+}
+
+void MainWindow::ShowRemarksHeading(const std::string &heading)
+{
+    remarksHeading_->setText(Q(heading));
+}
+
+void MainWindow::ShowTotalSize(const std::string &text)
+{
+    labTotalSize_->setText(Q(text));
+}
+
+void MainWindow::ShowSaveName(const std::string &name)
+{
+    txtSaveName_->setText(Q(name));
+}
+
+void MainWindow::ShowCurrentFolder(const std::string &folder)
+{
+    lbCurrent_->setText(Q(folder));
+}
+
+void MainWindow::SetWindowTitle(const std::string &title)
+{
+    setWindowTitle(Q(title));
+}
+
+void MainWindow::ShowMainWindow()
+{
+    show();
+}
+
+void MainWindow::CloseMainWindow()
+{
+    close();
+}
+
+void MainWindow::ShowTitleWindow(const std::string &versionText)
+{
+    TitleWindow title(programFolder_, Q(versionText));
+    title.exec();
+}
+
+void MainWindow::ShowAboutBox(AboutBox &about)
+{
+    AboutDialog dialog(about, programFolder_, this);
+    dialog.exec();
+}
+
+std::optional<std::string> MainWindow::ReadFile(const std::string &path)
+{
+    QFile file(Q(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    return file.readAll().toStdString();
+}
+
+bool MainWindow::SetCurrentFolder(const std::string &folder)
+{
+    return QDir::setCurrent(Q(folder));
+}
+
+bool MainWindow::OpenDocument(const std::string &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+}
+
+bool MainWindow::StartSystemInformation()
+{
+    // This desktop has no system information viewer of its own.
+    return false;
+}
+
+void MainWindow::Beep()
+{
+    QApplication::beep();
+}
+
+}  // namespace vorlmake

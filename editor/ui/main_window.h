@@ -1,0 +1,94 @@
+// The main window: ten entry rows, the page and interval fields, the menus.
+// It only maps events to model calls and model state to widgets.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <map>
+
+#include "editor_host.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QToolButton;
+
+namespace vorlmake {
+
+class EditorModel;
+
+class MainWindow : public QMainWindow, public EditorHost {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(const QString &programFolder);
+    ~MainWindow() override;
+    void SetModel(EditorModel *model) { model_ = model; }
+    QMenu *SettingsMenu() const { return settingsMenu_; }
+
+    // EditorHost
+    Answer ShowMessage(const std::string &text, const std::string &title, MessageIcon icon,
+                       MessageButtons buttons) override;
+    std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest &request) override;
+    std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest &request) override;
+    void ProcessPendingMessages() override;
+    void SetMainWindowEnabled(bool enabled) override;
+    bool IsMainWindowEnabled() const override;
+    void ShowRow(int row, const RowView &view) override;
+    void ShowPageFields(const std::string &page, const std::string &interval) override;
+    void FocusFileName(int row) override;
+    void ShowMenus(const MenuState &menus) override;
+    void ShowRemarksHeading(const std::string &heading) override;
+    void ShowTotalSize(const std::string &text) override;
+    void ShowSaveName(const std::string &name) override;
+    void ShowCurrentFolder(const std::string &folder) override;
+    void SetWindowTitle(const std::string &title) override;
+    void ShowMainWindow() override;
+    void CloseMainWindow() override;
+    void ShowTitleWindow(const std::string &versionText) override;
+    void ShowAboutBox(AboutBox &about) override;
+    std::optional<std::string> ReadFile(const std::string &path) override;
+    bool SetCurrentFolder(const std::string &folder) override;
+    bool OpenDocument(const std::string &path) override;
+    bool StartSystemInformation() override;
+    void Beep() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildRows(QGridLayout *grid, QWidget *parent);
+    QWidget *BuildTop();
+    void BuildMenus();
+    QAction *AddAction(QMenu *menu, const char *name, const QString &caption, std::function<void()> handler,
+                       bool checkable = false);
+    QMenu *AddGroup(QMenu *parent, const char *menuName, const QString &caption, const char *itemName,
+                    const QStringList &captions, std::function<void(int)> handler);
+    QAction *Action(const QString &name) const;
+
+    QString programFolder_;
+    EditorModel *model_ = nullptr;
+    std::array<QCheckBox *, 10> chkIndex_{};
+    std::array<QLineEdit *, 10> txtVorName_{};
+    std::array<QComboBox *, 10> cmbDataConv_{};
+    std::array<QLineEdit *, 10> txtBikou_{};
+    std::array<QLineEdit *, 10> txtSize_{};
+    QLineEdit *txtPage_ = nullptr;
+    QLineEdit *txtInterval_ = nullptr;
+    QLineEdit *txtSaveName_ = nullptr;
+    QLineEdit *lbCurrent_ = nullptr;
+    QLabel *labTotalSize_ = nullptr;
+    QLabel *remarksHeading_ = nullptr;
+    QGroupBox *frameShori_ = nullptr;
+    QProgressBar *shpProgress_ = nullptr;
+    QMenu *settingsMenu_ = nullptr;
+    std::map<QString, QAction *> actions_;
+};
+
+}  // namespace vorlmake

@@ -1,0 +1,445 @@
+// The editor's rules through the scripted fake: start-up, the settings
+// file, the command line, the reset, the pages, the settings menus and
+// the about box.
+#include <gtest/gtest.h>
+
+#include "about_box.h"
+#include "command_line.h"
+#include "editor_model.h"
+#include "fake_host.h"
+#include "hint_file.h"
+#include "profile_file.h"
+#include "text_codec.h"
+
+namespace vorlmake::test {
+namespace {
+
+class Editor : public ::testing::Test {
+protected:
+    Editor() : model(host, library, "/opt/vorl", "2.0.2", [this] { return nextRandom; }) {}
+    void Start(const std::string &commandLine = "-t") { ASSERT_TRUE(model.StartUp(commandLine)); }
+    EditEntry &Entry(int number) { return model.State().Entries[static_cast<size_t>(number)]; }
+    FakeHost host;
+    FakeLibrary library;
+    double nextRandom = 0.0;
+    EditorModel model;
+};
+
+TEST_F(Editor, LibraryVersionCheck)
+{
+    for (int accepted : {0x2000002, 0x2000000, 0x200FFFF}) {
+        FakeHost freshHost;
+        FakeLibrary freshLibrary;
+        freshLibrary.version = accepted;
+        EditorModel fresh(freshHost, freshLibrary, "/opt/vorl", "2.0.2");
+        EXPECT_TRUE(fresh.StartUp("-t")) << std::hex << accepted;
+        EXPECT_TRUE(freshHost.messages.empty());
+    }
+    for (int refused : {0x2010000, 0x1FFFFFF, 0}) {
+        FakeHost freshHost;
+        FakeLibrary freshLibrary;
+        freshLibrary.version = refused;
+        EditorModel fresh(freshHost, freshLibrary, "/opt/vorl", "2.0.2");
+        EXPECT_FALSE(fresh.StartUp(""));
+        ASSERT_EQ(1u, freshHost.messages.size());
+        EXPECT_EQ("DLL照合エラー", freshHost.messages[0].title);
+        EXPECT_EQ(MessageIcon::Critical, freshHost.messages[0].icon);
+        EXPECT_EQ(MessageButtons::Ok, freshHost.messages[0].buttons);
+        EXPECT_FALSE(freshHost.shown);
+        EXPECT_TRUE(freshHost.titleWindows.empty());
+    }
+    EXPECT_EQ("DLLのバージョンが合わないよ。\n\r(DLL Ver. 2010000)", VersionMismatchText(0x2010000));
+    EXPECT_EQ("DLLのバージョンが合わないよ。\n\r(DLL Ver. 1FFFFFF)", VersionMismatchText(0x1FFFFFF));
+}
+
+TEST_F(Editor, VersionsAndTitle)
+{
+    EXPECT_EQ("2.0.2", DllVersionText(0x2000002));
+    EXPECT_EQ("3.2.10", DllVersionText(0x0302000A));
+    EXPECT_EQ("255.255.65535", DllVersionText(-1));
+    Start();
+    EXPECT_EQ("2.0.2", model.State().DllVersion);
+    EXPECT_EQ("Vorl Maker for Windows Ver 2.0.2", host.windowTitle);
+    EXPECT_EQ("/opt/vorl/", model.State().AppDir);
+    EXPECT_EQ("/opt/vorl/", host.currentSystemFolder);
+}
+
+TEST_F(Editor, StartUpWithAndWithoutCommandLine)
+{
+    Start("");
+    EXPECT_EQ((std::vector<std::string>{"Ver 2.0.2  2006/ 9/24"}), host.titleWindows);
+    EXPECT_EQ("/opt/vorl/", model.State().CurrentDir);
+    EXPECT_EQ("/opt/vorl/", host.currentFolder);
+    EXPECT_TRUE(host.shown);
+    EXPECT_EQ("0", host.page);
+    EXPECT_FALSE(host.closed);
+
+    FakeHost second;
+    EditorModel other(second, library, "/opt/vorl", "2.0.2");
+    ASSERT_TRUE(other.StartUp("-t -e -sOUT.dat -h \"my head.h\" project.vorlprj"));
+    EXPECT_TRUE(second.titleWindows.empty());
+    EXPECT_TRUE(second.closed);
+    EXPECT_EQ(kNoTitleWindow | kEndWhenDone, other.State().InitCommand);
+    EXPECT_EQ("OUT.dat", other.State().Save_file);
+    EXPECT_EQ("my head.h", other.State().Header_file);
+    EXPECT_EQ("project.vorlprj", other.State().Prj_file);
+}
+
+TEST(CommandLine, NextTokenTakesOneTokenOffTheFront)
+{
+    std::string text = " \"my project.vorlprj\" -r";
+    EXPECT_EQ("my project.vorlprj", NextToken(text));
+    EXPECT_EQ(" -r", text);
+    EXPECT_EQ("-r", NextToken(text));
+    EXPECT_EQ("", text);
+    std::string blank = "   ";
+    EXPECT_EQ("", NextToken(blank));
+    std::string tab = "a\tb";
+    EXPECT_EQ("a", NextToken(tab));
+    EXPECT_EQ("\tb", tab);
+    std::string japanese = "表示.vorlprj x";
+    EXPECT_EQ("表示.vorlprj", NextToken(japanese));
+}
+
+TEST(CommandLine, OptionsAndTheLastProjectWin)
+{
+    struct Case {
+        const char *line;
+        std::string project, save, header;
+        int bits;
+    };
+    const Case cases[] = {
+        {"a.vorlprj b.vorlprj", "b.vorlprj", "", "", 0},
+        {"-R -T -E", "", "", "", 7},
+        {"-r p.vorlprj -sdata.bin", "p.vorlprj", "data.bin", "", 1},
+        {"-s out.bin -h \"h x.h\" p", "p", "out.bin", "h x.h", 0},
+        {"-x -q p", "p", "", "", 0},
+        {"", "", "", "", 0},
+        {"   ", "", "", "", 0},
+    };
+    for (const auto &c : cases) {
+        CommandLineResult result = ParseCommandLine(c.line);
+        EXPECT_EQ(c.project, result.projectFile) << c.line;
+        EXPECT_EQ(c.save, result.saveFile) << c.line;
+        EXPECT_EQ(c.header, result.headerFile) << c.line;
+        EXPECT_EQ(c.bits, result.initCommand) << c.line;
+    }
+}
+
+TEST_F(Editor, SettingsFile)
+{
+    Start();
+    EXPECT_EQ("すべてのファイル(*.*)|*.*|binファイル(*.bin)|*.bin|datファイル(*.dat)|*.dat",
+              model.State().LoadDataFilter);
+    EXPECT_EQ("zedpack.exe p /8 \"$I\" \"$O\"", model.State().Texts.convert[0]);
+    EXPECT_EQ(26u, model.State().Texts.convert[0].size());
+    EXPECT_EQ("zedpack.exe p /16 \"$I\" \"$O\"", model.State().Texts.convert[1]);
+    EXPECT_EQ("", model.State().Texts.convert[2]);
+
+    std::string longValue(300, 'v');
+    host.files["/opt/vorl/vorlmake.ini"] = "; settings\r\n[Other]\r\nConvertString1=wrong\r\n[setup]\r\n"
+                                           "ConvertString1=\"gzip -c \"$I\" > \"$O\"\"\r\n"
+                                           "convertstring3 = xz -c \"$I\" > \"$O\"\r\n"
+                                           "ConvertString4=" + longValue + "\r\n";
+    model.ResetProject();
+    EXPECT_EQ("gzip -c \"$I\" > \"$O\"", model.State().Texts.convert[0]);
+    EXPECT_EQ("zedpack.exe p /16 \"$I\" \"$O\"", model.State().Texts.convert[1]);  // missing key: default
+    EXPECT_EQ("xz -c \"$I\" > \"$O\"", model.State().Texts.convert[2]);
+    EXPECT_EQ(std::string(255, 'v'), model.State().Texts.convert[3]);
+
+    // A settings file brought from Windows is CP932.
+    host.files["/opt/vorl/vorlmake.ini"] = *Utf8ToCp932("[Setup]\r\nLoadDataFilter=画像(*.bmp)|*.bmp\r\n");
+    model.ResetProject();
+    EXPECT_EQ("画像(*.bmp)|*.bmp", model.State().LoadDataFilter);
+}
+
+TEST_F(Editor, ResetProjectState)
+{
+    Start();
+    Entry(5) = EditEntry{true, "x.bin", 2, "r", 10, true, 3};
+    model.State().Prj_file = "p";
+    model.mnuAlias_Click();
+    model.mnuKgr_Click(3);
+    model.mnuHeader_Click(3);
+    model.ResetProject();
+    const EditorState &state = model.State();
+    EXPECT_EQ("Vorl_Index", state.Texts.label);
+    EXPECT_EQ("static unsigned byte", state.Texts.type[0]);
+    EXPECT_EQ("static unsigned longlong", state.Texts.type[3]);
+    EXPECT_EQ(1, state.ProjectInfo.pathmode);
+    EXPECT_EQ(4, state.ProjectInfo.indexbyte);
+    EXPECT_EQ(4, state.ProjectInfo.usealias);
+    EXPECT_EQ(0, state.ProjectInfo.indexout);
+    EXPECT_EQ(0, state.ProjectInfo.changeendian);
+    EXPECT_EQ(1, state.ProjectInfo.dataalign);
+    EXPECT_EQ(1, state.ProjectInfo.indexinterval);
+    EXPECT_EQ("", state.Prj_file);
+    EXPECT_EQ(1, state.FileInputFilter);
+    EXPECT_FALSE(state.NewAccess);
+    EXPECT_FALSE(Entry(5).Use);
+    EXPECT_EQ("", Entry(5).FileName);
+    EXPECT_EQ("0 Bytes", host.totalSize);
+    EXPECT_TRUE(host.menus.kgr[0]);
+    EXPECT_TRUE(host.menus.header[0]);
+    EXPECT_TRUE(host.menus.pathSel[1]);
+    EXPECT_TRUE(host.menus.idxTp[2]);
+    EXPECT_TRUE(host.menus.alsTp[2]);
+    EXPECT_TRUE(host.menus.endi[0]);
+    EXPECT_FALSE(host.menus.alias);
+    EXPECT_TRUE(host.menus.setLabelEnabled);
+}
+
+TEST_F(Editor, CaptionsFollowTheInterval)
+{
+    Start();
+    struct Case {
+        int interval, page;
+        std::array<const char *, 10> captions;
+    };
+    const Case cases[] = {
+        {1, 0, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+        {3, 1, {"", "", "4", "", "", "5", "", "", "6", ""}},
+        {4, 0, {"0", "", "", "", "1", "", "", "", "2", ""}},
+    };
+    for (const auto &c : cases) {
+        model.EnterInterval(std::to_string(c.interval));
+        model.EnterPage(std::to_string(c.page));
+        for (int row = 0; row < 10; ++row) {
+            EXPECT_EQ(c.captions[static_cast<size_t>(row)], host.rows[static_cast<size_t>(row)].caption)
+                << "interval " << c.interval << " row " << row;
+        }
+    }
+    EXPECT_FALSE(model.State().NewAccess) << "the interval does not mark the project";
+}
+
+TEST_F(Editor, PagingLimits)
+{
+    Start();
+    model.PreviousPage();
+    EXPECT_EQ(0, model.State().Page);
+    model.LastPage();
+    EXPECT_EQ(999, model.State().Page);
+    EXPECT_EQ("999", host.page);
+    model.NextPage();
+    EXPECT_EQ(999, model.State().Page);
+    model.PreviousPage();
+    EXPECT_EQ(998, model.State().Page);
+    model.FirstPage();
+    EXPECT_EQ(0, model.State().Page);
+    model.NextPage();
+    EXPECT_EQ(1, model.State().Page);
+    EXPECT_EQ("10", host.rows[0].caption);
+}
+
+TEST_F(Editor, PageAndIntervalEntry)
+{
+    Start();
+    struct Case {
+        const char *text;
+        int page;
+    };
+    for (Case c : {Case{"abc", 0}, Case{"12", 12}, Case{"2.5", 2}, Case{"3.5", 4}, Case{"7x", 7}, Case{"-4", 0},
+                   Case{"999", 999}, Case{" 15", 15}}) {
+        model.EnterPage(c.text);
+        EXPECT_EQ(c.page, model.State().Page) << c.text;
+    }
+    for (Case c : {Case{"0", 1}, Case{"abc", 1}, Case{"7", 7}, Case{"99", 99}, Case{"5.5", 6}}) {
+        model.EnterInterval(c.text);
+        EXPECT_EQ(c.page, model.State().ProjectInfo.indexinterval) << c.text;
+        EXPECT_EQ(std::to_string(c.page), host.interval);
+    }
+    // Nothing happens while the window is disabled or being redrawn.
+    host.enabled = false;
+    model.EnterPage("5");
+    EXPECT_EQ(15, model.State().Page);
+}
+
+TEST_F(Editor, RowsShowTheirEntries)
+{
+    Start();
+    Entry(0) = EditEntry{true, "a.bin", 0, "first", 16, false, 7};
+    Entry(1) = EditEntry{true, "b.bin", 2, "", 0, false, 0};
+    Entry(2) = EditEntry{true, "c.bin", 2, "", 48, true, 0};
+    Entry(3) = EditEntry{false, "d.bin", 0, "", 0, false, 0};
+    model.ShowPage();
+    EXPECT_EQ("a.bin", host.rows[0].fileName);
+    EXPECT_EQ("first", host.rows[0].remarks);
+    EXPECT_EQ("16", host.rows[0].size);
+    EXPECT_EQ("???", host.rows[1].size);
+    EXPECT_FALSE(host.rows[1].sizeRed);
+    EXPECT_EQ("48", host.rows[2].size);
+    EXPECT_TRUE(host.rows[2].sizeRed);
+    EXPECT_EQ(2, host.rows[2].converter);
+    EXPECT_FALSE(host.rows[3].inUse);
+    EXPECT_EQ((std::vector<int>{0, 1, 2}), host.focused);
+
+    model.mnuDispAlias_Click();
+    EXPECT_EQ("エイリアス", host.remarksHeading);
+    EXPECT_EQ("7", host.rows[0].remarks);
+    EXPECT_TRUE(host.menus.dispAlias);
+    model.mnuDispAlias_Click();
+    EXPECT_EQ("備考", host.remarksHeading);
+    EXPECT_EQ("first", host.rows[0].remarks);
+    EXPECT_FALSE(model.State().NewAccess);
+}
+
+TEST_F(Editor, SettingsHandlersAndTheModifiedFlag)
+{
+    Start();
+    struct Case {
+        const char *what;
+        std::function<void()> click;
+        bool marks;
+    };
+    const Case cases[] = {
+        {"path", [&] { model.mnu_PathSel_Click(2); }, false},
+        {"index width", [&] { model.mnuIdxTp_Click(1); }, false},
+        {"alias width", [&] { model.mnuAlsTp_Click(3); }, false},
+        {"byte order", [&] { model.mnuEndi_Click(1); }, false},
+        {"sound", [&] { model.mnu_SoundOff_Click(); }, false},
+        {"help", [&] { model.mnu_ShowHelp_Click(); }, false},
+        {"alias display", [&] { model.mnuDispAlias_Click(); }, false},
+        {"checked alignment", [&] { model.mnuKgr_Click(0); }, false},
+        {"alignment", [&] { model.mnuKgr_Click(2); }, true},
+        {"header", [&] { model.mnuHeader_Click(1); }, true},
+        {"alias", [&] { model.mnuAlias_Click(); }, true},
+        {"FFFF", [&] { model.mnuIndex_ffff_Click(); }, true},
+        {"no file", [&] { model.mnuNoFile_Click(); }, true},
+    };
+    for (const auto &c : cases) {
+        model.ResetProject();
+        c.click();
+        EXPECT_EQ(c.marks, model.State().NewAccess) << c.what;
+    }
+    // The values and marks they leave.
+    model.ResetProject();
+    model.mnu_PathSel_Click(2);
+    model.mnuIdxTp_Click(1);
+    model.mnuAlsTp_Click(3);
+    model.mnuEndi_Click(1);
+    const VorlInformation &info = model.State().ProjectInfo;
+    EXPECT_EQ(2, info.pathmode);
+    EXPECT_EQ(2, info.indexbyte);
+    EXPECT_EQ(8, info.usealias);
+    EXPECT_EQ(1, info.changeendian);
+    EXPECT_EQ((std::array<bool, 3>{false, false, true}), host.menus.pathSel);
+    EXPECT_EQ((std::array<bool, 4>{false, true, false, false}), host.menus.idxTp);
+    EXPECT_EQ((std::array<bool, 4>{false, false, false, true}), host.menus.alsTp);
+    EXPECT_EQ((std::array<bool, 2>{false, true}), host.menus.endi);
+    EXPECT_EQ("/opt/vorl/help.htm", host.openedDocuments.back());
+    // A change made while the window is disabled does not mark the project.
+    model.ResetProject();
+    host.enabled = false;
+    model.mnuAlias_Click();
+    EXPECT_FALSE(model.State().NewAccess);
+    EXPECT_TRUE(host.menus.alias);
+}
+
+TEST_F(Editor, AlignmentRaisesSizesAndClearsFixedSizes)
+{
+    Start();
+    Entry(0) = EditEntry{true, "a.bin", 0, "", 10, true, 0};
+    Entry(1) = EditEntry{true, "b.bin", 0, "", 32, true, 0};
+    Entry(2) = EditEntry{true, "*0", 0, "", 10, true, 0};
+    Entry(3) = EditEntry{false, "d.bin", 0, "", 10, true, 0};
+    Entry(9999) = EditEntry{true, "z.bin", 0, "", 1, false, 0};
+    model.mnuKgr_Click(2);  // 16 bytes
+    EXPECT_EQ(16, model.State().ProjectInfo.dataalign);
+    EXPECT_EQ(16, Entry(0).Size);
+    EXPECT_FALSE(Entry(0).SizeFixed);
+    EXPECT_EQ(32, Entry(1).Size);
+    EXPECT_FALSE(Entry(1).SizeFixed);
+    EXPECT_EQ(10, Entry(2).Size);
+    EXPECT_TRUE(Entry(2).SizeFixed);
+    EXPECT_EQ(10, Entry(3).Size);
+    EXPECT_EQ(16, Entry(9999).Size);
+    EXPECT_EQ("16", host.rows[0].size);
+    // A smaller alignment never lowers a size.
+    model.mnuKgr_Click(1);
+    EXPECT_EQ(16, Entry(0).Size);
+    EXPECT_EQ((std::array<bool, 8>{false, true, false, false, false, false, false, false}), host.menus.kgr);
+}
+
+TEST_F(Editor, NoHeaderOutputGreysTheIndexItems)
+{
+    Start();
+    model.mnuHeader_Click(3);
+    EXPECT_EQ(3, model.State().ProjectInfo.indexout);
+    EXPECT_FALSE(host.menus.setLabelEnabled);
+    EXPECT_FALSE(host.menus.indexFfffEnabled);
+    EXPECT_FALSE(host.menus.endianEnabled);
+    EXPECT_FALSE(host.menus.idxTypeEnabled);
+    EXPECT_FALSE(host.menus.aliasEnabled);
+    model.mnuHeader_Click(2);
+    EXPECT_TRUE(host.menus.setLabelEnabled);
+    EXPECT_TRUE(host.menus.aliasEnabled);
+    EXPECT_EQ((std::array<bool, 4>{false, false, true, false}), host.menus.header);
+}
+
+TEST_F(Editor, AlignMenuMirrorsTheBlock)
+{
+    Start();
+    for (int align : {1, 4, 16, 64, 128, 256, 2048, 4096, 8, 0}) {
+        model.State().ProjectInfo.dataalign = align;
+        model.ShowAlignMenu();
+        int checked = -1;
+        for (int i = 0; i < 8; ++i) {
+            if (host.menus.kgr[static_cast<size_t>(i)]) {
+                checked = i;
+            }
+        }
+        int expected = -1;
+        for (int i = 0; i < 8; ++i) {
+            if (kAlignmentItems[static_cast<size_t>(i)] == align) {
+                expected = i;
+            }
+        }
+        EXPECT_EQ(expected, checked) << align;
+    }
+}
+
+TEST(HintFile, FieldsAndPicks)
+{
+    std::string file = "3\r\n\"first, with comma\"\r\n  second\r\n\"third\"\r\n";
+    EXPECT_EQ((std::vector<std::string>{"3", "first, with comma", "second", "third"}), ReadHintFields(file));
+    EXPECT_EQ("first, with comma", PickHint(file, 0.0));
+    EXPECT_EQ("second", PickHint(file, 0.3));
+    EXPECT_EQ("third", PickHint(file, 0.99));  // r = 3 runs past the last hint: the last one read stays
+    EXPECT_EQ("first, with comma", PickHint(std::string("5,\"first, with comma\""), 0.9));
+    EXPECT_EQ(kNoHintText, PickHint(std::nullopt, 0.5));
+    EXPECT_EQ("x", PickHint(std::string("x"), 0.5));  // not a number: N = 0, the first field stays
+}
+
+TEST_F(Editor, AboutBox)
+{
+    Start();
+    host.files["/opt/vorl/vorlhint.dat"] = *Utf8ToCp932("2\r\n\"ヒントその一\"\r\n\"ヒントその二\"\r\n");
+    nextRandom = 0.1;
+    host.onAbout = [&](AboutBox &about) {
+        EXPECT_TRUE(model.State().NowPrint);
+        const AboutView &view = about.View();
+        EXPECT_EQ("VorlMaker for Windowsのバージョン情報", view.caption);
+        EXPECT_EQ("VorlMaker for Windows", view.title);
+        EXPECT_EQ("バージョン 2.0.2  2006/ 9/24", view.version);
+        EXPECT_EQ("DLLバージョン 2.0.2", view.dllVersion);
+        EXPECT_EQ("ここをクリックすると、ヒントが出るよ", view.hint);
+        about.labHint_Click();
+        EXPECT_EQ("ヒントその一", about.View().hint);
+        EXPECT_EQ(1, host.beeps);
+        about.picIcon_Click();
+        EXPECT_EQ("\r\n気安くさわるなっ！", about.View().hint);
+        about.cmdSysInfo_Click();
+        ASSERT_EQ(1u, host.messages.size());
+        EXPECT_EQ("現時点ではｼｽﾃﾑ情報を使用できません", host.messages[0].text);
+        EXPECT_EQ("VorlMaker for Windows", host.messages[0].title);
+        host.files.clear();
+        about.labHint_Click();
+        EXPECT_EQ(kNoHintText, about.View().hint);
+        EXPECT_EQ(2, host.beeps);
+    };
+    model.mnuVersion_Click();
+    EXPECT_FALSE(model.State().NowPrint);
+}
+
+}  // namespace
+}  // namespace vorlmake::test

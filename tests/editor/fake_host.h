@@ -1,0 +1,103 @@
+// A scripted stand-in for the window: it records what the editor shows
+// and asks, and gives the answers a test scripted.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "about_box.h"
+#include "editor_host.h"
+
+namespace vorlmake::test {
+
+struct RecordedMessage {
+    std::string text, title;
+    MessageIcon icon;
+    MessageButtons buttons;
+};
+
+class FakeHost : public EditorHost {
+public:
+    std::vector<RecordedMessage> messages;
+    std::deque<Answer> answers;  // given in order; Ok when none is left
+    std::array<RowView, 10> rows{};
+    std::string page, interval, remarksHeading, totalSize, saveName, currentFolder, windowTitle;
+    MenuState menus;
+    std::vector<int> focused;
+    std::vector<std::string> titleWindows;
+    std::vector<std::string> openedDocuments;
+    std::map<std::string, std::string> files;  // what ReadFile finds
+    std::string currentSystemFolder;
+    bool enabled = true;
+    bool shown = false;
+    bool closed = false;
+    int beeps = 0;
+    bool systemInformation = false;
+    std::function<void(AboutBox &)> onAbout;
+
+    Answer ShowMessage(const std::string &text, const std::string &title, MessageIcon icon,
+                       MessageButtons buttons) override
+    {
+        messages.push_back({text, title, icon, buttons});
+        if (answers.empty()) {
+            return Answer::Ok;
+        }
+        Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest &) override { return std::nullopt; }
+    std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest &) override { return std::nullopt; }
+    void ProcessPendingMessages() override {}
+    void SetMainWindowEnabled(bool value) override { enabled = value; }
+    bool IsMainWindowEnabled() const override { return enabled; }
+    void ShowRow(int row, const RowView &view) override { rows[static_cast<size_t>(row)] = view; }
+    void ShowPageFields(const std::string &p, const std::string &i) override
+    {
+        page = p;
+        interval = i;
+    }
+    void FocusFileName(int row) override { focused.push_back(row); }
+    void ShowMenus(const MenuState &m) override { menus = m; }
+    void ShowRemarksHeading(const std::string &heading) override { remarksHeading = heading; }
+    void ShowTotalSize(const std::string &text) override { totalSize = text; }
+    void ShowSaveName(const std::string &name) override { saveName = name; }
+    void ShowCurrentFolder(const std::string &folder) override { currentFolder = folder; }
+    void SetWindowTitle(const std::string &title) override { windowTitle = title; }
+    void ShowMainWindow() override { shown = true; }
+    void CloseMainWindow() override { closed = true; }
+    void ShowTitleWindow(const std::string &versionText) override { titleWindows.push_back(versionText); }
+    void ShowAboutBox(AboutBox &about) override
+    {
+        if (onAbout) {
+            onAbout(about);
+        }
+    }
+    std::optional<std::string> ReadFile(const std::string &path) override
+    {
+        auto found = files.find(path);
+        return found == files.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
+    bool SetCurrentFolder(const std::string &folder) override
+    {
+        currentSystemFolder = folder;
+        return true;
+    }
+    bool OpenDocument(const std::string &path) override
+    {
+        openedDocuments.push_back(path);
+        return true;
+    }
+    bool StartSystemInformation() override { return systemInformation; }
+    void Beep() override { ++beeps; }
+};
+
+class FakeLibrary : public LibraryApi {
+public:
+    int version = 0x2000002;
+    int GetDllVersion() override { return version; }
+};
+
+}  // namespace vorlmake::test
