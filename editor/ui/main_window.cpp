@@ -400,7 +400,6 @@ bool MainWindow::IsMainWindowEnabled() const
 void MainWindow::ShowRow(int row, const RowView &view)
 {
     chkIndex_[row]->setText(Q(view.caption));
-    chkIndex_[row]->setChecked(view.inUse);
     txtVorName_[row]->setText(Q(view.fileName));
     txtBikou_[row]->setText(Q(view.remarks));
     txtSize_[row]->setText(Q(view.size));
@@ -408,9 +407,16 @@ void MainWindow::ShowRow(int row, const RowView &view)
     palette.setColor(QPalette::Text, view.sizeRed ? QColor(Qt::red) : QApplication::palette().color(QPalette::Text));
     txtSize_[row]->setPalette(palette);
     cmbDataConv_[row]->setCurrentIndex(view.converter);
-    cmbDataConv_[row]->setEnabled(view.inUse);
-    txtBikou_[row]->setEnabled(view.inUse);
-    txtSize_[row]->setEnabled(view.inUse);
+    SetRowEnabled(row, view.inUse);
+}
+
+void MainWindow::SetRowEnabled(int row, bool inUse)
+{
+    // The file name field stays enabled: a file can be given to any row.
+    chkIndex_[row]->setChecked(inUse);
+    cmbDataConv_[row]->setEnabled(inUse);
+    txtBikou_[row]->setEnabled(inUse);
+    txtSize_[row]->setEnabled(inUse);
 }
 
 void MainWindow::ShowPageFields(const std::string &page, const std::string &interval)

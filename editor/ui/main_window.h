@@ -64,6 +64,7 @@ protected:
 
 private:
     void BuildRows(QGridLayout *grid, QWidget *parent);
+    void SetRowEnabled(int row, bool inUse);
     QWidget *BuildTop();
     void BuildMenus();
     QAction *AddAction(QMenu *menu, const char *name, const QString &caption, std::function<void()> handler,
