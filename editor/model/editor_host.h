@@ -3,11 +3,13 @@
 // implement it; the tests implement it with a scripted fake.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "menu_state.h"
+#include "vorl_cnv.h"
 
 namespace vorlmake {
 
@@ -76,16 +78,24 @@ public:
     // The platform.
     virtual std::optional<std::string> ReadFile(const std::string &path) = 0;
     virtual bool SetCurrentFolder(const std::string &folder) = 0;
+    // The length of a file, or nothing when it cannot be read.
+    virtual std::optional<int64_t> FileLength(const std::string &path) = 0;
     virtual bool OpenDocument(const std::string &path) = 0;
     virtual bool StartSystemInformation() = 0;
     virtual void Beep() = 0;
 };
 
-// The library as the editor binds it, by name, at its first call.
+// The library as the editor binds it, by name, at its first call: its
+// exports with their own signatures (CP932 texts, the block and a table).
 class LibraryApi {
 public:
     virtual ~LibraryApi() = default;
     virtual int GetDllVersion() = 0;
+    virtual int GetErrorStrings(int code, char *buffer, int size) = 0;
+    virtual int Abs2RelPath(const char *path, const char *base, char *out, int size) = 0;
+    virtual int Rel2AbsPath(const char *path, const char *base, char *out, int size) = 0;
+    virtual int GetProjectFileVB(VorlInformation *info, IndexEntry *table) = 0;
+    virtual int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) = 0;
 };
 
 }  // namespace vorlmake

@@ -120,9 +120,10 @@ bool EditorModel::StartUp(const std::string &commandLine)
         state_.CurrentDir = state_.AppDir;
         host_.ShowCurrentFolder(state_.CurrentDir);
         host_.ShowMainWindow();
-        // Loading a project and running the conversion arrive with the
-        // project commands; until then the page is shown empty.
         ShowPage();
+        if (!state_.Prj_file.empty() && !LoadProject(state_.Prj_file)) {
+            state_.Prj_file.clear();
+        }
     } else {
         host_.ShowTitleWindow(TitleVersionText(state_.AppVersion));
         state_.CurrentDir = state_.AppDir;

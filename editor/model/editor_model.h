@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "editor_host.h"
@@ -54,11 +56,53 @@ public:
     void mnuVersion_Click();
     void mnuEnd_Click();
 
+    // Entry editing (row r of the current page is entry Page x 10 + r).
+    void chkIndex_Click(int row, bool ticked);
+    void txtVorName_DblClick(int row);
+    void txtVorName_Click(int row);
+    void txtVorName_Drop(int row, const std::vector<std::string> &paths);
+    bool RegisterFile(int row, const std::string &path);
+    void txtVorName_Insert(int row);
+    void txtVorName_Delete(int row);
+    void cmbDataConv_Click(int row, int item);
+    // The remarks field changed; returns the text the field must show when
+    // characters were dropped.
+    std::optional<std::string> txtBikou_Change(int row, const std::string &text);
+    void txtBikou_Commit(int row, const std::string &text);
+    void txtSize_Enter(int row, const std::string &text);
+    void txtSize_DblClick(int row);
+    void ScanEntrySize(int entry, bool force);
+    void mnuFileScan_Click();
+
+    // Project commands.
+    void mnuNew_Click();
+    void mnuLoadPrj_Click();
+    void OpenDroppedFile(const std::vector<std::string> &paths);
+    // Takes the path by value: callers pass Prj_file, which the reset clears.
+    bool LoadProject(std::string path);
+    void mnuSavePrj_Click();
+    void mnuSaveAs_Click();
+    bool SaveProject();
+    // The close check: true when the window may close.
+    bool QueryClose();
+    bool ChooseDataFile();
+    bool CheckEntries();
+    void SetProjectPath(const std::string &path);
+    // The title with the program's version written as "2.02".
+    std::string ShortTitle() const;
+
     EditorState &State() { return state_; }
     const MenuState &Menus() const { return menus_; }
 
 private:
     void ShowMenus() { host_.ShowMenus(menus_); }
+    int EntryOf(int row) const { return state_.Page * kRowsPerPage + row; }
+    EditEntry &Entry(int number) { return state_.Entries[static_cast<size_t>(number)]; }
+    int32_t RoundUpToAlignment(int64_t size) const;
+    bool IsParent(int entry) const;
+    bool AskToSaveChanges(const char *question);
+    bool SaveOrSaveAs();
+    void ApplyLoadedSettingsToMenus();
     void SetChecked(bool *items, size_t count, int item);
 
     EditorHost &host_;
@@ -74,6 +118,9 @@ std::string VersionMismatchText(int version);
 bool IsAcceptedLibraryVersion(int version);
 // The library version as three decimal numbers, "2.0.2".
 std::string DllVersionText(int version);
+// Keeps the characters a remarks or label field may hold (see the
+// definition); true when anything was dropped.
+bool FilterRemarks(std::string &text, size_t limit, size_t byteLimit);
 // A leading number of a text, rounded half to even; 0 when there is none.
 long LeadingNumber(const std::string &text);
 

@@ -29,9 +29,14 @@ bool LibraryBinding::Bind()
         error_ = why != nullptr ? why : kLibraryName;
         return false;
     }
-    if (Symbol("VorlGetDllVersion") == nullptr) {
-        error_ = std::string(kLibraryName) + ": VorlGetDllVersion";
-        return false;
+    for (const char *name : {"VorlGetDllVersion", "VorlGetErrorStrings", "VorlAbs2RelPath", "VorlRel2AbsPath",
+                             "VorlGetProjectFileVB", "VorlPutXMLPrjFileVB"}) {
+        if (Symbol(name) == nullptr) {
+            error_ = std::string(kLibraryName) + ": " + name;
+            dlclose(handle_);
+            handle_ = nullptr;
+            return false;
+        }
     }
     return true;
 }
@@ -43,11 +48,34 @@ void *LibraryBinding::Symbol(const char *name)
 
 int LibraryBinding::GetDllVersion()
 {
-    if (!Bind()) {
-        return 0;
-    }
-    using Function = int (*)();
-    return reinterpret_cast<Function>(Symbol("VorlGetDllVersion"))();
+    return Call<int (*)()>("VorlGetDllVersion", 0);
+}
+
+int LibraryBinding::GetErrorStrings(int code, char *buffer, int size)
+{
+    return Call<int (*)(int, char *, int)>("VorlGetErrorStrings", -1, code, buffer, size);
+}
+
+int LibraryBinding::Abs2RelPath(const char *path, const char *base, char *out, int size)
+{
+    return Call<int (*)(const char *, const char *, char *, int)>("VorlAbs2RelPath", 0, path, base, out, size);
+}
+
+int LibraryBinding::Rel2AbsPath(const char *path, const char *base, char *out, int size)
+{
+    return Call<int (*)(const char *, const char *, char *, int)>("VorlRel2AbsPath", 0, path, base, out, size);
+}
+
+int LibraryBinding::GetProjectFileVB(VorlInformation *info, IndexEntry *table)
+{
+    return Call<int (*)(VorlInformation *, IndexEntry *)>("VorlGetProjectFileVB", VORL_ERR_NOT_INITIALIZED, info,
+                                                          table);
+}
+
+int LibraryBinding::PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table)
+{
+    return Call<int (*)(VorlInformation *, IndexEntry *)>("VorlPutXMLPrjFileVB", VORL_ERR_NOT_INITIALIZED, info,
+                                                          table);
 }
 
 }  // namespace vorlmake

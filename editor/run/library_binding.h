@@ -20,9 +20,23 @@ public:
     const std::string &Error() const { return error_; }
 
     int GetDllVersion() override;
+    int GetErrorStrings(int code, char *buffer, int size) override;
+    int Abs2RelPath(const char *path, const char *base, char *out, int size) override;
+    int Rel2AbsPath(const char *path, const char *base, char *out, int size) override;
+    int GetProjectFileVB(VorlInformation *info, IndexEntry *table) override;
+    int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) override;
 
 private:
     void *Symbol(const char *name);
+    template <typename Function, typename... Arguments>
+    int Call(const char *name, int unbound, Arguments... arguments)
+    {
+        if (!Bind()) {
+            return unbound;
+        }
+        auto function = reinterpret_cast<Function>(Symbol(name));
+        return function == nullptr ? unbound : function(arguments...);
+    }
     std::string programFolder_;
     void *handle_ = nullptr;
     std::string error_;

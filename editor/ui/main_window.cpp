@@ -4,7 +4,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -73,6 +78,7 @@ MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFol
     setCentralWidget(central);
 
     BuildMenus();
+    setAcceptDrops(true);
     qApp->installEventFilter(this);
     resize(820, 470);
 }
@@ -181,9 +187,140 @@ void MainWindow::BuildRows(QGridLayout *grid, QWidget *parent)
         grid->addWidget(txtBikou_[row], line, 3);
         grid->addWidget(txtSize_[row], line, 4);
         grid->addWidget(Caption(parent, 19 + row, "Bytes"), line, 5);
+        ConnectRow(row);
     }
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 2);
+}
+
+void MainWindow::ConnectRow(int row)
+{
+    connect(chkIndex_[row], &QCheckBox::clicked, this, [this, row](bool ticked) {
+        if (model_ != nullptr) {
+            model_->chkIndex_Click(row, ticked);
+        }
+    });
+    connect(cmbDataConv_[row], &QComboBox::activated, this, [this, row](int item) {
+        if (model_ != nullptr) {
+            model_->cmbDataConv_Click(row, item);
+        }
+    });
+    connect(txtBikou_[row], &QLineEdit::textEdited, this, [this, row](const QString &text) {
+        if (model_ == nullptr) {
+            return;
+        }
+        // The kept text goes back into the field without another edit.
+        if (auto kept = model_->txtBikou_Change(row, text.toStdString())) {
+            txtBikou_[row]->setText(Q(*kept));
+        }
+    });
+    connect(txtBikou_[row], &QLineEdit::editingFinished, this, [this, row] {
+        if (model_ != nullptr) {
+            model_->txtBikou_Commit(row, txtBikou_[row]->text().toStdString());
+        }
+    });
+    connect(txtSize_[row], &QLineEdit::returnPressed, this, [this, row] {
+        if (model_ != nullptr) {
+            model_->txtSize_Enter(row, txtSize_[row]->text().toStdString());
+        }
+    });
+    // The file name is never typed: it comes from the dialog or a drop.
+    txtVorName_[row]->setReadOnly(true);
+    txtVorName_[row]->setAcceptDrops(true);
+    // Their mouse, key and drop events reach the model through the
+    // application-wide filter (eventFilter).
+}
+
+int MainWindow::RowOf(QObject *widget) const
+{
+    for (int row = 0; row < 10; ++row) {
+        if (widget == txtVorName_[row] || widget == txtSize_[row]) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+namespace {
+
+std::vector<std::string> DroppedFiles(const QMimeData *data)
+{
+    std::vector<std::string> paths;
+    if (data != nullptr && data->hasUrls()) {
+        for (const QUrl &url : data->urls()) {
+            if (url.isLocalFile()) {
+                paths.push_back(url.toLocalFile().toStdString());
+            }
+        }
+    }
+    return paths;
+}
+
+}  // namespace
+
+bool MainWindow::HandleRowEvent(int row, QObject *watched, QEvent *event)
+{
+    bool nameField = watched == txtVorName_[row];
+    switch (event->type()) {
+    case QEvent::MouseButtonDblClick:
+        nameField ? model_->txtVorName_DblClick(row) : model_->txtSize_DblClick(row);
+        return true;
+    case QEvent::MouseButtonPress:
+        if (nameField) {
+            model_->txtVorName_Click(row);
+        }
+        return false;
+    case QEvent::KeyPress: {
+        int key = static_cast<QKeyEvent *>(event)->key();
+        if (nameField && key == Qt::Key_Insert) {
+            model_->txtVorName_Insert(row);
+            return true;
+        }
+        if (nameField && key == Qt::Key_Delete) {
+            model_->txtVorName_Delete(row);
+            return true;
+        }
+        return false;
+    }
+    case QEvent::DragEnter:
+        if (nameField && static_cast<QDragEnterEvent *>(event)->mimeData()->hasUrls()) {
+            static_cast<QDragEnterEvent *>(event)->acceptProposedAction();
+            return true;
+        }
+        return false;
+    case QEvent::Drop:
+        if (nameField) {
+            model_->txtVorName_Drop(row, DroppedFiles(static_cast<QDropEvent *>(event)->mimeData()));
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (model_ != nullptr && !model_->QueryClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+// Project files dropped on the background, a caption or the folder field.
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    if (model_ != nullptr) {
+        model_->OpenDroppedFile(DroppedFiles(event->mimeData()));
+    }
 }
 
 QAction *MainWindow::AddAction(QMenu *menu, const char *name, const QString &caption, std::function<void()> handler,
@@ -229,11 +366,11 @@ void MainWindow::BuildMenus()
     auto model = [this] { return model_; };
     QMenu *file = menuBar()->addMenu("ファイル(&F)");
     file->setObjectName("mnuFile");
-    AddAction(file, "mnuNew", "新規作成(&N)", nullptr);
-    AddAction(file, "mnuLoadPrj", "Projectを開く(&O)", nullptr);
+    AddAction(file, "mnuNew", "新規作成(&N)", [model] { model()->mnuNew_Click(); });
+    AddAction(file, "mnuLoadPrj", "Projectを開く(&O)", [model] { model()->mnuLoadPrj_Click(); });
     file->addSeparator();
-    AddAction(file, "mnuSavePrj", "Projectの上書き保存(&S)", nullptr);
-    AddAction(file, "mnuSaveAs", "名前をつけて保存(&A)", nullptr);
+    AddAction(file, "mnuSavePrj", "Projectの上書き保存(&S)", [model] { model()->mnuSavePrj_Click(); });
+    AddAction(file, "mnuSaveAs", "名前をつけて保存(&A)", [model] { model()->mnuSaveAs_Click(); });
     file->addSeparator();
     AddAction(file, "mnuEnd", "終了(&X)", [model] { model()->mnuEnd_Click(); });
 
@@ -275,7 +412,8 @@ void MainWindow::BuildMenus()
     QMenu *run = menuBar()->addMenu("実行(&R)");
     run->setObjectName("mnuConv");
     AddAction(run, "mnuStart", "データ作成開始(&R)", nullptr)->setShortcut(QKeySequence("Ctrl+R"));
-    AddAction(run, "mnuFileScan", "ファイルサイズの再スキャン(&S)", nullptr)->setShortcut(QKeySequence(Qt::Key_F5));
+    AddAction(run, "mnuFileScan", "ファイルサイズの再スキャン(&S)", [model] { model()->mnuFileScan_Click(); })
+        ->setShortcut(QKeySequence(Qt::Key_F5));
 
     QMenu *tool = menuBar()->addMenu("ツール(&T)");
     tool->setObjectName("mnu_Tool");
@@ -294,6 +432,14 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     // window sees them before its controls do.
     auto *widget = qobject_cast<QWidget *>(watched);
     bool inThisWindow = widget != nullptr && widget->window() == this;
+    if (watched == txtSaveName_ && event->type() == QEvent::MouseButtonDblClick && model_ != nullptr) {
+        model_->ChooseDataFile();
+        return true;
+    }
+    int row = RowOf(watched);
+    if (row >= 0 && model_ != nullptr && HandleRowEvent(row, watched, event)) {
+        return true;
+    }
     if (event->type() == QEvent::KeyPress && model_ != nullptr && inThisWindow && isEnabled()) {
         auto *key = static_cast<QKeyEvent *>(event);
         bool control = key->modifiers() & Qt::ControlModifier;
@@ -515,6 +661,15 @@ std::optional<std::string> MainWindow::ReadFile(const std::string &path)
 bool MainWindow::SetCurrentFolder(const std::string &folder)
 {
     return QDir::setCurrent(Q(folder));
+}
+
+std::optional<int64_t> MainWindow::FileLength(const std::string &path)
+{
+    QFileInfo info(Q(path));
+    if (!info.isFile() || !info.isReadable()) {
+        return std::nullopt;
+    }
+    return info.size();
 }
 
 bool MainWindow::OpenDocument(const std::string &path)

@@ -55,16 +55,23 @@ public:
     void ShowAboutBox(AboutBox &about) override;
     std::optional<std::string> ReadFile(const std::string &path) override;
     bool SetCurrentFolder(const std::string &folder) override;
+    std::optional<int64_t> FileLength(const std::string &path) override;
     bool OpenDocument(const std::string &path) override;
     bool StartSystemInformation() override;
     void Beep() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void BuildRows(QGridLayout *grid, QWidget *parent);
     void SetRowEnabled(int row, bool inUse);
+    void ConnectRow(int row);
+    bool HandleRowEvent(int row, QObject *watched, QEvent *event);
+    int RowOf(QObject *widget) const;
     QWidget *BuildTop();
     void BuildMenus();
     QAction *AddAction(QMenu *menu, const char *name, const QString &caption, std::function<void()> handler,

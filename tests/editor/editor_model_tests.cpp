@@ -80,9 +80,12 @@ TEST_F(Editor, StartUpWithAndWithoutCommandLine)
     EXPECT_TRUE(second.titleWindows.empty());
     EXPECT_TRUE(second.closed);
     EXPECT_EQ(kNoTitleWindow | kEndWhenDone, other.State().InitCommand);
-    EXPECT_EQ("OUT.dat", other.State().Save_file);
-    EXPECT_EQ("my head.h", other.State().Header_file);
-    EXPECT_EQ("project.vorlprj", other.State().Prj_file);
+    // The project named on the command line does not exist: the load says
+    // so and leaves the project unnamed.
+    ASSERT_EQ(1u, second.messages.size());
+    EXPECT_EQ("project.vorlprj\r\nプロジェクトファイルが読み込めないよ。", second.messages[0].text);
+    EXPECT_EQ("", other.State().Prj_file);
+    EXPECT_EQ("", other.State().Save_file);  // not run mode: a load forgets the names
 }
 
 TEST(CommandLine, NextTokenTakesOneTokenOffTheFront)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -48,8 +49,29 @@ public:
         answers.pop_front();
         return answer;
     }
-    std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest &) override { return std::nullopt; }
-    std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest &) override { return std::nullopt; }
+    // Scripted file dialog answers, in order; nothing (cancel) when none is left.
+    std::deque<std::optional<FileChoice>> fileChoices;
+    std::vector<FileDialogRequest> fileDialogs;
+    std::optional<FileChoice> NextChoice(const FileDialogRequest &request)
+    {
+        fileDialogs.push_back(request);
+        if (fileChoices.empty()) {
+            return std::nullopt;
+        }
+        auto choice = fileChoices.front();
+        fileChoices.pop_front();
+        return choice;
+    }
+    std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest &request) override { return NextChoice(request); }
+    std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest &request) override { return NextChoice(request); }
+    std::optional<int64_t> FileLength(const std::string &path) override
+    {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) {
+            return std::nullopt;
+        }
+        return static_cast<int64_t>(std::filesystem::file_size(path, error));
+    }
     void ProcessPendingMessages() override {}
     void SetMainWindowEnabled(bool value) override { enabled = value; }
     bool IsMainWindowEnabled() const override { return enabled; }
@@ -94,10 +116,23 @@ public:
     void Beep() override { ++beeps; }
 };
 
+// The real library behind the binding's interface, with a version that a
+// test may change.
 class FakeLibrary : public LibraryApi {
 public:
     int version = 0x2000002;
     int GetDllVersion() override { return version; }
+    int GetErrorStrings(int code, char *buffer, int size) override { return VorlGetErrorStrings(code, buffer, size); }
+    int Abs2RelPath(const char *path, const char *base, char *out, int size) override
+    {
+        return VorlAbs2RelPath(path, base, out, size);
+    }
+    int Rel2AbsPath(const char *path, const char *base, char *out, int size) override
+    {
+        return VorlRel2AbsPath(path, base, out, size);
+    }
+    int GetProjectFileVB(VorlInformation *info, IndexEntry *table) override { return VorlGetProjectFileVB(info, table); }
+    int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) override { return VorlPutXMLPrjFileVB(info, table); }
 };
 
 }  // namespace vorlmake::test

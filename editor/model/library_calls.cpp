@@ -1,0 +1,164 @@
+#include "library_calls.h"
+
+#include <cstring>
+
+#include "text_codec.h"
+
+namespace vorlmake {
+namespace {
+
+constexpr int kPathBuffer = 512;
+
+// A block field read as UTF-8, up to its first NUL.
+template <size_t N>
+std::string FieldToUtf8(const char (&field)[N])
+{
+    std::string cp932(field, strnlen(field, N));
+    return Cp932ToUtf8(cp932).value_or(std::string());
+}
+
+// Stored only when it fits with its NUL; callers check first with
+// TextThatDoesNotFit.
+template <size_t N>
+void Utf8ToField(char (&field)[N], const std::string &utf8)
+{
+    std::memset(field, 0, N);
+    auto cp932 = Utf8ToCp932(utf8);
+    if (cp932 && cp932->size() < N) {
+        std::memcpy(field, cp932->data(), cp932->size());
+    }
+}
+
+std::optional<std::string> CallPathExport(int (LibraryApi::*call)(const char *, const char *, char *, int),
+                                          LibraryApi &library, const std::string &base, const std::string &path)
+{
+    auto basis = Utf8ToCp932(base);
+    auto name = Utf8ToCp932(path);
+    if (!basis || !name) {
+        return std::nullopt;
+    }
+    char buffer[kPathBuffer] = {};
+    if ((library.*call)(name->c_str(), basis->c_str(), buffer, kPathBuffer - 1) != 1) {
+        return std::nullopt;
+    }
+    return Cp932ToUtf8(buffer);
+}
+
+bool Fits(const std::string &utf8, size_t field)
+{
+    auto length = Cp932Length(utf8);
+    return length && *length < field;
+}
+
+}  // namespace
+
+std::optional<size_t> Cp932Length(const std::string &utf8)
+{
+    auto cp932 = Utf8ToCp932(utf8);
+    return cp932 ? std::optional<size_t>(cp932->size()) : std::nullopt;
+}
+
+std::optional<std::string> Utf8ToCp932Path(const std::string &utf8)
+{
+    auto cp932 = Utf8ToCp932(utf8);
+    if (!cp932 || cp932->size() >= VORL_PATH_SIZE) {
+        return std::nullopt;
+    }
+    return cp932;
+}
+
+std::optional<std::string> RelToAbs(LibraryApi &library, const std::string &base, const std::string &name)
+{
+    return CallPathExport(&LibraryApi::Rel2AbsPath, library, base, name);
+}
+
+std::optional<std::string> AbsToRel(LibraryApi &library, const std::string &base, const std::string &path)
+{
+    return CallPathExport(&LibraryApi::Abs2RelPath, library, base, path);
+}
+
+std::string LibraryMessage(LibraryApi &library, int code)
+{
+    char buffer[256] = {};
+    if (library.GetErrorStrings(code, buffer, sizeof buffer) != 0) {
+        return "(" + std::to_string(code) + ")";
+    }
+    return Cp932ToUtf8(buffer).value_or(std::string(buffer));
+}
+
+std::string TextThatDoesNotFit(const EditorState &state)
+{
+    if (!Fits(state.Texts.label, VORL_LABEL_SIZE)) {
+        return state.Texts.label;
+    }
+    for (const std::string &type : state.Texts.type) {
+        if (!Fits(type, VORL_LABEL_SIZE)) {
+            return type;
+        }
+    }
+    for (const std::string &command : state.Texts.convert) {
+        if (!Fits(command, VORL_CONVERT_SIZE)) {
+            return command;
+        }
+    }
+    for (const EditEntry &entry : state.Entries) {
+        if (entry.Use && !Fits(entry.FileName, VORL_PATH_SIZE)) {
+            return entry.FileName;
+        }
+        if (entry.Use && !Fits(entry.Remarks, VORL_REMARKS_SIZE)) {
+            return entry.Remarks;
+        }
+    }
+    return {};
+}
+
+std::vector<IndexEntry> EntriesToTable(const EntryList &entries, int rows)
+{
+    std::vector<IndexEntry> table(kEntryCount);
+    for (int i = 0; i < rows && i < kEntryCount; ++i) {
+        const EditEntry &entry = entries[static_cast<size_t>(i)];
+        IndexEntry &row = table[static_cast<size_t>(i)];
+        row.use = entry.Use ? -1 : 0;
+        Utf8ToField(row.filename, entry.FileName);
+        row.convertnum = entry.ConvertNo;
+        Utf8ToField(row.remarks, entry.Remarks);
+        row.filesize = entry.SizeFixed ? static_cast<uint32_t>(entry.Size) : 0;
+        row.alias = static_cast<uint32_t>(entry.Alias);
+    }
+    return table;
+}
+
+void TableToEntries(const std::vector<IndexEntry> &table, int rows, EntryList &entries)
+{
+    for (int i = 0; i < rows && i < kEntryCount; ++i) {
+        const IndexEntry &row = table[static_cast<size_t>(i)];
+        EditEntry &entry = entries[static_cast<size_t>(i)];
+        entry.Use = row.use != 0;
+        entry.FileName = FieldToUtf8(row.filename);
+        entry.ConvertNo = static_cast<int16_t>(row.convertnum);
+        entry.Remarks = FieldToUtf8(row.remarks);
+        entry.Size = static_cast<int32_t>(row.filesize);
+        entry.SizeFixed = row.filesize != 0;
+        entry.Alias = static_cast<int32_t>(row.alias);
+    }
+}
+
+void TextsToBlock(const ProjectTexts &texts, VorlInformation &info)
+{
+    Utf8ToField(info.label, texts.label);
+    for (size_t i = 0; i < texts.type.size(); ++i) {
+        Utf8ToField(info.type[i], texts.type[i]);
+        Utf8ToField(info.convert[i], texts.convert[i]);
+    }
+}
+
+void BlockToTexts(const VorlInformation &info, ProjectTexts &texts)
+{
+    texts.label = FieldToUtf8(info.label);
+    for (size_t i = 0; i < texts.type.size(); ++i) {
+        texts.type[i] = FieldToUtf8(info.type[i]);
+        texts.convert[i] = FieldToUtf8(info.convert[i]);
+    }
+}
+
+}  // namespace vorlmake

@@ -1,0 +1,41 @@
+// The editor's side of each library call: its UTF-8 texts become CP932 on
+// the way in and come back as UTF-8, and the entries travel in a table of
+// 10,000 rows that the editor owns for the length of the call.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor_host.h"
+#include "editor_state.h"
+
+namespace vorlmake {
+
+// RelToAbs and AbsToRel: the path exports with a 512-byte buffer of which
+// 511 bytes are offered; the text up to the first NUL. Nothing when a text
+// has no CP932 form or the result does not fit.
+std::optional<std::string> RelToAbs(LibraryApi &library, const std::string &base, const std::string &name);
+std::optional<std::string> AbsToRel(LibraryApi &library, const std::string &base, const std::string &path);
+
+// The message of a library code, in UTF-8.
+std::string LibraryMessage(LibraryApi &library, int code);
+
+// The texts of an entry or the block that do not fit their fields in CP932
+// (with the NUL), or have no CP932 form, are named here, so nothing is ever
+// cut silently on its way out. Empty when everything fits.
+std::string TextThatDoesNotFit(const EditorState &state);
+
+// The transfers of the entries and the block's texts.
+std::vector<IndexEntry> EntriesToTable(const EntryList &entries, int rows);
+void TableToEntries(const std::vector<IndexEntry> &table, int rows, EntryList &entries);
+void TextsToBlock(const ProjectTexts &texts, VorlInformation &info);
+void BlockToTexts(const VorlInformation &info, ProjectTexts &texts);
+
+// A path for a block field: its CP932 form when it fits 260 bytes.
+std::optional<std::string> Utf8ToCp932Path(const std::string &utf8);
+
+// The length of a text in CP932 bytes; nothing when it has no CP932 form.
+std::optional<size_t> Cp932Length(const std::string &utf8);
+
+}  // namespace vorlmake

@@ -1,0 +1,371 @@
+// Project commands: New, Open (menu and dropping), Save, Save As, the
+// close check, the data file choice, the entry check, and the transfers
+// to and from the library.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "editor_model.h"
+#include "library_calls.h"
+
+namespace vorlmake {
+namespace {
+
+constexpr const char *kChangedOpen = "プロジェクトが変更されているよ。保存するの？";
+constexpr const char *kChangedClose = "プロジェクトが変更されているよ。保存する？";
+
+bool EndsWithPrj(const std::string &path)
+{
+    if (path.size() < 3) {
+        return false;
+    }
+    std::string tail = path.substr(path.size() - 3);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+    return tail == "prj";
+}
+
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+    return text;
+}
+
+}  // namespace
+
+std::string EditorModel::ShortTitle() const
+{
+    // "2.0.2" reads "2.02": the revision follows the minor number directly.
+    std::string version = state_.AppVersion;
+    size_t second = version.find('.', version.find('.') + 1);
+    if (second != std::string::npos) {
+        version.erase(second, 1);
+    }
+    return "Vorl Maker for Windows Ver " + version;
+}
+
+bool EditorModel::AskToSaveChanges(const char *question)
+{
+    if (!state_.NewAccess) {
+        return true;
+    }
+    switch (host_.ShowMessage(question, "保存確認", MessageIcon::Exclamation, MessageButtons::YesNoCancel)) {
+    case Answer::Yes:
+        mnuSavePrj_Click();
+        return true;
+    case Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void EditorModel::mnuNew_Click()
+{
+    if (state_.NowPrint) {
+        return;
+    }
+    Answer answer = host_.ShowMessage("現在の設定を、すべてクリアするよ。\r\n本当にいいね？", "クリア確認",
+                                      MessageIcon::Question, MessageButtons::YesNo);
+    if (answer != Answer::Yes) {
+        return;
+    }
+    ResetProject();
+    ShowPage();
+    host_.SetWindowTitle(ShortTitle());
+    state_.NewAccess = false;
+}
+
+void EditorModel::mnuLoadPrj_Click()
+{
+    if (state_.NowPrint || !AskToSaveChanges(kChangedOpen)) {
+        return;
+    }
+    host_.SetMainWindowEnabled(false);
+    host_.ProcessPendingMessages();
+    FileDialogRequest request;
+    request.title = "プロジェクトを開く";
+    request.filters = {{"プロジェクトファイル(*.vorlprj;*.prj)", "*.vorlprj;*.prj"}, {"すべてのファイル(*.*)", "*"}};
+    std::optional<FileChoice> choice = host_.ChooseFileToOpen(request);
+    host_.SetMainWindowEnabled(true);
+    if (choice && !choice->path.empty() && LoadProject(choice->path)) {
+        SetProjectPath(choice->path);
+    }
+}
+
+void EditorModel::OpenDroppedFile(const std::vector<std::string> &paths)
+{
+    if (state_.NowPrint || paths.empty() || !EndsWithPrj(paths.front())) {
+        return;
+    }
+    if (AskToSaveChanges(kChangedOpen)) {
+        LoadProject(paths.front());
+    }
+}
+
+bool EditorModel::LoadProject(std::string path)
+{
+    const std::string saveFile = state_.Save_file;
+    const std::string headerFile = state_.Header_file;
+    ResetProject();
+    VorlInformation &info = state_.ProjectInfo;
+    auto projectFile = Utf8ToCp932Path(path);
+    std::memset(info.prjfile, 0, sizeof info.prjfile);
+    if (projectFile) {
+        std::memcpy(info.prjfile, projectFile->data(), projectFile->size());
+    }
+    TextsToBlock(state_.Texts, info);
+    std::vector<IndexEntry> table(kEntryCount);
+    int rc = projectFile ? library_.GetProjectFileVB(&info, table.data()) : VORL_ERR_PRJ_NOT_FOUND;
+    info.entries = nullptr;  // the table was the editor's, for this call only
+    auto fail = [&](const std::string &text) {
+        host_.ShowMessage(text, "ファイルエラー", MessageIcon::Exclamation, MessageButtons::Ok);
+        return false;
+    };
+    if (rc == VORL_ERR_NOT_A_PROJECT) {
+        return fail("指定されたファイルは、Vorl Makerのプロジェクトファイルとして認識できないよ。");
+    }
+    if (rc == VORL_ERR_PRJ_NOT_FOUND) {
+        return fail(path + "\r\nプロジェクトファイルが読み込めないよ。");
+    }
+    if (rc != VORL_OK) {
+        return fail("読み込み中にエラーが出ちゃった。");
+    }
+    if (info.version > VORL_PRJ_VERSION) {
+        return fail("ツールのバージョンが古いみたいだよ。");
+    }
+    BlockToTexts(info, state_.Texts);
+    if (state_.InitCommand & 1) {
+        state_.Save_file = saveFile;
+        state_.Header_file = headerFile;
+    }
+    TableToEntries(table, std::clamp(info.indexnum, 0, kEntryCount), state_.Entries);
+    host_.ShowSaveName("");
+    state_.Page = 0;
+    ShowPage();
+    ShowAlignMenu();
+    ApplyLoadedSettingsToMenus();
+    SetProjectPath(path);
+    mnuFileScan_Click();
+    state_.NewAccess = false;
+    return true;
+}
+
+void EditorModel::ApplyLoadedSettingsToMenus()
+{
+    const VorlInformation info = state_.ProjectInfo;
+    menus_.indexFfff = info.indexmode != 0;
+    if (info.indexout >= 0 && info.indexout <= 3) {
+        mnuHeader_Click(info.indexout);
+    }
+    if (info.pathmode >= 0 && info.pathmode <= 2) {
+        mnu_PathSel_Click(info.pathmode);
+    }
+    menus_.alias = info.usealias != 0;
+    menus_.noFile = info.skipnofile != 0;
+    mnuEndi_Click(info.changeendian != 0 ? 1 : 0);
+    static constexpr int32_t kWidths[] = {1, 2, 4, 8};
+    for (int item = 0; item < 4; ++item) {
+        if (info.indexbyte == kWidths[item]) {
+            mnuIdxTp_Click(item);
+        }
+        if (info.usealias == kWidths[item]) {
+            mnuAlsTp_Click(item);
+        }
+    }
+    // The alias width items keep their marks when the alias table is off.
+    state_.ProjectInfo.usealias = info.usealias;
+    ShowMenus();
+}
+
+void EditorModel::mnuSavePrj_Click()
+{
+    if (state_.NowPrint) {
+        return;
+    }
+    if (!state_.Prj_file.empty()) {
+        SaveProject();
+    } else {
+        mnuSaveAs_Click();
+    }
+}
+
+void EditorModel::mnuSaveAs_Click()
+{
+    if (state_.NowPrint) {
+        return;
+    }
+    FileDialogRequest request;
+    request.title = "名前をつけて保存";
+    request.filters = {{"プロジェクトファイル(*.vorlprj)", "*.vorlprj"}, {"すべてのファイル(*.*)", "*"}};
+    std::optional<FileChoice> choice = host_.ChooseFileToSave(request);
+    if (!choice || choice->path.empty()) {
+        return;
+    }
+    state_.Prj_file = choice->path;
+    if (host_.FileLength(state_.Prj_file)) {
+        Answer answer = host_.ShowMessage(state_.Prj_file + "\r\nこのファイルは既に存在するよ。\r\n上書きしていいの？",
+                                          "上書き確認", MessageIcon::Question, MessageButtons::YesNo);
+        if (answer != Answer::Yes) {
+            state_.Prj_file.clear();
+            return;
+        }
+    }
+    if (SaveProject()) {
+        SetProjectPath(state_.Prj_file);
+    }
+}
+
+bool EditorModel::SaveProject()
+{
+    host_.SetMainWindowEnabled(false);
+    host_.ProcessPendingMessages();
+    if (!CheckEntries()) {
+        host_.SetMainWindowEnabled(true);
+        return false;
+    }
+    std::string tooLong = TextThatDoesNotFit(state_);
+    auto projectFile = Utf8ToCp932Path(state_.Prj_file);
+    if (!tooLong.empty() || !projectFile) {
+        host_.ShowMessage((tooLong.empty() ? state_.Prj_file : tooLong) +
+                              "\r\nこの名前は長すぎるか、Shift-JISで表せないため保存できないよ。",
+                          "ファイルエラー", MessageIcon::Exclamation, MessageButtons::Ok);
+        host_.SetMainWindowEnabled(true);
+        return false;
+    }
+    VorlInformation &info = state_.ProjectInfo;
+    info.indexmode = menus_.indexFfff ? 1 : 0;
+    info.skipnofile = menus_.noFile ? 1 : 0;
+    if (!menus_.alias) {
+        info.usealias = 0;
+    } else {
+        static constexpr int32_t kWidths[] = {1, 2, 4, 8};
+        auto first = std::find(menus_.alsTp.begin(), menus_.alsTp.end(), true);
+        if (first != menus_.alsTp.end()) {
+            info.usealias = kWidths[first - menus_.alsTp.begin()];
+        }
+    }
+    std::vector<IndexEntry> table = EntriesToTable(state_.Entries, info.indexnum);
+    TextsToBlock(state_.Texts, info);
+    std::memset(info.prjfile, 0, sizeof info.prjfile);
+    std::memcpy(info.prjfile, projectFile->data(), projectFile->size());
+    // The previous file is replaced only by a complete new one; a failure
+    // is reported and the project stays modified, so closing still asks.
+    int rc = library_.PutXMLPrjFileVB(&info, table.data());
+    info.entries = nullptr;
+    host_.SetMainWindowEnabled(true);
+    if (rc != VORL_OK) {
+        host_.ShowMessage(state_.Prj_file + "\r\n" + LibraryMessage(library_, rc), "ファイルエラー",
+                          MessageIcon::Critical, MessageButtons::Ok);
+        return false;
+    }
+    state_.NewAccess = false;
+    return true;
+}
+
+bool EditorModel::SaveOrSaveAs()
+{
+    if (!state_.Prj_file.empty()) {
+        return SaveProject();
+    }
+    mnuSaveAs_Click();
+    return !state_.NewAccess;
+}
+
+bool EditorModel::QueryClose()
+{
+    if (!state_.NewAccess) {
+        return true;
+    }
+    if (state_.InitCommand & 1) {
+        SaveOrSaveAs();
+        return true;
+    }
+    switch (host_.ShowMessage(kChangedClose, "保存確認", MessageIcon::Exclamation, MessageButtons::YesNoCancel)) {
+    case Answer::Yes:
+        SaveOrSaveAs();
+        return true;
+    case Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EditorModel::ChooseDataFile()
+{
+    if (state_.NowPrint) {
+        return false;
+    }
+    host_.SetMainWindowEnabled(false);
+    host_.ProcessPendingMessages();
+    FileDialogRequest request;
+    request.title = "出力ファイル";
+    request.filters = {{"すべてのファイル(*.*)", "*"}, {"binファイル(*.bin)", "*.bin"}, {"datファイル(*.dat)", "*.dat"}};
+    request.presetName = state_.Save_file;
+    bool chosen = false;
+    for (;;) {
+        std::optional<FileChoice> choice = host_.ChooseFileToSave(request);
+        if (!choice) {
+            break;
+        }
+        if (choice->path.empty()) {
+            chosen = true;
+            break;
+        }
+        if (!(state_.InitCommand & 1) && host_.FileLength(choice->path)) {
+            Answer answer =
+                host_.ShowMessage(choice->path + "\r\nこのファイルは既に存在してるよ。\r\n上書きするの？", "上書き確認",
+                                  MessageIcon::Question, MessageButtons::YesNoCancel);
+            if (answer == Answer::No) {
+                continue;
+            }
+            if (answer != Answer::Yes) {
+                break;
+            }
+        }
+        state_.Save_file = choice->path;
+        host_.ShowSaveName(state_.Save_file);
+        chosen = true;
+        break;
+    }
+    host_.SetMainWindowEnabled(true);
+    return chosen;
+}
+
+bool EditorModel::CheckEntries()
+{
+    int highest = -1;
+    for (int n = 0; n < kEntryCount; ++n) {
+        const EditEntry &entry = Entry(n);
+        if (!entry.Use) {
+            continue;
+        }
+        if (entry.FileName.empty()) {
+            host_.ShowMessage("Indexを有効にした項目には、ちゃんとファイル名を入力してね。", "設定エラー",
+                              MessageIcon::Exclamation, MessageButtons::Ok);
+            return false;
+        }
+        highest = n;
+    }
+    if (highest < 0) {
+        host_.ShowMessage("有効なIndexが１つもないよ。", "設定エラー", MessageIcon::Exclamation, MessageButtons::Ok);
+        return false;
+    }
+    state_.ProjectInfo.indexnum = highest + 1;
+    return true;
+}
+
+void EditorModel::SetProjectPath(const std::string &path)
+{
+    state_.Prj_file = path;
+    size_t slash = path.rfind('/');
+    std::string name = path;
+    if (slash != std::string::npos) {
+        state_.CurrentDir = path.substr(0, slash + 1);
+        name = path.substr(slash + 1);
+    }
+    host_.SetWindowTitle(ShortTitle() + "  -  " + Upper(name));
+    host_.ShowCurrentFolder(state_.CurrentDir);
+}
+
+}  // namespace vorlmake
