@@ -127,6 +127,11 @@ bool EditorModel::LoadProject(std::string path)
     if (rc == VORL_ERR_PRJ_NOT_FOUND) {
         return fail(path + "\r\nプロジェクトファイルが読み込めないよ。");
     }
+    // The library refuses a newer project with -3; that is the version
+    // message, not a read error.
+    if (rc == VORL_ERR_TOOL_TOO_OLD) {
+        return fail("ツールのバージョンが古いみたいだよ。");
+    }
     if (rc != VORL_OK) {
         return fail("読み込み中にエラーが出ちゃった。");
     }
