@@ -3,7 +3,9 @@
 // implement it; the tests implement it with a scripted fake.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +43,20 @@ struct FileChoice {
     int filterIndex = 1;
 };
 
+// The header label dialog (frmILab): the array name and the C types of
+// 2-byte and 4-byte values.
+struct LabelDialogState {
+    std::string label;
+    std::string type2;
+    std::string type4;
+};
+
+// The data-conversion settings dialog (frmConvert).
+struct ConvertDialogState {
+    int defaultConvert = 0;
+    std::array<std::string, 4> commands;
+};
+
 struct AboutView {
     std::string caption, title, version, dllVersion, hint;
 };
@@ -71,6 +87,15 @@ public:
     virtual void ShowMainWindow() = 0;
     virtual void CloseMainWindow() = 0;
 
+    // The conversion run: the frame shows that work is going on, and the
+    // work runs off the interface thread while the window keeps repainting.
+    virtual void ShowConversionRunning(bool running) = 0;
+    virtual int RunWhileBusy(const std::function<int()> &work) = 0;
+
+    // The settings dialogs, modal; true on OK.
+    virtual bool ShowLabelDialog(LabelDialogState &state) = 0;
+    virtual bool ShowConvertDialog(ConvertDialogState &state) = 0;
+
     // The two small windows, both modal.
     virtual void ShowTitleWindow(const std::string &versionText) = 0;
     virtual void ShowAboutBox(class AboutBox &about) = 0;
@@ -80,6 +105,7 @@ public:
     virtual bool SetCurrentFolder(const std::string &folder) = 0;
     // The length of a file, or nothing when it cannot be read.
     virtual std::optional<int64_t> FileLength(const std::string &path) = 0;
+    virtual bool RemoveFile(const std::string &path) = 0;
     virtual bool OpenDocument(const std::string &path) = 0;
     virtual bool StartSystemInformation() = 0;
     virtual void Beep() = 0;
@@ -96,6 +122,8 @@ public:
     virtual int Rel2AbsPath(const char *path, const char *base, char *out, int size) = 0;
     virtual int GetProjectFileVB(VorlInformation *info, IndexEntry *table) = 0;
     virtual int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) = 0;
+    virtual int ConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
+                               const char *workbase) = 0;
 };
 
 }  // namespace vorlmake

@@ -124,6 +124,9 @@ bool EditorModel::StartUp(const std::string &commandLine)
         if (!state_.Prj_file.empty() && !LoadProject(state_.Prj_file)) {
             state_.Prj_file.clear();
         }
+        if (state_.InitCommand & kRunAfterLoad) {
+            mnuStart_Click();
+        }
     } else {
         host_.ShowTitleWindow(TitleVersionText(state_.AppVersion));
         state_.CurrentDir = state_.AppDir;
@@ -401,16 +404,6 @@ void EditorModel::mnuNoFile_Click()
     MarkModified();
     menus_.noFile = !menus_.noFile;
     ShowMenus();
-}
-
-void EditorModel::mnuSetLabel_Click()
-{
-    // The header label dialog comes with the settings dialogs.
-}
-
-void EditorModel::mnuCommpress_Click()
-{
-    // The data-conversion settings dialog comes with the settings dialogs.
 }
 
 void EditorModel::mnu_SoundOff_Click()

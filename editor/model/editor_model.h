@@ -88,6 +88,11 @@ public:
     bool ChooseDataFile();
     bool CheckEntries();
     void SetProjectPath(const std::string &path);
+    // The conversion run (Ctrl+R).
+    void mnuStart_Click();
+    // The header file name asked for by the run; false when the run stops.
+    bool AskHeaderFile();
+
     // The title with the program's version written as "2.02".
     std::string ShortTitle() const;
 
@@ -121,6 +126,9 @@ std::string DllVersionText(int version);
 // Keeps the characters a remarks or label field may hold (see the
 // definition); true when anything was dropped.
 bool FilterRemarks(std::string &text, size_t limit, size_t byteLimit);
+// A label or type text as the header label dialog keeps it; nothing when
+// no character had to be dropped.
+std::optional<std::string> FilterLabelText(const std::string &text);
 // A leading number of a text, rounded half to even; 0 when there is none.
 long LeadingNumber(const std::string &text);
 

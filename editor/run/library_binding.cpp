@@ -30,7 +30,7 @@ bool LibraryBinding::Bind()
         return false;
     }
     for (const char *name : {"VorlGetDllVersion", "VorlGetErrorStrings", "VorlAbs2RelPath", "VorlRel2AbsPath",
-                             "VorlGetProjectFileVB", "VorlPutXMLPrjFileVB"}) {
+                             "VorlGetProjectFileVB", "VorlPutXMLPrjFileVB", "VorlConvertPrjFile"}) {
         if (Symbol(name) == nullptr) {
             error_ = std::string(kLibraryName) + ": " + name;
             dlclose(handle_);
@@ -76,6 +76,17 @@ int LibraryBinding::PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table)
 {
     return Call<int (*)(VorlInformation *, IndexEntry *)>("VorlPutXMLPrjFileVB", VORL_ERR_NOT_INITIALIZED, info,
                                                           table);
+}
+
+}  // namespace vorlmake
+
+namespace vorlmake {
+
+int LibraryBinding::ConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
+                                   const char *workbase)
+{
+    return Call<int (*)(const char *, const char *, const char *, const char *)>(
+        "VorlConvertPrjFile", VORL_ERR_NOT_INITIALIZED, project, datafile, headerfile, workbase);
 }
 
 }  // namespace vorlmake

@@ -25,6 +25,8 @@ public:
     int Rel2AbsPath(const char *path, const char *base, char *out, int size) override;
     int GetProjectFileVB(VorlInformation *info, IndexEntry *table) override;
     int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) override;
+    int ConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
+                       const char *workbase) override;
 
 private:
     void *Symbol(const char *name);

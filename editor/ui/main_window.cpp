@@ -23,11 +23,16 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QToolButton>
+#include <QThread>
 #include <QUrl>
+#include <QEventLoop>
+
+#include <thread>
 #include <QVBoxLayout>
 
 #include "about_dialog.h"
 #include "editor_model.h"
+#include "settings_dialogs.h"
 #include "title_window.h"
 
 namespace vorlmake {
@@ -64,7 +69,7 @@ MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFol
     lbCurrent_ = new QLineEdit("現在のカレントフォルダ", central);
     lbCurrent_->setObjectName("lbCurrent");
     lbCurrent_->setReadOnly(true);
-    frameShori_ = new QGroupBox(central);
+    frameShori_ = new QGroupBox("現在のカレントフォルダ", central);
     frameShori_->setObjectName("frameShori");
     auto *frameLayout = new QHBoxLayout(frameShori_);
     frameLayout->addWidget(lbCurrent_, 3);
@@ -73,6 +78,7 @@ MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFol
     shpProgress_->setRange(0, 1);
     shpProgress_->setValue(0);
     shpProgress_->setTextVisible(false);
+    shpProgress_->hide();
     frameLayout->addWidget(shpProgress_, 1);
     layout->addWidget(frameShori_);
     setCentralWidget(central);
@@ -301,7 +307,8 @@ bool MainWindow::HandleRowEvent(int row, QObject *watched, QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (model_ != nullptr && !model_->QueryClose()) {
+    // Nothing closes while the library is converting.
+    if (running_ || (model_ != nullptr && !model_->QueryClose())) {
         event->ignore();
         return;
     }
@@ -411,7 +418,8 @@ void MainWindow::BuildMenus()
 
     QMenu *run = menuBar()->addMenu("実行(&R)");
     run->setObjectName("mnuConv");
-    AddAction(run, "mnuStart", "データ作成開始(&R)", nullptr)->setShortcut(QKeySequence("Ctrl+R"));
+    AddAction(run, "mnuStart", "データ作成開始(&R)", [model] { model()->mnuStart_Click(); })
+        ->setShortcut(QKeySequence("Ctrl+R"));
     AddAction(run, "mnuFileScan", "ファイルサイズの再スキャン(&S)", [model] { model()->mnuFileScan_Click(); })
         ->setShortcut(QKeySequence(Qt::Key_F5));
 
@@ -670,6 +678,49 @@ std::optional<int64_t> MainWindow::FileLength(const std::string &path)
         return std::nullopt;
     }
     return info.size();
+}
+
+bool MainWindow::RemoveFile(const std::string &path)
+{
+    return QFile::remove(Q(path));
+}
+
+void MainWindow::ShowConversionRunning(bool running)
+{
+    frameShori_->setTitle(running ? "データ変換中" : "現在のカレントフォルダ");
+    lbCurrent_->setVisible(!running);
+    shpProgress_->setVisible(running);
+    // A moving busy bar: the library gives no progress of its own.
+    shpProgress_->setRange(0, running ? 0 : 1);
+}
+
+int MainWindow::RunWhileBusy(const std::function<int()> &work)
+{
+    // The library call runs on a worker; this thread keeps painting the
+    // (disabled) window until it is done.
+    running_ = true;
+    int result = 0;
+    QEventLoop loop;
+    std::thread worker([&] {
+        result = work();
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    running_ = false;
+    return result;
+}
+
+bool MainWindow::ShowLabelDialog(LabelDialogState &state)
+{
+    LabelDialog dialog(state, this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool MainWindow::ShowConvertDialog(ConvertDialogState &state)
+{
+    ConvertDialog dialog(state, this);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool MainWindow::OpenDocument(const std::string &path)

@@ -56,6 +56,12 @@ public:
     std::optional<std::string> ReadFile(const std::string &path) override;
     bool SetCurrentFolder(const std::string &folder) override;
     std::optional<int64_t> FileLength(const std::string &path) override;
+    bool RemoveFile(const std::string &path) override;
+    void ShowConversionRunning(bool running) override;
+    int RunWhileBusy(const std::function<int()> &work) override;
+    bool ShowLabelDialog(LabelDialogState &state) override;
+    bool ShowConvertDialog(ConvertDialogState &state) override;
+    bool IsRunning() const { return running_; }
     bool OpenDocument(const std::string &path) override;
     bool StartSystemInformation() override;
     void Beep() override;
@@ -96,6 +102,7 @@ private:
     QGroupBox *frameShori_ = nullptr;
     QProgressBar *shpProgress_ = nullptr;
     QMenu *settingsMenu_ = nullptr;
+    bool running_ = false;
     std::map<QString, QAction *> actions_;
 };
 

@@ -113,6 +113,26 @@ public:
         return true;
     }
     bool StartSystemInformation() override { return systemInformation; }
+    bool RemoveFile(const std::string &path) override
+    {
+        std::error_code error;
+        return std::filesystem::remove(path, error);
+    }
+    std::vector<bool> runningStates;
+    int busyRuns = 0;
+    bool enabledDuringWork = true;
+    void ShowConversionRunning(bool running) override { runningStates.push_back(running); }
+    int RunWhileBusy(const std::function<int()> &work) override
+    {
+        ++busyRuns;
+        enabledDuringWork = enabled;
+        return work();
+    }
+    // Scripted dialogs: the edit to make, and whether OK is pressed.
+    std::function<bool(LabelDialogState &)> labelDialog;
+    std::function<bool(ConvertDialogState &)> convertDialog;
+    bool ShowLabelDialog(LabelDialogState &state) override { return labelDialog ? labelDialog(state) : false; }
+    bool ShowConvertDialog(ConvertDialogState &state) override { return convertDialog ? convertDialog(state) : false; }
     void Beep() override { ++beeps; }
 };
 
@@ -133,6 +153,10 @@ public:
     }
     int GetProjectFileVB(VorlInformation *info, IndexEntry *table) override { return VorlGetProjectFileVB(info, table); }
     int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) override { return VorlPutXMLPrjFileVB(info, table); }
+    int ConvertPrjFile(const char *project, const char *datafile, const char *headerfile, const char *workbase) override
+    {
+        return VorlConvertPrjFile(project, datafile, headerfile, workbase);
+    }
 };
 
 }  // namespace vorlmake::test

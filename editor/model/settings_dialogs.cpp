@@ -1,0 +1,74 @@
+// The header label dialog (frmILab) and the data-conversion settings
+// dialog (frmConvert): what they show, how they filter, what OK stores.
+#include <algorithm>
+
+#include "editor_model.h"
+#include "library_calls.h"
+
+namespace vorlmake {
+namespace {
+
+constexpr size_t kLabelLimit = 128;
+
+// The longest beginning of a text, whole characters only, whose CP932
+// form takes at most `bytes` bytes.
+std::string CutToBytes(const std::string &text, size_t bytes)
+{
+    std::string kept;
+    for (size_t i = 0; i < text.size();) {
+        size_t length = 1;
+        while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) {
+            ++length;
+        }
+        auto size = Cp932Length(kept + text.substr(i, length));
+        if (!size || *size > bytes) {
+            break;
+        }
+        kept += text.substr(i, length);
+        i += length;
+    }
+    return kept;
+}
+
+}  // namespace
+
+std::optional<std::string> FilterLabelText(const std::string &text)
+{
+    std::string kept = text;
+    if (!FilterRemarks(kept, kLabelLimit, VORL_LABEL_SIZE - 1)) {
+        return std::nullopt;
+    }
+    return kept;
+}
+
+void EditorModel::mnuSetLabel_Click()
+{
+    if (state_.NowPrint) {
+        return;
+    }
+    MarkModified();
+    LabelDialogState dialog{state_.Texts.label, state_.Texts.type[1], state_.Texts.type[2]};
+    if (!host_.ShowLabelDialog(dialog)) {
+        return;
+    }
+    state_.Texts.label = CutToBytes(dialog.label, VORL_LABEL_SIZE - 1);
+    state_.Texts.type[1] = CutToBytes(dialog.type2, VORL_LABEL_SIZE - 1);
+    state_.Texts.type[2] = CutToBytes(dialog.type4, VORL_LABEL_SIZE - 1);
+}
+
+void EditorModel::mnuCommpress_Click()
+{
+    if (state_.NowPrint) {
+        return;
+    }
+    ConvertDialogState dialog{state_.DefaultConvert, state_.Texts.convert};
+    if (!host_.ShowConvertDialog(dialog)) {
+        return;
+    }
+    state_.DefaultConvert = static_cast<int16_t>(std::clamp(dialog.defaultConvert, 0, 4));
+    for (size_t i = 0; i < dialog.commands.size(); ++i) {
+        state_.Texts.convert[i] = CutToBytes(dialog.commands[i], VORL_CONVERT_SIZE - 1);
+    }
+}
+
+}  // namespace vorlmake

@@ -1,0 +1,251 @@
+// The conversion run and the two settings dialogs through the scripted
+// fake, with the real library: the names asked for, the temporary project,
+// and outputs identical to what vorlcnv makes of the same saved project.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "editor_model.h"
+#include "fake_host.h"
+
+namespace vorlmake::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void Write(const std::string &path, const std::string &content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+class Run : public ::testing::Test {
+protected:
+    Run() : model(host, library, "/opt/vorl", "2.0.2") {}
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "vorlrun-XXXXXX").string();
+        folder = std::string(mkdtemp(pattern.data())) + "/";
+        ASSERT_TRUE(model.StartUp("-t"));
+        model.State().CurrentDir = folder;
+        Write(folder + "a.bin", std::string(1000, 'a'));
+        Write(folder + "b.bin", "bbbbbbb");
+        Write(folder + "c.txt", std::string(3000, 'c'));
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    EditEntry &Entry(int n) { return model.State().Entries[static_cast<size_t>(n)]; }
+    bool Register(int entry, const std::string &name)
+    {
+        model.EnterPage(std::to_string(entry / 10));
+        return model.RegisterFile(entry % 10, folder + name);
+    }
+    std::string folder;
+    FakeHost host;
+    FakeLibrary library;
+    EditorModel model;
+};
+
+TEST_F(Run, RefusalsComeBeforeAnyDialog)
+{
+    model.mnuStart_Click();
+    EXPECT_EQ("有効なIndexが１つもないよ。", host.messages.back().text);
+    Entry(0).Use = true;
+    model.mnuStart_Click();
+    EXPECT_EQ("Indexを有効にした項目には、ちゃんとファイル名を入力してね。", host.messages.back().text);
+    EXPECT_TRUE(host.fileDialogs.empty());
+    EXPECT_EQ(0, host.busyRuns);
+    EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));
+    // Cancelling the data file dialog stops the run as well.
+    ASSERT_TRUE(Register(0, "a.bin"));
+    model.mnuStart_Click();
+    EXPECT_EQ(1u, host.fileDialogs.size());
+    EXPECT_EQ(0, host.busyRuns);
+}
+
+TEST_F(Run, HeaderNameOnlyForSeparateHeadersAndOnlyOnce)
+{
+    ASSERT_TRUE(Register(0, "a.bin"));
+    for (int mode : {0, 3}) {
+        model.mnuHeader_Click(mode);
+        host.fileDialogs.clear();
+        host.fileChoices = {FileChoice{folder + "out" + std::to_string(mode) + ".dat", 1}};
+        model.State().Save_file.clear();
+        model.mnuStart_Click();
+        EXPECT_EQ(1u, host.fileDialogs.size()) << "mode " << mode << ": only the data file is asked for";
+        EXPECT_TRUE(fs::exists(folder + "out" + std::to_string(mode) + ".dat"));
+    }
+    model.mnuHeader_Click(1);
+    host.fileDialogs.clear();
+    // An empty name first: the run asks whether to stop; No asks again.
+    host.fileChoices = {std::nullopt, FileChoice{folder + "out.h", 1}};
+    host.answers = {Answer::No};
+    model.mnuStart_Click();
+    EXPECT_EQ(2u, host.fileDialogs.size());
+    EXPECT_EQ("ヘッダファイル名を指定してね。\r\nそれとも変換を中断する？", host.messages.back().text);
+    EXPECT_EQ("変換中止確認", host.messages.back().title);
+    EXPECT_EQ("ヘッダファイル(*.h)", host.fileDialogs[0].filters[0].first);
+    EXPECT_EQ(folder + "out.h", model.State().Header_file);
+    EXPECT_NE(std::string::npos, Read(folder + "out.h").find("Vorl_Index[] = {"));
+    // A second run asks nothing.
+    host.fileDialogs.clear();
+    size_t messages = host.messages.size();
+    model.mnuStart_Click();
+    EXPECT_TRUE(host.fileDialogs.empty());
+    EXPECT_EQ(messages, host.messages.size());
+    // An existing header file: No asks again, Cancel stops.
+    model.State().Header_file.clear();
+    host.fileChoices = {FileChoice{folder + "out.h", 1}};
+    host.answers = {Answer::Cancel};
+    int runs = host.busyRuns;
+    model.mnuStart_Click();
+    EXPECT_EQ(folder + "out.h\r\nこのファイルは既に存在してるよ。\r\n上書きするの？", host.messages.back().text);
+    EXPECT_EQ(runs, host.busyRuns);
+    // Yes at "stop the run?" stops it.
+    host.fileChoices = {std::nullopt};
+    host.answers = {Answer::Yes};
+    model.mnuStart_Click();
+    EXPECT_EQ(runs, host.busyRuns);
+}
+
+TEST_F(Run, TemporaryProjectIsAlwaysRemovedAndTheWindowRestored)
+{
+    ASSERT_TRUE(Register(0, "a.bin"));
+    Write(folder + "vorproj.tmp", "an old temporary project");
+    model.State().Save_file = folder + "out.dat";
+    model.State().Prj_file = folder + "mine.vorlprj";
+    model.State().NewAccess = true;
+    model.mnuStart_Click();
+    EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));
+    EXPECT_TRUE(fs::exists(folder + "out.dat"));
+    EXPECT_EQ(folder + "mine.vorlprj", model.State().Prj_file);
+    EXPECT_TRUE(model.State().NewAccess) << "the user's unsaved changes are still unsaved";
+    EXPECT_EQ((std::vector<bool>{true, false}), host.runningStates);
+    EXPECT_FALSE(host.enabledDuringWork);
+    EXPECT_TRUE(host.enabled);
+    // A failing run shows the library's message and cleans up the same way.
+    fs::remove(folder + "a.bin");
+    model.mnuStart_Click();
+    EXPECT_EQ("ファイルが見つかりませんでした。\n", host.messages.back().text);
+    EXPECT_EQ("変換エラー", host.messages.back().title);
+    EXPECT_EQ(MessageIcon::Critical, host.messages.back().icon);
+    EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));
+    EXPECT_TRUE(host.enabled);
+}
+
+TEST_F(Run, LabelDialog)
+{
+    host.labelDialog = [](LabelDialogState &state) {
+        EXPECT_EQ("Vorl_Index", state.label);
+        EXPECT_EQ("static unsigned short", state.type2);
+        EXPECT_EQ("static unsigned int", state.type4);
+        state.label = "Sprites";
+        state.type2 = "uint16_t";
+        state.type4 = std::string(200, 'T');
+        return true;
+    };
+    model.mnuSetLabel_Click();
+    EXPECT_TRUE(model.State().NewAccess) << "the menu item marks the project first";
+    EXPECT_EQ("Sprites", model.State().Texts.label);
+    EXPECT_EQ("uint16_t", model.State().Texts.type[1]);
+    EXPECT_EQ(std::string(127, 'T'), model.State().Texts.type[2]);
+    host.labelDialog = [](LabelDialogState &state) {
+        state.label = "changed";
+        return false;  // Cancel
+    };
+    model.mnuSetLabel_Click();
+    EXPECT_EQ("Sprites", model.State().Texts.label);
+    // The filter of the boxes.
+    EXPECT_EQ("unsigned short", FilterLabelText("unsigned short*"));
+    EXPECT_EQ(std::nullopt, FilterLabelText("ok_name@`表"));
+    EXPECT_EQ(std::string(127, 'x'), FilterLabelText(std::string(200, 'x')));
+}
+
+TEST_F(Run, ConvertDialogAndTheDefaultConverter)
+{
+    host.convertDialog = [](ConvertDialogState &state) {
+        EXPECT_EQ(0, state.defaultConvert);
+        EXPECT_EQ("zedpack.exe p /8 \"$I\" \"$O\"", state.commands[0]);
+        state.defaultConvert = 3;
+        state.commands[2] = "gzip -c \"$I\" > \"$O\"";
+        state.commands[3] = std::string(300, 'z');
+        return true;
+    };
+    model.mnuCommpress_Click();
+    EXPECT_FALSE(model.State().NewAccess) << "neither the item nor the dialog marks the project";
+    EXPECT_EQ(3, model.State().DefaultConvert);
+    EXPECT_EQ("gzip -c \"$I\" > \"$O\"", model.State().Texts.convert[2]);
+    EXPECT_EQ(std::string(255, 'z'), model.State().Texts.convert[3]);
+    ASSERT_TRUE(Register(0, "a.bin"));
+    EXPECT_EQ(3, Entry(0).ConvertNo);
+    host.convertDialog = [](ConvertDialogState &state) {
+        state.defaultConvert = 1;
+        return false;
+    };
+    model.mnuCommpress_Click();
+    EXPECT_EQ(3, model.State().DefaultConvert);
+}
+
+// A project filled in the editor gives, when run, exactly what vorlcnv
+// makes of the same project saved to a file.
+TEST_F(Run, OutputsMatchVorlcnv)
+{
+    host.convertDialog = [](ConvertDialogState &state) {
+        state.commands[0] = "gzip -n -c \"$I\" > \"$O\"";
+        return true;
+    };
+    model.mnuCommpress_Click();
+    model.mnuKgr_Click(1);  // 4-byte alignment
+    ASSERT_TRUE(Register(0, "a.bin"));
+    ASSERT_TRUE(Register(1, "b.bin"));
+    ASSERT_TRUE(Register(2, "c.txt"));
+    host.answers = {Answer::No};
+    ASSERT_TRUE(Register(5, "b.bin"));  // shared with entry 1
+    model.FirstPage();
+    model.cmbDataConv_Click(2, 1);  // gzip
+    model.txtSize_Enter(0, "2048");  // fixed size, padded
+    model.mnuDispAlias_Click();
+    model.txtBikou_Commit(1, "300");
+    model.txtBikou_Commit(5, "42");
+    model.mnuAlias_Click();
+    model.mnuAlsTp_Click(1);
+    for (int mode = 0; mode < 4; ++mode) {
+        model.mnuHeader_Click(mode);
+        std::string tag = std::to_string(mode);
+        model.State().Save_file = folder + "editor" + tag + ".dat";
+        model.State().Header_file = folder + "editor" + tag + ".h";
+        model.mnuStart_Click();
+        ASSERT_EQ(0u, host.messages.size() - 1) << host.messages.back().text;  // only the registration question
+
+        host.fileChoices = {FileChoice{folder + "saved" + tag + ".vorlprj", 1}};
+        model.mnuSaveAs_Click();
+        pid_t child = fork();
+        if (child == 0) {
+            execl(VORLCNV_PROGRAM, VORLCNV_PROGRAM, "--project", (folder + "saved" + tag + ".vorlprj").c_str(),
+                  "--data", ("cli" + tag + ".dat").c_str(), "--header", ("cli" + tag + ".h").c_str(), nullptr);
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_EQ(0, WEXITSTATUS(status)) << "mode " << mode;
+        EXPECT_EQ(Read(folder + "editor" + tag + ".dat"), Read(folder + "cli" + tag + ".dat")) << "mode " << mode;
+        EXPECT_GT(Read(folder + "cli" + tag + ".dat").size(), 2048u);
+        if (mode == 1 || mode == 2) {
+            EXPECT_EQ(Read(folder + "editor" + tag + ".h"), Read(folder + "cli" + tag + ".h")) << "mode " << mode;
+        }
+    }
+    // The gzip output is in the data: its magic bytes follow the first items.
+    EXPECT_NE(std::string::npos, Read(folder + "editor3.dat").find("\x1f\x8b"));
+}
+
+}  // namespace
+}  // namespace vorlmake::test
