@@ -13,6 +13,7 @@
 #include "editor_model.h"
 #include "library_binding.h"
 #include "main_window.h"
+#include "settings_dialogs.h"
 #include "title_window.h"
 
 using namespace vorlmake;
@@ -80,6 +81,21 @@ int main(int argc, char **argv)
     painter.end();
     composed.save(out + "/settings_menu.png");
     menu->hide();
+
+    // The window while the library converts: disabled, with the busy bar.
+    window.SetMainWindowEnabled(false);
+    window.ShowConversionRunning(true);
+    QApplication::processEvents();
+    Save(window, out + "/window_during_run.png");
+    window.ShowConversionRunning(false);
+    window.SetMainWindowEnabled(true);
+
+    LabelDialogState label{"Vorl_Index", "static unsigned short", "static unsigned int"};
+    LabelDialog labelDialog(label, &window);
+    Save(labelDialog, out + "/label_dialog.png");
+    ConvertDialogState convert{1, {"gzip -n -c \"$I\" > \"$O\"", "xz -c \"$I\" > \"$O\"", "", ""}};
+    ConvertDialog convertDialog(convert, &window);
+    Save(convertDialog, out + "/convert_dialog.png");
 
     TitleWindow title(folder, QString::fromStdString(TitleVersionText(VORLMAKE_VERSION)));
     Save(title, out + "/title_window.png");

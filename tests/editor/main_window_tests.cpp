@@ -1,6 +1,10 @@
 // The real main window under the offscreen platform: menu captions, check
 // marks and enabled states, and paging by keys.
 #include <QAction>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
 #include <QMenuBar>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -140,6 +144,73 @@ private slots:
         page->setText("12");
         QTest::keyClick(page, Qt::Key_Return);
         QCOMPARE(window_->findChild<QCheckBox *>("chkIndex_0")->text(), QString("120"));
+    }
+
+    void ctrlRWritesTheDataFile()
+    {
+        QTemporaryDir folder;
+        const std::string base = folder.path().toStdString() + "/";
+        {
+            QFile input(folder.path() + "/in.bin");
+            QVERIFY(input.open(QIODevice::WriteOnly));
+            input.write("payload");
+        }
+        model_->State().CurrentDir = base;
+        QVERIFY(model_->RegisterFile(0, base + "in.bin"));
+        model_->State().Save_file = base + "out.dat";
+        window_->show();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(window_.get(), Qt::Key_R, Qt::ControlModifier);
+        QTRY_VERIFY(QFile::exists(folder.path() + "/out.dat"));
+        QFile output(folder.path() + "/out.dat");
+        QVERIFY(output.open(QIODevice::ReadOnly));
+        QVERIFY(output.readAll().endsWith("payload"));
+        QVERIFY(!QFile::exists(folder.path() + "/vorproj.tmp"));
+        QVERIFY(window_->isEnabled());
+        QCOMPARE(window_->findChild<QGroupBox *>("frameShori")->title(), QString("現在のカレントフォルダ"));
+        QVERIFY(window_->findChild<QWidget *>("lbCurrent")->isVisible());
+        QVERIFY(!window_->findChild<QWidget *>("shpProgress")->isVisible());
+    }
+
+    void labelDialogStoresOnOk()
+    {
+        QTimer::singleShot(0, [] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog != nullptr);
+            QCOMPARE(dialog->objectName(), QString("frmILab"));
+            auto *label = dialog->findChild<QLineEdit *>("txtLabel");
+            label->setText("Sprites*");  // the asterisk is filtered away at once
+            QCOMPARE(label->text(), QString("Sprites"));
+            dialog->findChild<QLineEdit *>("txtType_0")->setText("uint16_t");
+            QTest::keyClick(label, Qt::Key_Return);
+        });
+        Action("mnuSetLabel")->trigger();
+        QCOMPARE(model_->State().Texts.label, std::string("Sprites"));
+        QCOMPARE(model_->State().Texts.type[1], std::string("uint16_t"));
+    }
+
+    void convertDialogStoresOnOk()
+    {
+        QTimer::singleShot(0, [] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog != nullptr);
+            QCOMPARE(dialog->objectName(), QString("frmConvert"));
+            dialog->findChild<QLineEdit *>("txtCmdLine_2")->setText("xz -c \"$I\" > \"$O\"");
+            dialog->findChild<QRadioButton *>("optSelect_3")->setChecked(true);
+            QTest::mouseClick(dialog->findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
+        });
+        Action("mnuCommpress")->trigger();
+        QCOMPARE(model_->State().DefaultConvert, int16_t(3));
+        QCOMPARE(model_->State().Texts.convert[2], std::string("xz -c \"$I\" > \"$O\""));
+        QTimer::singleShot(0, [] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog != nullptr);
+            dialog->findChild<QRadioButton *>("optSelect_1")->setChecked(true);
+            QTest::mouseClick(dialog->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
+        });
+        Action("mnuCommpress")->trigger();
+        QCOMPARE(model_->State().DefaultConvert, int16_t(3));
     }
 
     void everyRowElementIsNamed()
