@@ -54,6 +54,13 @@ int32_t WholeNumber(const std::string &text)
     return static_cast<int32_t>(rounded);
 }
 
+// A name as this host spells it: a project made on Windows writes "\".
+std::string NativeForm(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
 std::string FolderOf(const std::string &path)
 {
     size_t slash = path.rfind('/');
@@ -210,7 +217,8 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
         if (c == e || other.FileName.empty() || other.FileName[0] == '*') {
             continue;
         }
-        if (RelToAbs(library_, state_.CurrentDir, other.FileName) == path) {
+        auto full = RelToAbs(library_, state_.CurrentDir, other.FileName);
+        if (full && NativeForm(*full) == NativeForm(path)) {
             match = c;
         }
     }
@@ -412,7 +420,7 @@ void EditorModel::ScanEntrySize(int number, bool force)
         return;
     }
     std::string fullPath = RelToAbs(library_, state_.CurrentDir, entry.FileName).value_or(entry.FileName);
-    std::optional<int64_t> length = host_.FileLength(fullPath);
+    std::optional<int64_t> length = host_.FileLength(NativeForm(fullPath));
     if (!force && entry.SizeFixed) {
         return;
     }

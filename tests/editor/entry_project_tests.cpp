@@ -362,6 +362,21 @@ TEST_F(Projects, SaveAndLoadRoundTrip)
     EXPECT_EQ("", model.State().Save_file);
 }
 
+// A project made on Windows names its files with backslashes: the sizes
+// are still found, and the same file given again is still a duplicate.
+TEST_F(Projects, WindowsProjectFindsItsFiles)
+{
+    fs::copy(fs::path(VORL_FIXTURES) / "windows_project", folder / "win", fs::copy_options::recursive);
+    ASSERT_TRUE(model.LoadProject(folder / "win/game.vorlprj"));
+    EXPECT_EQ(0u, MessageCount()) << LastMessage().text;
+    EXPECT_EQ(32, Entry(0).Size);
+    EXPECT_EQ(20, Entry(1).Size);  // 19 bytes at alignment 4
+    EXPECT_EQ("*0", Entry(3).FileName);
+    host.answers = {Answer::Cancel};
+    EXPECT_FALSE(Register(7, folder / "win/pic/title.bmp"));
+    EXPECT_EQ("多重登録確認", LastMessage().title);
+}
+
 TEST_F(Projects, LoadErrors)
 {
     struct Case {
