@@ -143,6 +143,20 @@ TEST(PathConversion, ResultThatDoesNotFitReturnsZeroAndStaysTerminated)
     EXPECT_EQ(0, VorlRel2AbsPath(nullptr, "b", out, 8));
 }
 
+// Found by fuzzing: a same-folder result refused for room left the buffer
+// without its terminator.
+TEST(PathConversion, RefusedResultStillLeavesATerminatedBuffer)
+{
+    for (int size : {1, 2}) {
+        char out[2] = {'x', 'x'};
+        EXPECT_EQ(0, ConvertAbsToRel("", "", out, size, host::kPosixRules));
+        EXPECT_EQ('\0', out[0]);
+        out[0] = 'x';
+        EXPECT_EQ(0, MakeRelativePath("/a", "/a", out, size, host::kPosixRules));
+        EXPECT_EQ('\0', out[0]);
+    }
+}
+
 TEST(PathConversion, EmptyRelativePathGivesTheBaseWithoutSeparator)
 {
     EXPECT_EQ(R"(C:\Data)", ResolveAbsolutePath("", R"(C:\Data\)", host::kWindowsRules));

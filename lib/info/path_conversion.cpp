@@ -27,7 +27,8 @@ int ConvertAbsToRel(const char *path, const char *base, char *out, int size, con
         return 0;
     }
     auto result = ResolveRelativePath(PreparedCopy(path, rules), PreparedCopy(base, rules), size, rules);
-    return result ? PutPathResult(*result, out, size) : 0;
+    // A result that does not fit still leaves a terminated buffer.
+    return PutPathResult(result.value_or(std::string()), out, size) == 1 && result ? 1 : 0;
 }
 
 int ConvertRelToAbs(const char *path, const char *base, char *out, int size, const host::PathRules &rules)

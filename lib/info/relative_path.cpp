@@ -77,10 +77,8 @@ int MakeRelativePath(const char *path, const char *base, char *out, int size, co
         return 0;
     }
     auto result = ResolveRelativePath(path, base, size, rules);
-    if (!result) {
-        return 0;
-    }
-    return PutPathResult(*result, out, size);
+    // A result that does not fit still leaves a terminated buffer.
+    return PutPathResult(result.value_or(std::string()), out, size) == 1 && result ? 1 : 0;
 }
 
 }  // namespace vorl

@@ -1,0 +1,185 @@
+// One run of VorlList: arguments in, console text out, the list file
+// written.
+#include <fcntl.h>
+#include <iconv.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "folder_scan.h"
+#include "list_settings.h"
+#include "vorllist_run.h"
+
+namespace vorllist {
+namespace {
+
+constexpr int kUsageStatus = -1;
+// Line N of a list is entry N of the conversion, which takes 9999 entries.
+constexpr long kLargestListedNumber = 9998;
+constexpr int kNoWildcardStatus = -2;
+
+void PrintBanner()
+{
+    std::printf("VorlListMaker  Ver0.1.0 2010/01/30\n");
+    std::printf("Makes the list file of numbered input files for the command-line conversion.\n\n");
+}
+
+void PrintUsage()
+{
+    std::printf(">VorlList.exe [option] <input file name>\n");
+    std::printf(" [option]\n");
+    std::printf("   -o  Output FileListName(Default \"output.lst\")\n");
+    std::printf("   -a  Use Alias\n");
+    std::printf("   -s  Search Sub Directory\n\n");
+}
+
+int Refuse(const std::string &message)
+{
+    std::printf("%s\n", message.c_str());
+    return kUsageStatus;
+}
+
+std::optional<std::string> ToCp932(const std::string &utf8)
+{
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::string out(utf8.size() * 2 + 4, '\0');
+    char *in = const_cast<char *>(utf8.data());
+    size_t inLeft = utf8.size();
+    char *outPtr = out.data();
+    size_t outLeft = out.size();
+    bool ok = iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+    iconv_close(cd);
+    if (!ok) {
+        return std::nullopt;
+    }
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+// The number in a name at the position of the pattern's first "?", read
+// like atol.
+long NumberAt(const std::string &name, size_t position)
+{
+    return position < name.size() ? std::atol(name.c_str() + position) : 0;
+}
+
+struct Numbered {
+    const FoundFile *file;
+    long number;
+    std::string line;  // folder and name in CP932
+};
+
+// The list replaces an earlier one only once it is complete.
+bool WriteList(const std::string &path, const std::string &content)
+{
+    std::string fresh = path + ".vorltmp" + std::to_string(getpid());
+    int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    size_t done = 0;
+    while (done < content.size()) {
+        ssize_t put = write(fd, content.data() + done, content.size() - done);
+        if (put <= 0) {
+            break;
+        }
+        done += static_cast<size_t>(put);
+    }
+    bool ok = close(fd) == 0 && done == content.size() && rename(fresh.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        unlink(fresh.c_str());
+    }
+    return ok;
+}
+
+std::string BuildList(const std::vector<Numbered> &sorted, const ListSettings &settings)
+{
+    std::string list;
+    if (settings.aliasMode) {
+        for (const Numbered &entry : sorted) {
+            list += entry.line + ",," + std::to_string(entry.number + settings.aliasOffset) + "\r\n";
+        }
+        return list;
+    }
+    long largest = sorted.empty() ? 0 : std::max(0L, sorted.back().number);
+    size_t cursor = 0;
+    for (long n = 0; n <= largest; ++n) {
+        if (cursor < sorted.size() && sorted[cursor].number == n) {
+            list += sorted[cursor++].line;
+        }
+        list += "\r\n";
+    }
+    return list;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string> &arguments)
+{
+    PrintBanner();
+    ListSettings settings = ReadArguments(arguments);
+    if (settings.pattern.empty()) {
+        PrintUsage();
+        return kUsageStatus;
+    }
+    if (settings.inputCount > 1) {
+        return Refuse("入力ファイルは１つだけ指定してください。");
+    }
+    size_t position = settings.pattern.find('?');
+    if (position == std::string::npos) {
+        return kNoWildcardStatus;
+    }
+    if (settings.pattern.find('*') < position) {
+        return Refuse("パターンの最初の「?」より前に「*」は使えません。");
+    }
+    if (settings.searchFolder.size() > kMaxText || settings.pattern.size() > kMaxText ||
+        settings.outputName.size() > kMaxText) {
+        return Refuse("フォルダ名、パターンまたは出力ファイル名が259文字を超えています。");
+    }
+    if (settings.outputName.empty()) {
+        return Refuse("出力ファイル名がありません。");
+    }
+    ScanResult scan = ScanFolder(settings.searchFolder, settings.pattern, settings.subFolders);
+    if (!scan.tooLong.empty()) {
+        return Refuse("フォルダ名が259文字を超えています: " + scan.tooLong);
+    }
+    if (scan.files.empty()) {
+        return Refuse("該当するファイルが１つも見つかりません。");
+    }
+    std::vector<Numbered> numbered;
+    for (const FoundFile &file : scan.files) {
+        long number = NumberAt(file.name, position);
+        if (number < 0) {
+            return Refuse("ファイル番号が負の数です: " + file.folder + file.name);
+        }
+        if (!settings.aliasMode && number > kLargestListedNumber) {
+            return Refuse("ファイル番号が大きすぎます（9998まで）: " + file.folder + file.name);
+        }
+        auto line = ToCp932(file.folder + file.name);
+        if (!line) {
+            return Refuse("Shift-JISで表せないファイル名です: " + file.folder + file.name);
+        }
+        numbered.push_back({&file, number, *line});
+    }
+    std::stable_sort(numbered.begin(), numbered.end(),
+                     [](const Numbered &a, const Numbered &b) { return a.number < b.number; });
+    auto duplicate = std::adjacent_find(numbered.begin(), numbered.end(),
+                                        [](const Numbered &a, const Numbered &b) { return a.number == b.number; });
+    if (duplicate != numbered.end()) {
+        return Refuse("ファイルが重複しています。");
+    }
+    if (!WriteList(settings.outputName, BuildList(numbered, settings))) {
+        return Refuse("リストファイルが書き込めません。");
+    }
+    return 0;
+}
+
+}  // namespace vorllist
