@@ -91,7 +91,12 @@ MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFol
 
 MainWindow::~MainWindow()
 {
+    // The children outlive this part of the window: a field losing the
+    // focus while they go must not reach back into it.
     qApp->removeEventFilter(this);
+    for (QObject *child : findChildren<QObject *>()) {
+        child->disconnect(this);
+    }
     model_ = nullptr;
 }
 
