@@ -160,6 +160,15 @@ int Run(const std::vector<std::string> &arguments)
         if (number < 0) {
             return Refuse("ファイル番号が負の数です: " + file.folder + file.name);
         }
+        // A list line carries one entry argument: a comma would start the
+        // converter field, "**" a reference, a line end another entry, and
+        // the conversion reads a backslash as a folder separator.
+        bool unlistable = file.name.find_first_of(",\\") != std::string::npos || file.name.rfind("**", 0) == 0 ||
+                          std::any_of(file.name.begin(), file.name.end(),
+                                      [](char c) { return static_cast<unsigned char>(c) < ' '; });
+        if (unlistable) {
+            return Refuse("コンマ、円記号、制御文字、先頭の「**」を含むファイル名はリストに書けません: " + file.folder + file.name);
+        }
         if (!settings.aliasMode && number > kLargestListedNumber) {
             return Refuse("ファイル番号が大きすぎます（9998まで）: " + file.folder + file.name);
         }

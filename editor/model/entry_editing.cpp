@@ -252,6 +252,10 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
         case 2: stored = AbsToRel(library_, state_.CurrentDir, path); break;
         default: stored = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1); break;
         }
+        // A stored name that begins with "*" would read as a reference.
+        if (stored && !stored->empty() && (*stored)[0] == '*') {
+            stored->insert(0, "./");
+        }
         auto length = stored ? Cp932Length(*stored) : std::nullopt;
         if (!length || *length >= VORL_PATH_SIZE) {
             host_.ShowMessage(path + "\r\nこのファイル名は長すぎるか、Shift-JISで表せないため登録できないよ。",

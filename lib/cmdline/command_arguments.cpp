@@ -142,12 +142,13 @@ std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view patter
     }
     std::string_view folder = pattern.substr(0, split);
     std::string_view namePattern = pattern.substr(split);
-    if (namePattern.find_first_of("*?") == std::string_view::npos) {
-        auto length = host::RegularFileLength(pattern);
-        if (!length) {
-            return std::nullopt;
-        }
+    // A file with exactly this name is that file, even when its name holds
+    // "*" or "?": a list of real names must never pack another file.
+    if (auto length = host::RegularFileLength(pattern)) {
         return std::make_pair(std::string(pattern), static_cast<uint64_t>(*length));
+    }
+    if (namePattern.find_first_of("*?") == std::string_view::npos) {
+        return std::nullopt;
     }
     auto listing = host::ListDirectory(folder, namePattern);
     if (!listing) {
@@ -276,7 +277,13 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
         } else {
             AppendRecord(state, "", 0, 0, 0, 0, false);
         }
-    } else if (auto found = FindFile(name); found && found->first.size() < VORL_PATH_SIZE) {
+    } else if (auto found = FindFile(name); found && found->first.size() + 2 < VORL_PATH_SIZE) {
+        // A record's name that begins with "*" is a reference: a file whose
+        // own name begins so is written with "./" in front.
+        if (found->first[0] == '*') {
+            found->first.insert(0, ".");
+            found->first.insert(1, 1, host::HostRules().joinSeparator);
+        }
         // The size rounded up to the alignment, as a 32-bit value.
         uint32_t align = static_cast<uint32_t>(info.dataalign);
         uint32_t stored = (static_cast<uint32_t>(found->second) + align - 1) & (0u - align);
