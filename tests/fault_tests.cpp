@@ -9,6 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
+
+#include "host_file.h"
+#include "stream_copy.h"
 #include "test_support.h"
 
 namespace vorl::test {
@@ -189,6 +193,80 @@ TEST_F(Faults, IndexValuePastThirtyTwoBitsIsRefused)
     EXPECT_EQ("previous data file", ReadFile(folder_ / "out.dat"));
     EXPECT_TRUE(fs::is_empty(folder_ / "work"));
     fs::remove(folder_ / "huge.bin");
+}
+
+// A converter that crashes or writes nothing fails its row in every mode;
+// the previous outputs stay and nothing is left behind.
+TEST_P(Faults, ConverterThatCrashesOrWritesNothing)
+{
+    const int mode = GetParam();
+    for (const char *converter : {"kill -SEGV $$", "true", "exit 3", ": > \"$O\"; kill -KILL $$"}) {
+        WriteFile(folder_ / "out.dat", "previous data file");
+        WriteFile(folder_ / "out.h", "previous header file");
+        Block block = MakeBlock(mode);
+        block.Row(1).convertnum = 2;
+        block.SetConverter(2, converter);
+        EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND, block.Convert()) << converter;
+        EXPECT_EQ("previous data file", ReadFile(folder_ / "out.dat"));
+        EXPECT_EQ("previous header file", ReadFile(folder_ / "out.h"));
+        ExpectNothingLeftBehind();
+    }
+}
+
+// A file that shrinks after it was measured is never padded out or read
+// short in silence: the copy reports it, and a file that grows is copied
+// to exactly the length measured.
+TEST(StreamCopy, SourceThatChangesAfterMeasuring)
+{
+    TempFolder folder;
+    WriteFile(folder / "in", std::string(100000, 'i'));
+    host::HostFile sink = host::HostFile::CreateTruncating((folder / "out").string());
+    host::HostFile source = host::HostFile::OpenForReading((folder / "in").string());
+    ASSERT_EQ(100000, source.Length());
+    ASSERT_EQ(0, truncate((folder / "in").c_str(), 50000));
+    host::StreamCopier copier;
+    EXPECT_EQ(host::CopyResult::SourceEndedEarly, copier.Copy(source, sink, 100000));
+
+    WriteFile(folder / "in", std::string(1000, 'g'));
+    host::HostFile growing = host::HostFile::OpenForReading((folder / "in").string());
+    host::HostFile exact = host::HostFile::CreateTruncating((folder / "exact").string());
+    int64_t measured = growing.Length();
+    {
+        std::ofstream more((folder / "in").string(), std::ios::app);
+        more << std::string(5000, 'G');
+    }
+    EXPECT_EQ(host::CopyResult::Copied, copier.Copy(growing, exact, static_cast<uint64_t>(measured)));
+    exact.Close();
+    EXPECT_EQ(std::string(1000, 'g'), ReadFile(folder / "exact"));
+}
+
+// Two processes converting in the same second get their own working
+// directories and both succeed.
+TEST(WorkDirectories, TwoProcessesAtOnce)
+{
+    TempFolder folder;
+    fs::create_directory(folder / "work");
+    WriteFile(folder / "a.bin", std::string(200000, 'a'));
+    WriteFile(folder / "p.vorlprj", "<VorlProject version='400'><header><indexnum>1</indexnum><indexbyte>4</indexbyte>"
+                                    "<indexinterval>1</indexinterval><dataalign>1</dataalign><indexout>infile</indexout>"
+                                    "</header><index num='0' use='true'><filename>a.bin</filename></index></VorlProject>");
+    std::vector<pid_t> children;
+    for (int i = 0; i < 2; ++i) {
+        pid_t child = fork();
+        if (child == 0) {
+            std::string data = "out" + std::to_string(i) + ".dat";
+            _exit(-VorlConvertPrjFile((folder / "p.vorlprj").c_str(), data.c_str(), nullptr, (folder / "work").c_str()));
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    EXPECT_EQ(ReadFile(folder / "out0.dat"), ReadFile(folder / "out1.dat"));
+    EXPECT_EQ(200016u, ReadFile(folder / "out0.dat").size());  // 8 + 2 rows of 4 bytes, then the data
+    EXPECT_TRUE(fs::is_empty(folder / "work"));
 }
 
 }  // namespace
