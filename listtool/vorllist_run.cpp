@@ -1,7 +1,6 @@
 // One run of VorlList: arguments in, console text out, the list file
 // written.
 #include <fcntl.h>
-#include <iconv.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 
 #include "folder_scan.h"
 #include "list_settings.h"
+#include "recode_text.h"
 #include "vorllist_run.h"
 
 namespace vorllist {
@@ -42,26 +42,6 @@ int Refuse(const std::string &message)
 {
     std::printf("%s\n", message.c_str());
     return kUsageStatus;
-}
-
-std::optional<std::string> ToCp932(const std::string &utf8)
-{
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return std::nullopt;
-    }
-    std::string out(utf8.size() * 2 + 4, '\0');
-    char *in = const_cast<char *>(utf8.data());
-    size_t inLeft = utf8.size();
-    char *outPtr = out.data();
-    size_t outLeft = out.size();
-    bool ok = iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
-    iconv_close(cd);
-    if (!ok) {
-        return std::nullopt;
-    }
-    out.resize(out.size() - outLeft);
-    return out;
 }
 
 // The number in a name at the position of the pattern's first "?", read
@@ -172,7 +152,7 @@ int Run(const std::vector<std::string> &arguments)
         if (!settings.aliasMode && number > kLargestListedNumber) {
             return Refuse("ファイル番号が大きすぎます（9998まで）: " + file.folder + file.name);
         }
-        auto line = ToCp932(file.folder + file.name);
+        auto line = vorl::common::Utf8ToCp932(file.folder + file.name);
         if (!line) {
             return Refuse("Shift-JISで表せないファイル名です: " + file.folder + file.name);
         }

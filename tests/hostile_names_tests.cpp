@@ -4,10 +4,9 @@
 // name ever runs a command of its own.
 #include <gtest/gtest.h>
 
-#include <iconv.h>
-
 #include <cstring>
 
+#include "recode_text.h"
 #include "test_support.h"
 
 namespace vorl::test {
@@ -15,15 +14,7 @@ namespace {
 
 std::string Cp932Of(const std::string &utf8)
 {
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    std::string out(utf8.size() * 2 + 4, '\0');
-    char *in = const_cast<char *>(utf8.data());
-    size_t inLeft = utf8.size();
-    char *outPtr = out.data();
-    size_t outLeft = out.size();
-    bool ok = iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
-    iconv_close(cd);
-    return ok ? out.substr(0, out.size() - outLeft) : std::string();
+    return common::Utf8ToCp932(utf8).value_or(std::string());
 }
 
 std::vector<std::string> HostileNameList()

@@ -1,7 +1,7 @@
 #include "test_support.h"
 
 #include <fcntl.h>
-#include <iconv.h>
+#include "recode_text.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,18 +56,7 @@ std::string MessageOf(int code)
         return "(no message)";
     }
     // Shown in UTF-8, the terminal's encoding.
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return buffer;
-    }
-    char utf8[1024] = {};
-    char *in = buffer;
-    size_t inLeft = std::strlen(buffer);
-    char *out = utf8;
-    size_t outLeft = sizeof utf8 - 1;
-    iconv(cd, &in, &inLeft, &out, &outLeft);
-    iconv_close(cd);
-    std::string text = utf8;
+    std::string text = common::Cp932ToUtf8(buffer).value_or(buffer);
     while (!text.empty() && text.back() == '\n') {
         text.pop_back();
     }

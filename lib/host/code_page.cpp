@@ -1,49 +1,17 @@
 #include "code_page.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include "recode_text.h"
 
 namespace vorl::host {
-namespace {
-
-std::optional<std::string> Recode(const char *to, const char *from, std::string_view text)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return std::nullopt;
-    }
-    // A CP932 character takes at most 3 UTF-8 bytes, and never more bytes
-    // the other way round, so three times the input always suffices.
-    std::string out(text.size() * 3 + 4, '\0');
-    char *in = const_cast<char *>(text.data());
-    size_t inLeft = text.size();
-    char *outPtr = out.data();
-    size_t outLeft = out.size();
-    size_t done = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    bool ok = done != static_cast<size_t>(-1) && inLeft == 0;
-    if (ok) {
-        // Flush any shift state (none for these encodings, but be exact).
-        ok = iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<size_t>(-1);
-    }
-    iconv_close(cd);
-    if (!ok) {
-        return std::nullopt;
-    }
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-}  // namespace
 
 std::optional<std::string> Cp932ToUtf8(std::string_view cp932)
 {
-    return Recode("UTF-8", "CP932", cp932);
+    return common::Cp932ToUtf8(cp932);
 }
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8)
 {
-    return Recode("CP932", "UTF-8", utf8);
+    return common::Utf8ToCp932(utf8);
 }
 
 }  // namespace vorl::host
