@@ -23,7 +23,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QToolButton>
-#include <QThread>
 #include <QUrl>
 #include <QEventLoop>
 
