@@ -61,15 +61,17 @@ void EditorModel::mnuStart_Click()
     const bool modified = state_.NewAccess;
     const std::string temporary = state_.CurrentDir + kTemporaryProject;
     state_.Prj_file = temporary;
-    SaveProject();
+    // A project that cannot be written has said why; the library is not
+    // asked to convert what is not there.
+    const bool saved = SaveProject();
     host_.SetMainWindowEnabled(false);
 
     auto project = Utf8ToCp932(temporary);
     auto data = Utf8ToCp932(state_.Save_file);
     auto header = Utf8ToCp932(state_.Header_file);
     auto base = Utf8ToCp932(state_.CurrentDir);
-    int rc = VORL_ERR_BAD_ACCESS;
-    if (project && data && header && base) {
+    int rc = saved ? VORL_ERR_BAD_ACCESS : VORL_OK;
+    if (saved && project && data && header && base) {
         rc = host_.RunWhileBusy([this, &project, &data, &header, &base] {
             return library_.ConvertPrjFile(project->c_str(), data->c_str(), header->c_str(), base->c_str());
         });
