@@ -142,6 +142,19 @@ TEST_F(Run, TemporaryProjectIsAlwaysRemovedAndTheWindowRestored)
     EXPECT_TRUE(host.enabled);
 }
 
+TEST_F(Run, ProjectThatCannotBeWrittenStopsBeforeTheLibrary)
+{
+    ASSERT_TRUE(Register(0, "a.bin"));
+    Entry(0).Remarks = std::string(300, 'r');  // longer than its field
+    model.State().Save_file = folder + "out.dat";
+    model.mnuStart_Click();
+    EXPECT_EQ(0, host.busyRuns);
+    EXPECT_NE("変換エラー", host.messages.back().title);
+    EXPECT_NE(std::string::npos, host.messages.back().text.find("保存できないよ"));
+    EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));
+    EXPECT_TRUE(host.enabled);
+}
+
 TEST_F(Run, LabelDialog)
 {
     host.labelDialog = [](LabelDialogState &state) {
