@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -19,8 +20,10 @@ namespace vorllist {
 namespace {
 
 constexpr int kUsageStatus = -1;
-// Line N of a list is entry N of the conversion, which takes 9999 entries.
+// Line N of a list is entry N of the conversion, which takes 9999 entries;
+// an alias is a 32-bit value.
 constexpr long kLargestListedNumber = 9998;
+constexpr long kLargestAliasNumber = 0x7FFFFFFF;
 constexpr int kNoWildcardStatus = -2;
 
 void PrintBanner()
@@ -85,7 +88,8 @@ std::string BuildList(const std::vector<Numbered> &sorted, const ListSettings &s
     std::string list;
     if (settings.aliasMode) {
         for (const Numbered &entry : sorted) {
-            list += entry.line + ",," + std::to_string(entry.number + settings.aliasOffset) + "\r\n";
+            list += entry.line + ",," + std::to_string(static_cast<int64_t>(entry.number) + settings.aliasOffset) +
+                    "\r\n";
         }
         return list;
     }
@@ -149,8 +153,10 @@ int Run(const std::vector<std::string> &arguments)
         if (unlistable) {
             return Refuse("コンマ、円記号、制御文字、先頭の「**」を含むファイル名はリストに書けません: " + file.folder + file.name);
         }
-        if (!settings.aliasMode && number > kLargestListedNumber) {
-            return Refuse("ファイル番号が大きすぎます（9998まで）: " + file.folder + file.name);
+        if (number > (settings.aliasMode ? kLargestAliasNumber : kLargestListedNumber)) {
+            return Refuse(std::string(settings.aliasMode ? "ファイル番号が大きすぎます（2147483647まで）: "
+                                                          : "ファイル番号が大きすぎます（9998まで）: ") +
+                          file.folder + file.name);
         }
         auto line = vorl::common::Utf8ToCp932(file.folder + file.name);
         if (!line) {

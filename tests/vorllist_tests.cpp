@@ -128,10 +128,13 @@ TEST_F(Vorllist, RefusalsAndMessages)
     Make("m-1.bin");
     Make("q07.bin");
     Make("big9999.bin");
+    Make("huge99999999999999999999.bin");
     const Case cases[] = {
         {{"z??.bin"}, "該当するファイルが１つも見つかりません。"},
         {{"m??.bin"}, "ファイル番号が負の数です: ./m-1.bin"},
         {{"big????.bin"}, "ファイル番号が大きすぎます（9998まで）: ./big9999.bin"},
+        // Found by fuzzing: a huge number plus the offset overflowed.
+        {{"-a100", "huge?*.bin"}, "ファイル番号が大きすぎます（2147483647まで）: ./huge99999999999999999999.bin"},
         {{"*q??.bin"}, "パターンの最初の「?」より前に「*」は使えません。"},
         {{"q??.bin", "m??.bin"}, "入力ファイルは１つだけ指定してください。"},
         {{"-o" + (folder_ / "no" / "list.lst").string(), "q??.bin"}, "リストファイルが書き込めません。"},
