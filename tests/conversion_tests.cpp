@@ -13,6 +13,17 @@ namespace {
 
 class Conversion : public ::testing::Test {
 protected:
+    // Blocks here have no working directory, so the conversion stages in
+    // the current folder: each test gets its own, or tests running side by
+    // side would share one staging file.
+    void SetUp() override
+    {
+        previous_ = fs::current_path();
+        fs::current_path(folder_.Path());
+    }
+    void TearDown() override { fs::current_path(previous_); }
+    fs::path previous_;
+
     // A file of `length` bytes "a", "b", ... named after its letter.
     std::string MakeInput(const std::string &name, const std::string &content)
     {
