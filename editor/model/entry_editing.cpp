@@ -20,21 +20,6 @@ long ReferenceOf(const std::string &name)
     return !name.empty() && name[0] == '*' ? std::atol(name.c_str() + 1) : -1;
 }
 
-// The characters of a UTF-8 text, one string each.
-std::vector<std::string> Characters(const std::string &text)
-{
-    std::vector<std::string> characters;
-    for (size_t i = 0; i < text.size();) {
-        size_t length = 1;
-        while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) {
-            ++length;
-        }
-        characters.push_back(text.substr(i, length));
-        i += length;
-    }
-    return characters;
-}
-
 // A whole text as a 32-bit number, rounded half to even; 0 when it is not
 // a number as a whole or is out of range.
 int32_t WholeNumber(const std::string &text)

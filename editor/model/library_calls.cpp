@@ -58,6 +58,33 @@ std::optional<size_t> Cp932Length(const std::string &utf8)
     return cp932 ? std::optional<size_t>(cp932->size()) : std::nullopt;
 }
 
+std::vector<std::string> Characters(const std::string &text)
+{
+    std::vector<std::string> characters;
+    for (size_t i = 0; i < text.size();) {
+        size_t length = 1;
+        while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) {
+            ++length;
+        }
+        characters.push_back(text.substr(i, length));
+        i += length;
+    }
+    return characters;
+}
+
+std::string CutToBytes(const std::string &text, size_t bytes)
+{
+    std::string kept;
+    for (const std::string &character : Characters(text)) {
+        auto size = Cp932Length(kept + character);
+        if (!size || *size > bytes) {
+            break;
+        }
+        kept += character;
+    }
+    return kept;
+}
+
 std::optional<std::string> Utf8ToCp932Path(const std::string &utf8)
 {
     auto cp932 = Utf8ToCp932(utf8);

@@ -35,6 +35,13 @@ void BlockToTexts(const VorlInformation &info, ProjectTexts &texts);
 // A path for a block field: its CP932 form when it fits 260 bytes.
 std::optional<std::string> Utf8ToCp932Path(const std::string &utf8);
 
+// The characters of a UTF-8 text, one string each.
+std::vector<std::string> Characters(const std::string &text);
+
+// The longest beginning of a text, whole characters only, whose CP932 form
+// takes at most `bytes` bytes.
+std::string CutToBytes(const std::string &text, size_t bytes);
+
 // The length of a text in CP932 bytes; nothing when it has no CP932 form.
 std::optional<size_t> Cp932Length(const std::string &utf8);
 

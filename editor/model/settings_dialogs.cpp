@@ -10,26 +10,6 @@ namespace {
 
 constexpr size_t kLabelLimit = 128;
 
-// The longest beginning of a text, whole characters only, whose CP932
-// form takes at most `bytes` bytes.
-std::string CutToBytes(const std::string &text, size_t bytes)
-{
-    std::string kept;
-    for (size_t i = 0; i < text.size();) {
-        size_t length = 1;
-        while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) {
-            ++length;
-        }
-        auto size = Cp932Length(kept + text.substr(i, length));
-        if (!size || *size > bytes) {
-            break;
-        }
-        kept += text.substr(i, length);
-        i += length;
-    }
-    return kept;
-}
-
 }  // namespace
 
 std::optional<std::string> FilterLabelText(const std::string &text)
