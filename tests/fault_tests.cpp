@@ -3,13 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <iconv.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <fstream>
+#include <iterator>
 
 #include "host_file.h"
 #include "stream_copy.h"
@@ -17,6 +25,17 @@
 
 namespace vorl::test {
 namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr int kNotRun = 1000;
+
+// A child that was killed, or could not set itself up, gives kNotRun.
+int ExitCodeOf(pid_t child)
+{
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? -WEXITSTATUS(status) : kNotRun;
+}
 
 // Runs a conversion in a child process whose files may not grow past
 // `limit` bytes, so that every write past it fails as on a full disk.
@@ -29,9 +48,55 @@ int ConvertWithFileSizeLimit(Block &block, rlim_t limit)
         setrlimit(RLIMIT_FSIZE, &rl);
         _exit(-block.Convert());
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? -WEXITSTATUS(status) : 1000;
+    return ExitCodeOf(child);
+}
+
+// Runs a conversion in a child process that has given up the superuser's
+// rights, so that file permissions bind it.
+int ConvertAsUser(Block &block, uid_t user)
+{
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(user) != 0 || setuid(user) != 0) {
+            abort();
+        }
+        _exit(-block.Convert());
+    }
+    return ExitCodeOf(child);
+}
+
+// Runs a conversion in a child process where every read of a file (any
+// descriptor past the standard three, and every kernel-side copy) fails
+// with EIO. The filter is installed after fork, so only the child sees it.
+int ConvertWithFailingReads(Block &block)
+{
+    pid_t child = fork();
+    if (child == 0) {
+        // The code page converters are program files, not data: they are
+        // loaded before the disk turns bad.
+        iconv_open("CP932", "UTF-8");
+        iconv_open("UTF-8", "CP932");
+        constexpr unsigned kArgFd = offsetof(seccomp_data, args[0]);
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_copy_file_range, 5, 0),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_read, 1, 0),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_pread64, 0, 2),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, kArgFd),
+            BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 3, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EIO & SECCOMP_RET_DATA)),
+        };
+        sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+        if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+            abort();
+        }
+        _exit(-block.Convert());
+    }
+    return ExitCodeOf(child);
 }
 
 class Faults : public ::testing::TestWithParam<int> {
@@ -127,19 +192,48 @@ TEST_F(Faults, UnwritableWorkingDirectory)
     EXPECT_EQ("previous data file", ReadFile(folder_ / "out.dat"));
 }
 
+// Permissions do not bind the superuser, so a suite run as root converts
+// as an unprivileged user; the working directory is made theirs.
 TEST_F(Faults, ReadOnlyOutputFolder)
 {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not bind the superuser";
+    const bool root = geteuid() == 0;
+    if (root) {
+        chmod(folder_.Path().c_str(), 0755);
+        ASSERT_EQ(0, chown((folder_ / "work").c_str(), kNobody, kNobody));
     }
     fs::create_directory(folder_ / "ro");
-    WriteFile(folder_ / "ro" / "out.dat", "previous");
-    chmod((folder_ / "ro").c_str(), 0555);
-    Block block = MakeBlock(0);
-    block.SetData(folder_ / "ro" / "out.dat");
-    EXPECT_CODE(VORL_ERR_OUTPUT_FILE, block.Convert());
-    EXPECT_EQ("previous", ReadFile(folder_ / "ro" / "out.dat"));
-    chmod((folder_ / "ro").c_str(), 0755);
+    for (int mode : {0, 1, 2, 3}) {
+        WriteFile(folder_ / "ro" / "out.dat", "previous");
+        WriteFile(folder_ / "ro" / "out.h", "previous header");
+        chmod((folder_ / "ro").c_str(), 0555);
+        Block block = MakeBlock(mode);
+        block.SetData(folder_ / "ro" / "out.dat");
+        block.SetHeader(folder_ / "ro" / "out.h");
+        int code = root ? ConvertAsUser(block, kNobody) : block.Convert();
+        chmod((folder_ / "ro").c_str(), 0755);
+        ASSERT_NE(kNotRun, code) << "could not give up the superuser's rights";
+        EXPECT_NE(VORL_OK, code) << "mode " << mode;
+        EXPECT_EQ("previous", ReadFile(folder_ / "ro" / "out.dat"));
+        EXPECT_EQ("previous header", ReadFile(folder_ / "ro" / "out.h"));
+        EXPECT_TRUE(fs::is_empty(folder_ / "work"));
+        EXPECT_EQ(2, std::distance(fs::directory_iterator(folder_ / "ro"), fs::directory_iterator()));
+    }
+}
+
+// Every read of a file fails with EIO, as on a bad disk: the conversion
+// reports the row and changes nothing, in every output mode.
+TEST_P(Faults, ReadThatFails)
+{
+    const int mode = GetParam();
+    WriteFile(folder_ / "out.dat", "previous data file");
+    WriteFile(folder_ / "out.h", "previous header file");
+    Block block = MakeBlock(mode);
+    int code = ConvertWithFailingReads(block);
+    ASSERT_NE(kNotRun, code) << "no seccomp filter on this machine";
+    EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND, code);
+    EXPECT_EQ("previous data file", ReadFile(folder_ / "out.dat"));
+    EXPECT_EQ("previous header file", ReadFile(folder_ / "out.h"));
+    ExpectNothingLeftBehind();
 }
 
 // The working directory on another file system: results are copied beside
