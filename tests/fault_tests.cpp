@@ -212,7 +212,7 @@ TEST_F(Faults, ReadOnlyOutputFolder)
         int code = root ? ConvertAsUser(block, kNobody) : block.Convert();
         chmod((folder_ / "ro").c_str(), 0755);
         ASSERT_NE(kNotRun, code) << "could not give up the superuser's rights";
-        EXPECT_NE(VORL_OK, code) << "mode " << mode;
+        EXPECT_CODE(VORL_ERR_OUTPUT_FILE, code) << "mode " << mode;
         EXPECT_EQ("previous", ReadFile(folder_ / "ro" / "out.dat"));
         EXPECT_EQ("previous header", ReadFile(folder_ / "ro" / "out.h"));
         EXPECT_TRUE(fs::is_empty(folder_ / "work"));
@@ -224,6 +224,9 @@ TEST_F(Faults, ReadOnlyOutputFolder)
 // reports the row and changes nothing, in every output mode.
 TEST_P(Faults, ReadThatFails)
 {
+#if !defined(__x86_64__)
+    GTEST_SKIP() << "the read filter is written for x86-64 system calls";
+#endif
     const int mode = GetParam();
     WriteFile(folder_ / "out.dat", "previous data file");
     WriteFile(folder_ / "out.h", "previous header file");
