@@ -32,6 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     std::string line(reinterpret_cast<const char *>(data), size);
     VorlConvertCommandLine(line.c_str());
-    vorl::fuzz::RemoveAllBut({"a", "b.bin", "list.lst"});
+    vorl::fuzz::RemoveAllBut(".", {"a", "b.bin", "list.lst"});
     return 0;
 }

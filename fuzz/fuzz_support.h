@@ -60,14 +60,14 @@ inline bool StaysInside(const uint8_t *data, size_t size)
     return true;
 }
 
-// Removes every entry of the current folder except those named in
-// `keep`, so that each input starts from the same files (outputs packed
-// into later outputs would otherwise grow without bound). A folder left
-// behind can only be a working directory the library forgot: that is a
-// finding.
-inline void RemoveAllBut(std::initializer_list<std::string_view> keep)
+// Removes every entry of `folder` except those named in `keep`, so that
+// each input starts from the same files (outputs packed into later outputs
+// would otherwise grow without bound). The harnesses only ever make files
+// there: a folder can only be a working directory the library forgot, and
+// that is a finding.
+inline void RemoveAllBut(const std::string &folder, std::initializer_list<std::string_view> keep = {})
 {
-    DIR *dir = opendir(".");
+    DIR *dir = opendir(folder.c_str());
     if (dir == nullptr) {
         abort();
     }
@@ -76,12 +76,13 @@ inline void RemoveAllBut(std::initializer_list<std::string_view> keep)
         if (name == "." || name == ".." || std::find(keep.begin(), keep.end(), name) != keep.end()) {
             continue;
         }
+        std::string path = folder + "/" + entry->d_name;
         struct stat info {};
-        if (lstat(entry->d_name, &info) == 0 && S_ISDIR(info.st_mode)) {
-            fprintf(stderr, "working directory left behind: %s\n", entry->d_name);
+        if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            fprintf(stderr, "folder left behind: %s\n", path.c_str());
             abort();
         }
-        remove(entry->d_name);
+        remove(path.c_str());
     }
     closedir(dir);
 }

@@ -1,7 +1,6 @@
 // VorlList with arbitrary arguments over a folder of arbitrarily named
 // files. The input is split at line feeds: the first lines name files to
 // make, a line "--" ends them, the rest are the arguments.
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -10,23 +9,6 @@
 
 #include "fuzz_support.h"
 #include "vorllist_run.h"
-
-namespace {
-
-void EmptyFolder(const std::string &folder)
-{
-    if (DIR *dir = opendir(folder.c_str())) {
-        while (const dirent *entry = readdir(dir)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                remove((folder + "/" + name).c_str());
-            }
-        }
-        closedir(dir);
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -51,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
     lines.push_back(current);
-    EmptyFolder("scan");
+    vorl::fuzz::RemoveAllBut("scan");
     std::vector<std::string> arguments;
     bool names = true;
     for (const std::string &line : lines) {

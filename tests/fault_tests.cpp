@@ -37,41 +37,46 @@ int ExitCodeOf(pid_t child)
     return WIFEXITED(status) ? -WEXITSTATUS(status) : kNotRun;
 }
 
-// Runs a conversion in a child process whose files may not grow past
-// `limit` bytes, so that every write past it fails as on a full disk.
-int ConvertWithFileSizeLimit(Block &block, rlim_t limit)
+// Runs a conversion in a child process after `prepare` has set the child
+// up; the parent and the rest of the suite never see what it changed.
+template <typename Prepare>
+int ConvertInChild(Block &block, Prepare prepare)
 {
     pid_t child = fork();
     if (child == 0) {
+        prepare();
+        _exit(-block.Convert());
+    }
+    return ExitCodeOf(child);
+}
+
+// Files may not grow past `limit` bytes: every write past it fails as on a
+// full disk.
+int ConvertWithFileSizeLimit(Block &block, rlim_t limit)
+{
+    return ConvertInChild(block, [limit] {
         signal(SIGXFSZ, SIG_IGN);
         rlimit rl{limit, limit};
         setrlimit(RLIMIT_FSIZE, &rl);
-        _exit(-block.Convert());
-    }
-    return ExitCodeOf(child);
+    });
 }
 
-// Runs a conversion in a child process that has given up the superuser's
-// rights, so that file permissions bind it.
+// The child has given up the superuser's rights, so that file permissions
+// bind it.
 int ConvertAsUser(Block &block, uid_t user)
 {
-    pid_t child = fork();
-    if (child == 0) {
+    return ConvertInChild(block, [user] {
         if (setgid(user) != 0 || setuid(user) != 0) {
             abort();
         }
-        _exit(-block.Convert());
-    }
-    return ExitCodeOf(child);
+    });
 }
 
-// Runs a conversion in a child process where every read of a file (any
-// descriptor past the standard three, and every kernel-side copy) fails
-// with EIO. The filter is installed after fork, so only the child sees it.
+// Every read of a file (any descriptor past the standard three, and every
+// kernel-side copy) fails with EIO, as on a bad disk.
 int ConvertWithFailingReads(Block &block)
 {
-    pid_t child = fork();
-    if (child == 0) {
+    return ConvertInChild(block, [] {
         // The code page converters are program files, not data: they are
         // loaded before the disk turns bad.
         iconv_open("CP932", "UTF-8");
@@ -94,9 +99,7 @@ int ConvertWithFailingReads(Block &block)
         if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
             abort();
         }
-        _exit(-block.Convert());
-    }
-    return ExitCodeOf(child);
+    });
 }
 
 class Faults : public ::testing::TestWithParam<int> {
