@@ -73,6 +73,11 @@ public:
     virtual void ProcessPendingMessages() = 0;
     virtual void SetMainWindowEnabled(bool enabled) = 0;
     virtual bool IsMainWindowEnabled() const = 0;
+    // A run started to end by itself ("-e") has nobody to answer: from
+    // then on every message goes to standard error and is answered with
+    // its default button (the first one), and every file dialog counts as
+    // cancelled.
+    virtual void SetUnattended(bool unattended) = 0;
 
     // Drawing the main window.
     virtual void ShowRow(int row, const RowView &view) = 0;

@@ -96,6 +96,10 @@ public:
     // The title with the program's version written as "2.02".
     std::string ShortTitle() const;
 
+    // True while the library converts: every command and edit is refused
+    // until the run has ended, whatever route it comes by.
+    bool IsConverting() const { return converting_; }
+
     EditorState &State() { return state_; }
     const MenuState &Menus() const { return menus_; }
 
@@ -115,6 +119,7 @@ private:
     std::function<double()> random_;
     EditorState state_;
     MenuState menus_;
+    bool converting_ = false;
 };
 
 // The text of the version check's refusal for a library version.

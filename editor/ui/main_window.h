@@ -40,6 +40,7 @@ public:
     void ProcessPendingMessages() override;
     void SetMainWindowEnabled(bool enabled) override;
     bool IsMainWindowEnabled() const override;
+    void SetUnattended(bool unattended) override { unattended_ = unattended; }
     void ShowRow(int row, const RowView &view) override;
     void ShowPageFields(const std::string &page, const std::string &interval) override;
     void FocusFileName(int row) override;
@@ -103,6 +104,7 @@ private:
     QProgressBar *shpProgress_ = nullptr;
     QMenu *settingsMenu_ = nullptr;
     bool running_ = false;
+    bool unattended_ = false;
     std::map<QString, QAction *> actions_;
 };
 

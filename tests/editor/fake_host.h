@@ -75,6 +75,8 @@ public:
     void ProcessPendingMessages() override {}
     void SetMainWindowEnabled(bool value) override { enabled = value; }
     bool IsMainWindowEnabled() const override { return enabled; }
+    bool unattended = false;
+    void SetUnattended(bool value) override { unattended = value; }
     void ShowRow(int row, const RowView &view) override { rows[static_cast<size_t>(row)] = view; }
     void ShowPageFields(const std::string &p, const std::string &i) override
     {
