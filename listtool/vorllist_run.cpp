@@ -34,7 +34,7 @@ void PrintBanner()
 
 void PrintUsage()
 {
-    std::printf(">VorlList.exe [option] <input file name>\n");
+    std::printf(">VorlList [option] <input file name>\n");
     std::printf(" [option]\n");
     std::printf("   -o  Output FileListName(Default \"output.lst\")\n");
     std::printf("   -a  Use Alias\n");

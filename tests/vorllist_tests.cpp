@@ -28,7 +28,7 @@ TEST_F(Vorllist, UsageWithoutAnInputFile)
         ProgramResult result = Run(arguments);
         EXPECT_EQ(-1, result.status);
         EXPECT_EQ(kBanner +
-                      ">VorlList.exe [option] <input file name>\n"
+                      ">VorlList [option] <input file name>\n"
                       " [option]\n"
                       "   -o  Output FileListName(Default \"output.lst\")\n"
                       "   -a  Use Alias\n"

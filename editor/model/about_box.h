@@ -9,7 +9,7 @@
 
 namespace vorlmake {
 
-constexpr const char *kProgramTitle = "VorlMaker for Windows";
+constexpr const char *kProgramTitle = "VorlMaker for Linux";
 constexpr const char *kReleaseDate = "2006/ 9/24";
 constexpr const char *kHintPrompt = "ここをクリックすると、ヒントが出るよ";
 

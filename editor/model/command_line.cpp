@@ -26,25 +26,26 @@ std::string NextToken(std::string &text)
     return token;
 }
 
-CommandLineResult ParseCommandLine(std::string commandLine)
+CommandLineResult ParseArguments(const std::vector<std::string> &arguments)
 {
     CommandLineResult result;
-    while (!commandLine.empty()) {
-        std::string token = NextToken(commandLine);
-        if (token.empty()) {
-            // A blank rest yields nothing more; other separators are dropped.
-            if (commandLine.find_first_not_of(" \t\r\n") == std::string::npos) {
-                break;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (argument.empty()) {
+            continue;
+        }
+        if (argument[0] != '-') {
+            result.projectFile = argument;
+            continue;
+        }
+        char letter =
+            argument.size() > 1 ? static_cast<char>(std::tolower(static_cast<unsigned char>(argument[1]))) : '\0';
+        auto valueOf = [&] {
+            if (argument.size() > 2) {
+                return argument.substr(2);
             }
-            commandLine.erase(0, 1);
-            continue;
-        }
-        if (token[0] != '-') {
-            result.projectFile = token;
-            continue;
-        }
-        char letter = token.size() > 1 ? static_cast<char>(std::tolower(static_cast<unsigned char>(token[1]))) : '\0';
-        auto valueOf = [&] { return token.size() > 2 ? token.substr(2) : NextToken(commandLine); };
+            return i + 1 < arguments.size() ? arguments[++i] : std::string();
+        };
         switch (letter) {
         case 'r': result.initCommand |= kRunAfterLoad; break;
         case 't': result.initCommand |= kNoTitleWindow; break;
@@ -55,6 +56,24 @@ CommandLineResult ParseCommandLine(std::string commandLine)
         }
     }
     return result;
+}
+
+CommandLineResult ParseCommandLine(std::string commandLine)
+{
+    std::vector<std::string> tokens;
+    while (!commandLine.empty()) {
+        std::string token = NextToken(commandLine);
+        if (!token.empty()) {
+            tokens.push_back(token);
+            continue;
+        }
+        // A blank rest yields nothing more; other separators are dropped.
+        if (commandLine.find_first_not_of(" \t\r\n") == std::string::npos) {
+            break;
+        }
+        commandLine.erase(0, 1);
+    }
+    return ParseArguments(tokens);
 }
 
 }  // namespace vorlmake

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vorlmake {
 
@@ -20,8 +21,12 @@ struct CommandLineResult {
 // quotes a character from 1 to 32 ends the token and stays in the text.
 std::string NextToken(std::string &text);
 
-// "-s" and "-h" take the name attached to the letter, or else the next
-// token. The last project file named wins.
+// The program's arguments as the list they are: "-s" and "-h" take the
+// name attached to the letter, or else the next argument. The last project
+// file named wins.
+CommandLineResult ParseArguments(const std::vector<std::string> &arguments);
+
+// The same for one command-line text, split into tokens by NextToken.
 CommandLineResult ParseCommandLine(std::string commandLine);
 
 }  // namespace vorlmake

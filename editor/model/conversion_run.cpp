@@ -13,7 +13,8 @@ bool EditorModel::AskHeaderFile()
 {
     FileDialogRequest request;
     request.title = "ヘッダファイル";
-    request.filters = {{"ヘッダファイル(*.h)", "*.h"}, {"すべてのファイル(*.*)", "*"}};
+    request.filters = {{"ヘッダファイル(*.h)", "*.h"}, {"すべてのファイル(*.*)", "*.*"}};
+    request.startFolder = state_.CurrentDir;
     for (;;) {
         std::optional<FileChoice> choice = host_.ChooseFileToSave(request);
         std::string name = choice ? choice->path : std::string();
@@ -42,15 +43,20 @@ bool EditorModel::AskHeaderFile()
 
 void EditorModel::mnuStart_Click()
 {
-    if (state_.NowPrint || !CheckEntries()) {
+    if (Busy()) {
         return;
     }
+    // A run that stops before the library is asked has not made its files.
+    auto stop = [this] { exitStatus_ = exitStatus_ == 0 ? 1 : exitStatus_; };
+    if (!CheckEntries()) {
+        return stop();
+    }
     if (state_.Save_file.empty() && !ChooseDataFile()) {
-        return;
+        return stop();
     }
     const int32_t indexout = state_.ProjectInfo.indexout;
     if ((indexout == 1 || indexout == 2) && state_.Header_file.empty() && !AskHeaderFile()) {
-        return;
+        return stop();
     }
     host_.SetMainWindowEnabled(false);
     host_.ShowConversionRunning(true);
@@ -70,16 +76,25 @@ void EditorModel::mnuStart_Click()
     auto data = Utf8ToCp932(state_.Save_file);
     auto header = Utf8ToCp932(state_.Header_file);
     auto base = Utf8ToCp932(state_.CurrentDir);
-    int rc = saved ? VORL_ERR_BAD_ACCESS : VORL_OK;
+    // A name without a CP932 form cannot reach the library.
+    int rc = VORL_ERR_BAD_ACCESS;
     if (saved && project && data && header && base) {
+        // Until the library returns, every command and edit is refused,
+        // whichever way it arrives.
+        converting_ = true;
         rc = host_.RunWhileBusy([this, &project, &data, &header, &base] {
             return library_.ConvertPrjFile(project->c_str(), data->c_str(), header->c_str(), base->c_str());
         });
+        converting_ = false;
     }
     state_.Prj_file = rememberedProject;
     state_.NewAccess = modified;
-    if (rc != VORL_OK) {
+    exitStatus_ = saved ? -rc : 1;
+    // A project that could not be written has already said why.
+    if (saved && rc != VORL_OK) {
         host_.ShowMessage(LibraryMessage(library_, rc), "変換エラー", MessageIcon::Critical, MessageButtons::Ok);
+    } else if (auto size = saved ? host_.FileLength(state_.Save_file) : std::nullopt) {
+        host_.ShowTotalSize(std::to_string(*size) + " Bytes");
     }
     host_.RemoveFile(temporary);
     ShowPage();

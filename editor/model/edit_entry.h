@@ -16,7 +16,7 @@ struct EditEntry {
     std::string FileName;   // UTF-8; "*N" shares entry N's data
     int16_t ConvertNo = 0;  // 0 none, 1 to 4 a converter slot
     std::string Remarks;    // UTF-8
-    int32_t Size = 0;
+    int64_t Size = 0;  // a file of 2 GiB and more is measured as it is
     bool SizeFixed = false;  // typed by the user: kept by rescans, shown in red
     int32_t Alias = 0;
 };

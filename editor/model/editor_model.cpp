@@ -10,6 +10,7 @@
 
 #include "about_box.h"
 #include "command_line.h"
+#include "library_calls.h"
 #include "profile_file.h"
 #include "text_codec.h"
 
@@ -18,8 +19,9 @@ namespace {
 
 constexpr const char *kDefaultFilter =
     "すべてのファイル(*.*)|*.*|binファイル(*.bin)|*.bin|datファイル(*.dat)|*.dat";
-constexpr const char *kDefaultConvert1 = "zedpack.exe p /8 \"$I\" \"$O\"";
-constexpr const char *kDefaultConvert2 = "zedpack.exe p /16 \"$I\" \"$O\"";
+// Compressors that every Linux host has.
+constexpr const char *kDefaultConvert1 = "gzip -9 -n -c \"$I\" > \"$O\"";
+constexpr const char *kDefaultConvert2 = "xz -9 -c \"$I\" > \"$O\"";
 
 std::string WithSeparator(std::string folder)
 {
@@ -48,6 +50,30 @@ std::string DllVersionText(int version)
     uint32_t v = static_cast<uint32_t>(version);
     return std::to_string((v & 0xFF000000u) / 16777216u) + "." + std::to_string((v & 0xFF0000u) / 65536u) + "." +
            std::to_string(v & 0xFFFFu);
+}
+
+std::string ListOfAtMostTwenty(const std::vector<std::string> &lines)
+{
+    constexpr size_t kShown = 20;
+    std::string text;
+    for (size_t i = 0; i < lines.size() && i < kShown; ++i) {
+        text += lines[i] + "\r\n";
+    }
+    if (lines.size() > kShown) {
+        text += "ほか " + std::to_string(lines.size() - kShown) + " 件\r\n";
+    }
+    return text;
+}
+
+int EditorModel::AliasWidth() const
+{
+    static constexpr int kWidths[] = {1, 2, 4, 8};
+    for (size_t i = 0; i < menus_.alsTp.size(); ++i) {
+        if (menus_.alsTp[i]) {
+            return kWidths[i];
+        }
+    }
+    return 4;
 }
 
 long LeadingNumber(const std::string &text)
@@ -93,31 +119,39 @@ EditorModel::EditorModel(EditorHost &host, LibraryApi &library, std::string prog
     }
 }
 
-bool EditorModel::StartUp(const std::string &commandLine)
+bool EditorModel::StartUp(const std::vector<std::string> &arguments, const std::string &startFolder)
 {
-    host_.SetCurrentFolder(state_.AppDir);
+    // The process keeps the folder it was started in: names on the command
+    // line are the caller's, and the program's own files are found by
+    // absolute paths under AppDir.
+    if (ParseArguments(arguments).initCommand & kEndWhenDone) {
+        host_.SetUnattended(true);
+    }
     int version = library_.GetDllVersion();
     if (!IsAcceptedLibraryVersion(version)) {
         host_.ShowMessage(VersionMismatchText(version), "DLL照合エラー", MessageIcon::Critical, MessageButtons::Ok);
         return false;
     }
     state_.DllVersion = DllVersionText(version);
-    host_.SetWindowTitle("Vorl Maker for Windows Ver " + state_.AppVersion);
+    host_.SetWindowTitle(kProgramName + state_.AppVersion);
     ResetProject();
     menus_.dispAlias = false;
     host_.ShowRemarksHeading("備考");
     ShowMenus();
     state_.InitCommand = 0;
-    if (!commandLine.empty()) {
-        CommandLineResult parsed = ParseCommandLine(commandLine);
-        state_.Prj_file = parsed.projectFile;
-        state_.Save_file = parsed.saveFile;
-        state_.Header_file = parsed.headerFile;
+    state_.CurrentDir = WithSeparator(startFolder.empty() ? state_.AppDir : startFolder);
+    if (!arguments.empty()) {
+        CommandLineResult parsed = ParseArguments(arguments);
+        auto callersName = [&](const std::string &name) {
+            return name.empty() || name[0] == '/' ? name : state_.CurrentDir + name;
+        };
+        state_.Prj_file = callersName(parsed.projectFile);
+        state_.Save_file = callersName(parsed.saveFile);
+        state_.Header_file = callersName(parsed.headerFile);
         state_.InitCommand = static_cast<int16_t>(parsed.initCommand);
         if (!(state_.InitCommand & kNoTitleWindow)) {
             host_.ShowTitleWindow(TitleVersionText(state_.AppVersion));
         }
-        state_.CurrentDir = state_.AppDir;
         host_.ShowCurrentFolder(state_.CurrentDir);
         host_.ShowMainWindow();
         ShowPage();
@@ -129,7 +163,6 @@ bool EditorModel::StartUp(const std::string &commandLine)
         }
     } else {
         host_.ShowTitleWindow(TitleVersionText(state_.AppVersion));
-        state_.CurrentDir = state_.AppDir;
         host_.ShowCurrentFolder(state_.CurrentDir);
         host_.ShowMainWindow();
         ShowPage();
@@ -153,8 +186,9 @@ void EditorModel::ResetProject()
     state_.FileInputDir.clear();
     state_.FileInputFilter = 1;
     state_.Texts.label = "Vorl_Index";
-    state_.Texts.type = {"static unsigned byte", "static unsigned short", "static unsigned int",
-                         "static unsigned longlong"};
+    // Types a C compiler accepts; projects keep the types they stored.
+    state_.Texts.type = {"static unsigned char", "static unsigned short", "static unsigned int",
+                         "static unsigned long long"};
     state_.NowPrint = false;
     state_.LastFocus = 0;
     std::fill(state_.Entries.begin(), state_.Entries.end(), EditEntry{});
@@ -181,8 +215,10 @@ void EditorModel::LoadSettings()
         bool isUtf8 = Utf8ToCp932(*bytes).has_value();
         content = isUtf8 || !asUtf8 ? *bytes : *asUtf8;
     }
+    // A value holds at most 255 bytes in the code page the block stores,
+    // cut on a character boundary.
     auto read = [&](const char *key, const std::string &fallback) {
-        return ReadProfileString(content, "Setup", key, fallback);
+        return CutToBytes(ReadProfileString(content, "Setup", key, fallback), kProfileValueLimit);
     };
     state_.LoadDataFilter = read("LoadDataFilter", kDefaultFilter);
     state_.Texts.convert = {read("ConvertString1", kDefaultConvert1), read("ConvertString2", kDefaultConvert2),
@@ -248,7 +284,7 @@ void EditorModel::ShowPage()
 
 void EditorModel::FirstPage()
 {
-    if (!state_.NowPrint) {
+    if (!Busy()) {
         state_.Page = 0;
         ShowPage();
     }
@@ -256,7 +292,7 @@ void EditorModel::FirstPage()
 
 void EditorModel::PreviousPage()
 {
-    if (!state_.NowPrint && state_.Page >= 1) {
+    if (!Busy() && state_.Page >= 1) {
         --state_.Page;
         ShowPage();
     }
@@ -264,7 +300,7 @@ void EditorModel::PreviousPage()
 
 void EditorModel::NextPage()
 {
-    if (!state_.NowPrint && state_.Page <= kLastPage - 1) {
+    if (!Busy() && state_.Page <= kLastPage - 1) {
         ++state_.Page;
         ShowPage();
     }
@@ -272,7 +308,7 @@ void EditorModel::NextPage()
 
 void EditorModel::LastPage()
 {
-    if (!state_.NowPrint) {
+    if (!Busy()) {
         state_.Page = kLastPage;
         ShowPage();
     }
@@ -280,7 +316,7 @@ void EditorModel::LastPage()
 
 void EditorModel::EnterPage(const std::string &text)
 {
-    if (!host_.IsMainWindowEnabled() || state_.NowPrint) {
+    if (!host_.IsMainWindowEnabled() || Busy()) {
         return;
     }
     state_.Page = static_cast<int16_t>(std::clamp(LeadingNumber(text), 0L, static_cast<long>(kLastPage)));
@@ -289,16 +325,21 @@ void EditorModel::EnterPage(const std::string &text)
 
 void EditorModel::EnterInterval(const std::string &text)
 {
-    if (!host_.IsMainWindowEnabled() || state_.NowPrint) {
+    if (!host_.IsMainWindowEnabled() || Busy()) {
         return;
     }
-    state_.ProjectInfo.indexinterval = static_cast<int32_t>(std::clamp(LeadingNumber(text), 1L, 99L));
+    // The interval is stored in the project file.
+    const auto interval = static_cast<int32_t>(std::clamp(LeadingNumber(text), 1L, 99L));
+    if (interval != state_.ProjectInfo.indexinterval) {
+        MarkModified();
+    }
+    state_.ProjectInfo.indexinterval = interval;
     ShowPage();
 }
 
 void EditorModel::mnuDispAlias_Click()
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return;
     }
     menus_.dispAlias = !menus_.dispAlias;
@@ -316,29 +357,42 @@ void EditorModel::SetChecked(bool *items, size_t count, int item)
 
 void EditorModel::mnuKgr_Click(int item)
 {
-    if (item < 0 || item >= static_cast<int>(kAlignmentItems.size()) || menus_.kgr[static_cast<size_t>(item)]) {
+    if (converting_ || item < 0 || item >= static_cast<int>(kAlignmentItems.size()) ||
+        menus_.kgr[static_cast<size_t>(item)]) {
         return;
     }
     MarkModified();
     SetChecked(menus_.kgr.data(), menus_.kgr.size(), item);
     const int32_t align = kAlignmentItems[static_cast<size_t>(item)];
     state_.ProjectInfo.dataalign = align;
-    // Sizes are only ever raised; a typed size gives way to the new rule.
-    for (EditEntry &entry : state_.Entries) {
+    // Sizes are only ever raised. A typed size stays typed: clearing it
+    // would save it as 0 and silently drop the padding or cut it asked for.
+    std::vector<std::string> raised;
+    for (int number = 0; number < kEntryCount; ++number) {
+        EditEntry &entry = Entry(number);
         if (!entry.Use || (!entry.FileName.empty() && entry.FileName[0] == '*')) {
             continue;
         }
-        if (entry.Size % align != 0) {
-            entry.Size = entry.Size + align - entry.Size % align;
+        const int64_t size = RoundUpToAlignment(entry.Size);
+        if (entry.SizeFixed && size != entry.Size) {
+            raised.push_back(std::to_string(number) + ": " + std::to_string(entry.Size) + " → " + std::to_string(size) +
+                             " Bytes");
         }
-        entry.SizeFixed = false;
+        entry.Size = size;
     }
     ShowMenus();
     ShowPage();
+    if (!raised.empty()) {
+        host_.ShowMessage("固定サイズを新しいデータ境界に合わせて補正したよ。\r\n" + ListOfAtMostTwenty(raised), "警告",
+                          MessageIcon::Exclamation, MessageButtons::Ok);
+    }
 }
 
 void EditorModel::mnuHeader_Click(int item)
 {
+    if (converting_) {
+        return;
+    }
     MarkModified();
     SetChecked(menus_.header.data(), menus_.header.size(), item);
     state_.ProjectInfo.indexout = item;
@@ -351,8 +405,16 @@ void EditorModel::mnuHeader_Click(int item)
     ShowMenus();
 }
 
+// Every choice the project file stores marks the project modified when it
+// changes; the reset and the load clear the mark after choosing theirs.
 void EditorModel::mnu_PathSel_Click(int item)
 {
+    if (converting_) {
+        return;
+    }
+    if (state_.ProjectInfo.pathmode != item) {
+        MarkModified();
+    }
     state_.ProjectInfo.pathmode = item;
     SetChecked(menus_.pathSel.data(), menus_.pathSel.size(), item);
     ShowMenus();
@@ -361,8 +423,14 @@ void EditorModel::mnu_PathSel_Click(int item)
 void EditorModel::mnuIdxTp_Click(int item)
 {
     static constexpr int32_t kWidths[] = {1, 2, 4, 8};
+    if (converting_) {
+        return;
+    }
     SetChecked(menus_.idxTp.data(), menus_.idxTp.size(), item);
     if (item >= 0 && item < 4) {
+        if (state_.ProjectInfo.indexbyte != kWidths[item]) {
+            MarkModified();
+        }
         state_.ProjectInfo.indexbyte = kWidths[item];
     }
     ShowMenus();
@@ -371,6 +439,12 @@ void EditorModel::mnuIdxTp_Click(int item)
 void EditorModel::mnuAlsTp_Click(int item)
 {
     static constexpr int32_t kWidths[] = {1, 2, 4, 8};
+    if (converting_) {
+        return;
+    }
+    if (item >= 0 && item < 4 && !menus_.alsTp[static_cast<size_t>(item)]) {
+        MarkModified();
+    }
     SetChecked(menus_.alsTp.data(), menus_.alsTp.size(), item);
     if (item >= 0 && item < 4) {
         state_.ProjectInfo.usealias = kWidths[item];
@@ -380,6 +454,12 @@ void EditorModel::mnuAlsTp_Click(int item)
 
 void EditorModel::mnuEndi_Click(int item)
 {
+    if (converting_) {
+        return;
+    }
+    if (state_.ProjectInfo.changeendian != (item == 0 ? 0 : 1)) {
+        MarkModified();
+    }
     menus_.endi = {item == 0, item != 0};
     state_.ProjectInfo.changeendian = item == 0 ? 0 : 1;
     ShowMenus();
@@ -387,6 +467,9 @@ void EditorModel::mnuEndi_Click(int item)
 
 void EditorModel::mnuAlias_Click()
 {
+    if (converting_) {
+        return;
+    }
     MarkModified();
     menus_.alias = !menus_.alias;
     ShowMenus();
@@ -394,6 +477,9 @@ void EditorModel::mnuAlias_Click()
 
 void EditorModel::mnuIndex_ffff_Click()
 {
+    if (converting_) {
+        return;
+    }
     MarkModified();
     menus_.indexFfff = !menus_.indexFfff;
     ShowMenus();
@@ -401,6 +487,9 @@ void EditorModel::mnuIndex_ffff_Click()
 
 void EditorModel::mnuNoFile_Click()
 {
+    if (converting_) {
+        return;
+    }
     MarkModified();
     menus_.noFile = !menus_.noFile;
     ShowMenus();
@@ -408,18 +497,27 @@ void EditorModel::mnuNoFile_Click()
 
 void EditorModel::mnu_SoundOff_Click()
 {
+    if (converting_) {
+        return;
+    }
     menus_.soundOff = !menus_.soundOff;
     ShowMenus();
 }
 
 void EditorModel::mnu_ShowHelp_Click()
 {
+    if (converting_) {
+        return;
+    }
     // Nothing is reported when the file is missing.
     host_.OpenDocument(state_.AppDir + "help.htm");
 }
 
 void EditorModel::mnuVersion_Click()
 {
+    if (Busy()) {
+        return;
+    }
     state_.NowPrint = true;
     AboutBox about(host_, state_.AppDir, state_.AppVersion, state_.DllVersion, random_);
     host_.ShowAboutBox(about);
@@ -428,6 +526,9 @@ void EditorModel::mnuVersion_Click()
 
 void EditorModel::mnuEnd_Click()
 {
+    if (converting_) {
+        return;
+    }
     host_.CloseMainWindow();
 }
 

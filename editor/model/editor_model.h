@@ -14,14 +14,23 @@
 
 namespace vorlmake {
 
+// The window title up to the version number.
+inline const std::string kProgramName = "Vorl Maker for Linux Ver ";
+
 class EditorModel {
 public:
     EditorModel(EditorHost &host, LibraryApi &library, std::string programFolder, std::string appVersion,
                 std::function<double()> random = nullptr);
 
-    // The start-up sequence. False when the program must end at once (a
+    // The start-up sequence with the program's arguments as they were
+    // given, in the folder the program was started from (the base of the
+    // names among them). False when the program must end at once (a
     // library of another version).
-    bool StartUp(const std::string &commandLine);
+    bool StartUp(const std::vector<std::string> &arguments, const std::string &startFolder);
+    // The status a run started with "-e" ends with: 0, or the library's
+    // code negated when the project could not be read or converted (1 when
+    // the run stopped before the library was asked).
+    int ExitStatus() const { return exitStatus_; }
 
     void ResetProject();
     void LoadSettings();
@@ -107,7 +116,19 @@ private:
     void ShowMenus() { host_.ShowMenus(menus_); }
     int EntryOf(int row) const { return state_.Page * kRowsPerPage + row; }
     EditEntry &Entry(int number) { return state_.Entries[static_cast<size_t>(number)]; }
-    int32_t RoundUpToAlignment(int64_t size) const;
+    int64_t RoundUpToAlignment(int64_t size) const;
+    // True while nothing may act on the project: the program rewrites
+    // controls, or the library converts.
+    bool Busy() const { return state_.NowPrint || converting_; }
+    // Measures one entry; the full path of a file that cannot be read.
+    std::optional<std::string> MeasureEntry(int entry, bool force);
+    void ReportUnreadableFiles(const std::vector<std::string> &paths);
+    bool SaveAs();
+    // Entry names relative to one folder rewritten to name the same files
+    // from another.
+    EntryList EntriesRebased(const std::string &fromFolder, const std::string &toFolder);
+    // The alias width that the alias table is written with, in bytes.
+    int AliasWidth() const;
     bool IsParent(int entry) const;
     bool AskToSaveChanges(const char *question);
     bool SaveOrSaveAs();
@@ -120,6 +141,7 @@ private:
     EditorState state_;
     MenuState menus_;
     bool converting_ = false;
+    int exitStatus_ = 0;
 };
 
 // The text of the version check's refusal for a library version.
@@ -134,6 +156,8 @@ bool FilterRemarks(std::string &text, size_t limit, size_t byteLimit);
 // A label or type text as the header label dialog keeps it; nothing when
 // no character had to be dropped.
 std::optional<std::string> FilterLabelText(const std::string &text);
+// Lines of a message, the first twenty and a count of the others.
+std::string ListOfAtMostTwenty(const std::vector<std::string> &lines);
 // A leading number of a text, rounded half to even; 0 when there is none.
 long LeadingNumber(const std::string &text);
 

@@ -2,6 +2,7 @@
 // shared references for files registered twice), Insert and Delete with
 // renumbering, converters, remarks, aliases and sizes, and the size scan.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -81,11 +82,11 @@ bool FilterRemarks(std::string &text, size_t limit, size_t byteLimit)
     return dropped;
 }
 
-int32_t EditorModel::RoundUpToAlignment(int64_t size) const
+int64_t EditorModel::RoundUpToAlignment(int64_t size) const
 {
     int64_t align = std::max<int32_t>(state_.ProjectInfo.dataalign, 1);
     int64_t remainder = size % align;
-    return static_cast<int32_t>(remainder == 0 ? size : size + align - remainder);
+    return remainder == 0 ? size : size + align - remainder;
 }
 
 bool EditorModel::IsParent(int entry) const
@@ -97,7 +98,7 @@ bool EditorModel::IsParent(int entry) const
 
 void EditorModel::chkIndex_Click(int row, bool ticked)
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return;
     }
     const int e = EntryOf(row);
@@ -127,14 +128,14 @@ void EditorModel::chkIndex_Click(int row, bool ticked)
 
 void EditorModel::txtVorName_Click(int row)
 {
-    if (!state_.NowPrint) {
+    if (!Busy()) {
         state_.LastFocus = static_cast<int16_t>(row);
     }
 }
 
 void EditorModel::txtVorName_DblClick(int row)
 {
-    if (state_.NowPrint || !Entry(EntryOf(row)).Use) {
+    if (Busy() || !Entry(EntryOf(row)).Use) {
         return;
     }
     host_.SetMainWindowEnabled(false);
@@ -157,18 +158,22 @@ void EditorModel::txtVorName_DblClick(int row)
     request.filterIndex = state_.FileInputFilter;
     request.startFolder = state_.FileInputDir;
     std::optional<FileChoice> choice = host_.ChooseFileToOpen(request);
-    if (!choice) {
-        if (Entry(EntryOf(row)).FileName.empty()) {
-            host_.SetMainWindowEnabled(true);
-            chkIndex_Click(row, false);
-        }
-    } else {
+    bool registered = false;
+    if (choice) {
         state_.FileInputDir = FolderOf(choice->path);
         state_.FileInputFilter = static_cast<int16_t>(choice->filterIndex);
         host_.SetMainWindowEnabled(true);
-        if (!RegisterFile(row, choice->path) && Entry(EntryOf(row)).FileName.empty()) {
-            chkIndex_Click(row, false);
-        }
+        registered = RegisterFile(row, choice->path);
+    }
+    // The tick that opened the dialog is taken back when no file came of
+    // it; nothing was registered, so the project is not marked changed.
+    EditEntry &entry = Entry(EntryOf(row));
+    if (!registered && entry.FileName.empty() && !IsParent(EntryOf(row))) {
+        entry.Use = false;
+        entry.ConvertNo = 0;
+        entry.Remarks.clear();
+        entry.Size = 0;
+        ShowRow(row);
     }
     host_.ProcessPendingMessages();
     host_.SetMainWindowEnabled(true);
@@ -177,7 +182,7 @@ void EditorModel::txtVorName_DblClick(int row)
 
 void EditorModel::txtVorName_Drop(int row, const std::vector<std::string> &paths)
 {
-    if (state_.NowPrint || paths.empty()) {
+    if (Busy() || paths.empty()) {
         return;
     }
     host_.SetMainWindowEnabled(false);
@@ -190,7 +195,14 @@ void EditorModel::txtVorName_Drop(int row, const std::vector<std::string> &paths
 
 bool EditorModel::RegisterFile(int row, const std::string &path)
 {
-    if (path.empty()) {
+    if (Busy() || path.empty()) {
+        return false;
+    }
+    // A control character cannot be written into a project file and read
+    // back: such a name is refused before it is stored.
+    if (std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+        host_.ShowMessage(path + "\r\nこのファイル名には制御文字が含まれているため登録できないよ。", "ファイルエラー",
+                          MessageIcon::Exclamation, MessageButtons::Ok);
         return false;
     }
     const int e = EntryOf(row);
@@ -263,7 +275,13 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
 void EditorModel::txtVorName_Insert(int row)
 {
     const int e = EntryOf(row);
-    if (state_.NowPrint || e == kEntryCount - 1) {
+    if (Busy() || e == kEntryCount - 1) {
+        return;
+    }
+    // The last entry would be pushed out of the list and lost.
+    if (Entry(kEntryCount - 1).Use) {
+        host_.ShowMessage("最後のindex(9999)が使われているので、挿入できないよ。", "設定エラー",
+                          MessageIcon::Exclamation, MessageButtons::Ok);
         return;
     }
     MarkModified();
@@ -286,7 +304,7 @@ void EditorModel::txtVorName_Insert(int row)
 void EditorModel::txtVorName_Delete(int row)
 {
     const int e = EntryOf(row);
-    if (state_.NowPrint || e == kEntryCount - 1) {
+    if (Busy() || e == kEntryCount - 1) {
         return;
     }
     // Deleting a parent would leave its references naming the entry before
@@ -313,7 +331,7 @@ void EditorModel::txtVorName_Delete(int row)
 
 void EditorModel::cmbDataConv_Click(int row, int item)
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return;
     }
     MarkModified();
@@ -327,7 +345,7 @@ void EditorModel::cmbDataConv_Click(int row, int item)
 
 std::optional<std::string> EditorModel::txtBikou_Change(int row, const std::string &text)
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return std::nullopt;
     }
     MarkModified();
@@ -345,15 +363,20 @@ std::optional<std::string> EditorModel::txtBikou_Change(int row, const std::stri
 
 void EditorModel::txtBikou_Commit(int row, const std::string &text)
 {
-    if (state_.NowPrint || !menus_.dispAlias) {
+    if (Busy() || !menus_.dispAlias) {
         return;
     }
     int32_t value = WholeNumber(text);
-    if (menus_.idxTp[1]) {
-        if (value > 65535) {
+    // The alias table's own width decides what fits: the index width has
+    // nothing to do with it. -1 becomes all ones of that width.
+    const int width = AliasWidth();
+    if (width < 4) {
+        const int64_t highest = (int64_t{1} << (8 * width)) - 1;
+        const int64_t lowest = -(int64_t{1} << (8 * width - 1));
+        if (value > highest || value < lowest) {
             host_.ShowMessage("エイリアスの値が大きすぎるよ", "警告", MessageIcon::Exclamation, MessageButtons::Ok);
         }
-        value &= 0xFFFF;
+        value = static_cast<int32_t>(value & highest);
     }
     Entry(EntryOf(row)).Alias = value;
     ShowRow(row);
@@ -361,28 +384,35 @@ void EditorModel::txtBikou_Commit(int row, const std::string &text)
 
 void EditorModel::txtSize_Enter(int row, const std::string &text)
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return;
     }
     int64_t value = WholeNumber(text);
     int64_t align = std::max<int32_t>(state_.ProjectInfo.dataalign, 1);
+    // A negative size would be stored as a huge unsigned one, and a size
+    // past 2 GiB does not fit the project's field.
+    if (value < 0 || RoundUpToAlignment(value) > INT32_MAX) {
+        host_.ShowMessage("サイズには 0 から 2147483647 までの数を入力してね。", "警告", MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+        ShowRow(row);
+        return;
+    }
     if (value % align != 0) {
         host_.ShowMessage(std::string("このサイズ設定だと、データ境界が設定単位にならないよ。") +
                               "\r\n設定を自動的に補正するね。",
                           "警告", MessageIcon::Exclamation, MessageButtons::Ok);
-        // The remainder carries the sign of the value: -5 at 4 becomes 0.
-        value += align - value % align;
+        value = RoundUpToAlignment(value);
     }
     EditEntry &entry = Entry(EntryOf(row));
     entry.SizeFixed = true;
     MarkModified();
-    entry.Size = static_cast<int32_t>(value);
+    entry.Size = value;
     ShowRow(row);
 }
 
 void EditorModel::txtSize_DblClick(int row)
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return;
     }
     const int e = EntryOf(row);
@@ -400,39 +430,61 @@ void EditorModel::txtSize_DblClick(int row)
 
 void EditorModel::ScanEntrySize(int number, bool force)
 {
-    if (state_.NowPrint) {
-        return;
+    if (auto unreadable = MeasureEntry(number, force)) {
+        ReportUnreadableFiles({*unreadable});
+    }
+}
+
+std::optional<std::string> EditorModel::MeasureEntry(int number, bool force)
+{
+    if (Busy()) {
+        return std::nullopt;
     }
     MarkModified();
     EditEntry &entry = Entry(number);
     if (!entry.Use || (!entry.FileName.empty() && entry.FileName[0] == '*')) {
-        return;
+        return std::nullopt;
     }
     std::string fullPath = RelToAbs(library_, state_.CurrentDir, entry.FileName).value_or(entry.FileName);
     std::optional<int64_t> length = host_.FileLength(NativeForm(fullPath));
     if (!force && entry.SizeFixed) {
-        return;
+        return std::nullopt;
     }
     if (!length) {
-        if (!menus_.noFile) {
-            host_.ShowMessage(fullPath + "\r\nファイルが読み込めないよ。", "ファイルエラー", MessageIcon::Exclamation,
-                              MessageButtons::Ok);
-        }
-        return;
+        return menus_.noFile ? std::nullopt : std::optional<std::string>(fullPath);
     }
     entry.Size = RoundUpToAlignment(*length);
+    return std::nullopt;
+}
+
+void EditorModel::ReportUnreadableFiles(const std::vector<std::string> &paths)
+{
+    if (paths.empty()) {
+        return;
+    }
+    // One message for all of them: a moved project of hundreds of entries
+    // must not ask for hundreds of clicks.
+    std::string list = ListOfAtMostTwenty(paths);
+    if (paths.size() == 1) {
+        list = paths.front() + "\r\n";
+    }
+    host_.ShowMessage(list + "ファイルが読み込めないよ。", "ファイルエラー", MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 void EditorModel::mnuFileScan_Click()
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return;
     }
     MarkModified();
+    std::vector<std::string> unreadable;
     for (int n = 0; n < kEntryCount; ++n) {
-        ScanEntrySize(n, false);
+        if (auto path = MeasureEntry(n, false)) {
+            unreadable.push_back(*path);
+        }
     }
     ShowPage();
+    ReportUnreadableFiles(unreadable);
 }
 
 }  // namespace vorlmake

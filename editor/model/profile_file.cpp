@@ -56,7 +56,7 @@ std::string ReadProfileString(std::string_view content, std::string_view section
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
             value = value.substr(1, value.size() - 2);
         }
-        return std::string(value.substr(0, kProfileValueLimit));
+        return std::string(value);
     }
     return fallback;
 }

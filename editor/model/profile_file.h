@@ -1,6 +1,7 @@
 // Reading a private profile file ("vorlmake.ini"): sections in brackets,
-// "key=value" lines, names compared without regard to case, a value of at
-// most 255 bytes with the quotes around the whole value removed.
+// "key=value" lines, names compared without regard to case, the quotes
+// around the whole value removed. The value comes whole: its limit of 255
+// bytes counts code-page bytes, so the caller cuts it after recoding.
 #pragma once
 
 #include <string>

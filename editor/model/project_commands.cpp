@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "editor_model.h"
+#include "command_line.h"
 #include "library_calls.h"
 
 namespace vorlmake {
@@ -40,7 +41,7 @@ std::string EditorModel::ShortTitle() const
     if (second != std::string::npos) {
         version.erase(second, 1);
     }
-    return "Vorl Maker for Windows Ver " + version;
+    return kProgramName + version;
 }
 
 bool EditorModel::AskToSaveChanges(const char *question)
@@ -50,8 +51,8 @@ bool EditorModel::AskToSaveChanges(const char *question)
     }
     switch (host_.ShowMessage(question, "保存確認", MessageIcon::Exclamation, MessageButtons::YesNoCancel)) {
     case Answer::Yes:
-        mnuSavePrj_Click();
-        return true;
+        // The edits are discarded only when they were really saved.
+        return SaveOrSaveAs();
     case Answer::No:
         return true;
     default:
@@ -61,7 +62,7 @@ bool EditorModel::AskToSaveChanges(const char *question)
 
 void EditorModel::mnuNew_Click()
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return;
     }
     Answer answer = host_.ShowMessage("現在の設定を、すべてクリアするよ。\r\n本当にいいね？", "クリア確認",
@@ -77,14 +78,15 @@ void EditorModel::mnuNew_Click()
 
 void EditorModel::mnuLoadPrj_Click()
 {
-    if (state_.NowPrint || !AskToSaveChanges(kChangedOpen)) {
+    if (Busy() || !AskToSaveChanges(kChangedOpen)) {
         return;
     }
     host_.SetMainWindowEnabled(false);
     host_.ProcessPendingMessages();
     FileDialogRequest request;
     request.title = "プロジェクトを開く";
-    request.filters = {{"プロジェクトファイル(*.vorlprj;*.prj)", "*.vorlprj;*.prj"}, {"すべてのファイル(*.*)", "*"}};
+    request.filters = {{"プロジェクトファイル(*.vorlprj;*.prj)", "*.vorlprj;*.prj"}, {"すべてのファイル(*.*)", "*.*"}};
+    request.startFolder = state_.CurrentDir;
     std::optional<FileChoice> choice = host_.ChooseFileToOpen(request);
     host_.SetMainWindowEnabled(true);
     if (choice && !choice->path.empty() && LoadProject(choice->path)) {
@@ -94,7 +96,7 @@ void EditorModel::mnuLoadPrj_Click()
 
 void EditorModel::OpenDroppedFile(const std::vector<std::string> &paths)
 {
-    if (state_.NowPrint || paths.empty() || !EndsWithPrj(paths.front())) {
+    if (Busy() || paths.empty() || !EndsWithPrj(paths.front())) {
         return;
     }
     if (AskToSaveChanges(kChangedOpen)) {
@@ -117,7 +119,11 @@ bool EditorModel::LoadProject(std::string path)
     std::vector<IndexEntry> table(kEntryCount);
     int rc = projectFile ? library_.GetProjectFileVB(&info, table.data()) : VORL_ERR_PRJ_NOT_FOUND;
     info.entries = nullptr;  // the table was the editor's, for this call only
+    // A failed load shows the empty project it leaves behind.
     auto fail = [&](const std::string &text) {
+        exitStatus_ = rc < 0 ? -rc : 1;
+        ShowPage();
+        host_.SetWindowTitle(ShortTitle());
         host_.ShowMessage(text, "ファイルエラー", MessageIcon::Exclamation, MessageButtons::Ok);
         return false;
     };
@@ -139,7 +145,7 @@ bool EditorModel::LoadProject(std::string path)
         return fail("ツールのバージョンが古いみたいだよ。");
     }
     BlockToTexts(info, state_.Texts);
-    if (state_.InitCommand & 1) {
+    if (state_.InitCommand & kRunAfterLoad) {
         state_.Save_file = saveFile;
         state_.Header_file = headerFile;
     }
@@ -184,44 +190,91 @@ void EditorModel::ApplyLoadedSettingsToMenus()
 
 void EditorModel::mnuSavePrj_Click()
 {
-    if (state_.NowPrint) {
-        return;
-    }
-    if (!state_.Prj_file.empty()) {
-        SaveProject();
-    } else {
-        mnuSaveAs_Click();
+    if (!Busy()) {
+        SaveOrSaveAs();
     }
 }
 
 void EditorModel::mnuSaveAs_Click()
 {
-    if (state_.NowPrint) {
-        return;
+    if (!Busy()) {
+        SaveAs();
     }
+}
+
+bool EditorModel::SaveAs()
+{
     FileDialogRequest request;
     request.title = "名前をつけて保存";
-    request.filters = {{"プロジェクトファイル(*.vorlprj)", "*.vorlprj"}, {"すべてのファイル(*.*)", "*"}};
+    request.filters = {{"プロジェクトファイル(*.vorlprj)", "*.vorlprj"}, {"すべてのファイル(*.*)", "*.*"}};
+    request.startFolder = state_.CurrentDir;
     std::optional<FileChoice> choice = host_.ChooseFileToSave(request);
     if (!choice || choice->path.empty()) {
-        return;
+        return false;
     }
-    state_.Prj_file = choice->path;
-    if (host_.FileLength(state_.Prj_file)) {
-        Answer answer = host_.ShowMessage(state_.Prj_file + "\r\nこのファイルは既に存在するよ。\r\n上書きしていいの？",
+    std::string path = choice->path;
+    const size_t nameStart = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
+    if (path.find('.', nameStart) == std::string::npos) {
+        path += ".vorlprj";
+    }
+    if (host_.FileLength(path)) {
+        Answer answer = host_.ShowMessage(path + "\r\nこのファイルは既に存在するよ。\r\n上書きしていいの？",
                                           "上書き確認", MessageIcon::Question, MessageButtons::YesNo);
         if (answer != Answer::Yes) {
+            // The project is left without a file name, and its title says so.
             state_.Prj_file.clear();
-            return;
+            host_.SetWindowTitle(ShortTitle());
+            return false;
         }
     }
-    if (SaveProject()) {
-        SetProjectPath(state_.Prj_file);
+    // Relative and bare names are relative to the project's folder: saved
+    // into another one, they are rewritten so that they name the same files.
+    const std::string previousFile = state_.Prj_file;
+    const std::string newFolder = path.substr(0, nameStart);
+    EntryList previousEntries;
+    if (nameStart > 0 && newFolder != state_.CurrentDir) {
+        previousEntries = state_.Entries;
+        state_.Entries = EntriesRebased(state_.CurrentDir, newFolder);
     }
+    state_.Prj_file = path;
+    if (!SaveProject()) {
+        // Name, title and folder stay those of the previous file together.
+        state_.Prj_file = previousFile;
+        if (!previousEntries.empty()) {
+            state_.Entries = std::move(previousEntries);
+        }
+        ShowPage();
+        return false;
+    }
+    SetProjectPath(path);
+    ShowPage();
+    return true;
+}
+
+EntryList EditorModel::EntriesRebased(const std::string &fromFolder, const std::string &toFolder)
+{
+    EntryList entries = state_.Entries;
+    for (EditEntry &entry : entries) {
+        const std::string &name = entry.FileName;
+        if (name.empty() || name[0] == '*' || name[0] == '/' || name[0] == '\\') {
+            continue;
+        }
+        std::optional<std::string> full = RelToAbs(library_, fromFolder, name);
+        if (!full) {
+            continue;
+        }
+        std::optional<std::string> relative = AbsToRel(library_, toFolder, *full);
+        auto length = relative ? Cp932Length(*relative) : std::nullopt;
+        entry.FileName = length && *length < VORL_PATH_SIZE ? *relative : *full;
+    }
+    return entries;
 }
 
 bool EditorModel::SaveProject()
 {
+    if (Busy()) {
+        return false;
+    }
     host_.SetMainWindowEnabled(false);
     host_.ProcessPendingMessages();
     if (!CheckEntries()) {
@@ -269,26 +322,34 @@ bool EditorModel::SaveProject()
 
 bool EditorModel::SaveOrSaveAs()
 {
-    if (!state_.Prj_file.empty()) {
-        return SaveProject();
-    }
-    mnuSaveAs_Click();
-    return !state_.NewAccess;
+    return state_.Prj_file.empty() ? SaveAs() : SaveProject();
 }
 
 bool EditorModel::QueryClose()
 {
+    if (converting_) {
+        return false;
+    }
     if (!state_.NewAccess) {
         return true;
     }
-    if (state_.InitCommand & 1) {
-        SaveOrSaveAs();
+    if (state_.InitCommand & kRunAfterLoad) {
+        if (!SaveOrSaveAs() && exitStatus_ == 0) {
+            exitStatus_ = 1;
+        }
         return true;
     }
     switch (host_.ShowMessage(kChangedClose, "保存確認", MessageIcon::Exclamation, MessageButtons::YesNoCancel)) {
     case Answer::Yes:
-        SaveOrSaveAs();
-        return true;
+        if (SaveOrSaveAs()) {
+            return true;
+        }
+        // Nobody is there to try again when the program ends by itself.
+        if (state_.InitCommand & kEndWhenDone) {
+            exitStatus_ = exitStatus_ == 0 ? 1 : exitStatus_;
+            return true;
+        }
+        return false;
     case Answer::No:
         return true;
     default:
@@ -298,14 +359,15 @@ bool EditorModel::QueryClose()
 
 bool EditorModel::ChooseDataFile()
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return false;
     }
     host_.SetMainWindowEnabled(false);
     host_.ProcessPendingMessages();
     FileDialogRequest request;
     request.title = "出力ファイル";
-    request.filters = {{"すべてのファイル(*.*)", "*"}, {"binファイル(*.bin)", "*.bin"}, {"datファイル(*.dat)", "*.dat"}};
+    request.filters = {{"すべてのファイル(*.*)", "*.*"}, {"binファイル(*.bin)", "*.bin"}, {"datファイル(*.dat)", "*.dat"}};
+    request.startFolder = state_.CurrentDir;
     request.presetName = state_.Save_file;
     bool chosen = false;
     for (;;) {
@@ -317,7 +379,7 @@ bool EditorModel::ChooseDataFile()
             chosen = true;
             break;
         }
-        if (!(state_.InitCommand & 1) && host_.FileLength(choice->path)) {
+        if (!(state_.InitCommand & kRunAfterLoad) && host_.FileLength(choice->path)) {
             Answer answer =
                 host_.ShowMessage(choice->path + "\r\nこのファイルは既に存在してるよ。\r\n上書きするの？", "上書き確認",
                                   MessageIcon::Question, MessageButtons::YesNoCancel);

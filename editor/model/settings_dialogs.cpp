@@ -23,7 +23,7 @@ std::optional<std::string> FilterLabelText(const std::string &text)
 
 void EditorModel::mnuSetLabel_Click()
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return;
     }
     MarkModified();
@@ -38,7 +38,7 @@ void EditorModel::mnuSetLabel_Click()
 
 void EditorModel::mnuCommpress_Click()
 {
-    if (state_.NowPrint) {
+    if (Busy()) {
         return;
     }
     ConvertDialogState dialog{state_.DefaultConvert, state_.Texts.convert};
@@ -47,7 +47,13 @@ void EditorModel::mnuCommpress_Click()
     }
     state_.DefaultConvert = static_cast<int16_t>(std::clamp(dialog.defaultConvert, 0, 4));
     for (size_t i = 0; i < dialog.commands.size(); ++i) {
-        state_.Texts.convert[i] = CutToBytes(dialog.commands[i], VORL_CONVERT_SIZE - 1);
+        std::string command = CutToBytes(dialog.commands[i], VORL_CONVERT_SIZE - 1);
+        // The templates are stored in the project file; the default
+        // converter is not.
+        if (command != state_.Texts.convert[i]) {
+            MarkModified();
+        }
+        state_.Texts.convert[i] = std::move(command);
     }
 }
 

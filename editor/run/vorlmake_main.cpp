@@ -4,48 +4,41 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <cstdio>
+
+#include "command_line.h"
 
 #include "editor_model.h"
 #include "library_binding.h"
 #include "main_window.h"
 
-namespace {
-
-// The arguments joined into one command line, a name with blanks quoted.
-std::string CommandLine(const QStringList &arguments)
-{
-    std::string line;
-    for (int i = 1; i < arguments.size(); ++i) {
-        std::string argument = arguments[i].toStdString();
-        if (!line.empty()) {
-            line += ' ';
-        }
-        line += argument.find(' ') != std::string::npos ? "\"" + argument + "\"" : argument;
-    }
-    return line;
-}
-
-}  // namespace
-
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    std::vector<std::string> arguments;
+    for (const QString &argument : app.arguments().mid(1)) {
+        arguments.push_back(argument.toStdString());
+    }
     const QString folder = QCoreApplication::applicationDirPath();
     vorlmake::LibraryBinding library(folder.toStdString());
     if (!library.Bind()) {
-        QMessageBox::critical(nullptr, "vorlmake",
-                              "変換ライブラリ libvorl_cnv.so を読み込めません。\n" +
-                                  QString::fromStdString(library.Error()));
+        const QString text = "変換ライブラリ libvorl_cnv.so を読み込めません。\n" + QString::fromStdString(library.Error());
+        // A run that ends by itself has nobody to click a box away.
+        if (vorlmake::ParseArguments(arguments).initCommand & vorlmake::kEndWhenDone) {
+            std::fprintf(stderr, "vorlmake: %s\n", text.toUtf8().constData());
+        } else {
+            QMessageBox::critical(nullptr, "vorlmake", text);
+        }
         return 1;
     }
     vorlmake::MainWindow window(folder);
     vorlmake::EditorModel model(window, library, folder.toStdString(), VORLMAKE_VERSION);
     window.SetModel(&model);
-    if (!model.StartUp(CommandLine(app.arguments()))) {
+    if (!model.StartUp(arguments, QDir::currentPath().toStdString())) {
         return 1;
     }
     if (!window.isVisible()) {
-        return 0;  // ended by the command line
+        return model.ExitStatus();  // ended by the command line ("-e")
     }
     return app.exec();
 }

@@ -53,7 +53,6 @@ void FillSampleProject(EditorModel &model)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    // Absolute: start-up moves into the program folder.
     QString out = QDir(argc > 1 ? argv[1] : "docs/images").absolutePath();
     QDir().mkpath(out);
     const QString folder = QCoreApplication::applicationDirPath();
@@ -61,7 +60,7 @@ int main(int argc, char **argv)
     MainWindow window(folder);
     EditorModel model(window, library, folder.toStdString(), VORLMAKE_VERSION, [] { return 0.42; });
     window.SetModel(&model);
-    if (!model.StartUp("-t")) {
+    if (!model.StartUp({"-t"}, QDir::currentPath().toStdString())) {
         return 1;
     }
     FillSampleProject(model);

@@ -36,7 +36,7 @@ protected:
     {
         std::string pattern = (fs::temp_directory_path() / "vorlrun-XXXXXX").string();
         folder = std::string(mkdtemp(pattern.data())) + "/";
-        ASSERT_TRUE(model.StartUp("-t"));
+        ASSERT_TRUE(model.StartUp({"-t"}, folder));
         model.State().CurrentDir = folder;
         Write(folder + "a.bin", std::string(1000, 'a'));
         Write(folder + "b.bin", "bbbbbbb");
@@ -187,14 +187,15 @@ TEST_F(Run, ConvertDialogAndTheDefaultConverter)
 {
     host.convertDialog = [](ConvertDialogState &state) {
         EXPECT_EQ(0, state.defaultConvert);
-        EXPECT_EQ("zedpack.exe p /8 \"$I\" \"$O\"", state.commands[0]);
+        EXPECT_EQ("gzip -9 -n -c \"$I\" > \"$O\"", state.commands[0]);
         state.defaultConvert = 3;
         state.commands[2] = "gzip -c \"$I\" > \"$O\"";
         state.commands[3] = std::string(300, 'z');
         return true;
     };
     model.mnuCommpress_Click();
-    EXPECT_FALSE(model.State().NewAccess) << "neither the item nor the dialog marks the project";
+    // The templates are stored in the project: changing them is a change.
+    EXPECT_TRUE(model.State().NewAccess);
     EXPECT_EQ(3, model.State().DefaultConvert);
     EXPECT_EQ("gzip -c \"$I\" > \"$O\"", model.State().Texts.convert[2]);
     EXPECT_EQ(std::string(255, 'z'), model.State().Texts.convert[3]);

@@ -17,7 +17,19 @@ namespace {
 class Editor : public ::testing::Test {
 protected:
     Editor() : model(host, library, "/opt/vorl", "2.0.2", [this] { return nextRandom; }) {}
-    void Start(const std::string &commandLine = "-t") { ASSERT_TRUE(model.StartUp(commandLine)); }
+    void Start(const std::string &commandLine = "-t")
+    {
+        std::string rest = commandLine;
+        std::vector<std::string> arguments;
+        while (!rest.empty()) {
+            std::string token = NextToken(rest);
+            if (token.empty()) {
+                break;
+            }
+            arguments.push_back(token);
+        }
+        ASSERT_TRUE(model.StartUp(arguments, "/home/user/game"));
+    }
     EditEntry &Entry(int number) { return model.State().Entries[static_cast<size_t>(number)]; }
     FakeHost host;
     FakeLibrary library;
@@ -32,7 +44,7 @@ TEST_F(Editor, LibraryVersionCheck)
         FakeLibrary freshLibrary;
         freshLibrary.version = accepted;
         EditorModel fresh(freshHost, freshLibrary, "/opt/vorl", "2.0.2");
-        EXPECT_TRUE(fresh.StartUp("-t")) << std::hex << accepted;
+        EXPECT_TRUE(fresh.StartUp({"-t"}, "/home/user")) << std::hex << accepted;
         EXPECT_TRUE(freshHost.messages.empty());
     }
     for (int refused : {0x2010000, 0x1FFFFFF, 0}) {
@@ -40,7 +52,7 @@ TEST_F(Editor, LibraryVersionCheck)
         FakeLibrary freshLibrary;
         freshLibrary.version = refused;
         EditorModel fresh(freshHost, freshLibrary, "/opt/vorl", "2.0.2");
-        EXPECT_FALSE(fresh.StartUp(""));
+        EXPECT_FALSE(fresh.StartUp({}, "/home/user"));
         ASSERT_EQ(1u, freshHost.messages.size());
         EXPECT_EQ("DLL照合エラー", freshHost.messages[0].title);
         EXPECT_EQ(MessageIcon::Critical, freshHost.messages[0].icon);
@@ -59,31 +71,34 @@ TEST_F(Editor, VersionsAndTitle)
     EXPECT_EQ("255.255.65535", DllVersionText(-1));
     Start();
     EXPECT_EQ("2.0.2", model.State().DllVersion);
-    EXPECT_EQ("Vorl Maker for Windows Ver 2.0.2", host.windowTitle);
+    EXPECT_EQ("Vorl Maker for Linux Ver 2.0.2", host.windowTitle);
     EXPECT_EQ("/opt/vorl/", model.State().AppDir);
-    EXPECT_EQ("/opt/vorl/", host.currentSystemFolder);
+    // The process stays in the folder it was started from.
+    EXPECT_EQ("", host.currentSystemFolder);
 }
 
 TEST_F(Editor, StartUpWithAndWithoutCommandLine)
 {
     Start("");
     EXPECT_EQ((std::vector<std::string>{"Ver 2.0.2  2006/ 9/24"}), host.titleWindows);
-    EXPECT_EQ("/opt/vorl/", model.State().CurrentDir);
-    EXPECT_EQ("/opt/vorl/", host.currentFolder);
+    EXPECT_EQ("/home/user/game/", model.State().CurrentDir);
+    EXPECT_EQ("/home/user/game/", host.currentFolder);
     EXPECT_TRUE(host.shown);
     EXPECT_EQ("0", host.page);
     EXPECT_FALSE(host.closed);
 
     FakeHost second;
     EditorModel other(second, library, "/opt/vorl", "2.0.2");
-    ASSERT_TRUE(other.StartUp("-t -e -sOUT.dat -h \"my head.h\" project.vorlprj"));
+    ASSERT_TRUE(other.StartUp({"-t", "-e", "-sOUT.dat", "-h", "my head.h", "project.vorlprj"}, "/home/user/game"));
     EXPECT_TRUE(second.titleWindows.empty());
     EXPECT_TRUE(second.closed);
     EXPECT_EQ(kNoTitleWindow | kEndWhenDone, other.State().InitCommand);
     // The project named on the command line does not exist: the load says
     // so and leaves the project unnamed.
     ASSERT_EQ(1u, second.messages.size());
-    EXPECT_EQ("project.vorlprj\r\nプロジェクトファイルが読み込めないよ。", second.messages[0].text);
+    // Names on the command line are the caller's, in the folder it started from.
+    EXPECT_EQ("/home/user/game/project.vorlprj\r\nプロジェクトファイルが読み込めないよ。", second.messages[0].text);
+    EXPECT_TRUE(second.unattended);
     EXPECT_EQ("", other.State().Prj_file);
     EXPECT_EQ("", other.State().Save_file);  // not run mode: a load forgets the names
 }
@@ -134,9 +149,9 @@ TEST_F(Editor, SettingsFile)
     Start();
     EXPECT_EQ("すべてのファイル(*.*)|*.*|binファイル(*.bin)|*.bin|datファイル(*.dat)|*.dat",
               model.State().LoadDataFilter);
-    EXPECT_EQ("zedpack.exe p /8 \"$I\" \"$O\"", model.State().Texts.convert[0]);
-    EXPECT_EQ(26u, model.State().Texts.convert[0].size());
-    EXPECT_EQ("zedpack.exe p /16 \"$I\" \"$O\"", model.State().Texts.convert[1]);
+    // The default converters name compressors this host has.
+    EXPECT_EQ("gzip -9 -n -c \"$I\" > \"$O\"", model.State().Texts.convert[0]);
+    EXPECT_EQ("xz -9 -c \"$I\" > \"$O\"", model.State().Texts.convert[1]);
     EXPECT_EQ("", model.State().Texts.convert[2]);
 
     std::string longValue(300, 'v');
@@ -146,7 +161,7 @@ TEST_F(Editor, SettingsFile)
                                            "ConvertString4=" + longValue + "\r\n";
     model.ResetProject();
     EXPECT_EQ("gzip -c \"$I\" > \"$O\"", model.State().Texts.convert[0]);
-    EXPECT_EQ("zedpack.exe p /16 \"$I\" \"$O\"", model.State().Texts.convert[1]);  // missing key: default
+    EXPECT_EQ("xz -9 -c \"$I\" > \"$O\"", model.State().Texts.convert[1]);  // missing key: default
     EXPECT_EQ("xz -c \"$I\" > \"$O\"", model.State().Texts.convert[2]);
     EXPECT_EQ(std::string(255, 'v'), model.State().Texts.convert[3]);
 
@@ -167,8 +182,9 @@ TEST_F(Editor, ResetProjectState)
     model.ResetProject();
     const EditorState &state = model.State();
     EXPECT_EQ("Vorl_Index", state.Texts.label);
-    EXPECT_EQ("static unsigned byte", state.Texts.type[0]);
-    EXPECT_EQ("static unsigned longlong", state.Texts.type[3]);
+    // Type names a C compiler accepts.
+    EXPECT_EQ("static unsigned char", state.Texts.type[0]);
+    EXPECT_EQ("static unsigned long long", state.Texts.type[3]);
     EXPECT_EQ(1, state.ProjectInfo.pathmode);
     EXPECT_EQ(4, state.ProjectInfo.indexbyte);
     EXPECT_EQ(4, state.ProjectInfo.usealias);
@@ -212,7 +228,11 @@ TEST_F(Editor, CaptionsFollowTheInterval)
                 << "interval " << c.interval << " row " << row;
         }
     }
-    EXPECT_FALSE(model.State().NewAccess) << "the interval does not mark the project";
+    // The interval is stored in the project file: changing it is a change.
+    EXPECT_TRUE(model.State().NewAccess);
+    model.ResetProject();
+    model.EnterInterval("1");
+    EXPECT_FALSE(model.State().NewAccess) << "the same interval again changes nothing";
 }
 
 TEST_F(Editor, PagingLimits)
@@ -295,10 +315,15 @@ TEST_F(Editor, SettingsHandlersAndTheModifiedFlag)
         bool marks;
     };
     const Case cases[] = {
-        {"path", [&] { model.mnu_PathSel_Click(2); }, false},
-        {"index width", [&] { model.mnuIdxTp_Click(1); }, false},
-        {"alias width", [&] { model.mnuAlsTp_Click(3); }, false},
-        {"byte order", [&] { model.mnuEndi_Click(1); }, false},
+        // Everything the project file stores marks the project when it changes.
+        {"path", [&] { model.mnu_PathSel_Click(2); }, true},
+        {"index width", [&] { model.mnuIdxTp_Click(1); }, true},
+        {"alias width", [&] { model.mnuAlsTp_Click(3); }, true},
+        {"byte order", [&] { model.mnuEndi_Click(1); }, true},
+        {"same path", [&] { model.mnu_PathSel_Click(1); }, false},
+        {"same index width", [&] { model.mnuIdxTp_Click(2); }, false},
+        {"same alias width", [&] { model.mnuAlsTp_Click(2); }, false},
+        {"same byte order", [&] { model.mnuEndi_Click(0); }, false},
         {"sound", [&] { model.mnu_SoundOff_Click(); }, false},
         {"help", [&] { model.mnu_ShowHelp_Click(); }, false},
         {"alias display", [&] { model.mnuDispAlias_Click(); }, false},
@@ -338,7 +363,7 @@ TEST_F(Editor, SettingsHandlersAndTheModifiedFlag)
     EXPECT_TRUE(host.menus.alias);
 }
 
-TEST_F(Editor, AlignmentRaisesSizesAndClearsFixedSizes)
+TEST_F(Editor, AlignmentRaisesSizesAndKeepsFixedSizes)
 {
     Start();
     Entry(0) = EditEntry{true, "a.bin", 0, "", 10, true, 0};
@@ -348,18 +373,25 @@ TEST_F(Editor, AlignmentRaisesSizesAndClearsFixedSizes)
     Entry(9999) = EditEntry{true, "z.bin", 0, "", 1, false, 0};
     model.mnuKgr_Click(2);  // 16 bytes
     EXPECT_EQ(16, model.State().ProjectInfo.dataalign);
+    // Typed sizes stay typed (they are what the project file saves), raised
+    // to the new alignment, and one message names those that changed.
     EXPECT_EQ(16, Entry(0).Size);
-    EXPECT_FALSE(Entry(0).SizeFixed);
+    EXPECT_TRUE(Entry(0).SizeFixed);
     EXPECT_EQ(32, Entry(1).Size);
-    EXPECT_FALSE(Entry(1).SizeFixed);
+    EXPECT_TRUE(Entry(1).SizeFixed);
+    ASSERT_EQ(1u, host.messages.size());
+    EXPECT_EQ("固定サイズを新しいデータ境界に合わせて補正したよ。\r\n0: 10 → 16 Bytes\r\n", host.messages[0].text);
+    EXPECT_EQ("警告", host.messages[0].title);
     EXPECT_EQ(10, Entry(2).Size);
     EXPECT_TRUE(Entry(2).SizeFixed);
     EXPECT_EQ(10, Entry(3).Size);
     EXPECT_EQ(16, Entry(9999).Size);
     EXPECT_EQ("16", host.rows[0].size);
-    // A smaller alignment never lowers a size.
+    // A smaller alignment never lowers a size, and says nothing when no
+    // typed size changed.
     model.mnuKgr_Click(1);
     EXPECT_EQ(16, Entry(0).Size);
+    EXPECT_EQ(1u, host.messages.size());
     EXPECT_EQ((std::array<bool, 8>{false, true, false, false, false, false, false, false}), host.menus.kgr);
 }
 
@@ -421,8 +453,8 @@ TEST_F(Editor, AboutBox)
     host.onAbout = [&](AboutBox &about) {
         EXPECT_TRUE(model.State().NowPrint);
         const AboutView &view = about.View();
-        EXPECT_EQ("VorlMaker for Windowsのバージョン情報", view.caption);
-        EXPECT_EQ("VorlMaker for Windows", view.title);
+        EXPECT_EQ("VorlMaker for Linuxのバージョン情報", view.caption);
+        EXPECT_EQ("VorlMaker for Linux", view.title);
         EXPECT_EQ("バージョン 2.0.2  2006/ 9/24", view.version);
         EXPECT_EQ("DLLバージョン 2.0.2", view.dllVersion);
         EXPECT_EQ("ここをクリックすると、ヒントが出るよ", view.hint);
@@ -434,7 +466,7 @@ TEST_F(Editor, AboutBox)
         about.cmdSysInfo_Click();
         ASSERT_EQ(1u, host.messages.size());
         EXPECT_EQ("現時点ではｼｽﾃﾑ情報を使用できません", host.messages[0].text);
-        EXPECT_EQ("VorlMaker for Windows", host.messages[0].title);
+        EXPECT_EQ("VorlMaker for Linux", host.messages[0].title);
         host.files.clear();
         about.labHint_Click();
         EXPECT_EQ(kNoHintText, about.View().hint);

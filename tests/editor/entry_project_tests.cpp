@@ -39,7 +39,7 @@ protected:
     Editing() : model(host, library, "/opt/vorl", "2.0.2") {}
     void SetUp() override
     {
-        ASSERT_TRUE(model.StartUp("-t"));
+        ASSERT_TRUE(model.StartUp({"-t"}, folder.Base()));
         model.State().CurrentDir = folder.Base();
         for (const char *name : {"a.bin", "b.bin", "A.BIN"}) {
             Write(folder / name, std::string(10, 'x'));
@@ -163,7 +163,7 @@ TEST_F(Editing, InsertAndDeleteRenumberReferences)
     Entry(20) = EditEntry{true, "*5", 0, "", 0, false, 0};
     Entry(21) = EditEntry{true, "*3", 0, "", 0, false, 0};
     Entry(22) = EditEntry{true, "*8", 0, "", 0, false, 0};
-    Entry(9999) = EditEntry{true, "lost", 0, "", 0, false, 0};
+    Entry(9999) = EditEntry{false, "unused", 0, "", 0, false, 0};
     model.FirstPage();
     model.txtVorName_Insert(5);
     EXPECT_EQ("five", Entry(6).FileName);
@@ -222,20 +222,29 @@ TEST_F(Editing, AliasEntry)
     Entry(0).Use = true;
     model.FirstPage();
     model.mnuDispAlias_Click();
-    model.mnuIdxTp_Click(1);  // 2-byte index width
+    // The alias table's width decides what fits, not the index width: a
+    // 2-byte index with a 4-byte alias table keeps 70000 as typed.
+    model.mnuIdxTp_Click(1);
     struct Case {
+        int aliasItem;  // 0 to 3: 1, 2, 4, 8 bytes
         const char *text;
         int32_t alias;
         bool warns;
     };
-    for (Case c : {Case{"70000", 4464, true}, Case{"-1", 65535, false}, Case{"12.5", 12, false}, Case{"x", 0, false}}) {
+    const Case cases[] = {
+        {2, "70000", 70000, false}, {1, "70000", 4464, true},  {1, "-1", 65535, false}, {1, "12.5", 12, false},
+        {1, "x", 0, false},         {0, "300", 44, true},      {0, "-1", 255, false},   {0, "-129", 127, true},
+        {0, "255", 255, false},     {3, "-1", -1, false},
+    };
+    for (const Case &c : cases) {
+        model.mnuAlsTp_Click(c.aliasItem);
         size_t before = MessageCount();
         model.txtBikou_Commit(0, c.text);
-        EXPECT_EQ(c.alias, Entry(0).Alias) << c.text;
-        EXPECT_EQ(c.warns ? before + 1 : before, MessageCount()) << c.text;
+        EXPECT_EQ(c.alias, Entry(0).Alias) << c.text << " width item " << c.aliasItem;
+        EXPECT_EQ(c.warns ? before + 1 : before, MessageCount()) << c.text << " width item " << c.aliasItem;
     }
     EXPECT_EQ("エイリアスの値が大きすぎるよ", host.messages.back().text);
-    model.mnuIdxTp_Click(2);
+    model.mnuAlsTp_Click(2);
     model.txtBikou_Commit(0, "70000");
     EXPECT_EQ(70000, Entry(0).Alias);
     EXPECT_EQ("70000", host.rows[0].remarks);
@@ -255,7 +264,7 @@ TEST_F(Editing, TypedSizes)
         int32_t size;
         bool warns;
     };
-    for (Case c : {Case{"5", 8, true}, Case{"8", 8, false}, Case{"-5", 0, true}, Case{"abc", 0, false}}) {
+    for (Case c : {Case{"5", 8, true}, Case{"8", 8, false}, Case{"abc", 0, false}}) {
         size_t before = MessageCount();
         model.txtSize_Enter(0, c.text);
         EXPECT_EQ(c.size, Entry(0).Size) << c.text;
@@ -263,8 +272,19 @@ TEST_F(Editing, TypedSizes)
         EXPECT_TRUE(host.rows[0].sizeRed);
         EXPECT_EQ(c.warns ? before + 1 : before, MessageCount()) << c.text;
     }
+    model.txtSize_Enter(0, "5");
     EXPECT_EQ("このサイズ設定だと、データ境界が設定単位にならないよ。\r\n設定を自動的に補正するね。",
               host.messages.back().text);
+    // A negative size would be saved as 4 GiB, one past 2 GiB does not fit
+    // the project: both are refused and the size stays as it was.
+    for (const char *refused : {"-1", "-5", "2147483647"}) {
+        size_t before = MessageCount();
+        model.txtSize_Enter(0, refused);
+        EXPECT_EQ(8, Entry(0).Size) << refused;
+        EXPECT_EQ("8", host.rows[0].size) << refused;
+        EXPECT_EQ(before + 1, MessageCount()) << refused;
+        EXPECT_EQ("サイズには 0 から 2147483647 までの数を入力してね。", host.messages.back().text);
+    }
     // Double-click gives the size back to the file.
     model.txtSize_DblClick(0);
     EXPECT_FALSE(Entry(0).SizeFixed);
@@ -340,7 +360,7 @@ TEST_F(Projects, SaveAndLoadRoundTrip)
     ASSERT_FALSE(model.State().NewAccess) << (host.messages.empty() ? "" : host.messages.back().text);
     EXPECT_EQ(6, model.State().ProjectInfo.indexnum);
     EXPECT_EQ(0, model.State().ProjectInfo.usealias) << "alias table off";
-    EXPECT_EQ("Vorl Maker for Windows Ver 2.02  -  GAME.VORLPRJ", host.windowTitle);
+    EXPECT_EQ("Vorl Maker for Linux Ver 2.02  -  GAME.VORLPRJ", host.windowTitle);
     EXPECT_EQ(folder.Base(), model.State().CurrentDir);
 
     Entry(9) = EditEntry{true, "left over", 0, "", 0, false, 0};
@@ -438,7 +458,7 @@ TEST_F(Projects, NewAsksFirst)
     model.mnuNew_Click();
     EXPECT_FALSE(Entry(0).Use);
     EXPECT_FALSE(model.State().NewAccess);
-    EXPECT_EQ("Vorl Maker for Windows Ver 2.02", host.windowTitle);
+    EXPECT_EQ("Vorl Maker for Linux Ver 2.02", host.windowTitle);
 }
 
 TEST_F(Projects, SaveAsOverwriteQuestion)
