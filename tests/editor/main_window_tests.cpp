@@ -34,7 +34,7 @@ private slots:
         window_ = std::make_unique<MainWindow>(QDir::tempPath());
         model_ = std::make_unique<EditorModel>(*window_, library_, QDir::tempPath().toStdString(), "2.0.2");
         window_->SetModel(model_.get());
-        QVERIFY(model_->StartUp("-t"));
+        QVERIFY(model_->StartUp({"-t"}, QDir::tempPath().toStdString()));
     }
 
     void cleanup()
@@ -225,7 +225,7 @@ private slots:
                                  "labTotalSize", "frameShori", "shpProgress", "label_6", "label_19", "label_28"}) {
             QVERIFY2(window_->findChild<QWidget *>(name) != nullptr, name);
         }
-        QCOMPARE(window_->windowTitle(), QString("Vorl Maker for Windows Ver 2.0.2"));
+        QCOMPARE(window_->windowTitle(), QString("Vorl Maker for Linux Ver 2.0.2"));
     }
 };
 
