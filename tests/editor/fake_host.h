@@ -124,10 +124,16 @@ public:
     int busyRuns = 0;
     bool enabledDuringWork = true;
     void ShowConversionRunning(bool running) override { runningStates.push_back(running); }
+    // What the user does while the library works (the window's events go
+    // on being delivered while the conversion runs off the interface thread).
+    std::function<void()> whileWorking;
     int RunWhileBusy(const std::function<int()> &work) override
     {
         ++busyRuns;
         enabledDuringWork = enabled;
+        if (whileWorking) {
+            whileWorking();
+        }
         return work();
     }
     // Scripted dialogs: the edit to make, and whether OK is pressed.
