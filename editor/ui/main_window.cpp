@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,12 +23,15 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScopedValueRollback>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
 #include <QEventLoop>
-
-#include <thread>
 #include <QVBoxLayout>
+
+#include <cstdio>
+#include <thread>
 
 #include "about_dialog.h"
 #include "editor_model.h"
@@ -49,6 +53,36 @@ QLabel *Caption(QWidget *parent, int index, const QString &text)
     return label;
 }
 
+// A field that takes no typing still takes double-clicks, drops and the
+// focus, so it stays enabled; the window's own colour behind its text tells
+// that it is not for typing.
+void LookReadOnly(QLineEdit *field)
+{
+    field->setReadOnly(true);
+    QPalette palette = field->palette();
+    palette.setBrush(QPalette::Base, palette.window());
+    field->setPalette(palette);
+}
+
+// What a user does with the mouse, the keys or a drop.
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFolder)
@@ -67,7 +101,7 @@ MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFol
 
     lbCurrent_ = new QLineEdit("現在のカレントフォルダ", central);
     lbCurrent_->setObjectName("lbCurrent");
-    lbCurrent_->setReadOnly(true);
+    LookReadOnly(lbCurrent_);
     frameShori_ = new QGroupBox("現在のカレントフォルダ", central);
     frameShori_->setObjectName("frameShori");
     auto *frameLayout = new QHBoxLayout(frameShori_);
@@ -83,7 +117,9 @@ MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFol
     setCentralWidget(central);
 
     BuildMenus();
+    SetTabOrder();
     setAcceptDrops(true);
+    openUrl_ = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     qApp->installEventFilter(this);
     resize(820, 470);
 }
@@ -97,6 +133,60 @@ MainWindow::~MainWindow()
         child->disconnect(this);
     }
     model_ = nullptr;
+    delete helpBrowser_;
+}
+
+bool MainWindow::TakesInput() const
+{
+    // A disabled window belongs to the model until it enables it again: it
+    // is waiting for the library or for an answer in another window.
+    return model_ != nullptr && isEnabled() && !running_ && !model_->IsConverting();
+}
+
+// A typed value goes to the model once per edit: on Enter, or when the
+// user leaves a field after typing in it. Qt reports every focus loss as
+// the end of an edit, typed or not, and a redraw by the model is no edit
+// at all; the warning box the model may show takes the focus without
+// committing the value once more.
+void MainWindow::CommitOnLeave(QLineEdit *field, std::function<void(const std::string &)> commit)
+{
+    connect(field, &QLineEdit::textEdited, this, [this, field] { edited_.insert(field); });
+    connect(field, &QLineEdit::returnPressed, this, [this, field, commit] {
+        if (TakesInput()) {
+            edited_.erase(field);
+            commit(field->text().toStdString());
+        }
+    });
+    connect(field, &QLineEdit::editingFinished, this, [this, field, commit] {
+        if (edited_.count(field) == 0 || !TakesInput()) {
+            return;
+        }
+        edited_.erase(field);
+        // The user has already chosen where the focus goes.
+        QScopedValueRollback<bool> leaving(leavingField_, true);
+        commit(field->text().toStdString());
+    });
+}
+
+void MainWindow::ShowFieldText(QLineEdit *field, const QString &text)
+{
+    field->setText(text);
+    edited_.erase(field);
+}
+
+void MainWindow::SetTabOrder()
+{
+    // Reading order: the top fields, every row from left to right, then
+    // the folder. Rows not in use are disabled, and Tab passes them by.
+    std::vector<QWidget *> order = {txtSaveName_, txtInterval_, findChild<QWidget *>("picPageDown"), txtPage_,
+                                    findChild<QWidget *>("picPageUp")};
+    for (int row = 0; row < 10; ++row) {
+        order.insert(order.end(), {chkIndex_[row], txtVorName_[row], cmbDataConv_[row], txtBikou_[row], txtSize_[row]});
+    }
+    order.push_back(lbCurrent_);
+    for (size_t i = 0; i + 1 < order.size(); ++i) {
+        setTabOrder(order[i], order[i + 1]);
+    }
 }
 
 QWidget *MainWindow::BuildTop()
@@ -107,6 +197,8 @@ QWidget *MainWindow::BuildTop()
     grid->addWidget(Caption(top, 0, "Save FileName"), 0, 0);
     txtSaveName_ = new QLineEdit(top);
     txtSaveName_->setObjectName("txtSaveName");
+    // The data file is chosen by a double-click, never typed.
+    LookReadOnly(txtSaveName_);
     grid->addWidget(txtSaveName_, 0, 1, 1, 5);
     grid->addWidget(Caption(top, 1, "Save FileSize"), 1, 0);
     labTotalSize_ = new QLabel("0000000000 Bytes", top);
@@ -142,25 +234,19 @@ QWidget *MainWindow::BuildTop()
     // The window may outlive its model (on closing, a field that loses the
     // focus still reports it), so every event checks that one is there.
     connect(down, &QToolButton::clicked, this, [this] {
-        if (model_ != nullptr) {
+        if (TakesInput()) {
             model_->PreviousPage();
         }
     });
     connect(up, &QToolButton::clicked, this, [this] {
-        if (model_ != nullptr) {
+        if (TakesInput()) {
             model_->NextPage();
         }
     });
-    connect(txtPage_, &QLineEdit::editingFinished, this, [this] {
-        if (model_ != nullptr) {
-            model_->EnterPage(txtPage_->text().toStdString());
-        }
-    });
-    connect(txtInterval_, &QLineEdit::editingFinished, this, [this] {
-        if (model_ != nullptr) {
-            model_->EnterInterval(txtInterval_->text().toStdString());
-        }
-    });
+    // Leaving these fields unchanged must not redraw the page: the redraw
+    // puts the focus on a file name field, and Tab would never pass them.
+    CommitOnLeave(txtPage_, [this](const std::string &text) { model_->EnterPage(text); });
+    CommitOnLeave(txtInterval_, [this](const std::string &text) { model_->EnterInterval(text); });
     return top;
 }
 
@@ -206,17 +292,17 @@ void MainWindow::BuildRows(QGridLayout *grid, QWidget *parent)
 void MainWindow::ConnectRow(int row)
 {
     connect(chkIndex_[row], &QCheckBox::clicked, this, [this, row](bool ticked) {
-        if (model_ != nullptr) {
+        if (TakesInput()) {
             model_->chkIndex_Click(row, ticked);
         }
     });
     connect(cmbDataConv_[row], &QComboBox::activated, this, [this, row](int item) {
-        if (model_ != nullptr) {
+        if (TakesInput()) {
             model_->cmbDataConv_Click(row, item);
         }
     });
     connect(txtBikou_[row], &QLineEdit::textEdited, this, [this, row](const QString &text) {
-        if (model_ == nullptr) {
+        if (!TakesInput()) {
             return;
         }
         // The kept text goes back into the field without another edit.
@@ -224,18 +310,10 @@ void MainWindow::ConnectRow(int row)
             txtBikou_[row]->setText(Q(*kept));
         }
     });
-    connect(txtBikou_[row], &QLineEdit::editingFinished, this, [this, row] {
-        if (model_ != nullptr) {
-            model_->txtBikou_Commit(row, txtBikou_[row]->text().toStdString());
-        }
-    });
-    connect(txtSize_[row], &QLineEdit::returnPressed, this, [this, row] {
-        if (model_ != nullptr) {
-            model_->txtSize_Enter(row, txtSize_[row]->text().toStdString());
-        }
-    });
+    CommitOnLeave(txtBikou_[row], [this, row](const std::string &text) { model_->txtBikou_Commit(row, text); });
+    CommitOnLeave(txtSize_[row], [this, row](const std::string &text) { model_->txtSize_Enter(row, text); });
     // The file name is never typed: it comes from the dialog or a drop.
-    txtVorName_[row]->setReadOnly(true);
+    LookReadOnly(txtVorName_[row]);
     txtVorName_[row]->setAcceptDrops(true);
     // Their mouse, key and drop events reach the model through the
     // application-wide filter (eventFilter).
@@ -311,10 +389,17 @@ bool MainWindow::HandleRowEvent(int row, QObject *watched, QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Nothing closes while the library is converting.
-    if (running_ || (model_ != nullptr && !model_->QueryClose())) {
+    // Nothing closes while the library converts, nor while the model has
+    // the window disabled for an answer elsewhere; the model itself may
+    // close the window it disabled.
+    bool converting = running_ || (model_ != nullptr && model_->IsConverting());
+    bool waiting = model_ != nullptr && !isEnabled() && !closingForModel_;
+    if (converting || waiting || (model_ != nullptr && !model_->QueryClose())) {
         event->ignore();
         return;
+    }
+    if (helpBrowser_ != nullptr) {
+        helpBrowser_->close();
     }
     event->accept();
 }
@@ -322,14 +407,14 @@ void MainWindow::closeEvent(QCloseEvent *event)
 // Project files dropped on the background, a caption or the folder field.
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (event->mimeData()->hasUrls()) {
+    if (TakesInput() && event->mimeData()->hasUrls()) {
         event->acceptProposedAction();
     }
 }
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
-    if (model_ != nullptr) {
+    if (TakesInput()) {
         model_->OpenDroppedFile(DroppedFiles(event->mimeData()));
     }
 }
@@ -341,13 +426,14 @@ QAction *MainWindow::AddAction(QMenu *menu, const char *name, const QString &cap
     action->setObjectName(name);
     action->setCheckable(checkable);
     actions_[name] = action;
-    // The model decides the check marks: a click only asks it.
     connect(action, &QAction::triggered, this, [this, action, handler] {
-        if (action->isCheckable()) {
-            action->setChecked(!action->isChecked());
-        }
-        if (handler && model_ != nullptr) {
+        if (handler && TakesInput()) {
             handler();
+        }
+        // The model decides the check marks: a click only asked it, so
+        // whatever Qt or a group turned over goes back to the model's marks.
+        if (action->isCheckable() && model_ != nullptr) {
+            ShowMenus(model_->Menus());
         }
     });
     return action;
@@ -359,9 +445,15 @@ QMenu *MainWindow::AddGroup(QMenu *parent, const char *menuName, const QString &
     QMenu *menu = parent->addMenu(caption);
     menu->setObjectName(menuName);
     actions_[menuName] = menu->menuAction();
+    // One of several: drawn as radio items. The model may leave a group
+    // without a mark (an alignment that is not in the list), so the group
+    // must allow none.
+    auto *group = new QActionGroup(menu);
+    group->setObjectName(QString(itemName) + "_group");
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (int i = 0; i < captions.size(); ++i) {
         std::string name = std::string(itemName) + "_" + std::to_string(i);
-        AddAction(menu, name.c_str(), captions[i], [handler, i] { handler(i); }, true);
+        group->addAction(AddAction(menu, name.c_str(), captions[i], [handler, i] { handler(i); }, true));
     }
     return menu;
 }
@@ -440,19 +532,28 @@ void MainWindow::BuildMenus()
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    // The page keys act wherever the focus is in the main window: the
-    // window sees them before its controls do.
+    // Other windows (a dialog the model opened, the help window) keep
+    // their own input.
     auto *widget = qobject_cast<QWidget *>(watched);
-    bool inThisWindow = widget != nullptr && widget->window() == this;
-    if (watched == txtSaveName_ && event->type() == QEvent::MouseButtonDblClick && model_ != nullptr) {
+    if (widget == nullptr || widget->window() != this) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    // A disabled window still passes its input through this filter: while
+    // the model waits, that input goes nowhere.
+    if (!TakesInput()) {
+        return IsUserInput(event->type());
+    }
+    if (watched == txtSaveName_ && event->type() == QEvent::MouseButtonDblClick) {
         model_->ChooseDataFile();
         return true;
     }
     int row = RowOf(watched);
-    if (row >= 0 && model_ != nullptr && HandleRowEvent(row, watched, event)) {
+    if (row >= 0 && HandleRowEvent(row, watched, event)) {
         return true;
     }
-    if (event->type() == QEvent::KeyPress && model_ != nullptr && inThisWindow && isEnabled()) {
+    // The page keys act wherever the focus is in the main window: the
+    // window sees them before its controls do.
+    if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         bool control = key->modifiers() & Qt::ControlModifier;
         if (key->key() == Qt::Key_PageUp) {
@@ -470,6 +571,23 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 Answer MainWindow::ShowMessage(const std::string &text, const std::string &title, MessageIcon icon,
                                MessageButtons buttons)
 {
+    if (unattended_) {
+        // Nobody is there to answer: the message goes to standard error, one
+        // line per line of the box, and the first button answers it.
+        std::string lines;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r') {
+                lines += '\n';
+                i += i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+            } else {
+                lines += text[i];
+            }
+        }
+        std::string report = "vorlmake: " + (title.empty() ? std::string() : title + ": ") + lines + "\n";
+        std::fwrite(report.data(), 1, report.size(), stderr);
+        std::fflush(stderr);
+        return buttons == MessageButtons::Ok ? Answer::Ok : Answer::Yes;
+    }
     QMessageBox box(this);
     box.setWindowTitle(Q(title));
     box.setText(Q(text));
@@ -497,46 +615,82 @@ Answer MainWindow::ShowMessage(const std::string &text, const std::string &title
 
 namespace {
 
-QString FilterText(const FileDialogRequest &request, QStringList &filters)
-{
-    for (const auto &[description, pattern] : request.filters) {
-        QString patterns = Q(pattern).replace(';', ' ');
-        filters << Q(description) + " (" + patterns + ")";
-    }
-    int index = request.filterIndex - 1;
-    return index >= 0 && index < filters.size() ? filters[index] : QString();
-}
-
 std::optional<FileChoice> Choose(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
 {
-    QStringList filters;
-    QString selected = FilterText(request, filters);
-    QFileDialog dialog(parent, Q(request.title), Q(request.startFolder));
+    const QStringList filters = NameFilters(request);
+    QFileDialog dialog(parent, Q(request.title));
+    // Qt's own dialog shows the model's descriptions unchanged; a desktop's
+    // dialog would cut them at their first parenthesis.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(mode);
     dialog.setNameFilters(filters);
-    if (!selected.isEmpty()) {
-        dialog.selectNameFilter(selected);
+    int index = request.filterIndex - 1;
+    if (index >= 0 && index < filters.size()) {
+        dialog.selectNameFilter(filters[index]);
+    }
+    if (!request.startFolder.empty()) {
+        dialog.setDirectory(Q(request.startFolder));
     }
     if (!request.presetName.empty()) {
-        dialog.selectFile(Q(request.presetName));
+        // The start folder decides where the dialog opens: a preset name
+        // that carries a folder of its own keeps only its name there.
+        QString preset = Q(request.presetName);
+        dialog.selectFile(request.startFolder.empty() ? preset : QFileInfo(preset).fileName());
     }
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return FileChoice{dialog.selectedFiles().front().toStdString(),
-                      static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1};
+    // With the details hidden, Qt names the chosen filter by what it shows.
+    const QString chosen = dialog.selectedNameFilter();
+    int number = 0;
+    for (int i = 0; i < filters.size() && number == 0; ++i) {
+        if (filters[i] == chosen || Q(request.filters[i].first).simplified() == chosen.simplified()) {
+            number = i + 1;
+        }
+    }
+    return FileChoice{dialog.selectedFiles().front().toStdString(), number};
 }
 
 }  // namespace
 
+QStringList NameFilters(const FileDialogRequest &request)
+{
+    // The model writes a filter as a description the user reads and
+    // patterns separated by ';'. QFileDialog takes the patterns from the
+    // last parenthesised part of the filter, separated by blanks, and with
+    // HideNameFilterDetails shows only what comes before that part: the
+    // user reads the model's description, and the patterns still match.
+    QStringList filters;
+    for (const auto &[description, pattern] : request.filters) {
+        QStringList patterns;
+        for (const QString &part : Q(pattern).split(';', Qt::SkipEmptyParts)) {
+            // "*.*" names every file, one without a dot too, as it does
+            // where these filters come from; Qt would want a dot.
+            patterns << (part.trimmed() == "*.*" ? QString("*") : part.trimmed());
+        }
+        if (patterns.isEmpty()) {
+            patterns << "*";
+        }
+        filters << Q(description) + " (" + patterns.join(' ') + ")";
+    }
+    return filters;
+}
+
 std::optional<FileChoice> MainWindow::ChooseFileToOpen(const FileDialogRequest &request)
 {
+    if (unattended_) {
+        return std::nullopt;
+    }
     return Choose(this, request, QFileDialog::AcceptOpen);
 }
 
 std::optional<FileChoice> MainWindow::ChooseFileToSave(const FileDialogRequest &request)
 {
+    if (unattended_) {
+        return std::nullopt;
+    }
     return Choose(this, request, QFileDialog::AcceptSave);
 }
 
@@ -559,8 +713,8 @@ void MainWindow::ShowRow(int row, const RowView &view)
 {
     chkIndex_[row]->setText(Q(view.caption));
     txtVorName_[row]->setText(Q(view.fileName));
-    txtBikou_[row]->setText(Q(view.remarks));
-    txtSize_[row]->setText(Q(view.size));
+    ShowFieldText(txtBikou_[row], Q(view.remarks));
+    ShowFieldText(txtSize_[row], Q(view.size));
     QPalette palette = txtSize_[row]->palette();
     palette.setColor(QPalette::Text, view.sizeRed ? QColor(Qt::red) : QApplication::palette().color(QPalette::Text));
     txtSize_[row]->setPalette(palette);
@@ -579,12 +733,17 @@ void MainWindow::SetRowEnabled(int row, bool inUse)
 
 void MainWindow::ShowPageFields(const std::string &page, const std::string &interval)
 {
-    txtPage_->setText(Q(page));
-    txtInterval_->setText(Q(interval));
+    ShowFieldText(txtPage_, Q(page));
+    ShowFieldText(txtInterval_, Q(interval));
 }
 
 void MainWindow::FocusFileName(int row)
 {
+    // A field the user has just left stays left: the redraw its value
+    // caused does not take the focus back.
+    if (leavingField_) {
+        return;
+    }
     txtVorName_[row]->setFocus();
     txtVorName_[row]->end(false);
 }
@@ -646,6 +805,7 @@ void MainWindow::ShowMainWindow()
 
 void MainWindow::CloseMainWindow()
 {
+    QScopedValueRollback<bool> asked(closingForModel_, true);
     close();
 }
 
@@ -729,7 +889,32 @@ bool MainWindow::ShowConvertDialog(ConvertDialogState &state)
 
 bool MainWindow::OpenDocument(const std::string &path)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+    const QString file = Q(path);
+    if (!QFileInfo(file).isFile()) {
+        return false;
+    }
+    if (openUrl_ && openUrl_(QUrl::fromLocalFile(file))) {
+        return true;
+    }
+    // No desktop browser could be started (a machine without xdg-open):
+    // the editor shows the page in a window of its own. It has no parent,
+    // so that it stays usable while the main window is disabled, and it
+    // never keeps the program running on its own.
+    if (helpBrowser_ == nullptr) {
+        helpBrowser_ = new QTextBrowser;
+        helpBrowser_->setObjectName("helpBrowser");
+        helpBrowser_->setAttribute(Qt::WA_QuitOnClose, false);
+        helpBrowser_->setOpenExternalLinks(true);
+        helpBrowser_->setWindowIcon(windowIcon());
+        helpBrowser_->resize(760, 560);
+    }
+    helpBrowser_->setSource(QUrl::fromLocalFile(file));
+    QString title = helpBrowser_->documentTitle();
+    helpBrowser_->setWindowTitle(title.isEmpty() ? QFileInfo(file).fileName() : title);
+    helpBrowser_->show();
+    helpBrowser_->raise();
+    helpBrowser_->activateWindow();
+    return true;
 }
 
 bool MainWindow::StartSystemInformation()

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <array>
+#include <functional>
 #include <map>
+#include <set>
 
 #include "editor_host.h"
 
@@ -17,11 +20,17 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
+class QTextBrowser;
 class QToolButton;
+class QUrl;
 
 namespace vorlmake {
 
 class EditorModel;
+
+// The file dialog's name filters for the model's (description, pattern)
+// pairs, in the model's order.
+QStringList NameFilters(const FileDialogRequest &request);
 
 class MainWindow : public QMainWindow, public EditorHost {
     Q_OBJECT
@@ -31,6 +40,9 @@ public:
     ~MainWindow() override;
     void SetModel(EditorModel *model) { model_ = model; }
     QMenu *SettingsMenu() const { return settingsMenu_; }
+    // How a document is handed to the desktop; tests put a stand-in here so
+    // that no real browser starts.
+    void SetDesktopLauncher(std::function<bool(const QUrl &)> launcher) { openUrl_ = std::move(launcher); }
 
     // EditorHost
     Answer ShowMessage(const std::string &text, const std::string &title, MessageIcon icon,
@@ -74,6 +86,10 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    bool TakesInput() const;
+    void CommitOnLeave(QLineEdit *field, std::function<void(const std::string &)> commit);
+    void ShowFieldText(QLineEdit *field, const QString &text);
+    void SetTabOrder();
     void BuildRows(QGridLayout *grid, QWidget *parent);
     void SetRowEnabled(int row, bool inUse);
     void ConnectRow(int row);
@@ -103,8 +119,13 @@ private:
     QGroupBox *frameShori_ = nullptr;
     QProgressBar *shpProgress_ = nullptr;
     QMenu *settingsMenu_ = nullptr;
+    QTextBrowser *helpBrowser_ = nullptr;
+    std::function<bool(const QUrl &)> openUrl_;
     bool running_ = false;
     bool unattended_ = false;
+    bool closingForModel_ = false;
+    bool leavingField_ = false;
+    std::set<const QLineEdit *> edited_;
     std::map<QString, QAction *> actions_;
 };
 

@@ -1,21 +1,159 @@
 // The real main window under the offscreen platform: menu captions, check
-// marks and enabled states, and paging by keys.
+// marks and enabled states, paging by keys, the focus order, the dialogs,
+// and a window that takes no input while the library converts.
 #include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QMenuBar>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QMenu>
+#include <QTemporaryFile>
+#include <QTextBrowser>
 #include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <unistd.h>
 
 #include "editor_model.h"
 #include "fake_host.h"
 #include "main_window.h"
 
 using namespace vorlmake;
+
+namespace {
+
+// Closes every modal window that opens while it watches, and remembers
+// which: a window that must not ask anything is caught without hanging.
+class ModalWatch : public QObject {
+public:
+    QStringList seen;
+
+    ModalWatch()
+    {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal == nullptr) {
+                return;
+            }
+            seen << QString("%1 \"%2\"").arg(modal->metaObject()->className(), modal->windowTitle());
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            if (box != nullptr && box->escapeButton() != nullptr) {
+                box->escapeButton()->click();
+            } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+                dialog->reject();
+            } else {
+                modal->close();
+            }
+        });
+        timer_.start(20);
+    }
+
+private:
+    QTimer timer_;
+};
+
+// Standard error of this process, caught in a file while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture()
+    {
+        if (file_.open()) {
+            std::fflush(stderr);
+            saved_ = dup(STDERR_FILENO);
+            dup2(file_.handle(), STDERR_FILENO);
+        }
+    }
+    ~StandardErrorCapture() { Finish(); }
+    QByteArray Finish()
+    {
+        if (saved_ >= 0) {
+            std::fflush(stderr);
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+            saved_ = -1;
+        }
+        file_.seek(0);
+        return file_.readAll();
+    }
+
+private:
+    QTemporaryFile file_;
+    int saved_ = -1;
+};
+
+// The real library, whose conversion waits on its worker thread until the
+// test lets it go on.
+class BlockingLibrary : public test::FakeLibrary {
+public:
+    std::atomic<int> conversions{0};
+    std::atomic<bool> entered{false};
+    void Release()
+    {
+        if (!let_go_.exchange(true)) {
+            release_.set_value();
+        }
+    }
+
+    int ConvertPrjFile(const char *project, const char *datafile, const char *headerfile, const char *workbase) override
+    {
+        ++conversions;
+        entered = true;
+        // A test that fails before it lets go must not hang the suite.
+        released_.wait_for(std::chrono::seconds(30));
+        return FakeLibrary::ConvertPrjFile(project, datafile, headerfile, workbase);
+    }
+
+private:
+    std::atomic<bool> let_go_{false};
+    std::promise<void> release_;
+    std::shared_future<void> released_ = release_.get_future().share();
+};
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void SendDrop(QWidget *target, const QString &path)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+QStringList FocusOrder(QWidget *first)
+{
+    first->setFocus(Qt::TabFocusReason);
+    QStringList order;
+    for (int i = 0; i < 80; ++i) {
+        QWidget *focus = QApplication::focusWidget();
+        if (focus == nullptr || (i > 0 && focus == first)) {
+            break;
+        }
+        order << focus->objectName();
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    return order;
+}
+
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -27,6 +165,26 @@ private:
 
     QAction *Action(const char *name) { return window_->findChild<QAction *>(name); }
     QString Text(const char *name) { return window_->findChild<QLineEdit *>(name)->text(); }
+    QLineEdit *Field(const QString &name) { return window_->findChild<QLineEdit *>(name); }
+
+    // Rows 0 to count - 1 in use, each with a file of its own of 7 bytes.
+    void FillRows(const QTemporaryDir &folder, int count)
+    {
+        const std::string base = folder.path().toStdString() + "/";
+        model_->State().CurrentDir = base;
+        for (int row = 0; row < count; ++row) {
+            std::string name = "in" + std::to_string(row) + ".bin";
+            WriteFile(folder.path() + "/" + QString::fromStdString(name), "payload");
+            QVERIFY(model_->RegisterFile(row, base + name));
+        }
+    }
+
+    void ShowActive()
+    {
+        window_->show();
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    }
 
 private slots:
     void init()
@@ -226,6 +384,417 @@ private slots:
             QVERIFY2(window_->findChild<QWidget *>(name) != nullptr, name);
         }
         QCOMPARE(window_->windowTitle(), QString("Vorl Maker for Linux Ver 2.0.2"));
+    }
+
+    void nothingReachesTheModelWhileTheLibraryConverts()
+    {
+        BlockingLibrary library;
+        MainWindow window(QDir::tempPath());
+        EditorModel model(window, library, QDir::tempPath().toStdString(), "2.0.2");
+        window.SetModel(&model);
+        auto detach = qScopeGuard([&] {
+            library.Release();
+            window.SetModel(nullptr);
+        });
+        QVERIFY(model.StartUp({"-t"}, QDir::tempPath().toStdString()));
+        QTemporaryDir folder;
+        const std::string base = folder.path().toStdString() + "/";
+        WriteFile(folder.path() + "/in.bin", "payload");
+        WriteFile(folder.path() + "/other.bin", "other");
+        model.State().CurrentDir = base;
+        QVERIFY(model.RegisterFile(0, base + "in.bin"));
+        model.State().Save_file = base + "out.dat";
+        const EditorState before = model.State();
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        ModalWatch watch;
+        bool driven = false, disabledDuring = false, openDuring = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (!library.entered) {
+                return;
+            }
+            poll.stop();
+            disabledDuring = !window.isEnabled();
+            QTest::mouseDClick(window.findChild<QLineEdit *>("txtVorName_0"), Qt::LeftButton);
+            QTest::mouseDClick(window.findChild<QLineEdit *>("txtSaveName"), Qt::LeftButton);
+            QTest::mouseDClick(window.findChild<QLineEdit *>("txtSize_0"), Qt::LeftButton);
+            QTest::keyClick(window.findChild<QLineEdit *>("txtVorName_0"), Qt::Key_Insert);
+            QTest::keyClick(window.findChild<QLineEdit *>("txtVorName_0"), Qt::Key_Delete);
+            SendDrop(window.findChild<QLineEdit *>("txtVorName_1"), folder.path() + "/other.bin");
+            SendDrop(&window, folder.path() + "/dropped.vorlprj");
+            QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
+            QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+            QTest::keyClick(&window, Qt::Key_PageDown);
+            window.findChild<QAction *>("mnuNew")->trigger();
+            window.close();
+            QTest::qWait(100);  // time for the watch to see a box
+            openDuring = window.isVisible();
+            driven = true;
+            library.Release();
+        });
+        poll.start(10);
+        window.findChild<QAction *>("mnuStart")->trigger();
+
+        QVERIFY(driven);
+        QVERIFY(disabledDuring);
+        QVERIFY2(watch.seen.isEmpty(), qPrintable(watch.seen.join(", ")));
+        QCOMPARE(library.conversions.load(), 1);
+        QVERIFY(openDuring);
+        QVERIFY(window.isVisible());
+        QVERIFY(window.isEnabled());
+        const EditorState &after = model.State();
+        QCOMPARE(after.Entries[0].FileName, before.Entries[0].FileName);
+        QCOMPARE(after.Entries[0].Use, before.Entries[0].Use);
+        QCOMPARE(after.Entries[1].FileName, before.Entries[1].FileName);
+        QCOMPARE(after.Entries[1].Use, before.Entries[1].Use);
+        QCOMPARE(after.Entries[2].Use, before.Entries[2].Use);
+        QCOMPARE(after.Save_file, before.Save_file);
+        QCOMPARE(after.Prj_file, before.Prj_file);
+        QCOMPARE(after.NewAccess, before.NewAccess);
+        QCOMPARE(after.Page, before.Page);
+        QVERIFY(QFile::exists(folder.path() + "/out.dat"));
+    }
+
+    void aDisabledWindowTakesNoInput()
+    {
+        // The model disables the window while it waits for an answer in
+        // another window; nothing of this one may reach it meanwhile.
+        QTemporaryDir folder;
+        FillRows(folder, 1);
+        WriteFile(folder.path() + "/other.bin", "other");
+        ShowActive();
+        const EditorState before = model_->State();
+        ModalWatch watch;
+        window_->SetMainWindowEnabled(false);
+        QTest::mouseDClick(Field("txtVorName_0"), Qt::LeftButton);
+        QTest::mouseDClick(Field("txtSaveName"), Qt::LeftButton);
+        QTest::keyClick(Field("txtVorName_0"), Qt::Key_Delete);
+        QTest::keyClick(Field("txtVorName_1"), Qt::Key_Insert);
+        QTest::keyClick(window_.get(), Qt::Key_PageDown);
+        SendDrop(Field("txtVorName_1"), folder.path() + "/other.bin");
+        SendDrop(window_.get(), folder.path() + "/dropped.vorlprj");
+        Action("mnuHeader_3")->trigger();
+        Action("mnuAlias")->trigger();
+        Action("mnuNew")->trigger();
+        window_->close();
+        QTest::qWait(100);  // time for the watch to see a box
+        QVERIFY(window_->isVisible());
+        window_->SetMainWindowEnabled(true);
+        QVERIFY2(watch.seen.isEmpty(), qPrintable(watch.seen.join(", ")));
+        const EditorState &after = model_->State();
+        QCOMPARE(after.Entries[0].FileName, before.Entries[0].FileName);
+        QCOMPARE(after.Entries[1].Use, before.Entries[1].Use);
+        QCOMPARE(after.Page, before.Page);
+        QVERIFY(Action("mnuHeader_0")->isChecked());
+        QVERIFY(!Action("mnuHeader_3")->isChecked());
+        QVERIFY(!Action("mnuAlias")->isChecked());
+        QVERIFY(!model_->Menus().header[3]);
+    }
+
+    void unattendedMessagesGoToStandardError()
+    {
+        window_->SetUnattended(true);
+        ModalWatch watch;
+        StandardErrorCapture capture;
+        Answer ok = window_->ShowMessage("一行目\r\n二行目", "警告", MessageIcon::Exclamation, MessageButtons::Ok);
+        Answer yes = window_->ShowMessage("上書きするの？", "上書き確認", MessageIcon::Question, MessageButtons::YesNo);
+        Answer first = window_->ShowMessage("保存する？", "保存確認", MessageIcon::Exclamation,
+                                            MessageButtons::YesNoCancel);
+        FileDialogRequest request;
+        request.title = "出力ファイル";
+        request.filters = {{"すべてのファイル(*.*)", "*.*"}};
+        request.startFolder = QDir::tempPath().toStdString();
+        auto opened = window_->ChooseFileToOpen(request);
+        auto saved = window_->ChooseFileToSave(request);
+        QByteArray written = capture.Finish();
+        QVERIFY2(watch.seen.isEmpty(), qPrintable(watch.seen.join(", ")));
+        QVERIFY(ok == Answer::Ok);
+        QVERIFY(yes == Answer::Yes);
+        QVERIFY(first == Answer::Yes);
+        QVERIFY(!opened);
+        QVERIFY(!saved);
+        QCOMPARE(QString::fromUtf8(written), QString("vorlmake: 警告: 一行目\n二行目\n"
+                                                     "vorlmake: 上書き確認: 上書きするの？\n"
+                                                     "vorlmake: 保存確認: 保存する？\n"));
+    }
+
+    void fileDialogFiltersReadAsTheModelWroteThem()
+    {
+        FileDialogRequest request;
+        request.filters = {{"プロジェクトファイル(*.vorlprj;*.prj)", "*.vorlprj;*.prj"}, {"すべてのファイル(*.*)", "*.*"}};
+        QCOMPARE(NameFilters(request), QStringList({"プロジェクトファイル(*.vorlprj;*.prj) (*.vorlprj *.prj)",
+                                                   "すべてのファイル(*.*) (*)"}));
+
+        QTemporaryDir folder;
+        WriteFile(folder.path() + "/noext", "x");
+        WriteFile(folder.path() + "/game.vorlprj", "x");
+        WriteFile(folder.path() + "/notes.txt", "x");
+        request.title = "プロジェクトを開く";
+        request.filterIndex = 2;
+        request.startFolder = folder.path().toStdString() + "/";
+        QStringList shown, listed;
+        QString directory;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            // Whatever goes wrong, the dialog closes.
+            auto finish = qScopeGuard([dialog] {
+                if (dialog->isVisible()) {
+                    dialog->reject();
+                }
+            });
+            if (auto *types = dialog->findChild<QComboBox *>("fileTypeCombo")) {
+                for (int i = 0; i < types->count(); ++i) {
+                    shown << types->itemText(i);
+                }
+            }
+            directory = dialog->directory().absolutePath();
+            auto *view = dialog->findChild<QListView *>("listView");
+            if (view == nullptr) {
+                return;
+            }
+            // The folder is read in the background.
+            if (!QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) >= 3; }, 5000)) {
+                return;
+            }
+            for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i) {
+                listed << view->model()->index(i, 0, view->rootIndex()).data().toString();
+            }
+            // As typed: selectFile() leaves a name field that has the focus alone.
+            auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
+            if (name == nullptr) {
+                return;
+            }
+            name->setText("noext");
+            // QFileDialog keeps accept() protected; QDialog's is public and virtual.
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        std::optional<FileChoice> choice = window_->ChooseFileToOpen(request);
+        QCOMPARE(shown, QStringList({"プロジェクトファイル(*.vorlprj;*.prj)", "すべてのファイル(*.*)"}));
+        QCOMPARE(directory, folder.path());
+        listed.sort();
+        QCOMPARE(listed, QStringList({"game.vorlprj", "noext", "notes.txt"}));
+        QVERIFY(choice);
+        QCOMPARE(QString::fromStdString(choice->path), folder.path() + "/noext");
+        QCOMPARE(choice->filterIndex, 2);
+    }
+
+    void fileDialogOpensInTheStartFolder()
+    {
+        QTemporaryDir start, elsewhere;
+        FileDialogRequest request;
+        request.title = "出力ファイル";
+        request.filters = {{"すべてのファイル(*.*)", "*.*"}, {"binファイル(*.bin)", "*.bin"}};
+        request.startFolder = start.path().toStdString() + "/";
+        request.presetName = elsewhere.path().toStdString() + "/out.dat";
+        QString directory, name;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            directory = dialog->directory().absolutePath();
+            if (auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit")) {
+                name = edit->text();
+            }
+            dialog->reject();
+        });
+        QVERIFY(!window_->ChooseFileToSave(request));
+        QCOMPARE(directory, start.path());
+        QCOMPARE(name, QString("out.dat"));
+    }
+
+    void fieldsThatTakeNoTypingLookReadOnly()
+    {
+        QStringList names = {"txtSaveName", "lbCurrent"};
+        for (int row = 0; row < 10; ++row) {
+            names << QString("txtVorName_%1").arg(row);
+        }
+        for (const QString &name : names) {
+            QLineEdit *field = Field(name);
+            QVERIFY2(field->isReadOnly(), qPrintable(name));
+            QVERIFY2(field->isEnabled(), qPrintable(name));
+            for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+                QVERIFY2(field->palette().color(group, QPalette::Base) == field->palette().color(group, QPalette::Window),
+                         qPrintable(name));
+            }
+        }
+        // A field for typing keeps its own background.
+        QVERIFY(Field("txtBikou_0")->palette().color(QPalette::Active, QPalette::Base) !=
+                Field("txtBikou_0")->palette().color(QPalette::Active, QPalette::Window));
+        ShowActive();
+        QLineEdit *save = Field("txtSaveName");
+        const QString shown = save->text();
+        save->setFocus();
+        QTest::keyClicks(save, "typed.dat");
+        QCOMPARE(save->text(), shown);
+    }
+
+    void tabReachesEveryControlInReadingOrder()
+    {
+        QTemporaryDir folder;
+        FillRows(folder, 5);
+        ShowActive();
+        QStringList expected = {"txtSaveName", "txtInterval", "picPageDown", "txtPage", "picPageUp"};
+        for (int row = 0; row < 10; ++row) {
+            for (const char *prefix : {"chkIndex_", "txtVorName_", "cmbDataConv_", "txtBikou_", "txtSize_"}) {
+                // Rows not in use have only their check box and file name enabled.
+                QString name = QString("%1%2").arg(prefix).arg(row);
+                if (row < 5 || name.startsWith("chk") || name.startsWith("txtVor")) {
+                    expected << name;
+                }
+            }
+        }
+        expected << "lbCurrent";
+        QCOMPARE(FocusOrder(Field("txtSaveName")), expected);
+        // A typed interval is stored on leaving, and the focus goes on to
+        // the next control.
+        QLineEdit *interval = Field("txtInterval");
+        interval->setFocus(Qt::TabFocusReason);
+        interval->selectAll();
+        QTest::keyClicks(interval, "2");
+        QTest::keyClick(interval, Qt::Key_Tab);
+        QCOMPARE(model_->State().ProjectInfo.indexinterval, 2);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("picPageDown"));
+    }
+
+    void typedSizeIsStoredOnLeaving()
+    {
+        QTemporaryDir folder;
+        FillRows(folder, 2);
+        ShowActive();
+        ModalWatch watch;
+        const auto &entries = model_->State().Entries;
+        QLineEdit *size0 = Field("txtSize_0");
+        QLineEdit *size1 = Field("txtSize_1");
+        size0->setFocus(Qt::TabFocusReason);
+        size0->selectAll();
+        QTest::keyClicks(size0, "64");
+        QTest::keyClick(size0, Qt::Key_Tab);
+        QCOMPARE(entries[0].Size, 64);
+        QVERIFY(entries[0].SizeFixed);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("chkIndex_1"));
+
+        // Passing through a field stores nothing.
+        size1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(size1, Qt::Key_Tab);
+        QVERIFY(!entries[1].SizeFixed);
+        // A redraw is no edit: the typed text it replaced is gone.
+        size1->setFocus(Qt::TabFocusReason);
+        size1->selectAll();
+        QTest::keyClicks(size1, "32");
+        QTest::keyClick(size1, Qt::Key_PageDown);
+        QTest::keyClick(window_.get(), Qt::Key_PageUp);
+        size1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(size1, Qt::Key_Tab);
+        QVERIFY(!entries[1].SizeFixed);
+        QCOMPARE(entries[1].Size, 7);
+        QVERIFY(watch.seen.isEmpty());
+
+        // A size off the alignment warns once, on leaving as on Enter.
+        Action("mnuKgr_1")->trigger();  // 4 bytes
+        size1->setFocus(Qt::TabFocusReason);
+        size1->selectAll();
+        QTest::keyClicks(size1, "6");
+        QTest::keyClick(size1, Qt::Key_Tab);
+        QTRY_COMPARE(watch.seen.size(), 1);
+        QCOMPARE(entries[1].Size, 8);
+        size0->setFocus(Qt::TabFocusReason);
+        size0->selectAll();
+        QTest::keyClicks(size0, "10");
+        QTest::keyClick(size0, Qt::Key_Return);
+        QTRY_COMPARE(watch.seen.size(), 2);
+        QCOMPARE(entries[0].Size, 12);
+        // The box took the focus, and leaving the field once more is no edit.
+        window_->activateWindow();
+        size0->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(size0, Qt::Key_Tab);
+        QTest::qWait(100);
+        QCOMPARE(watch.seen.size(), 2);
+        QCOMPARE(entries[0].Size, 12);
+    }
+
+    void helpShowsInAWindowOfItsOwnWithoutADesktopBrowser()
+    {
+        QTemporaryDir folder;
+        const QString page = folder.path() + "/help.htm";
+        WriteFile(page, "<html><head><title>VORL Maker ヘルプ</title></head><body><h1>使い方</h1></body></html>");
+        MainWindow window(folder.path());
+        EditorModel model(window, library_, folder.path().toStdString(), "2.0.2");
+        window.SetModel(&model);
+        auto detach = qScopeGuard([&] { window.SetModel(nullptr); });
+        QVERIFY(model.StartUp({"-t"}, folder.path().toStdString()));
+        QList<QUrl> launched;
+        bool desktop = false;
+        window.SetDesktopLauncher([&](const QUrl &url) {
+            launched << url;
+            return desktop;
+        });
+        auto helpWindows = [] {
+            QList<QTextBrowser *> found;
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == "helpBrowser") {
+                    found << qobject_cast<QTextBrowser *>(top);
+                }
+            }
+            return found;
+        };
+
+        window.findChild<QAction *>("mnu_ShowHelp")->trigger();
+        QCOMPARE(launched, QList<QUrl>({QUrl::fromLocalFile(page)}));
+        QCOMPARE(helpWindows().size(), 1);
+        QTextBrowser *help = helpWindows().front();
+        QVERIFY(help != nullptr);
+        QVERIFY(help->isVisible());
+        QVERIFY(!help->isModal());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(help->toPlainText().contains("使い方"));
+        QCOMPARE(help->windowTitle(), QString("VORL Maker ヘルプ"));
+        // Asked again, the same window shows the page.
+        help->close();
+        QVERIFY(window.OpenDocument(page.toStdString()));
+        QCOMPARE(helpWindows().size(), 1);
+        QVERIFY(help->isVisible());
+        // With a desktop browser, the editor shows nothing of its own.
+        help->close();
+        desktop = true;
+        QVERIFY(window.OpenDocument(page.toStdString()));
+        QCOMPARE(launched.size(), 3);
+        QVERIFY(!help->isVisible());
+    }
+
+    void settingsGroupsAreRadioItems()
+    {
+        const std::vector<std::pair<const char *, int>> groups = {{"mnuKgr", 8}, {"mnuHeader", 4}, {"mnu_PathSel", 3},
+                                                                  {"mnuIdxTp", 4}, {"mnuAlsTp", 4}, {"mnuEndi", 2}};
+        for (const auto &[prefix, count] : groups) {
+            QActionGroup *group = Action(qPrintable(QString("%1_0").arg(prefix)))->actionGroup();
+            QVERIFY2(group != nullptr, prefix);
+            QVERIFY2(group->exclusionPolicy() != QActionGroup::ExclusionPolicy::None, prefix);
+            QList<QAction *> items;
+            for (int i = 0; i < count; ++i) {
+                items << Action(qPrintable(QString("%1_%2").arg(prefix).arg(i)));
+            }
+            QCOMPARE(group->actions(), items);
+        }
+        // The model may leave a group without a mark.
+        model_->State().ProjectInfo.dataalign = 8;
+        model_->ShowAlignMenu();
+        for (int i = 0; i < 8; ++i) {
+            QVERIFY(!Action(qPrintable(QString("mnuKgr_%1").arg(i)))->isChecked());
+        }
+        // A click on the marked item keeps its mark, as the model has it.
+        Action("mnuHeader_0")->trigger();
+        QVERIFY(Action("mnuHeader_0")->isChecked());
+        Action("mnuKgr_2")->trigger();
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(Action(qPrintable(QString("mnuKgr_%1").arg(i)))->isChecked(), i == 2);
+        }
     }
 };
 
