@@ -509,8 +509,13 @@ void EditorModel::mnu_ShowHelp_Click()
     if (converting_) {
         return;
     }
-    // Nothing is reported when the file is missing.
-    host_.OpenDocument(state_.AppDir + "help.htm");
+    // F1 never does silently nothing: a help page that is not where the
+    // program keeps it is named.
+    const std::string page = state_.AppDir + "help.htm";
+    if (!host_.OpenDocument(page)) {
+        host_.ShowMessage(page + "\r\nヘルプファイルが開けないよ。", "ヘルプ", MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+    }
 }
 
 void EditorModel::mnuVersion_Click()

@@ -369,6 +369,11 @@ bool EditorModel::ChooseDataFile()
     request.filters = {{"すべてのファイル(*.*)", "*.*"}, {"binファイル(*.bin)", "*.bin"}, {"datファイル(*.dat)", "*.dat"}};
     request.startFolder = state_.CurrentDir;
     request.presetName = state_.Save_file;
+    // A data file named before opens its own folder; else where the user works.
+    const size_t slash = state_.Save_file.rfind('/');
+    if (slash != std::string::npos) {
+        request.startFolder = state_.Save_file.substr(0, slash + 1);
+    }
     bool chosen = false;
     for (;;) {
         std::optional<FileChoice> choice = host_.ChooseFileToSave(request);

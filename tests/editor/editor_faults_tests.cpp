@@ -383,6 +383,25 @@ TEST_F(Faults, SettingsValuesAreCutOnACharacterBoundary)
     EXPECT_EQ(wide.substr(0, 127 * 3), model.State().Texts.convert[2]);
 }
 
+TEST_F(Faults, HelpThatCannotBeShownIsNamed)
+{
+    model.mnu_ShowHelp_Click();
+    EXPECT_TRUE(host.messages.empty());
+    host.documentsOpen = false;
+    model.mnu_ShowHelp_Click();
+    ASSERT_EQ(1u, host.messages.size());
+    EXPECT_EQ("/opt/vorl/help.htm\r\nヘルプファイルが開けないよ。", host.messages[0].text);
+}
+
+TEST_F(Faults, DataFileDialogOpensInTheFolderOfTheNameBefore)
+{
+    model.State().Save_file = folder + "out/game.dat";
+    model.ChooseDataFile();
+    ASSERT_EQ(1u, host.fileDialogs.size());
+    EXPECT_EQ(folder + "out/", host.fileDialogs[0].startFolder);
+    EXPECT_EQ(folder + "out/game.dat", host.fileDialogs[0].presetName);
+}
+
 TEST_F(Faults, SuccessfulRunShowsTheDataFileSize)
 {
     SavedProject();

@@ -109,10 +109,11 @@ public:
         currentSystemFolder = folder;
         return true;
     }
+    bool documentsOpen = true;  // false: no viewer, and no page to show
     bool OpenDocument(const std::string &path) override
     {
         openedDocuments.push_back(path);
-        return true;
+        return documentsOpen;
     }
     bool StartSystemInformation() override { return systemInformation; }
     bool RemoveFile(const std::string &path) override
