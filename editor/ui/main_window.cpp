@@ -568,6 +568,13 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::ReportUnattended(const std::string &title, const std::string &text)
+{
+    std::string report = "vorlmake: " + (title.empty() ? std::string() : title + ": ") + text + "\n";
+    std::fwrite(report.data(), 1, report.size(), stderr);
+    std::fflush(stderr);
+}
+
 Answer MainWindow::ShowMessage(const std::string &text, const std::string &title, MessageIcon icon,
                                MessageButtons buttons)
 {
@@ -583,9 +590,10 @@ Answer MainWindow::ShowMessage(const std::string &text, const std::string &title
                 lines += text[i];
             }
         }
-        std::string report = "vorlmake: " + (title.empty() ? std::string() : title + ": ") + lines + "\n";
-        std::fwrite(report.data(), 1, report.size(), stderr);
-        std::fflush(stderr);
+        while (!lines.empty() && lines.back() == '\n') {
+            lines.pop_back();
+        }
+        ReportUnattended(title, lines);
         return buttons == MessageButtons::Ok ? Answer::Ok : Answer::Yes;
     }
     QMessageBox box(this);
@@ -681,6 +689,8 @@ QStringList NameFilters(const FileDialogRequest &request)
 std::optional<FileChoice> MainWindow::ChooseFileToOpen(const FileDialogRequest &request)
 {
     if (unattended_) {
+        // A script must say which file it means on the command line.
+        ReportUnattended(request.title, "ファイルを選べないので、キャンセルしたよ。");
         return std::nullopt;
     }
     return Choose(this, request, QFileDialog::AcceptOpen);
@@ -689,6 +699,8 @@ std::optional<FileChoice> MainWindow::ChooseFileToOpen(const FileDialogRequest &
 std::optional<FileChoice> MainWindow::ChooseFileToSave(const FileDialogRequest &request)
 {
     if (unattended_) {
+        // A script must say which file it means on the command line.
+        ReportUnattended(request.title, "ファイルを選べないので、キャンセルしたよ。");
         return std::nullopt;
     }
     return Choose(this, request, QFileDialog::AcceptSave);

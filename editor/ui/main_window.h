@@ -87,6 +87,8 @@ protected:
 
 private:
     bool TakesInput() const;
+    // A message of a run that ends by itself, on standard error.
+    void ReportUnattended(const std::string &title, const std::string &text);
     void CommitOnLeave(QLineEdit *field, std::function<void(const std::string &)> commit);
     void ShowFieldText(QLineEdit *field, const QString &text);
     void SetTabOrder();
