@@ -107,7 +107,6 @@ public:
 
     // The platform.
     virtual std::optional<std::string> ReadFile(const std::string &path) = 0;
-    virtual bool SetCurrentFolder(const std::string &folder) = 0;
     // The length of a file, or nothing when it cannot be read.
     virtual std::optional<int64_t> FileLength(const std::string &path) = 0;
     virtual bool RemoveFile(const std::string &path) = 0;

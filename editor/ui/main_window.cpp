@@ -842,11 +842,6 @@ std::optional<std::string> MainWindow::ReadFile(const std::string &path)
     return file.readAll().toStdString();
 }
 
-bool MainWindow::SetCurrentFolder(const std::string &folder)
-{
-    return QDir::setCurrent(Q(folder));
-}
-
 std::optional<int64_t> MainWindow::FileLength(const std::string &path)
 {
     QFileInfo info(Q(path));

@@ -67,7 +67,6 @@ public:
     void ShowTitleWindow(const std::string &versionText) override;
     void ShowAboutBox(AboutBox &about) override;
     std::optional<std::string> ReadFile(const std::string &path) override;
-    bool SetCurrentFolder(const std::string &folder) override;
     std::optional<int64_t> FileLength(const std::string &path) override;
     bool RemoveFile(const std::string &path) override;
     void ShowConversionRunning(bool running) override;

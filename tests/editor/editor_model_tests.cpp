@@ -73,8 +73,6 @@ TEST_F(Editor, VersionsAndTitle)
     EXPECT_EQ("2.0.2", model.State().DllVersion);
     EXPECT_EQ("Vorl Maker for Linux Ver 2.0.2", host.windowTitle);
     EXPECT_EQ("/opt/vorl/", model.State().AppDir);
-    // The process stays in the folder it was started from.
-    EXPECT_EQ("", host.currentSystemFolder);
 }
 
 TEST_F(Editor, StartUpWithAndWithoutCommandLine)

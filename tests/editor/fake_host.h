@@ -30,7 +30,6 @@ public:
     std::vector<std::string> titleWindows;
     std::vector<std::string> openedDocuments;
     std::map<std::string, std::string> files;  // what ReadFile finds
-    std::string currentSystemFolder;
     bool enabled = true;
     bool shown = false;
     bool closed = false;
@@ -103,11 +102,6 @@ public:
     {
         auto found = files.find(path);
         return found == files.end() ? std::nullopt : std::optional<std::string>(found->second);
-    }
-    bool SetCurrentFolder(const std::string &folder) override
-    {
-        currentSystemFolder = folder;
-        return true;
     }
     bool documentsOpen = true;  // false: no viewer, and no page to show
     bool OpenDocument(const std::string &path) override
