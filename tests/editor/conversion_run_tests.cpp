@@ -5,29 +5,18 @@
 #include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "editor_model.h"
 #include "fake_host.h"
+#include "test_support.h"
 
 namespace vorlmake::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void Write(const std::string &path, const std::string &content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
+using vorl::test::ReadFile;
+using vorl::test::WriteFile;
 
 class Run : public ::testing::Test {
 protected:
@@ -38,9 +27,9 @@ protected:
         folder = std::string(mkdtemp(pattern.data())) + "/";
         ASSERT_TRUE(model.StartUp({"-t"}, folder));
         model.State().CurrentDir = folder;
-        Write(folder + "a.bin", std::string(1000, 'a'));
-        Write(folder + "b.bin", "bbbbbbb");
-        Write(folder + "c.txt", std::string(3000, 'c'));
+        WriteFile(folder + "a.bin", std::string(1000, 'a'));
+        WriteFile(folder + "b.bin", "bbbbbbb");
+        WriteFile(folder + "c.txt", std::string(3000, 'c'));
     }
     void TearDown() override { fs::remove_all(folder); }
     EditEntry &Entry(int n) { return model.State().Entries[static_cast<size_t>(n)]; }
@@ -95,7 +84,7 @@ TEST_F(Run, HeaderNameOnlyForSeparateHeadersAndOnlyOnce)
     EXPECT_EQ("変換中止確認", host.messages.back().title);
     EXPECT_EQ("ヘッダファイル(*.h)", host.fileDialogs[0].filters[0].first);
     EXPECT_EQ(folder + "out.h", model.State().Header_file);
-    EXPECT_NE(std::string::npos, Read(folder + "out.h").find("Vorl_Index[] = {"));
+    EXPECT_NE(std::string::npos, ReadFile(folder + "out.h").find("Vorl_Index[] = {"));
     // A second run asks nothing.
     host.fileDialogs.clear();
     size_t messages = host.messages.size();
@@ -120,7 +109,7 @@ TEST_F(Run, HeaderNameOnlyForSeparateHeadersAndOnlyOnce)
 TEST_F(Run, TemporaryProjectIsAlwaysRemovedAndTheWindowRestored)
 {
     ASSERT_TRUE(Register(0, "a.bin"));
-    Write(folder + "vorproj.tmp", "an old temporary project");
+    WriteFile(folder + "vorproj.tmp", "an old temporary project");
     model.State().Save_file = folder + "out.dat";
     model.State().Prj_file = folder + "mine.vorlprj";
     model.State().NewAccess = true;
@@ -251,14 +240,14 @@ TEST_F(Run, OutputsMatchVorlcnv)
         int status = 0;
         waitpid(child, &status, 0);
         ASSERT_EQ(0, WEXITSTATUS(status)) << "mode " << mode;
-        EXPECT_EQ(Read(folder + "editor" + tag + ".dat"), Read(folder + "cli" + tag + ".dat")) << "mode " << mode;
-        EXPECT_GT(Read(folder + "cli" + tag + ".dat").size(), 2048u);
+        EXPECT_EQ(ReadFile(folder + "editor" + tag + ".dat"), ReadFile(folder + "cli" + tag + ".dat")) << "mode " << mode;
+        EXPECT_GT(ReadFile(folder + "cli" + tag + ".dat").size(), 2048u);
         if (mode == 1 || mode == 2) {
-            EXPECT_EQ(Read(folder + "editor" + tag + ".h"), Read(folder + "cli" + tag + ".h")) << "mode " << mode;
+            EXPECT_EQ(ReadFile(folder + "editor" + tag + ".h"), ReadFile(folder + "cli" + tag + ".h")) << "mode " << mode;
         }
     }
     // The gzip output is in the data: its magic bytes follow the first items.
-    EXPECT_NE(std::string::npos, Read(folder + "editor3.dat").find("\x1f\x8b"));
+    EXPECT_NE(std::string::npos, ReadFile(folder + "editor3.dat").find("\x1f\x8b"));
 }
 
 }  // namespace

@@ -6,30 +6,19 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "command_line.h"
 #include "editor_model.h"
 #include "fake_host.h"
+#include "test_support.h"
 
 namespace vorlmake::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void Write(const std::string &path, const std::string &content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
+using vorl::test::ReadFile;
+using vorl::test::WriteFile;
 
 class Faults : public ::testing::Test {
 protected:
@@ -40,9 +29,9 @@ protected:
         folder = std::string(mkdtemp(pattern.data())) + "/";
         game = folder + "ゲーム 素材/";
         fs::create_directories(game + "sub");
-        Write(game + "a.bin", "AAAA");
-        Write(game + "sub/b.bin", "BBBBBB");
-        Write(folder + "c.bin", "CC");
+        WriteFile(game + "a.bin", "AAAA");
+        WriteFile(game + "sub/b.bin", "BBBBBB");
+        WriteFile(folder + "c.bin", "CC");
         ASSERT_TRUE(model.StartUp({"-t"}, game));
     }
     void TearDown() override { fs::remove_all(folder); }
@@ -117,7 +106,7 @@ TEST_F(Faults, NothingActsWhileTheLibraryConverts)
     EXPECT_EQ(1, model.State().ProjectInfo.dataalign);
     EXPECT_EQ(4, model.State().ProjectInfo.indexbyte);
     EXPECT_EQ(0, model.State().ProjectInfo.indexout);
-    EXPECT_TRUE(Read(folder + "out.dat").find("AAAA") != std::string::npos);
+    EXPECT_TRUE(ReadFile(folder + "out.dat").find("AAAA") != std::string::npos);
 }
 
 // "Yes, save" discards the edits only when they were saved.
@@ -143,7 +132,7 @@ TEST_F(Faults, ChangesAreKeptWhenTheSaveDoesNotHappen)
         EXPECT_TRUE(model.State().NewAccess) << c.what;
 
         // Opening another project after "Yes" keeps this one as well.
-        Write(folder + "other.vorlprj", Read(VORL_FIXTURES "/windows_project/game.vorlprj"));
+        WriteFile(folder + "other.vorlprj", ReadFile(VORL_FIXTURES "/windows_project/game.vorlprj"));
         host.answers = {Answer::Yes, Answer::Ok};
         host.fileChoices.clear();
         model.OpenDroppedFile({folder + "other.vorlprj"});
@@ -193,12 +182,12 @@ TEST_F(Faults, UnattendedRunsReportTheirOutcome)
     const Case cases[] = {
         {"converted", [] {}, 0},
         {"missing input", [&] { fs::remove(game + "a.bin"); }, -VORL_ERR_FILE_NOT_FOUND},
-        {"unreadable project", [&] { Write(game + "game.vorlprj", "not a project"); }, -VORL_ERR_NOT_A_PROJECT},
+        {"unreadable project", [&] { WriteFile(game + "game.vorlprj", "not a project"); }, -VORL_ERR_NOT_A_PROJECT},
     };
-    const std::string project = Read(game + "game.vorlprj");
+    const std::string project = ReadFile(game + "game.vorlprj");
     for (const Case &c : cases) {
-        Write(game + "a.bin", "AAAA");
-        Write(game + "game.vorlprj", project);
+        WriteFile(game + "a.bin", "AAAA");
+        WriteFile(game + "game.vorlprj", project);
         c.prepare();
         FakeHost unattended;
         EditorModel run(unattended, library, "/opt/vorl", "2.0.2");
@@ -250,7 +239,7 @@ TEST_F(Faults, SaveAsIntoAnotherFolderKeepsNamingTheSameFiles)
         ASSERT_TRUE(model.LoadProject(c.project));
         model.State().Save_file = folder + "out.dat";
         model.mnuStart_Click();
-        const std::string data = Read(folder + "out.dat");
+        const std::string data = ReadFile(folder + "out.dat");
         for (const char *payload : {"AAAA", "BBBBBB", "CC"}) {
             EXPECT_NE(std::string::npos, data.find(payload)) << c.project << " lost " << payload;
         }
@@ -322,7 +311,7 @@ TEST_F(Faults, EntryEditingTraps)
     EXPECT_FALSE(model.State().NewAccess);
 
     // A control character cannot be read back from a project file.
-    Write(game + "bad\x01name.bin", "x");
+    WriteFile(game + "bad\x01name.bin", "x");
     EXPECT_FALSE(Register(3, game + "bad\x01name.bin"));
     EXPECT_FALSE(Entry(3).Use);
     EXPECT_EQ("ファイルエラー", host.messages.back().title);
