@@ -20,6 +20,13 @@ bool IsValueWidth(int32_t width)
     return width == 1 || width == 2 || width == 4 || width == 8;
 }
 
+// The binary index's format word stores the alignment as a count of
+// halvings: only a power of two from 1 to 4096 reads back as itself.
+bool FitsFormatWord(int32_t align)
+{
+    return align >= 1 && align <= 4096 && (align & (align - 1)) == 0;
+}
+
 // A block that breaks the conversion's invariants is refused before any
 // file is touched: a zero alignment or interval would divide by zero, an
 // unknown width or converter slot would read outside the block.
@@ -33,6 +40,10 @@ int CheckBlock(const VorlInformation &info)
     }
     if (info.entries == nullptr || info.indexout > kIndexNothing || info.dataalign < 1 || info.indexinterval < 1 ||
         !IsValueWidth(info.indexbyte) || (info.usealias != 0 && !IsValueWidth(info.usealias))) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    // A reader of the index would find every item at the wrong offset.
+    if ((info.indexout == kIndexInFile || info.indexout == kIndexBinary) && !FitsFormatWord(info.dataalign)) {
         return VORL_ERR_BAD_ACCESS;
     }
     for (int32_t row = 0; row < info.indexnum; ++row) {
