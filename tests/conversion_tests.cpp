@@ -129,36 +129,42 @@ TEST_F(Conversion, ReferencesShareDataAndUnusedRowsFollowTheMode)
     EXPECT_EQ((std::vector<uint32_t>{0, 4, 0xFFFFFFFF, 0, 0xFFFFFFFF, 4}), Values32(ReadFile(Header()), 6));
 }
 
-TEST_F(Conversion, ReferencesOutsideTheTableNeverReadIt)
+// A reference takes the data of an earlier row or is refused: one to its
+// own row, a later one, one outside the table or no number at all would
+// silently take row 0's data.
+TEST_F(Conversion, ReferencesThatNameNoEarlierRowAreRefused)
 {
     struct Case {
         const char *reference;
         int expected;
-        uint32_t value;
     };
-    // Row 1 refers; row 0 holds "AAAA" at offset 0; the end offset is 4.
     const Case cases[] = {
-        {"*0", VORL_OK, 0},
-        {"*1", VORL_OK, 0},        // itself: the cleared slot
-        {"*9999", VORL_OK, 0},     // a later row: the cleared slot
-        {"*10000", VORL_OK, 4},    // outside the table: a row without data
-        {"*-1", VORL_OK, 4},
-        {"*99999999999999999999", VORL_OK, 4},
+        {"*0", VORL_OK},
+        {"*1", VORL_ERR_FORWARD_REFERENCE},
+        {"*9999", VORL_ERR_FORWARD_REFERENCE},
+        {"*10000", VORL_ERR_FORWARD_REFERENCE},
+        {"*-1", VORL_ERR_FORWARD_REFERENCE},
+        {"*99999999999999999999", VORL_ERR_FORWARD_REFERENCE},
+        {"*x", VORL_ERR_FORWARD_REFERENCE},
+        {"*", VORL_ERR_FORWARD_REFERENCE},
     };
     for (const auto &c : cases) {
-        Block block(2);
-        block.UseFile(0, MakeInput("a", "AAAA"));
-        block.UseFile(1, c.reference);
-        block->skipnofile = 1;
-        block->indexout = 2;
-        block.SetHeader(Header());
-        block.SetData(Data());
-        EXPECT_CODE(c.expected, block.Convert());
-        EXPECT_EQ(c.value, Values32(ReadFile(Header()), 2)[1]) << c.reference;
-
-        block->skipnofile = 0;
-        int outside = c.value == 4 ? VORL_ERR_FILE_NOT_FOUND : VORL_OK;
-        EXPECT_CODE(outside, block.Convert());
+        for (int skip : {0, 1}) {
+            fs::remove(Header());
+            Block block(2);
+            block.UseFile(0, MakeInput("a", "AAAA"));
+            block.UseFile(1, c.reference);
+            block->skipnofile = skip;
+            block->indexout = 2;
+            block.SetHeader(Header());
+            block.SetData(Data());
+            EXPECT_CODE(c.expected, block.Convert()) << c.reference;
+            if (c.expected == VORL_OK) {
+                EXPECT_EQ(0u, Values32(ReadFile(Header()), 2)[1]) << c.reference;
+            } else {
+                EXPECT_FALSE(fs::exists(Header())) << c.reference;
+            }
+        }
     }
 }
 

@@ -300,13 +300,23 @@ TEST_F(Faults, IndexValuePastThirtyTwoBitsIsRefused)
 TEST_P(Faults, ConverterThatCrashesOrWritesNothing)
 {
     const int mode = GetParam();
-    for (const char *converter : {"kill -SEGV $$", "true", "exit 3", ": > \"$O\"; kill -KILL $$"}) {
+    // A converter that fails is the command's error; one that succeeds
+    // without writing its output leaves a missing file.
+    const std::pair<const char *, int> converters[] = {
+        {"kill -SEGV $$", VORL_ERR_EXTERNAL_COMMAND},
+        {"true", VORL_ERR_FILE_NOT_FOUND},
+        {"exit 3", VORL_ERR_EXTERNAL_COMMAND},
+        {": > \"$O\"; kill -KILL $$", VORL_ERR_EXTERNAL_COMMAND},
+        {"head -c 3 \"$I\" > \"$O\"; exit 1", VORL_ERR_EXTERNAL_COMMAND},
+        {"nosuchencoder \"$I\" \"$O\"", VORL_ERR_EXTERNAL_COMMAND},
+    };
+    for (const auto &[converter, expected] : converters) {
         WriteFile(folder_ / "out.dat", "previous data file");
         WriteFile(folder_ / "out.h", "previous header file");
         Block block = MakeBlock(mode);
         block.Row(1).convertnum = 2;
         block.SetConverter(2, converter);
-        EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND, block.Convert()) << converter;
+        EXPECT_CODE(expected, block.Convert()) << converter;
         EXPECT_EQ("previous data file", ReadFile(folder_ / "out.dat"));
         EXPECT_EQ("previous header file", ReadFile(folder_ / "out.h"));
         ExpectNothingLeftBehind();

@@ -194,7 +194,7 @@ TEST(HeaderText, OldVersionsHaveNoDefine)
     EXPECT_EQ("/* VORL Maker Header File */\n\n"
               "static unsigned char VorlIndex[] = {\n"
               "\t\t\t\t\t\t\t0x05,\n"
-              "\t\t\t\t\t\t\t0xffffffff,\n"
+              "\t\t\t\t\t\t\t0xff,\n"
               "\t\t\t\t\t\t\t0x00,\n"
               "\t\t\t\t\t\t\t};\n\n",
               BuildHeaderText(block.Info(), {5, kNoDataMarker, 0}));

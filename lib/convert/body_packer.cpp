@@ -11,7 +11,8 @@ namespace vorl {
 namespace {
 
 // The row number after the "*" of a reference, read like atoi; a number
-// too long for an int is kept out of range rather than wrapped.
+// too long for an int is kept out of range rather than wrapped, and a text
+// without a number gives -1, which no row has.
 long ParseReference(std::string_view digits)
 {
     size_t i = 0;
@@ -21,6 +22,9 @@ long ParseReference(std::string_view digits)
     bool negative = false;
     if (i < digits.size() && (digits[i] == '+' || digits[i] == '-')) {
         negative = digits[i++] == '-';
+    }
+    if (i == digits.size() || digits[i] < '0' || digits[i] > '9') {
+        return -1;
     }
     long number = 0;
     for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
@@ -79,7 +83,9 @@ private:
             return ShareRow(row, ParseReference(name.substr(1)));
         }
         host::HostFile input = host::HostFile::OpenForReading(name);
-        if (!input.IsOpen()) {
+        // An empty input is a missing row before any converter sees it: a
+        // compressor would turn nothing into a header-only item.
+        if (!input.IsOpen() || input.Length() <= 0) {
             return MissingRow(row);
         }
         bool converted = entry.convertnum != 0;
@@ -105,15 +111,14 @@ private:
     }
 
     // A reference shares the value of an earlier row and stores nothing.
-    // A row at or after its own reads the cleared slot (0); a number
-    // outside the table reads nothing and makes the row a missing one.
+    // One to its own row, a later one, one outside the table or no number
+    // at all would silently take another row's data: it is refused.
     int ShareRow(size_t row, long target)
     {
-        if (target < 0 || target >= VORL_MAX_ROWS) {
-            return MissingRow(row);
+        if (target < 0 || static_cast<size_t>(target) >= row) {
+            return VORL_ERR_FORWARD_REFERENCE;
         }
-        size_t shared = static_cast<size_t>(target);
-        values_[row] = shared < row ? values_[shared] : 0;
+        values_[row] = values_[static_cast<size_t>(target)];
         return VORL_OK;
     }
 

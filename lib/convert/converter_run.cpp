@@ -10,7 +10,10 @@ int RunConverter(const VorlInformation &info, int slot, const std::string &input
 {
     std::string command = ExpandTemplateForShell(FieldText(info.convert[slot - 1]), {input, output});
     int status = host::RunShellCommand(command, {{kInputVariable, input}, {kOutputVariable, output}});
-    return status == -1 ? VORL_ERR_EXTERNAL_COMMAND : VORL_OK;
+    // A converter that fails (an encoder that exits non-zero, one that is
+    // not installed, one killed by a signal) fails the conversion: what it
+    // left behind is never packed.
+    return status == 0 ? VORL_OK : VORL_ERR_EXTERNAL_COMMAND;
 }
 
 }  // namespace vorl

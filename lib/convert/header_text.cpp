@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "code_page.h"
 #include "fixed_text.h"
 
 namespace vorl {
@@ -10,23 +11,28 @@ namespace {
 
 constexpr const char *kValueIndent = "\t\t\t\t\t\t\t";
 
+// An empty type slot (a label given as one word) declares the array as
+// "int": a declaration without a type is no C at all.
 std::string_view TypeName(const VorlInformation &info, int width)
 {
+    std::string_view type;
     switch (width) {
-    case 1: return FieldText(info.type[0]);
-    case 2: return FieldText(info.type[1]);
-    case 4: return FieldText(info.type[2]);
-    case 8: return FieldText(info.type[3]);
-    default: return {};
+    case 1: type = FieldText(info.type[0]); break;
+    case 2: type = FieldText(info.type[1]); break;
+    case 4: type = FieldText(info.type[2]); break;
+    case 8: type = FieldText(info.type[3]); break;
+    default: break;
     }
+    return type.empty() ? std::string_view("int") : type;
 }
 
-// One value line. The digit counts are minimum widths, so a value wider
-// than its column (the all-ones marker at width 1 or 2) prints in full.
+// One value line. The all-ones marker prints at the width of its column
+// (0xff, 0xffff): that is the value a compiler makes of it anyway, and
+// 0xffffffff in a short array is a narrowing error in C++.
 void AppendValueLine(std::string &out, uint64_t value, int width)
 {
     char line[64];
-    uint32_t low = static_cast<uint32_t>(value);
+    uint32_t low = static_cast<uint32_t>(width < 4 ? value & ((uint64_t{1} << (8 * width)) - 1) : value);
     switch (width) {
     case 1: std::snprintf(line, sizeof line, "%s0x%02" PRIx32 ",\n", kValueIndent, low); break;
     case 2: std::snprintf(line, sizeof line, "%s0x%04" PRIx32 ",\n", kValueIndent, low); break;
@@ -79,7 +85,8 @@ std::string BuildHeaderText(const VorlInformation &info, const IndexValues &valu
     if (info.version >= 322) {
         out.append("#define\t").append(label).append("_SIZE\tsizeof(").append(label).append(")\n");
     }
-    return out;
+    // Compilers here read UTF-8; a CP932 label would stop them.
+    return host::Cp932ToUtf8(out).value_or(out);
 }
 
 }  // namespace vorl

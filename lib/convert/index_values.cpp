@@ -27,6 +27,18 @@ int CheckIndexRange(const VorlInformation &info, const IndexValues &values)
             return VORL_ERR_INDEX_RANGE;
         }
     }
+    // An alias is refused like an index value rather than cut: it must fit
+    // the signed or the unsigned range of its width (-1 is all ones).
+    if (info.usealias == 1 || info.usealias == 2) {
+        const int64_t highest = (int64_t{1} << (8 * info.usealias)) - 1;
+        const int64_t lowest = -(int64_t{1} << (8 * info.usealias - 1));
+        for (int32_t row = 0; row < info.indexnum; ++row) {
+            const auto alias = static_cast<int32_t>(info.entries[row].alias);
+            if (alias < lowest || alias > highest) {
+                return VORL_ERR_INDEX_RANGE;
+            }
+        }
+    }
     return VORL_OK;
 }
 

@@ -24,7 +24,8 @@ inline uint32_t TableValue(uint64_t value)
 // The alias of a row: its own below `indexnum`, 0 beyond.
 uint64_t AliasValue(const VorlInformation &info, int64_t row);
 
-// -15 when a value (not the marker) does not fit the index width.
+// -15 when a value (not the marker) does not fit the index width, or an
+// alias fits neither the signed nor the unsigned range of the alias width.
 int CheckIndexRange(const VorlInformation &info, const IndexValues &values);
 
 }  // namespace vorl
