@@ -228,6 +228,44 @@ TEST_F(LegacyReader, OverlongTextsAndSplitLines)
     EXPECT_EQ(253u, std::strlen(Row(0).remarks));
 }
 
+// A converter line takes up to 255 characters and its line end; today's
+// editors write such lines, and one character less shifted every later
+// line of the project.
+TEST_F(LegacyReader, ConverterLinesOfUpTo255Characters)
+{
+    for (size_t length : {253u, 254u, 255u}) {
+        std::vector<std::string> header = Header400(1);
+        header[12] = std::string(length, 'c');
+        ASSERT_CODE(VORL_OK, Read(LegacyFile("4.00", Join({header, Record400("a.bin", 1, "rem", "0", "#F", "7")}))))
+            << length;
+        EXPECT_EQ(length, std::strlen(info_.convert[0])) << length;
+        EXPECT_STREQ("conv $I $O", info_.convert[3]) << length;
+        EXPECT_STREQ("a.bin", Row(0).filename) << length;
+        EXPECT_EQ(7u, Row(0).alias) << length;
+    }
+}
+
+// A name that does not fit its field is never an entry without a file.
+TEST_F(LegacyReader, NameTooLongForItsFieldIsRefused)
+{
+    EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND,
+                Read(LegacyFile("4.00", Join({Header400(1), Record400(std::string(300, 'n'), 0, "", "0", "#F", "0")}))));
+    EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND,
+                Read(LegacyFile("4.00", Join({Header400(1), Record400(std::string(200, 'n'), 0, "", "0", "#F", "0")})),
+                     "/" + std::string(100, 'd') + "/"));
+}
+
+// The largest number a count line holds has no successor (found by
+// fuzzing: the count overflowed).
+TEST_F(LegacyReader, LargestCountIsTooManyEntries)
+{
+    std::vector<std::string> header = Header400(1);
+    header[2] = "2147483647";
+    EXPECT_CODE(VORL_ERR_TOO_MANY_FILES, Read(LegacyFile("4.00", header)));
+    header[2] = "99999999999999999999";
+    EXPECT_NE(VORL_OK, Read(LegacyFile("4.00", header)));
+}
+
 TEST_F(LegacyReader, FileEndingEarlyIsNotAnError)
 {
     std::vector<std::string> lines = Header400(3);

@@ -195,7 +195,7 @@ TEST_F(XmlReader, EntryNumbersAndAttributeOrder)
                                        "</VorlProject>"));
     EXPECT_EQ(1, Row(3).use);
     EXPECT_STREQ("three", Row(3).remarks);
-    EXPECT_EQ(0, Row(1).use);  // "use" before "num" is not applied
+    EXPECT_EQ(1, Row(1).use);  // attribute order has no meaning in XML
     EXPECT_STREQ("one", Row(1).remarks);
     EXPECT_EQ(0, Row(0).use);
     EXPECT_STREQ("f", Row(0).filename);
@@ -229,11 +229,13 @@ TEST_F(XmlReader, FileNamesResolveAgainstTheProjectFolder)
     EXPECT_STREQ("/abs/b.bmp", Row(2).filename);
     ASSERT_CODE(VORL_OK, Read(document, ""));
     EXPECT_STREQ("pic\\a.bmp", Row(0).filename);
-    // A resolved name that does not fit its field is not stored cut.
+    // A resolved name that does not fit its field is not stored cut, nor
+    // passed off as an entry without a file: the project is refused.
     std::string longFolder = "/" + std::string(252, 'd') + "/";
-    ASSERT_CODE(VORL_OK, Read(document, longFolder));
-    EXPECT_STREQ("", Row(0).filename);
-    EXPECT_STREQ("*5", Row(1).filename);
+    EXPECT_CODE(VORL_ERR_XML_PARSE, Read(document, longFolder));
+    EXPECT_CODE(VORL_ERR_XML_PARSE,
+                Read("<VorlProject version='400'><header><indexnum>1</indexnum></header><index num='0' use='true'>"
+                     "<filename>" + std::string(260, 'n') + "</filename></index></VorlProject>", ""));
 }
 
 TEST_F(XmlReader, JapaneseTextsArriveAsCp932)

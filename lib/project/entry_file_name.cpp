@@ -7,16 +7,15 @@
 
 namespace vorl {
 
-void StoreEntryFileName(IndexEntry &entry, std::string_view name, std::string_view prjdir)
+bool StoreEntryFileName(IndexEntry &entry, std::string_view name, std::string_view prjdir)
 {
     if (name.size() >= sizeof entry.filename) {
-        return;
+        return false;
     }
     if (name.empty() || name[0] == '*' || prjdir.empty()) {
-        StoreFieldText(entry.filename, name);
-        return;
+        return StoreFieldText(entry.filename, name);
     }
-    StoreFieldText(entry.filename, ResolveAbsolutePath(name, prjdir, host::HostRules()));
+    return StoreFieldText(entry.filename, ResolveAbsolutePath(name, prjdir, host::HostRules()));
 }
 
 }  // namespace vorl

@@ -9,8 +9,9 @@ namespace vorl {
 
 // A reference ("*N") is stored as it is; any other name is resolved
 // against `prjdir` when that is set. A name (or resolved name) that does
-// not fit the field is refused: the field keeps what it held, since a cut
-// path would name another file.
-void StoreEntryFileName(IndexEntry &entry, std::string_view name, std::string_view prjdir);
+// not fit the field is refused with false: the field keeps what it held,
+// since a cut path would name another file, and the reader says so rather
+// than let the entry pass as one without a file.
+bool StoreEntryFileName(IndexEntry &entry, std::string_view name, std::string_view prjdir);
 
 }  // namespace vorl

@@ -1,5 +1,7 @@
 #include "legacy_reader.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -14,7 +16,8 @@ namespace vorl {
 namespace {
 
 constexpr size_t kLineLimit = 510;
-constexpr size_t kConverterLineLimit = 254;
+// A converter line holds up to 255 characters and its line end.
+constexpr size_t kConverterLineLimit = 256;
 constexpr std::string_view kVersionPrefix = "VORL ProjectFile Ver ";
 
 // Reads the lines of the open project one at a time. A file that ends
@@ -142,7 +145,10 @@ void ReadHeaderGroups(LegacyLines &lines, VorlInformation &info, int version)
     info.dataalign = 1;
     ReadAlignment(lines, info, version);
     ReadIndexOutput(lines, info, version);
-    info.indexnum = lines.Decimal() + 1;  // the file stores the last index number
+    // The file stores the last index number; the largest number a line can
+    // hold has no successor, and is refused later as too many entries.
+    const int64_t last = lines.Decimal();
+    info.indexnum = static_cast<int32_t>(std::min<int64_t>(last + 1, INT32_MAX));
     std::string label = lines.Quoted();
     StoreFieldText(info.label, label);  // a label too long for its field is left out
     std::string typeText;
@@ -178,14 +184,15 @@ void ReadHeaderGroups(LegacyLines &lines, VorlInformation &info, int version)
     std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
 }
 
-void ReadEntryRecord(LegacyLines &lines, IndexEntry &entry, int version, std::string_view prjdir)
+// False when the entry's file name does not fit its field.
+bool ReadEntryRecord(LegacyLines &lines, IndexEntry &entry, int version, std::string_view prjdir)
 {
     if (!lines.Boolean()) {
         lines.Skip(7);
-        return;
+        return true;
     }
     entry.use = 1;
-    StoreEntryFileName(entry, lines.Quoted(), prjdir);
+    const bool named = StoreEntryFileName(entry, lines.Quoted(), prjdir);
     auto readRemarks = [&] {
         // From the second character, at most 255, then without the closing
         // quote and the line end.
@@ -212,6 +219,7 @@ void ReadEntryRecord(LegacyLines &lines, IndexEntry &entry, int version, std::st
             entry.filesize = 0;
         }
     }
+    return named;
 }
 
 }  // namespace
@@ -269,7 +277,11 @@ int ReadLegacyEntries(VorlInformation &info)
     LegacyLines lines(*reader);
     std::string_view prjdir = FieldText(info.prjdir);
     for (size_t row = 0; row < rows; ++row) {
-        ReadEntryRecord(lines, info.entries[row], info.version, prjdir);
+        // A name too long for its field cannot be found as it was written.
+        if (!ReadEntryRecord(lines, info.entries[row], info.version, prjdir)) {
+            CloseStream(info);
+            return VORL_ERR_FILE_NOT_FOUND;
+        }
     }
     CloseStream(info);
     return VORL_OK;

@@ -156,11 +156,14 @@ void StartIndex(XmlReadContext &context, const XML_Char **attributes)
 {
     VorlInformation &info = *context.block;
     context.currentEntry = -1;
+    // Attribute order has no meaning in XML (tools that reformat a file
+    // reorder them): the row is known before "use" is applied to it.
+    if (const XML_Char *num = Attribute(attributes, "num")) {
+        context.currentEntry = ReadDecimal(num);
+    }
     for (const XML_Char **a = attributes; a[0] != nullptr; a += 2) {
         std::string_view name = a[0];
-        if (name == "num") {
-            context.currentEntry = ReadDecimal(a[1]);
-        } else if (name == "use" && context.currentEntry >= 0) {
+        if (name == "use" && context.currentEntry >= 0) {
             int use = LookUpBoolean(a[1]);
             if (use < 0) {
                 context.Fail(VORL_ERR_XML_PARSE);
@@ -337,7 +340,11 @@ void EndEntryField(XmlReadContext &context, int element, const std::string &text
     }
     IndexEntry &entry = info.entries[context.currentEntry];
     switch (element) {
-    case kFilename: StoreEntryFileName(entry, text, FieldText(info.prjdir)); break;
+    case kFilename:
+        if (!StoreEntryFileName(entry, text, FieldText(info.prjdir))) {
+            context.Fail(VORL_ERR_XML_PARSE);
+        }
+        break;
     case kRemarks: StoreFieldText(entry.remarks, text); break;
     case kFilesize:
         entry.filesize = static_cast<uint32_t>(ReadDecimal(text));
