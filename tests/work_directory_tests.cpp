@@ -6,7 +6,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
+#include "export_guard.h"
 #include "test_support.h"
 #include "work_directory.h"
 
@@ -78,19 +80,21 @@ TEST(WorkDirectory, MadeUnderTheGivenBaseWithOneSeparator)
 
 TEST(WorkDirectory, EnvironmentChoosesTheBaseInOrder)
 {
-    TempFolder first, second, third, current;
+    TempFolder first, second, third, fourth, current;
     struct Case {
-        const char *vorltemp, *tmp, *temp;
+        const char *vorltemp, *tmp, *temp, *tmpdir;
         const fs::path *expected;
     };
     const Case cases[] = {
-        {first.Path().c_str(), second.Path().c_str(), third.Path().c_str(), &first.Path()},
-        {nullptr, second.Path().c_str(), third.Path().c_str(), &second.Path()},
-        {"", nullptr, third.Path().c_str(), &third.Path()},
-        {nullptr, nullptr, nullptr, nullptr},
+        {first.Path().c_str(), second.Path().c_str(), third.Path().c_str(), fourth.Path().c_str(), &first.Path()},
+        {nullptr, second.Path().c_str(), third.Path().c_str(), fourth.Path().c_str(), &second.Path()},
+        {"", nullptr, third.Path().c_str(), fourth.Path().c_str(), &third.Path()},
+        // TMPDIR, the variable Linux users set, comes last.
+        {nullptr, nullptr, nullptr, fourth.Path().c_str(), &fourth.Path()},
+        {nullptr, nullptr, nullptr, nullptr, nullptr},
     };
     for (const auto &c : cases) {
-        ScopedEnvironment a("VORLTEMP", c.vorltemp), b("TMP", c.tmp), d("TEMP", c.temp);
+        ScopedEnvironment a("VORLTEMP", c.vorltemp), b("TMP", c.tmp), d("TEMP", c.temp), e("TMPDIR", c.tmpdir);
         InFolder(current.Path(), [&] {
             VorlInformation info{};
             ASSERT_EQ(VORL_OK, SetupWorkDirectory(info, nullptr));
@@ -102,6 +106,22 @@ TEST(WorkDirectory, EnvironmentChoosesTheBaseInOrder)
             EXPECT_FALSE(fs::exists(workdir));
         });
     }
+}
+
+// A conversion that ends by an exception still removes its folder, and
+// the export answers "no memory" only when memory ran out.
+TEST(WorkDirectory, RemovedWhenTheConversionThrows)
+{
+    TempFolder folder;
+    VorlInformation info{};
+    ASSERT_EQ(VORL_OK, SetupWorkDirectory(info, folder.Path().c_str()));
+    const std::string workdir = info.workdir;
+    EXPECT_EQ(VORL_ERR_BAD_ACCESS, GuardExport(VORL_ERR_NO_MEMORY, [&]() -> int {
+                  ReleaseOnExit release(info);
+                  throw std::runtime_error("a failure of its own");
+              }));
+    EXPECT_FALSE(fs::exists(workdir));
+    EXPECT_EQ(VORL_ERR_NO_MEMORY, GuardExport(VORL_ERR_NO_MEMORY, []() -> int { throw std::bad_alloc(); }));
 }
 
 TEST(WorkDirectory, TakenNamesMoveOnAndWrapAfterFFFF)

@@ -29,6 +29,7 @@ int ConvertCommandLine(const char *commandLine)
     if (int rc = SetupWorkDirectory(info, nullptr); rc != VORL_OK) {
         return rc;
     }
+    ReleaseOnExit release(info);
     int rc = split.code;
     if (rc == VORL_OK) {
         rc = ParseCommandArguments(info, split.arguments);
@@ -39,7 +40,6 @@ int ConvertCommandLine(const char *commandLine)
     if (rc == VORL_OK) {
         rc = ConvertBlock(info);
     }
-    ReleaseBlock(info);
     return rc;
 }
 

@@ -38,7 +38,7 @@ VORL_API int VorlGetErrorStrings(int code, char *buffer, int size)
         std::memset(buffer, 0, room);
         std::memcpy(buffer, message->data(), message->size() < room ? message->size() : room - 1);
         return 0;
-    });
+    }, -1);
 }
 
 VORL_API int VorlConvert(VorlInformation *info)
@@ -55,7 +55,7 @@ VORL_API int VorlReleaseInformation(VorlInformation *info)
         GuardExport(0, [&] {
             ReleaseBlock(*info);
             return 0;
-        });
+        }, 0);
     }
     return 0;
 }
@@ -108,12 +108,12 @@ VORL_API int VorlConvertPrjFile(const char *project, const char *datafile, const
 
 VORL_API int VorlAbs2RelPath(const char *path, const char *base, char *out, int size)
 {
-    return GuardExport(0, [&] { return ConvertAbsToRel(path, base, out, size, host::HostRules()); });
+    return GuardExport(0, [&] { return ConvertAbsToRel(path, base, out, size, host::HostRules()); }, 0);
 }
 
 VORL_API int VorlRel2AbsPath(const char *path, const char *base, char *out, int size)
 {
-    return GuardExport(0, [&] { return ConvertRelToAbs(path, base, out, size, host::HostRules()); });
+    return GuardExport(0, [&] { return ConvertRelToAbs(path, base, out, size, host::HostRules()); }, 0);
 }
 
 }  // extern "C"

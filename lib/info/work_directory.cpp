@@ -21,7 +21,8 @@ std::optional<std::string> ChooseBase(const char *base)
     if (base != nullptr) {
         return std::string(base);
     }
-    for (const char *name : {"VORLTEMP", "TMP", "TEMP"}) {
+    // TMPDIR is the variable Linux users set.
+    for (const char *name : {"VORLTEMP", "TMP", "TEMP", "TMPDIR"}) {
         if (auto value = host::EnvironmentText(name)) {
             return value;
         }

@@ -9,7 +9,7 @@
 
 namespace vorl {
 
-// Makes the folder under `base` (or under VORLTEMP, TMP, TEMP, or "."),
+// Makes the folder under `base` (or under VORLTEMP, TMP, TEMP, TMPDIR, or "."),
 // stores its path with a trailing separator in `workdir`; 0 or -18.
 int SetupWorkDirectory(VorlInformation &info, const char *base);
 
@@ -19,5 +19,18 @@ bool IsWorkDirectoryName(std::string_view workdir);
 
 // Frees what the block owns and removes its working directory.
 void ReleaseBlock(VorlInformation &info);
+
+// Releases a conversion's own block on every way out, an exception too,
+// so no working directory is ever left behind.
+class ReleaseOnExit {
+public:
+    explicit ReleaseOnExit(VorlInformation &info) : info_(info) {}
+    ~ReleaseOnExit() { ReleaseBlock(info_); }
+    ReleaseOnExit(const ReleaseOnExit &) = delete;
+    ReleaseOnExit &operator=(const ReleaseOnExit &) = delete;
+
+private:
+    VorlInformation &info_;
+};
 
 }  // namespace vorl
