@@ -192,7 +192,7 @@ int ConvertProject(const ProjectArguments &args)
     VorlInformation info;
     std::memset(&info, 0, sizeof info);
     std::snprintf(info.prjfile, sizeof info.prjfile, "%s", project->c_str());
-    bool separateHeader = VorlGetProjectFile(&info) == 0 && (info.indexout == 1 || info.indexout == 2);
+    bool separateHeader = VorlGetProjectFile(&info) == 0 && (info.indexout == VORL_INDEX_C_HEADER || info.indexout == VORL_INDEX_BINARY);
     VorlReleaseInformation(&info);
     Outputs outputs{BesideProject(args.project, args.data),
                     separateHeader ? BesideProject(args.project, args.header) : std::string()};

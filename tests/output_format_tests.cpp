@@ -237,3 +237,8 @@ TEST(HeaderText, AliasIsPrintedAtItsStoredWidth)
 
 }  // namespace
 }  // namespace vorl
+
+// The output modes are the block's stored values: project files and
+// callers hold the numbers.
+static_assert(VORL_INDEX_IN_DATA == 0 && VORL_INDEX_C_HEADER == 1 && VORL_INDEX_BINARY == 2 && VORL_INDEX_NONE == 3,
+              "output modes are stored as 0 to 3");

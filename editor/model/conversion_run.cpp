@@ -55,7 +55,8 @@ void EditorModel::mnuStart_Click()
         return stop();
     }
     const int32_t indexout = state_.ProjectInfo.indexout;
-    if ((indexout == 1 || indexout == 2) && state_.Header_file.empty() && !AskHeaderFile()) {
+    if ((indexout == VORL_INDEX_C_HEADER || indexout == VORL_INDEX_BINARY) && state_.Header_file.empty() &&
+        !AskHeaderFile()) {
         return stop();
     }
     host_.SetMainWindowEnabled(false);

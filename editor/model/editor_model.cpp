@@ -396,7 +396,8 @@ void EditorModel::mnuHeader_Click(int item)
     MarkModified();
     SetChecked(menus_.header.data(), menus_.header.size(), item);
     state_.ProjectInfo.indexout = item;
-    bool indexWritten = item != 3;
+    // The menu items are in the order of the output modes.
+    bool indexWritten = item != VORL_INDEX_NONE;
     menus_.setLabelEnabled = indexWritten;
     menus_.indexFfffEnabled = indexWritten;
     menus_.endianEnabled = indexWritten;

@@ -8,7 +8,12 @@
 
 namespace vorl {
 
-enum IndexOut { kIndexInFile = 0, kIndexText = 1, kIndexBinary = 2, kIndexNothing = 3 };
+enum IndexOut {
+    kIndexInFile = VORL_INDEX_IN_DATA,
+    kIndexText = VORL_INDEX_C_HEADER,
+    kIndexBinary = VORL_INDEX_BINARY,
+    kIndexNothing = VORL_INDEX_NONE
+};
 
 struct RowLayout {
     int64_t rows = 0;         // R, the index values written

@@ -12,9 +12,13 @@
  * library allocated belongs to the block and is freed by
  * VorlReleaseInformation; a table supplied by the caller stays the caller's.
  *
- * Errors: every export returns 0 on success or one of the negative
- * VORL_ERR_* codes below; VorlGetErrorStrings turns a code into its
- * message. The library never prints, logs or ends the process.
+ * Errors: the conversions and the project readers and writers return 0
+ * on success or one of the negative VORL_ERR_* codes below, which
+ * VorlGetErrorStrings turns into a message. Five exports answer otherwise,
+ * as their paragraphs say: the two version queries return numbers, the
+ * two path exports 1 or 0, and VorlGetErrorStrings 0 or -1;
+ * VorlReleaseInformation always returns 0. The library never prints, logs
+ * or ends the process.
  */
 #ifndef VORL_CNV_H
 #define VORL_CNV_H
@@ -40,6 +44,17 @@ extern "C" {
 #define VORL_DLL_VERSION 0x2000002
 /* The newest project format version read, and the one written (4.00). */
 #define VORL_PRJ_VERSION 400
+
+/* ===================================================================== */
+/*  Output modes (the block's `indexout`)                                */
+/* ===================================================================== */
+
+enum VorlIndexOut {
+    VORL_INDEX_IN_DATA = 0,   /* the binary index in front of the data     */
+    VORL_INDEX_C_HEADER = 1,  /* a separate C header text                  */
+    VORL_INDEX_BINARY = 2,    /* a separate binary index file              */
+    VORL_INDEX_NONE = 3       /* the data alone                            */
+};
 
 /* ===================================================================== */
 /*  Error codes                                                          */
@@ -202,8 +217,9 @@ VORL_API int VorlReleaseInformation(VorlInformation *info);
  * "-b"/"--b", "-t2"/"-t4", "-l" type and label, "-h" header file, "-o" data
  * file, "-f" list file) and entry arguments (name[,converter[,alias]], "**N"
  * for a row sharing row N's data, an empty argument for an unused row).
- * The working directory is made under VORLTEMP, TMP, TEMP or the current
- * folder and removed before returning. Returns 0 or a negative code. */
+ * The working directory is made under VORLTEMP, TMP, TEMP, TMPDIR or the
+ * current folder and removed before returning, on every path. Returns 0 or
+ * a negative code. */
 VORL_API int VorlConvertCommandLine(const char *commandLine);
 
 /* Reads the project file named in `prjfile` (legacy text or XML) into the
@@ -215,7 +231,9 @@ VORL_API int VorlGetProjectFile(VorlInformation *info);
 
 /* As VorlGetProjectFile, reading into the caller's own table, which must
  * have room for the file's entry count (up to 9999 rows) and stays the
- * caller's. */
+ * caller's. On return the block's `entries` still points at `table`: set it
+ * to null before VorlReleaseInformation, which would otherwise free the
+ * caller's table. */
 VORL_API int VorlGetProjectFileVB(VorlInformation *info, IndexEntry *table);
 
 /* Writes the block as an XML project file to `prjfile`. The previous file
@@ -223,13 +241,15 @@ VORL_API int VorlGetProjectFileVB(VorlInformation *info, IndexEntry *table);
  * file cannot be written, -6 for a block that cannot be written. */
 VORL_API int VorlPutXMLPrjFile(VorlInformation *info);
 
-/* As VorlPutXMLPrjFile, writing the rows of the caller's own table. */
+/* As VorlPutXMLPrjFile, writing the rows of the caller's own table. As with
+ * VorlGetProjectFileVB, `entries` is left pointing at `table`: set it to
+ * null before VorlReleaseInformation. */
 VORL_API int VorlPutXMLPrjFileVB(VorlInformation *info, IndexEntry *table);
 
 /* Reads the project `project` and converts it into `datafile` (and
  * `headerfile`, which may be null), both resolved against the project's
  * folder. The working directory is made under `workbase` (or VORLTEMP, TMP,
- * TEMP, or the current folder when null) and removed before returning, on
+ * TEMP, TMPDIR, or the current folder when null) and removed before returning, on
  * every path. Returns the reading code when reading fails, else the
  * conversion's. */
 VORL_API int VorlConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
