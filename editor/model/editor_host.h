@@ -115,7 +115,7 @@ public:
     virtual void Beep() = 0;
 };
 
-// The library as the editor binds it, by name, at its first call: its
+// The library as the editor binds it, by name, at start-up: its
 // exports with their own signatures (CP932 texts, the block and a table).
 class LibraryApi {
 public:

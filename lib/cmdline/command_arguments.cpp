@@ -284,7 +284,11 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
             found->first.insert(0, ".");
             found->first.insert(1, 1, host::HostRules().joinSeparator);
         }
-        // The size rounded up to the alignment, as a 32-bit value.
+        // The size rounded up with the mask the record format prescribes: a
+        // true round-up only for an alignment that is a power of two (the
+        // only kind the binary index can state). For any other, such as
+        // -a12, the stored size is what the mask makes of it, as the format
+        // asks; it is not a multiple of the alignment.
         uint32_t align = static_cast<uint32_t>(info.dataalign);
         uint32_t stored = (static_cast<uint32_t>(found->second) + align - 1) & (0u - align);
         AppendRecord(state, found->first, convert, found->second, stored, alias, true);
