@@ -10,6 +10,7 @@
 #include "fixed_text.h"
 #include "header_text.h"
 #include "output_placement.h"
+#include "output_target.h"
 #include "path_rules.h"
 
 namespace vorl {
@@ -131,10 +132,10 @@ int ConvertBlock(VorlInformation &info)
     if (!dataPath) {
         return VORL_ERR_OUTPUT_FILE;
     }
-    // Opening for appending proves the data file can be written and makes
-    // an empty one when there is none.
-    bool dataFileIsNew = !host::PathExists(*dataPath);
-    if (!host::HostFile::OpenForAppending(*dataPath).IsOpen()) {
+    // Proves the data file can be written, making an empty one when there
+    // is none.
+    std::optional<std::string> made;
+    if (!host::ProbeOutput(*dataPath, made)) {
         return VORL_ERR_OUTPUT_FILE;
     }
     bool separateHeader = info.indexout == kIndexText || info.indexout == kIndexBinary;
@@ -183,7 +184,7 @@ int ConvertBlock(VorlInformation &info)
     if (headerPath) {
         placements.push_back({files.index, *headerPath});
     }
-    placements.push_back({files.body, *dataPath, dataFileIsNew});
+    placements.push_back({files.body, *dataPath, made.has_value()});
     return PlaceOutputs(placements);
 }
 

@@ -2,6 +2,7 @@
 
 #include "file_system.h"
 #include "host_file.h"
+#include "output_target.h"
 #include "stream_copy.h"
 #include "vorl_cnv.h"
 
@@ -29,10 +30,10 @@ int CopyInto(const std::string &from, const std::string &to)
 // Moves (or, across file systems, copies) the staged file to a new name
 // beside its target. The new name never replaces a file: replacing one
 // would make some file systems flush the whole file at once.
-int MakeReadyBeside(const Placement &placement, std::string &ready)
+int MoveBeside(const Placement &placement, const host::OutputTarget &target, std::string &ready)
 {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::string candidate = host::NameBeside(placement.target);
+        std::string candidate = host::NameBeside(target.path);
         switch (host::RenameToNewName(placement.staged, candidate)) {
         case host::RenameResult::Renamed:
             ready = candidate;
@@ -52,22 +53,77 @@ int MakeReadyBeside(const Placement &placement, std::string &ready)
     return VORL_ERR_OUTPUT_FILE;
 }
 
+// The new file is made ready beside the file it replaces and takes over
+// that file's mode and owner, so the rename changes nothing but content.
+int MakeReadyBeside(const Placement &placement, const host::OutputTarget &target, std::string &ready)
+{
+    if (int rc = MoveBeside(placement, target, ready); rc != VORL_OK) {
+        return rc;
+    }
+    host::HostFile fresh = host::HostFile::OpenForReading(ready);
+    return fresh.IsOpen() && host::TakeOverAttributes(fresh, target) ? VORL_OK : VORL_ERR_OUTPUT_FILE;
+}
+
+int WriteIntoStream(const Placement &placement, const host::OutputTarget &target)
+{
+    host::HostFile source = host::HostFile::OpenForReading(placement.staged);
+    int64_t length = source.Length();
+    if (!source.IsOpen() || length < 0) {
+        return VORL_ERR_TEMP_FILE;
+    }
+    host::HostFile sink = host::OpenStream(target);
+    if (!sink.IsOpen()) {
+        return VORL_ERR_OUTPUT_FILE;
+    }
+    host::StreamCopier copier;
+    switch (copier.Copy(source, sink, static_cast<uint64_t>(length))) {
+    case host::CopyResult::Copied:
+        return sink.Close() ? VORL_OK : VORL_ERR_OUTPUT_FILE;
+    case host::CopyResult::WriteFailed:
+        return VORL_ERR_OUTPUT_FILE;
+    default:
+        return VORL_ERR_TEMP_FILE;
+    }
+}
+
 }  // namespace
 
 int PlaceOutputs(const std::vector<Placement> &placements)
 {
+    std::vector<host::OutputTarget> targets;
+    for (const Placement &placement : placements) {
+        auto target = host::FindOutputTarget(placement.target);
+        if (!target) {
+            return VORL_ERR_OUTPUT_FILE;
+        }
+        targets.push_back(*target);
+    }
+    auto isStream = [&targets](size_t i) { return targets[i].kind == host::TargetKind::Stream; };
+
     std::vector<std::string> ready(placements.size());
     int rc = VORL_OK;
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
-        rc = MakeReadyBeside(placements[i], ready[i]);
+        if (!isStream(i)) {
+            rc = MakeReadyBeside(placements[i], targets[i], ready[i]);
+        }
+    }
+    // Streams take their content before any file is replaced: a device
+    // that refuses it leaves the files as they were.
+    for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
+        if (isStream(i)) {
+            rc = WriteIntoStream(placements[i], targets[i]);
+        }
     }
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
+        if (isStream(i)) {
+            continue;
+        }
         // Moving onto a name that is free, rather than over a file, spares
         // some file systems an immediate flush of the whole new file.
-        if (placements[i].targetIsPlaceholder && host::RegularFileLength(placements[i].target) == 0) {
-            host::RemoveFile(placements[i].target);
+        if (placements[i].targetIsPlaceholder && host::RegularFileLength(targets[i].path) == 0) {
+            host::RemoveFile(targets[i].path);
         }
-        if (host::RenameFile(ready[i], placements[i].target) != host::RenameResult::Renamed) {
+        if (host::RenameFile(ready[i], targets[i].path) != host::RenameResult::Renamed) {
             rc = VORL_ERR_OUTPUT_FILE;
             break;
         }

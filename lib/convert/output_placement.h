@@ -2,7 +2,10 @@
 // ready beside its target (moved there, or copied when the working
 // directory lies on another file system), and only when all of them are
 // ready are the targets replaced, each by one rename. A failure before that
-// leaves every previous output exactly as it was.
+// leaves every previous output exactly as it was. A target reached through
+// a symbolic link is replaced where the link leads; a device, pipe or
+// socket is written into before any file is replaced, never replaced
+// itself (output_target.h).
 #pragma once
 
 #include <string>

@@ -68,6 +68,12 @@ HostFile HostFile::CreateExclusive(std::string_view path)
     return OpenNative(path, O_WRONLY | O_CREAT | O_EXCL);
 }
 
+HostFile HostFile::OpenInPlace(std::string_view path)
+{
+    // A terminal written to must not become the process's controlling one.
+    return OpenNative(path, O_WRONLY | O_NOCTTY);
+}
+
 int64_t HostFile::Length() const
 {
     struct stat st {};

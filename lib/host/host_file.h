@@ -25,6 +25,9 @@ public:
     static HostFile OpenForAppending(std::string_view path);
     // Fails when the name exists, so the name is reserved for the caller.
     static HostFile CreateExclusive(std::string_view path);
+    // Something that already has the name, opened for writing as it is:
+    // nothing is made, nothing is cut.
+    static HostFile OpenInPlace(std::string_view path);
 
     bool IsOpen() const { return fd_ >= 0; }
     int Descriptor() const { return fd_; }

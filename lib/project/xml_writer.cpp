@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "file_system.h"
 #include "fixed_text.h"
+#include "output_target.h"
 #include "xml_text.h"
 
 namespace vorl {
@@ -114,7 +114,7 @@ int WriteXmlProject(const VorlInformation &info)
         return VORL_ERR_BAD_ACCESS;
     }
     std::string_view path = FieldText(info.prjfile);
-    if (path.empty() || !host::ReplaceFileContents(std::string(path), *document)) {
+    if (path.empty() || !host::ReplaceOutputContents(path, *document)) {
         return VORL_ERR_PRJ_NOT_FOUND;
     }
     return VORL_OK;

@@ -1,0 +1,190 @@
+#include "output_target.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "file_system.h"
+#include "native_path.h"
+
+namespace vorl::host {
+namespace {
+
+// The kernel's own limit for one name.
+constexpr int kMaxLinkHops = 40;
+
+// The native name a chain of symbolic links ends at; the name itself when
+// it is no link. The last name may not exist (a dangling link): that is
+// where a new file goes. Nothing for a loop or a link that cannot be read.
+std::optional<std::string> FollowLinks(std::string name)
+{
+    std::vector<char> text(PATH_MAX + 1);
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) != 0) {
+            return errno == ENOENT ? std::optional<std::string>(name) : std::nullopt;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            return name;
+        }
+        ssize_t length = ::readlink(name.c_str(), text.data(), text.size());
+        if (length <= 0 || static_cast<size_t>(length) >= text.size()) {
+            return std::nullopt;
+        }
+        std::string link(text.data(), static_cast<size_t>(length));
+        // A relative link is read from the folder that holds it.
+        size_t slash = name.rfind('/');
+        name = link[0] == '/' || slash == std::string::npos ? link : name.substr(0, slash + 1) + link;
+    }
+    return std::nullopt;
+}
+
+// The library form of a native name found by following links. A
+// backslash would turn into a separator on the way back, naming another
+// file, so such a name has no library form.
+std::optional<std::string> LibraryName(const std::string &native)
+{
+    if (native.find('\\') != std::string::npos) {
+        return std::nullopt;
+    }
+    return FromNativeName(native);
+}
+
+}  // namespace
+
+std::optional<OutputTarget> FindOutputTarget(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    if (!native) {
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::stat(native->c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            return std::nullopt;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            return OutputTarget{TargetKind::Stream, std::string(path)};
+        }
+    } else if (errno != ENOENT) {
+        return std::nullopt;
+    }
+    auto final = FollowLinks(*native);
+    if (!final) {
+        return std::nullopt;
+    }
+    auto library = LibraryName(*final);
+    if (!library) {
+        return std::nullopt;
+    }
+    struct stat found {};
+    if (::lstat(final->c_str(), &found) != 0) {
+        return errno == ENOENT ? std::optional<OutputTarget>(OutputTarget{TargetKind::Absent, *library})
+                               : std::nullopt;
+    }
+    // The chain must end at the file the name leads to; a link that names
+    // its file by another text (a deleted file under /proc) is not followed.
+    if (!S_ISREG(found.st_mode) || found.st_dev != st.st_dev || found.st_ino != st.st_ino) {
+        return std::nullopt;
+    }
+    return OutputTarget{TargetKind::Regular, *library, static_cast<uint32_t>(found.st_mode & 07777),
+                        static_cast<uint32_t>(found.st_uid), static_cast<uint32_t>(found.st_gid)};
+}
+
+bool TakeOverAttributes(HostFile &fresh, const OutputTarget &target)
+{
+    if (target.kind != TargetKind::Regular) {
+        return true;
+    }
+    struct stat st {};
+    if (::fstat(fresh.Descriptor(), &st) != 0) {
+        return false;
+    }
+    // Only the superuser, or an owner handing the file to one of its own
+    // groups, may set the owner; the file then simply stays the process's.
+    // Set before the mode, because a change of owner clears set-user-ID.
+    if ((st.st_uid != target.owner || st.st_gid != target.group) &&
+        ::fchown(fresh.Descriptor(), target.owner, target.group) != 0 && errno != EPERM) {
+        return false;
+    }
+    if (::fstat(fresh.Descriptor(), &st) != 0) {
+        return false;
+    }
+    return (st.st_mode & 07777) == target.mode || ::fchmod(fresh.Descriptor(), target.mode) == 0;
+}
+
+HostFile OpenStream(const OutputTarget &target)
+{
+    HostFile stream = HostFile::OpenInPlace(target.path);
+    struct stat st {};
+    // Something else may have taken the name since it was looked at; a
+    // regular file is never written in place.
+    if (stream.IsOpen() &&
+        (::fstat(stream.Descriptor(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) {
+        stream.Close();
+    }
+    return stream;
+}
+
+bool ProbeOutput(std::string_view path, std::optional<std::string> &made)
+{
+    made.reset();
+    auto target = FindOutputTarget(path);
+    if (!target) {
+        return false;
+    }
+    switch (target->kind) {
+    case TargetKind::Stream: {
+        auto native = ToNativePath(target->path);
+        return native && ::faccessat(AT_FDCWD, native->c_str(), W_OK, AT_EACCESS) == 0;
+    }
+    case TargetKind::Absent:
+        if (HostFile::CreateExclusive(target->path).IsOpen()) {
+            made = target->path;
+            return true;
+        }
+        // Someone made it meanwhile: it is theirs, and only proved writable.
+        return HostFile::OpenForAppending(target->path).IsOpen();
+    case TargetKind::Regular:
+        return HostFile::OpenForAppending(target->path).IsOpen();
+    }
+    return false;
+}
+
+bool ReplaceOutputContents(std::string_view path, const std::string &content)
+{
+    auto target = FindOutputTarget(path);
+    if (!target) {
+        return false;
+    }
+    if (target->kind == TargetKind::Stream) {
+        HostFile stream = OpenStream(*target);
+        bool written = stream.IsOpen() && stream.WriteAll(content.data(), content.size());
+        return stream.Close() && written;
+    }
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string fresh = NameBeside(target->path);
+        HostFile file = HostFile::CreateExclusive(fresh);
+        if (!file.IsOpen()) {
+            if (PathExists(fresh)) {
+                continue;  // taken by someone else: try another name
+            }
+            return false;
+        }
+        bool written = file.WriteAll(content.data(), content.size()) && TakeOverAttributes(file, *target) &&
+                       file.Close();
+        if (written && RenameFile(fresh, target->path) == RenameResult::Renamed) {
+            return true;
+        }
+        RemoveFile(fresh);
+        return false;
+    }
+    return false;
+}
+
+}  // namespace vorl::host

@@ -1,0 +1,59 @@
+// What stands at an output's name decides how new content reaches it.
+// A regular file is replaced by one rename of a complete new file; the
+// rename happens at the file a symbolic link leads to, so the link stays a
+// link and its target gets the content. A device, a pipe or a socket is no
+// file to replace: the content is written into it where it stands.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host_file.h"
+
+namespace vorl::host {
+
+enum class TargetKind {
+    Absent,   // nothing has the name yet: a new file takes it
+    Regular,  // a file, replaced by a rename; the new one keeps its mode and owner
+    Stream,   // a device, a pipe or a socket: written into, never replaced
+};
+
+struct OutputTarget {
+    TargetKind kind = TargetKind::Absent;
+    // A file's name with every symbolic link followed, as a library path.
+    // A stream keeps the name it was given: the links under /proc name a
+    // pipe by a text that is no path, and opening the name reaches it.
+    std::string path;
+    uint32_t mode = 0;  // a regular file's permission bits
+    uint32_t owner = 0;
+    uint32_t group = 0;
+};
+
+// Nothing when no output can take the name: a folder, a loop of links, a
+// link that leads to a name without a library form.
+std::optional<OutputTarget> FindOutputTarget(std::string_view path);
+
+// Gives a new file that is about to replace a regular target that file's
+// mode, and its owner where the process may set it. Other targets need
+// nothing.
+bool TakeOverAttributes(HostFile &fresh, const OutputTarget &target);
+
+// Opens a stream target for writing where it stands; a pipe waits for its
+// reader here, as with any writer.
+HostFile OpenStream(const OutputTarget &target);
+
+// Proves that content could reach the output without disturbing what is
+// there: a file is opened for appending and, where nothing has the name,
+// made empty; its name is then left in `made`. A stream is only checked
+// for permission: opening a pipe would wait for a reader, and closing it
+// would end the reader's input.
+bool ProbeOutput(std::string_view path, std::optional<std::string> &made);
+
+// Puts `content` at an output's name: a file (or a link's target) is
+// replaced by one rename once every byte is written, keeping the previous
+// file exactly as it was on any failure; a stream is written into.
+bool ReplaceOutputContents(std::string_view path, const std::string &content);
+
+}  // namespace vorl::host
