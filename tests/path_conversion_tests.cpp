@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "absolute_path.h"
 #include "lower_ascii_sjis.h"
 #include "path_conversion.h"
+#include "recode_text.h"
 #include "relative_path.h"
+#include "test_support.h"
 #include "vorl_cnv.h"
 
 namespace vorl {
@@ -179,11 +182,119 @@ TEST(LowerAsciiSjis, FoldsAsciiCapitalsButNotTrailBytes)
     EXPECT_EQ("abc\x83\x41z\x82\x60q\x83\x5Cx", text);
 }
 
-TEST(PathConversion, TrailByteBackslashCountsAsSeparator)
+// Folders whose last character ends in the byte 0x5C in CP932. The cases
+// are written in UTF-8 to be read: "#" stands for the separator the caller
+// wrote, "+" for the one the rules write.
+const char *const kFoldersEndingIn5C[] = {"ソ", "ソフト表", "才能"};
+
+struct JapaneseCase {
+    const char *path;  // "F" stands for the folder of the row
+    const char *base;
+    const char *result;
+};
+
+const JapaneseCase kJapaneseRelToAbs[] = {
+    {"..#能力.bin", "#d#F", "#d+能力.bin"},
+    {"..#能力.bin", "#d#F#", "#d+能力.bin"},
+    {"sub#能.bin", "#d#F", "#d#F+sub#能.bin"},
+    {"sub#能.bin", "#d#F#", "#d#F+sub#能.bin"},
+    {"..", "#d#F#能", "#d#F"},
+    {"..#..#x", "#d#F#能", "#d+x"},
+    {".#", "#d#F", "#d#F+"},
+    {".", "#d#F#", "#d#F"},
+    {"..#x", "#F", "+x"},
+};
+
+const JapaneseCase kJapaneseAbsToRel[] = {
+    {"#x#ゲーム#a.bin", "#x#F#", "..+ゲーム#a.bin"},
+    {"#x#ゲーム#a.bin", "#x#F示", "..+ゲーム#a.bin"},
+    {"#d#F#sub#能.bin", "#d#F", "sub#能.bin"},
+    {"#d#F#sub#能.bin", "#d#F#", "sub#能.bin"},
+    {"#d#能力.bin", "#d#F", "..+能力.bin"},
+    {"#d#F", "#d#F#能", ".."},
+    {"#d#F#", "#d#F", ".+"},
+    {"#d#F", "#d#F#", "."},
+    // Shares the whole first character, not just its bytes up to 0x5C.
+    {"#d#F", "#d#F表", "..+F"},
+    {"#d#F表", "#d#F", "..+F表"},
+};
+
+std::string JapaneseRow(const char *text, const std::string &folder, char separator, char join)
 {
-    // The path algorithms work byte by byte: the 0x5C ending "\x83\x5C"
-    // is taken for the trailing separator of the base.
-    EXPECT_EQ("C:\\x", ResolveAbsolutePath("..\\x", "C:\\D\x83\\", host::kWindowsRules));
+    std::string row;
+    for (const char *c = text; *c != '\0'; ++c) {
+        switch (*c) {
+        case '#': row.push_back(separator); break;
+        case '+': row.push_back(join); break;
+        case 'F': row += folder; break;
+        default: row.push_back(*c); break;
+        }
+    }
+    auto cp932 = common::Utf8ToCp932(row);
+    EXPECT_TRUE(cp932.has_value()) << row;
+    return cp932.value_or(std::string());
+}
+
+// Each rule set with every separator it knows.
+struct RulesAndSeparator {
+    const host::PathRules *rules;
+    char separator;
+};
+const RulesAndSeparator kRulesAndSeparators[] = {
+    {&host::kWindowsRules, '\\'}, {&host::kPosixRules, '\\'}, {&host::kPosixRules, '/'}};
+
+void ExpectJapaneseCases(int (*convert)(const char *, const char *, char *, int, const host::PathRules &),
+                         const JapaneseCase *cases, size_t count)
+{
+    for (const char *folder : kFoldersEndingIn5C) {
+        for (const auto &[rules, separator] : kRulesAndSeparators) {
+            for (size_t i = 0; i < count; ++i) {
+                const JapaneseCase &c = cases[i];
+                std::string path = JapaneseRow(c.path, folder, separator, rules->joinSeparator);
+                std::string base = JapaneseRow(c.base, folder, separator, rules->joinSeparator);
+                std::string expected = JapaneseRow(c.result, folder, separator, rules->joinSeparator);
+                char out[512] = {};
+                EXPECT_EQ(1, convert(path.c_str(), base.c_str(), out, 511, *rules));
+                EXPECT_EQ(test::Hex(expected), test::Hex(out))
+                    << c.path << " | " << c.base << " in " << folder << " with " << separator
+                    << (rules->hasDrives ? " (Windows)" : " (POSIX)");
+            }
+        }
+    }
+}
+
+TEST(PathConversion, TrailByte5CIsNoSeparatorRelativeToAbsolute)
+{
+    ExpectJapaneseCases(ConvertRelToAbs, kJapaneseRelToAbs, std::size(kJapaneseRelToAbs));
+}
+
+TEST(PathConversion, TrailByte5CIsNoSeparatorAbsoluteToRelative)
+{
+    ExpectJapaneseCases(ConvertAbsToRel, kJapaneseAbsToRel, std::size(kJapaneseAbsToRel));
+}
+
+TEST(PathConversion, LoneLeadByteAtTheEndStaysApart)
+{
+    // A text cut after a lead byte shares nothing more with the whole
+    // character in the other, and reading never passes its end.
+    EXPECT_EQ("../\x83", *ResolveRelativePath("/d/\x83", "/d/\x83\x5C", 511, host::kPosixRules));
+    EXPECT_EQ("../\x83\x5C", *ResolveRelativePath("/d/\x83\x5C", "/d/\x83", 511, host::kPosixRules));
+    EXPECT_EQ("/d/\x83/x", ResolveAbsolutePath("x", "/d/\x83", host::kPosixRules));
+}
+
+TEST(PathRules, SeparatorsAreFoundAtTheStartOfACharacterOnly)
+{
+    constexpr size_t kNone = std::string_view::npos;
+    EXPECT_EQ(1u, host::kPosixRules.LastSeparator("a/\x83\x5C"));
+    EXPECT_EQ(1u, host::kWindowsRules.LastSeparator("a\\\x95\x5C\x8E\xA6"));
+    EXPECT_EQ(kNone, host::kWindowsRules.LastSeparator("a/b"));
+    EXPECT_EQ(kNone, host::kPosixRules.LastSeparator("\x94\x5C"));
+    EXPECT_FALSE(host::kPosixRules.EndsInSeparator("/d/\x94\x5C"));
+    EXPECT_TRUE(host::kPosixRules.EndsInSeparator("/d/\x94\x5C\\"));
+    EXPECT_TRUE(host::kPosixRules.EndsInSeparator("/d/\x94\x5C/"));
+    // After a one-byte character (here the half-width katakana 0xB1) the
+    // byte 0x5C is a separator of its own.
+    EXPECT_EQ(1u, host::kPosixRules.LastSeparator("\xB1\x5C"));
 }
 
 }  // namespace

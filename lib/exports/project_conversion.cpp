@@ -20,16 +20,12 @@ bool IsUsablePath(const char *path)
 }
 
 // The project's folder with its trailing separator, empty when the path
-// names no folder.
+// names no folder. A folder such as "ソフト表" ends in the byte 0x5C, which
+// is not a separator there.
 std::string_view FolderOf(std::string_view path)
 {
-    const host::PathRules &rules = host::HostRules();
-    for (size_t i = path.size(); i > 0; --i) {
-        if (rules.IsSeparator(path[i - 1])) {
-            return path.substr(0, i);
-        }
-    }
-    return {};
+    size_t separator = host::HostRules().LastSeparator(path);
+    return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator + 1);
 }
 
 // Releases the block on every way out of the conversion.

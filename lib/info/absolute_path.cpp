@@ -14,15 +14,12 @@ bool IsAbsolute(std::string_view path, const host::PathRules &rules)
 }
 
 // The end of `base` moved back to its previous separator, or to its start.
+// The search runs forward: walking back, a trail byte 0x5C cannot be told
+// from a separator.
 size_t ParentEnd(std::string_view base, size_t end, const host::PathRules &rules)
 {
-    while (end > 0) {
-        --end;
-        if (rules.IsSeparator(base[end])) {
-            return end;
-        }
-    }
-    return 0;
+    size_t separator = rules.LastSeparator(base.substr(0, end));
+    return separator == std::string_view::npos ? 0 : separator;
 }
 
 }  // namespace
@@ -32,7 +29,7 @@ std::string ResolveAbsolutePath(std::string_view relative, std::string_view base
     if (IsAbsolute(relative, rules)) {
         return std::string(relative);
     }
-    bool baseHasTrailing = !base.empty() && rules.IsSeparator(base.back());
+    bool baseHasTrailing = rules.EndsInSeparator(base);
     size_t end = baseHasTrailing ? base.size() - 1 : base.size();
 
     if (relative == "." || (relative.size() == 2 && relative[0] == '.' && rules.IsSeparator(relative[1]))) {

@@ -1,5 +1,7 @@
 #include "relative_path.h"
 
+#include <algorithm>
+
 #include "fixed_text.h"
 
 namespace vorl {
@@ -27,15 +29,24 @@ std::optional<std::string> ResolveRelativePath(std::string_view path, std::strin
         return std::string(path);
     }
 
+    // The shared start is measured in whole characters, so that `p` and
+    // every position taken from it start a character in both texts: a
+    // trail byte 0x5C is never met where a separator is looked for.
     // Where no separator is shared, the whole path is kept after the "..".
     constexpr size_t kNone = std::string_view::npos;
     size_t p = 0;
     size_t lastSeparator = kNone;
-    while (p < base.size() && p < path.size() && path[p] == base[p]) {
+    while (p < base.size() && p < path.size()) {
+        // A lead byte that ends one text still differs from a whole
+        // character in the other.
+        size_t bytes = std::max(host::CharacterBytes(path, p), host::CharacterBytes(base, p));
+        if (path.substr(p, bytes) != base.substr(p, bytes)) {
+            break;
+        }
         if (rules.IsSeparator(path[p])) {
             lastSeparator = p;
         }
-        ++p;
+        p += bytes;
     }
     std::string_view restOfPath = path.substr(p);
     std::string_view restOfBase = base.substr(p);
@@ -44,7 +55,7 @@ std::optional<std::string> ResolveRelativePath(std::string_view path, std::strin
         if (size < 3) {
             return std::nullopt;
         }
-        bool endsInSeparator = rules.IsSeparator(At(path, p)) || (p > 0 && rules.IsSeparator(path[p - 1]));
+        bool endsInSeparator = rules.IsSeparator(At(path, p)) || (p > 0 && lastSeparator == p - 1);
         return endsInSeparator ? std::string(".") + rules.joinSeparator : std::string(".");
     }
 
@@ -55,7 +66,7 @@ std::optional<std::string> ResolveRelativePath(std::string_view path, std::strin
     }
 
     std::string result;
-    for (size_t i = (p == kNone ? 0 : p); i < base.size(); ++i) {
+    for (size_t i = (p == kNone ? 0 : p); i < base.size(); i += host::CharacterBytes(base, i)) {
         if (rules.IsSeparator(base[i]) && i + 1 < base.size()) {
             result += "..";
             result.push_back(rules.joinSeparator);
