@@ -546,5 +546,34 @@ TEST_F(Projects, ChooseDataFile)
     EXPECT_EQ(folder / "other.dat", model.State().Save_file);
 }
 
+// The library gets the folder in CP932, where ソ, 表 and 能 end in the byte
+// 0x5C: the relative names it gives back climb one folder, not two, and
+// the same file given again is found from them.
+TEST_F(Editing, RelativeRegistrationFromFoldersEndingInByte5C)
+{
+    Write(folder / "能力.bin", std::string(5, 'n'));
+    model.mnu_PathSel_Click(2);
+    for (const std::string name : {"ソ", "ソフト表", "才能"}) {
+        fs::create_directories(folder / (name + "/sub"));
+        Write(folder / (name + "/sub/能.bin"), std::string(3, 'n'));
+        model.State().CurrentDir = folder / (name + "/");
+        ASSERT_TRUE(Register(0, folder / "能力.bin")) << name;
+        EXPECT_EQ("../能力.bin", Entry(0).FileName) << name;
+        EXPECT_EQ(5, Entry(0).Size) << name;
+        ASSERT_TRUE(Register(1, folder / (name + "/sub/能.bin"))) << name;
+        EXPECT_EQ("sub/能.bin", Entry(1).FileName) << name;
+        EXPECT_EQ(3, Entry(1).Size) << name;
+        EXPECT_EQ(0u, MessageCount()) << name << ": " << LastMessage().text;
+
+        host.answers = {Answer::Cancel};
+        EXPECT_FALSE(Register(2, folder / "能力.bin")) << name;
+        ASSERT_EQ(1u, MessageCount()) << name;
+        EXPECT_EQ("多重登録確認", LastMessage().title) << name;
+        host.messages.clear();
+        Entry(0) = EditEntry{};
+        Entry(1) = EditEntry{};
+    }
+}
+
 }  // namespace
 }  // namespace vorlmake::test
