@@ -1,7 +1,8 @@
 // What stands at an output's name is respected: a symbolic link is
 // followed and its target replaced, a device or a pipe is written into and
-// never replaced, a replaced file keeps its mode and owner. The same rules
-// hold for the project writer and for vorlcnv.
+// never replaced, a replaced file keeps its mode and owner. No output ever
+// replaces an input. The same rules hold for the project writer and for
+// vorlcnv.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -352,6 +353,73 @@ TEST_F(OutputSafety, ProjectWriterIntoDevices)
     EXPECT_CODE(VORL_ERR_PRJ_NOT_FOUND, WriteProject("full"));
     EXPECT_TRUE(IsCharacterDevice("null", kNullMinor));
     EXPECT_TRUE(IsCharacterDevice("full", kFullMinor));
+}
+
+TEST_F(OutputSafety, DataFileThatIsAnInputIsRefused)
+{
+    fs::create_symlink("b.bin", "link.dat");
+    for (const char *data : {"a.bin", "./b.bin", "link.dat", "elsewhere/../a.bin"}) {
+        Block block = MakeBlock(0, data);
+        EXPECT_CODE(VORL_ERR_OUTPUT_FILE, block.Convert()) << data;
+        EXPECT_EQ("AAAA", ReadFile("a.bin")) << data;
+        EXPECT_EQ("BB", ReadFile("b.bin")) << data;
+    }
+    EXPECT_TRUE(fs::is_symlink("link.dat"));
+    // Through the project folder as well.
+    Block block = MakeBlock(0, "../a.bin");
+    block.SetText(block->prjdir, sizeof block->prjdir, (folder_ / "elsewhere").string() + "/");
+    EXPECT_CODE(VORL_ERR_OUTPUT_FILE, block.Convert());
+    EXPECT_EQ("AAAA", ReadFile("a.bin"));
+    ExpectNothingStaged();
+}
+
+TEST_F(OutputSafety, HeaderThatIsAnInputIsRefusedBeforeAnythingIsWritten)
+{
+    Block block = MakeBlock(2, "new.dat", "./a.bin");
+    EXPECT_CODE(VORL_ERR_OUTPUT_FILE, block.Convert());
+    EXPECT_EQ("AAAA", ReadFile("a.bin"));
+    EXPECT_FALSE(fs::exists("new.dat"));
+    ExpectNothingStaged();
+}
+
+TEST_F(OutputSafety, ConvertersInputCountsAsAnInput)
+{
+    Block block = MakeBlock(0, "b.bin");
+    block.Row(1).convertnum = 1;
+    block.SetConverter(1, R"(touch ran; cat "$I" > "$O")");
+    EXPECT_CODE(VORL_ERR_OUTPUT_FILE, block.Convert());
+    EXPECT_EQ("BB", ReadFile("b.bin"));
+    EXPECT_FALSE(fs::exists("ran"));
+}
+
+// A row not in use, and a reference, read no file: their names are no
+// inputs.
+TEST_F(OutputSafety, RowsThatReadNothingAreNoInputs)
+{
+    WriteFile("out.dat", "previous");
+    Block block(3);
+    block.UseFile(0, "a.bin");
+    block.UseFile(1, "*0");
+    block.SetText(block.Row(2).filename, sizeof block.Row(2).filename, "out.dat");
+    block->indexout = 3;
+    block.SetData("out.dat");
+    block.SetText(block->workdir, sizeof block->workdir, (folder_ / "work").string() + "/");
+    EXPECT_CODE(VORL_OK, block.Convert());
+    EXPECT_EQ("AAAA", ReadFile("out.dat"));
+}
+
+TEST_F(OutputSafety, VorlcnvRefusesToWriteOverAnInput)
+{
+    fs::create_directory("assets");
+    WriteFile(folder_ / "assets" / "sprite000.png", "first sprite");
+    WriteFile(folder_ / "assets" / "sprite001.png", "second sprite");
+    ProgramResult result =
+        RunVorlcnv({"-p0", "-oassets/sprite000.png", "assets/sprite000.png", "./assets/sprite001.png"});
+    EXPECT_EQ(13, result.status);
+    EXPECT_EQ("出力ファイルが作成できませんでした。\n", result.err);
+    EXPECT_EQ("first sprite", ReadFile(folder_ / "assets" / "sprite000.png"));
+    EXPECT_EQ("second sprite", ReadFile(folder_ / "assets" / "sprite001.png"));
+    EXPECT_TRUE(fs::is_empty(folder_ / "work"));
 }
 
 TEST_F(OutputSafety, VorlcnvWritesIntoAFifo)

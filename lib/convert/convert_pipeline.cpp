@@ -68,6 +68,25 @@ std::optional<std::string> ResolveOutputPath(const VorlInformation &info, std::s
     return path;
 }
 
+// The inputs are read while the pack is written: an output that is one of
+// them would end up replaced by a pack made of itself. Rows in use that
+// name a file are the inputs, whether copied or handed to a converter.
+bool IsAnInput(const VorlInformation &info, const std::string &output)
+{
+    auto identity = host::IdentityOf(output);
+    if (!identity) {
+        return false;
+    }
+    for (int32_t row = 0; row < info.indexnum; ++row) {
+        const IndexEntry &entry = info.entries[row];
+        std::string_view name = FieldText(entry.filename);
+        if (entry.use == 1 && !name.empty() && name[0] != '*' && host::IdentityOf(name) == identity) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Removes the conversion's temporary files on every way out.
 class WorkFilesGuard {
 public:
@@ -132,13 +151,22 @@ int ConvertBlock(VorlInformation &info)
     if (!dataPath) {
         return VORL_ERR_OUTPUT_FILE;
     }
+    bool separateHeader = info.indexout == kIndexText || info.indexout == kIndexBinary;
+    if (IsAnInput(info, *dataPath)) {
+        return VORL_ERR_OUTPUT_FILE;
+    }
+    if (separateHeader && !FieldText(info.headerfile).empty()) {
+        auto header = ResolveOutputPath(info, FieldText(info.headerfile));
+        if (header && IsAnInput(info, *header)) {
+            return VORL_ERR_OUTPUT_FILE;
+        }
+    }
     // Proves the data file can be written, making an empty one when there
     // is none.
     std::optional<std::string> made;
     if (!host::ProbeOutput(*dataPath, made)) {
         return VORL_ERR_OUTPUT_FILE;
     }
-    bool separateHeader = info.indexout == kIndexText || info.indexout == kIndexBinary;
     std::optional<std::string> headerPath;
     if (separateHeader) {
         if (FieldText(info.headerfile).empty()) {

@@ -91,11 +91,19 @@ bool PathExists(std::string_view path)
 
 bool IsSameFile(std::string_view first, std::string_view second)
 {
-    auto nativeFirst = ToNativePath(first);
-    auto nativeSecond = ToNativePath(second);
-    struct stat a {}, b {};
-    return nativeFirst && nativeSecond && ::stat(nativeFirst->c_str(), &a) == 0 &&
-           ::stat(nativeSecond->c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    auto a = IdentityOf(first);
+    auto b = IdentityOf(second);
+    return a && b && *a == *b;
+}
+
+std::optional<FileIdentity> IdentityOf(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    struct stat st {};
+    if (!native || ::stat(native->c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
 std::optional<int64_t> RegularFileLength(std::string_view path)

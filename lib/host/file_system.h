@@ -26,6 +26,15 @@ RenameResult RenameToNewName(std::string_view from, std::string_view to);
 bool PathExists(std::string_view path);
 // True when both names lead to one and the same existing file.
 bool IsSameFile(std::string_view first, std::string_view second);
+// What tells one file from every other: two names with equal identities
+// lead to one file, whatever links or folders lie on the way.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileIdentity &other) const { return device == other.device && inode == other.inode; }
+};
+// The identity of the existing file a name leads to, or nothing.
+std::optional<FileIdentity> IdentityOf(std::string_view path);
 // The length of a regular file, or nothing.
 std::optional<int64_t> RegularFileLength(std::string_view path);
 // A new name beside `target` in its own folder ("<target>.vorl" and
@@ -35,6 +44,9 @@ std::string NameBeside(const std::string &target);
 // Writes `content` to a new file beside `path` and renames it over `path`
 // once every byte is written and the file is closed; on any failure the
 // previous file is left exactly as it was and the new one is removed.
+// A link at `path` is replaced itself, never followed: this is for the
+// working files, whose folder may be shared; outputs go through
+// ReplaceOutputContents (output_target.h).
 bool ReplaceFileContents(const std::string &path, const std::string &content);
 // Deletes every entry of `directory` that is not a folder. A symbolic link
 // is removed itself, never followed. Failures are ignored.
