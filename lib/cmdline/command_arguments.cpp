@@ -181,7 +181,8 @@ int ApplyListFile(VorlInformation &info, CommandLineState &state, std::string_vi
             return rc;
         }
     }
-    return VORL_OK;
+    // A list cut short by a read error would pack fewer entries in silence.
+    return reader->Failed() ? VORL_ERR_FILE_NOT_FOUND : VORL_OK;
 }
 
 int ApplyArgument(VorlInformation &info, CommandLineState &state, std::string_view argument)

@@ -24,6 +24,9 @@ public:
     // `limit` characters; the rest of a longer line comes as the next one.
     // False at the end of the file.
     bool ReadLimitedLine(std::string &line, size_t limit);
+    // True once a read has failed: the end of what was read is then not
+    // the end of the file, and a reader must not take it for one.
+    bool Failed() const { return std::ferror(stream_) != 0; }
 
 private:
     explicit TextReader(std::FILE *stream) : stream_(stream) {}

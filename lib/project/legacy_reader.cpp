@@ -232,6 +232,9 @@ int ReadLegacyHeader(VorlInformation &info)
     }
     LegacyLines lines(*reader);
     std::string first = lines.Raw();
+    if (reader->Failed()) {
+        return VORL_ERR_PRJ_NOT_FOUND;
+    }
     if (first.size() < 26 || std::string_view(first).substr(1, kVersionPrefix.size()) != kVersionPrefix) {
         return VORL_ERR_NOT_A_PROJECT;
     }
@@ -244,6 +247,9 @@ int ReadLegacyHeader(VorlInformation &info)
         return VORL_ERR_TOOL_TOO_OLD;
     }
     ReadHeaderGroups(lines, info, version);
+    if (reader->Failed()) {
+        return VORL_ERR_PRJ_NOT_FOUND;
+    }
     if (info.indexnum > VORL_MAX_ENTRIES) {
         return VORL_ERR_TOO_MANY_FILES;
     }
@@ -283,8 +289,11 @@ int ReadLegacyEntries(VorlInformation &info)
             return VORL_ERR_FILE_NOT_FOUND;
         }
     }
+    // A file that ends early is a short project; one whose read failed is
+    // not a project that was read.
+    const bool failed = reader->Failed();
     CloseStream(info);
-    return VORL_OK;
+    return failed ? VORL_ERR_PRJ_NOT_FOUND : VORL_OK;
 }
 
 }  // namespace vorl

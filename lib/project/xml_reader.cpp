@@ -398,7 +398,8 @@ void XMLCALL OnEndElement(void *userData, const XML_Char *name)
     context.text.clear();
 }
 
-// Feeds the file in blocks; -21 after a syntax error, else 0.
+// Feeds the file in blocks; -21 after a syntax error, -1 when a read
+// fails (the end of what was read is not the end of the project), else 0.
 int ParseBlocks(XML_Parser parser, host::HostFile &file, const XmlReadContext &context)
 {
     char block[kBlockSize];
@@ -406,7 +407,10 @@ int ParseBlocks(XML_Parser parser, host::HostFile &file, const XmlReadContext &c
         size_t got = 0;
         while (got < kBlockSize) {
             long n = file.Read(block + got, kBlockSize - got);
-            if (n <= 0) {
+            if (n < 0) {
+                return VORL_ERR_PRJ_NOT_FOUND;
+            }
+            if (n == 0) {
                 break;
             }
             got += static_cast<size_t>(n);
@@ -440,6 +444,9 @@ int ReadXmlProject(VorlInformation &info)
     XML_SetCharacterDataHandler(parser, OnCharacterData);
     int parsed = ParseBlocks(parser, file, context);
     XML_ParserFree(parser);
+    if (parsed == VORL_ERR_PRJ_NOT_FOUND) {
+        return parsed;
+    }
 
     if (context.error != VORL_OK) {
         return context.error;
