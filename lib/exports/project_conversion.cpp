@@ -28,16 +28,6 @@ std::string_view FolderOf(std::string_view path)
     return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator + 1);
 }
 
-// Releases the block on every way out of the conversion.
-class BlockRelease {
-public:
-    explicit BlockRelease(VorlInformation &info) : info_(info) {}
-    ~BlockRelease() { ReleaseBlock(info_); }
-
-private:
-    VorlInformation &info_;
-};
-
 }  // namespace
 
 int ConvertProjectFile(const char *project, const char *datafile, const char *headerfile, const char *workbase)
@@ -50,7 +40,7 @@ int ConvertProjectFile(const char *project, const char *datafile, const char *he
     if (int rc = SetupWorkDirectory(info, workbase); rc != VORL_OK) {
         return rc;
     }
-    BlockRelease release(info);
+    ReleaseOnExit release(info);
     StoreFieldText(info.prjfile, project);
     StoreFieldText(info.prjdir, FolderOf(project));
     if (int rc = ReadProjectFile(info); rc != VORL_OK) {
