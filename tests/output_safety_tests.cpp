@@ -1,8 +1,8 @@
 // What stands at an output's name is respected: a symbolic link is
 // followed and its target replaced, a device or a pipe is written into and
 // never replaced, a replaced file keeps its mode and owner. No output ever
-// replaces an input. The same rules hold for the project writer and for
-// vorlcnv.
+// replaces an input, and a failed conversion leaves no file it made. The
+// same rules hold for the project writer and for vorlcnv.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -406,6 +406,38 @@ TEST_F(OutputSafety, RowsThatReadNothingAreNoInputs)
     block.SetText(block->workdir, sizeof block->workdir, (folder_ / "work").string() + "/");
     EXPECT_CODE(VORL_OK, block.Convert());
     EXPECT_EQ("AAAA", ReadFile("out.dat"));
+}
+
+TEST_F(OutputSafety, MissingInputLeavesNoDataFile)
+{
+    fs::create_symlink("elsewhere/linked.dat", "linked.dat");
+    WriteFile("old.dat", "previous");
+    WriteFile("empty.dat", "");
+    for (const char *data : {"new.dat", "linked.dat", "old.dat", "empty.dat"}) {
+        Block block = MakeBlock(0, data);
+        block.UseFile(1, "absent.bin");
+        EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND, block.Convert()) << data;
+    }
+    EXPECT_FALSE(fs::exists("new.dat"));
+    EXPECT_TRUE(fs::is_symlink("linked.dat"));
+    EXPECT_FALSE(fs::exists(folder_ / "elsewhere" / "linked.dat"));
+    EXPECT_EQ("previous", ReadFile("old.dat"));
+    EXPECT_TRUE(fs::exists("empty.dat"));
+    EXPECT_EQ("", ReadFile("empty.dat"));
+    ExpectNothingStaged();
+}
+
+TEST_F(OutputSafety, FailingConverterLeavesNoDataFile)
+{
+    for (int indexout : {0, 2}) {
+        Block block = MakeBlock(indexout, "new.dat");
+        block.Row(0).convertnum = 1;
+        block.SetConverter(1, "exit 3");
+        EXPECT_CODE(VORL_ERR_EXTERNAL_COMMAND, block.Convert()) << "mode " << indexout;
+        EXPECT_FALSE(fs::exists("new.dat")) << "mode " << indexout;
+        EXPECT_FALSE(fs::exists("out.h")) << "mode " << indexout;
+    }
+    ExpectNothingStaged();
 }
 
 TEST_F(OutputSafety, VorlcnvRefusesToWriteOverAnInput)

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "absolute_path.h"
 #include "binary_index.h"
@@ -87,6 +88,27 @@ bool IsAnInput(const VorlInformation &info, const std::string &output)
     return false;
 }
 
+// An empty data file that the conversion made only to prove it could be
+// written would pass for a finished pack; it goes unless the conversion
+// succeeds.
+class MadeDataFileGuard {
+public:
+    explicit MadeDataFileGuard(std::optional<std::string> made) : made_(std::move(made)) {}
+    ~MadeDataFileGuard()
+    {
+        if (made_) {
+            host::RemoveMadeOutput(*made_);
+        }
+    }
+    MadeDataFileGuard(const MadeDataFileGuard &) = delete;
+    MadeDataFileGuard &operator=(const MadeDataFileGuard &) = delete;
+    bool Made() const { return made_.has_value(); }
+    void Keep() { made_.reset(); }
+
+private:
+    std::optional<std::string> made_;
+};
+
 // Removes the conversion's temporary files on every way out.
 class WorkFilesGuard {
 public:
@@ -167,9 +189,14 @@ int ConvertBlock(VorlInformation &info)
     if (!host::ProbeOutput(*dataPath, made)) {
         return VORL_ERR_OUTPUT_FILE;
     }
+    MadeDataFileGuard madeDataFile(std::move(made));
     std::optional<std::string> headerPath;
     if (separateHeader) {
         if (FieldText(info.headerfile).empty()) {
+            // The header name is checked only after the data file is
+            // made, and callers have always found that file in place
+            // when they are asked for the name.
+            madeDataFile.Keep();
             return VORL_ERR_NO_HEADER_NAME;
         }
         headerPath = ResolveOutputPath(info, FieldText(info.headerfile));
@@ -212,8 +239,12 @@ int ConvertBlock(VorlInformation &info)
     if (headerPath) {
         placements.push_back({files.index, *headerPath});
     }
-    placements.push_back({files.body, *dataPath, made.has_value()});
-    return PlaceOutputs(placements);
+    placements.push_back({files.body, *dataPath, madeDataFile.Made()});
+    int rc = PlaceOutputs(placements);
+    if (rc == VORL_OK) {
+        madeDataFile.Keep();
+    }
+    return rc;
 }
 
 }  // namespace vorl

@@ -155,6 +155,15 @@ bool ProbeOutput(std::string_view path, std::optional<std::string> &made)
     return false;
 }
 
+void RemoveMadeOutput(const std::string &made)
+{
+    auto native = ToNativePath(made);
+    struct stat st {};
+    if (native && ::lstat(native->c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0) {
+        ::unlink(native->c_str());
+    }
+}
+
 bool ReplaceOutputContents(std::string_view path, const std::string &content)
 {
     auto target = FindOutputTarget(path);

@@ -46,10 +46,14 @@ HostFile OpenStream(const OutputTarget &target);
 
 // Proves that content could reach the output without disturbing what is
 // there: a file is opened for appending and, where nothing has the name,
-// made empty; its name is then left in `made`. A stream is only checked
-// for permission: opening a pipe would wait for a reader, and closing it
-// would end the reader's input.
+// made empty; its name is then left in `made`, so that a conversion that
+// fails can take it away again. A stream is only checked for permission:
+// opening a pipe would wait for a reader, and closing it would end the
+// reader's input.
 bool ProbeOutput(std::string_view path, std::optional<std::string> &made);
+
+// Removes a file that ProbeOutput made, as long as it is still empty.
+void RemoveMadeOutput(const std::string &made);
 
 // Puts `content` at an output's name: a file (or a link's target) is
 // replaced by one rename once every byte is written, keeping the previous
