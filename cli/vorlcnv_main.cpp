@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "command_line_join.h"
+#include "command_line_options.h"
 #include "terminal_text.h"
 #include "vorl_cnv.h"
 
@@ -109,41 +110,43 @@ int Succeed(const Outputs &outputs)
     return 0;
 }
 
-bool StartsWithIgnoringCase(const std::string &text, const char *prefix)
-{
-    size_t length = std::strlen(prefix);
-    if (text.size() < length) {
-        return false;
-    }
-    for (size_t i = 0; i < length; ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
+// The files a command line writes, read by the library's own option table:
+// the last non-empty "-o" and "-h", the last "-p". A name the library could
+// not store would make it write its default file instead: it is refused
+// here, before anything is converted.
+struct LineOutputs {
+    Outputs outputs;
+    std::string error;
+};
 
-// The files a command line writes, found the way the library reads its
-// options: the last non-empty "-o" and "-h", the last "-p".
-Outputs OutputsOfCommandLine(const std::vector<std::string> &arguments)
+LineOutputs OutputsOfCommandLine(const std::vector<std::string> &arguments)
 {
-    Outputs outputs{"vorldata.dat", ""};
-    std::string header = "vorlhead.dat";
-    int mode = -1;
+    using vorl::options::Option;
+    LineOutputs result{{std::string(vorl::options::kDefaultDataFile), ""}, ""};
+    std::string header(vorl::options::kDefaultHeaderFile);
+    int32_t mode = -1;
     for (const std::string &argument : arguments) {
-        if (StartsWithIgnoringCase(argument, "-p")) {
-            mode = std::atoi(argument.c_str() + 2);
-            mode = mode > 3 ? 0 : mode;
-        } else if (StartsWithIgnoringCase(argument, "-o") && argument.size() > 2) {
-            outputs.data = argument.substr(2);
-        } else if (StartsWithIgnoringCase(argument, "-h") && argument.size() > 2) {
-            header = argument.substr(2);
+        auto option = vorl::options::MatchOption(argument);
+        if (!option) {
+            continue;
+        }
+        std::string value = argument.substr(option->text.size());
+        if (option->option == Option::Mode) {
+            mode = vorl::options::OutputModeOf(value);
+        } else if ((option->option == Option::Data || option->option == Option::Header) && !value.empty()) {
+            auto stored = ToLibraryText(value);
+            if (!stored || stored->size() >= VORL_PATH_SIZE) {
+                result.error = argument.substr(0, option->text.size()) + ": the name is too long (259 bytes in "
+                               "Shift-JIS at most) or has no Shift-JIS form: " + value;
+                return result;
+            }
+            (option->option == Option::Data ? result.outputs.data : header) = value;
         }
     }
-    if (mode == 1 || mode == 2) {
-        outputs.header = header;
+    if (mode == VORL_INDEX_C_HEADER || mode == VORL_INDEX_BINARY) {
+        result.outputs.header = header;
     }
-    return outputs;
+    return result;
 }
 
 int ConvertCommandLine(const std::vector<std::string> &arguments)
@@ -152,11 +155,15 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
     if (!joined.error.empty()) {
         return UsageError(joined.error);
     }
+    LineOutputs written = OutputsOfCommandLine(arguments);
+    if (!written.error.empty()) {
+        return UsageError(written.error);
+    }
     int rc = VorlConvertCommandLine(joined.line.c_str());
     if (rc != 0) {
         return Fail(rc);
     }
-    return Succeed(OutputsOfCommandLine(arguments));
+    return Succeed(written.outputs);
 }
 
 struct ProjectArguments {

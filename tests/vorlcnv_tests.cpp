@@ -109,5 +109,27 @@ TEST_F(Vorlcnv, ProjectMode)
     EXPECT_TRUE(fs::is_empty(folder_ / "work"));
 }
 
+// The names vorlcnv reports are the ones the library wrote: a name the
+// library could not store (it would write vorldata.dat instead) is refused
+// before anything is converted.
+TEST_F(Vorlcnv, NamesTheLibraryCannotTakeAreRefused)
+{
+    const std::string longName(260, 'n');
+    for (const std::string &option : {"-o" + longName, "-h" + longName, "-O" + longName}) {
+        ProgramResult result = Run({"-p1", "a.bin", option});
+        EXPECT_EQ(64, result.status) << option.substr(0, 2);
+        EXPECT_NE(std::string::npos, result.err.find("too long")) << result.err;
+        EXPECT_EQ("", result.out);
+        EXPECT_FALSE(fs::exists(folder_ / "vorldata.dat"));
+        EXPECT_FALSE(fs::exists(folder_ / "vorlhead.dat"));
+    }
+    // The last "-o" counts, and "-P" reads as "-p": the report follows the library.
+    ProgramResult result = Run({"-P2", "a.bin", "-ofirst.dat", "-osecond.dat", "-Hh.bin"});
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("vorlcnv: wrote second.dat (" + std::to_string(fs::file_size(folder_ / "second.dat")) + " bytes), h.bin (" +
+                  std::to_string(fs::file_size(folder_ / "h.bin")) + " bytes)\n",
+              result.out);
+}
+
 }  // namespace
 }  // namespace vorl::test

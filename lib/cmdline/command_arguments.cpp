@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "command_line_options.h"
 #include "decimal_text.h"
 #include "directory_listing.h"
 #include "file_system.h"
@@ -22,47 +23,8 @@ namespace {
 constexpr size_t kListLineLimit = 1023;
 constexpr int32_t kLargestAlignment = 4096;
 
-enum class Option { Mode, Align, IndexMark, RunningOffsets, Skip, NoSkip, Alias, NoAlias, BigEndian, LittleEndian,
-                    Width2, Width4, Label, Header, Data, ListFile };
-
-struct OptionText {
-    std::string_view text;
-    Option option;
-};
-
-// Tested from top to bottom; the first whose text begins the argument
-// (ignoring case) wins, and the rest of the argument is its value.
-constexpr std::array<OptionText, 16> kOptions = {{
-    {"-p", Option::Mode},        {"-a", Option::Align},         {"-i", Option::IndexMark},
-    {"--i", Option::RunningOffsets}, {"-s", Option::Skip},      {"--s", Option::NoSkip},
-    {"-e", Option::Alias},       {"--e", Option::NoAlias},      {"-b", Option::BigEndian},
-    {"--b", Option::LittleEndian}, {"-t2", Option::Width2},     {"-t4", Option::Width4},
-    {"-l", Option::Label},       {"-h", Option::Header},        {"-o", Option::Data},
-    {"-f", Option::ListFile},
-}};
-
-bool StartsWithIgnoringCase(std::string_view argument, std::string_view prefix)
-{
-    if (argument.size() < prefix.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(argument[i])) != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::optional<OptionText> MatchOption(std::string_view argument)
-{
-    for (const auto &option : kOptions) {
-        if (StartsWithIgnoringCase(argument, option.text)) {
-            return option;
-        }
-    }
-    return std::nullopt;
-}
+using options::MatchOption;
+using options::Option;
 
 void SetDefaults(VorlInformation &info)
 {
@@ -77,8 +39,8 @@ void SetDefaults(VorlInformation &info)
     info.usealias = 0;
     info.indexbyte = 4;
     info.changeendian = 0;
-    StoreFieldText(info.datafile, "vorldata.dat");
-    StoreFieldText(info.headerfile, "vorlhead.dat");
+    StoreFieldText(info.datafile, options::kDefaultDataFile);
+    StoreFieldText(info.headerfile, options::kDefaultHeaderFile);
     std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
 }
 
@@ -193,11 +155,7 @@ int ApplyArgument(VorlInformation &info, CommandLineState &state, std::string_vi
     }
     std::string_view value = argument.substr(option->text.size());
     switch (option->option) {
-    case Option::Mode: {
-        int32_t mode = ReadDecimal(value);
-        info.indexout = mode > 3 ? 0 : mode;
-        break;
-    }
+    case Option::Mode: info.indexout = options::OutputModeOf(value); break;
     case Option::Align: info.dataalign = AlignmentOf(value); break;
     case Option::IndexMark: info.indexmode = 1; break;
     case Option::RunningOffsets: info.indexmode = 0; break;
