@@ -1,9 +1,12 @@
 // One run of VorlList: arguments in, console text out, the list file
 // written.
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -60,23 +63,102 @@ struct Numbered {
     std::string line;  // folder and name in CP932
 };
 
-// The list replaces an earlier one only once it is complete.
+bool WriteAll(int fd, const std::string &content)
+{
+    size_t done = 0;
+    while (done < content.size()) {
+        ssize_t put = write(fd, content.data() + done, content.size() - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// The name a chain of symbolic links ends at (the name itself when it is
+// no link); it may not exist yet. Nothing for a loop or an unreadable link.
+std::optional<std::string> FollowLinks(std::string name)
+{
+    constexpr int kMaxLinkHops = 40;
+    std::vector<char> text(PATH_MAX + 1);
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat st {};
+        if (lstat(name.c_str(), &st) != 0) {
+            return errno == ENOENT ? std::optional<std::string>(name) : std::nullopt;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            return name;
+        }
+        ssize_t length = readlink(name.c_str(), text.data(), text.size());
+        if (length <= 0 || static_cast<size_t>(length) >= text.size()) {
+            return std::nullopt;
+        }
+        std::string link(text.data(), static_cast<size_t>(length));
+        // A relative link is read from the folder that holds it.
+        size_t slash = name.rfind('/');
+        name = link[0] == '/' || slash == std::string::npos ? link : name.substr(0, slash + 1) + link;
+    }
+    return std::nullopt;
+}
+
+// A device, pipe or socket is written into where it stands: replacing it
+// would put a plain file in its place, and a write it refuses (a full
+// device) must fail the run.
+bool WriteInPlace(const std::string &path, const std::string &content)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && !S_ISREG(st.st_mode) && WriteAll(fd, content);
+    return close(fd) == 0 && ok;
+}
+
+// The list replaces an earlier one only once it is complete. A symbolic
+// link stays and its target is replaced, beside it so the rename stays on
+// one file system; the new file keeps the old one's mode, and its owner
+// where the process may set it.
 bool WriteList(const std::string &path, const std::string &content)
 {
-    std::string fresh = path + ".vorltmp" + std::to_string(getpid());
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            return false;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            return WriteInPlace(path, content);
+        }
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    auto target = FollowLinks(path);
+    if (!target) {
+        return false;
+    }
+    struct stat previous {};
+    bool replaces = lstat(target->c_str(), &previous) == 0;
+    if (replaces && !S_ISREG(previous.st_mode)) {
+        return false;
+    }
+    std::string fresh = *target + ".vorltmp" + std::to_string(getpid());
     int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         return false;
     }
-    size_t done = 0;
-    while (done < content.size()) {
-        ssize_t put = write(fd, content.data() + done, content.size() - done);
-        if (put <= 0) {
-            break;
+    bool ok = WriteAll(fd, content);
+    if (ok && replaces) {
+        // Owner first: a change of owner clears set-user-ID.
+        if (fchown(fd, previous.st_uid, previous.st_gid) != 0 && errno != EPERM) {
+            ok = false;
         }
-        done += static_cast<size_t>(put);
+        ok = ok && fchmod(fd, previous.st_mode & 07777) == 0;
     }
-    bool ok = close(fd) == 0 && done == content.size() && rename(fresh.c_str(), path.c_str()) == 0;
+    ok = close(fd) == 0 && ok && rename(fresh.c_str(), target->c_str()) == 0;
     if (!ok) {
         unlink(fresh.c_str());
     }

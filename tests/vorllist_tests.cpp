@@ -2,6 +2,17 @@
 // files it writes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <iterator>
+#include <thread>
+
 #include "test_support.h"
 
 namespace vorl::test {
@@ -169,6 +180,93 @@ TEST_F(Vorllist, ListFeedsTheConversion)
     EXPECT_EQ("zerotwo", ReadFile(folder_ / "all.dat"));
     EXPECT_EQ(Hex("Vorl" + Bytes({4, 0, 0, 0x40, 0, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 7, 0, 0, 0})),
               Hex(ReadFile(folder_ / "all.idx")));
+}
+
+// The list file respects what stands at its name: a link is followed, a
+// device or a pipe is written into, a replaced file keeps its mode.
+TEST_F(Vorllist, ListThroughALinkReplacesItsTarget)
+{
+    Make("s00.bin");
+    fs::create_directory(folder_ / "elsewhere");
+    WriteFile(folder_ / "elsewhere" / "list.lst", "previous");
+    ASSERT_EQ(0, ::chmod((folder_ / "elsewhere" / "list.lst").c_str(), 0640));
+    fs::create_symlink("elsewhere/list.lst", folder_ / "list.lst");
+    ProgramResult result = Run({"-olist.lst", "s??.bin"});
+    EXPECT_EQ(0, result.status) << result.out;
+    EXPECT_TRUE(fs::is_symlink(folder_ / "list.lst"));
+    EXPECT_EQ("./s00.bin\r\n", List("elsewhere/list.lst"));
+    struct stat st {};
+    ASSERT_EQ(0, ::stat((folder_ / "elsewhere" / "list.lst").c_str(), &st));
+    EXPECT_EQ(0640u, st.st_mode & 07777);
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(folder_ / "elsewhere"), fs::directory_iterator()));
+}
+
+TEST_F(Vorllist, ListIntoAFifo)
+{
+    Make("s00.bin");
+    ASSERT_EQ(0, ::mkfifo((folder_ / "list.lst").c_str(), 0600));
+    // Opened before the writer comes, without waiting for it; poll then
+    // waits until the writer has come, written and gone.
+    int fd = ::open((folder_ / "list.lst").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    std::string read;
+    std::atomic<bool> stop{false};
+    std::thread reader([&] {
+        char buffer[256];
+        for (;;) {
+            pollfd wanted{fd, POLLIN, 0};
+            int ready = ::poll(&wanted, 1, 20);
+            if (ready == 0 && stop) {
+                return;
+            }
+            if (ready <= 0) {
+                continue;
+            }
+            ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got > 0) {
+                read.append(buffer, static_cast<size_t>(got));
+            } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+                return;
+            }
+        }
+    });
+    ProgramResult result = Run({"-olist.lst", "s??.bin"});
+    stop = true;
+    reader.join();
+    ::close(fd);
+    EXPECT_EQ(0, result.status) << result.out;
+    EXPECT_EQ("./s00.bin\r\n", read);
+    struct stat st {};
+    ASSERT_EQ(0, ::lstat((folder_ / "list.lst").c_str(), &st));
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// Devices with the numbers of the host's null (1,3) and full (1,7)
+// devices, made in the test's folder: the real ones are never touched.
+TEST_F(Vorllist, ListIntoDevices)
+{
+    for (unsigned minor : {3u, 7u}) {
+        fs::path device = folder_ / ("device" + std::to_string(minor));
+        int fd = ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, minor)) == 0
+                     ? ::open(device.c_str(), O_WRONLY | O_CLOEXEC)
+                     : -1;
+        if (fd < 0) {
+            GTEST_SKIP() << "no character device can be made and opened here";
+        }
+        ::close(fd);
+    }
+    Make("s00.bin");
+    ProgramResult result = Run({"-odevice3", "s??.bin"});
+    EXPECT_EQ(0, result.status) << result.out;
+    result = Run({"-odevice7", "s??.bin"});
+    EXPECT_EQ(-1, result.status);
+    EXPECT_EQ(kBanner + "リストファイルが書き込めません。\n", result.out);
+    for (unsigned minor : {3u, 7u}) {
+        struct stat st {};
+        ASSERT_EQ(0, ::lstat((folder_ / ("device" + std::to_string(minor))).c_str(), &st));
+        EXPECT_TRUE(S_ISCHR(st.st_mode)) << minor;
+        EXPECT_EQ(makedev(1, minor), st.st_rdev) << minor;
+    }
 }
 
 }  // namespace
