@@ -4,6 +4,7 @@
 //   vorlcnv --project FILE --data NAME [--header NAME] [--workdir DIR]
 //   vorlcnv --help | --version
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -181,9 +182,21 @@ std::string BesideProject(const std::string &project, const std::string &name)
     return slash == std::string::npos ? name : project.substr(0, slash + 1) + name;
 }
 
+// A project named relative to the current folder is handed on as a full
+// path: its entries' "../" names climb from the project's own folder, which
+// a relative path would not let them reach.
+std::string FullPath(const std::string &name)
+{
+    if (name.empty() || name[0] == '/') {
+        return name;
+    }
+    char here[4096];
+    return ::getcwd(here, sizeof here) != nullptr ? std::string(here) + "/" + name : name;
+}
+
 int ConvertProject(const ProjectArguments &args)
 {
-    auto project = ToLibraryText(args.project);
+    auto project = ToLibraryText(FullPath(args.project));
     auto data = ToLibraryText(args.data);
     auto header = ToLibraryText(args.header);
     auto workdir = ToLibraryText(args.workdir);

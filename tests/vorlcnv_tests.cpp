@@ -80,6 +80,27 @@ TEST_F(Vorlcnv, JapaneseNamesAndBlanksSurvive)
     EXPECT_EQ("JP", ReadFile(folder_ / "vorldata.dat"));
 }
 
+// The second byte of 表 and ソ is 0x5C: a wildcard in such a folder, and a
+// project named relative to the current folder whose entries climb out of
+// its own folder, find their files.
+TEST_F(Vorlcnv, FoldersWhoseNamesEndInByte5C)
+{
+    fs::create_directories(folder_ / "ソース");
+    fs::create_directories(folder_ / "ソフト表");
+    WriteFile(folder_ / "ソース/表1.bin", "ONE");
+    WriteFile(folder_ / "能力.bin", "ABILITY");
+    ProgramResult result = Run({"-p3", "ソース/表?.bin", "-oout.dat"});
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("ONE", ReadFile(folder_ / "out.dat"));
+    WriteFile(folder_ / "ソフト表/game.vorlprj",
+              "<VorlProject version='400'><header><indexnum>1</indexnum><indexout>nothing</indexout><indexbyte>4</indexbyte>"
+              "<indexinterval>1</indexinterval><dataalign>1</dataalign></header>"
+              "<index num='0' use='true'><filename>../能力.bin</filename></index></VorlProject>");
+    result = Run({"--project", "ソフト表/game.vorlprj", "--data", "out2.dat"});
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("ABILITY", ReadFile(folder_ / "ソフト表/out2.dat"));
+}
+
 TEST_F(Vorlcnv, HelpAndVersion)
 {
     ProgramResult help = Run({"--help"});

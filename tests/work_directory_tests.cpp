@@ -124,6 +124,23 @@ TEST(WorkDirectory, RemovedWhenTheConversionThrows)
     EXPECT_EQ(VORL_ERR_NO_MEMORY, GuardExport(VORL_ERR_NO_MEMORY, []() -> int { throw std::bad_alloc(); }));
 }
 
+// A base ending in ソ (second byte 0x5C) is a folder without a separator
+// at its end: the working directory is made inside it.
+TEST(WorkDirectory, BaseEndingInByte5CGetsItsSeparator)
+{
+    TempFolder folder;
+    fs::create_directory(folder / "ソ");
+    const std::string base = folder.Path().string() + "/\x83\x5C";  // ソ in CP932
+    VorlInformation info{};
+    ASSERT_EQ(VORL_OK, SetupWorkDirectory(info, base.c_str()));
+    const std::string workdir = info.workdir;
+    EXPECT_EQ(base + "/vorl", workdir.substr(0, base.size() + 5)) << workdir;
+    EXPECT_TRUE(IsWorkDirectoryName(workdir));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(folder / "ソ"), fs::directory_iterator()));
+    ReleaseBlock(info);
+    EXPECT_TRUE(fs::is_empty(folder / "ソ"));
+}
+
 TEST(WorkDirectory, TakenNamesMoveOnAndWrapAfterFFFF)
 {
     TempFolder folder;

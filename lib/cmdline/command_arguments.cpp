@@ -97,11 +97,10 @@ void AppendRecord(CommandLineState &state, const std::string &name, uint32_t con
 // record line and are passed over.
 std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view pattern)
 {
-    const host::PathRules &rules = host::HostRules();
-    size_t split = pattern.size();
-    while (split > 0 && !rules.IsSeparator(pattern[split - 1])) {
-        --split;
-    }
+    // The folder ends at the last separator that starts a character: the
+    // second byte of 表 or ソ is 0x5C and no separator.
+    size_t separator = host::HostRules().LastSeparator(pattern);
+    size_t split = separator == std::string_view::npos ? 0 : separator + 1;
     std::string_view folder = pattern.substr(0, split);
     std::string_view namePattern = pattern.substr(split);
     // A file with exactly this name is that file, even when its name holds

@@ -46,7 +46,7 @@ int SetupWorkDirectory(VorlInformation &info, const char *base)
         return VORL_ERR_WORK_DIRECTORY;
     }
     std::string folder = *chosen;
-    if (!rules.IsSeparator(folder.back())) {
+    if (!rules.EndsInSeparator(folder)) {
         folder.push_back(rules.joinSeparator);
     }
     unsigned start = static_cast<unsigned>(host::CalendarSeconds()) & 0xFFFFu;
@@ -74,7 +74,7 @@ int SetupWorkDirectory(VorlInformation &info, const char *base)
 bool IsWorkDirectoryName(std::string_view workdir)
 {
     const host::PathRules &rules = host::HostRules();
-    if (!workdir.empty() && rules.IsSeparator(workdir.back())) {
+    if (rules.EndsInSeparator(workdir)) {
         workdir.remove_suffix(1);
     }
     constexpr size_t kNameLength = 8;
@@ -82,7 +82,7 @@ bool IsWorkDirectoryName(std::string_view workdir)
         return false;
     }
     std::string_view name = workdir.substr(workdir.size() - kNameLength);
-    bool separated = workdir.size() == kNameLength || rules.IsSeparator(workdir[workdir.size() - kNameLength - 1]);
+    bool separated = workdir.size() == kNameLength || rules.EndsInSeparator(workdir.substr(0, workdir.size() - kNameLength));
     if (!separated || name.substr(0, kPrefix.size()) != kPrefix) {
         return false;
     }
