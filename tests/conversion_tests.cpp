@@ -259,7 +259,7 @@ TEST_F(Conversion, CHeaderMode)
     block.SetText(block->type[1], sizeof block->type[1], "static unsigned short");
     block.SetData(Data());
     EXPECT_CODE(VORL_ERR_NO_HEADER_NAME, block.Convert());
-    EXPECT_TRUE(fs::exists(Data())) << "the data file is made before the header name is checked";
+    EXPECT_FALSE(fs::exists(Data())) << "a failed conversion leaves no data file it made";
     block.SetHeader(Header());
     EXPECT_CODE(VORL_OK, block.Convert());
     EXPECT_EQ("/* VORL Maker Header File */\n\n"

@@ -192,11 +192,9 @@ int ConvertBlock(VorlInformation &info)
     MadeDataFileGuard madeDataFile(std::move(made));
     std::optional<std::string> headerPath;
     if (separateHeader) {
+        // Unwritable data still wins over a missing header name; the empty
+        // data file this conversion made goes again, as on any failure.
         if (FieldText(info.headerfile).empty()) {
-            // The header name is checked only after the data file is
-            // made, and callers have always found that file in place
-            // when they are asked for the name.
-            madeDataFile.Keep();
             return VORL_ERR_NO_HEADER_NAME;
         }
         headerPath = ResolveOutputPath(info, FieldText(info.headerfile));
