@@ -9,6 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include "decimal_value.h"
+
 namespace vorl::options {
 
 enum class Option { Mode, Align, IndexMark, RunningOffsets, Skip, NoSkip, Alias, NoAlias, BigEndian, LittleEndian,
@@ -62,20 +64,7 @@ inline std::optional<OptionText> MatchOption(std::string_view argument)
 // past 3 selects 0, as the format's own reader does; below 0 there is none.
 inline int32_t OutputModeOf(std::string_view value)
 {
-    size_t i = 0;
-    while (i < value.size() && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
-        negative = value[i++] == '-';
-    }
-    // Unsigned arithmetic wraps, as the block's 32-bit field keeps it.
-    uint32_t number = 0;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-        number = number * 10u + static_cast<uint32_t>(value[i] - '0');
-    }
-    auto mode = static_cast<int32_t>(negative ? 0u - number : number);
+    int32_t mode = common::DecimalValue(value);
     return mode > 3 ? 0 : mode;
 }
 
