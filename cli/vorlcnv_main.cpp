@@ -60,7 +60,7 @@ const char *const kHelp =
     "  --data NAME     data file; a relative name lies in the project's folder\n"
     "  --header NAME   header file for projects with a separate header\n"
     "  --workdir DIR   where the working directory is made (default: VORLTEMP,\n"
-    "                  TMP, TEMP, or the current folder)\n"
+    "                  TMP, TEMP, TMPDIR, or the current folder)\n"
     "\n"
     "Exit status: 0 on success; 1 to 22 the library's error code (negated), its\n"
     "message on standard error; 64 when the arguments of vorlcnv are wrong.\n"
@@ -101,13 +101,24 @@ std::string SizeOf(const std::string &path)
     return std::to_string(static_cast<long long>(st.st_size));
 }
 
+// True when `path` is where standard output goes (-o/dev/stdout, or a
+// name the caller also redirected to).
+bool IsStandardOutput(const std::string &path)
+{
+    struct stat out {}, named {};
+    return !path.empty() && fstat(STDOUT_FILENO, &out) == 0 && stat(path.c_str(), &named) == 0 &&
+           out.st_dev == named.st_dev && out.st_ino == named.st_ino;
+}
+
 int Succeed(const Outputs &outputs)
 {
-    std::printf("vorlcnv: wrote %s (%s bytes)", outputs.data.c_str(), SizeOf(outputs.data).c_str());
+    // The summary never goes into an output that is standard output.
+    std::FILE *report = IsStandardOutput(outputs.data) || IsStandardOutput(outputs.header) ? stderr : stdout;
+    std::fprintf(report, "vorlcnv: wrote %s (%s bytes)", outputs.data.c_str(), SizeOf(outputs.data).c_str());
     if (!outputs.header.empty()) {
-        std::printf(", %s (%s bytes)", outputs.header.c_str(), SizeOf(outputs.header).c_str());
+        std::fprintf(report, ", %s (%s bytes)", outputs.header.c_str(), SizeOf(outputs.header).c_str());
     }
-    std::printf("\n");
+    std::fprintf(report, "\n");
     return 0;
 }
 

@@ -101,6 +101,16 @@ TEST_F(Vorlcnv, FoldersWhoseNamesEndInByte5C)
     EXPECT_EQ("ABILITY", ReadFile(folder_ / "ソフト表/out2.dat"));
 }
 
+// Packing to standard output: the data alone goes there, the summary to
+// standard error.
+TEST_F(Vorlcnv, DataOnStandardOutputStaysClean)
+{
+    ProgramResult result = Run({"-p3", "-o/dev/stdout", "a.bin"});
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("AAAA", result.out);
+    EXPECT_EQ(0u, result.err.find("vorlcnv: wrote /dev/stdout")) << result.err;
+}
+
 TEST_F(Vorlcnv, HelpAndVersion)
 {
     ProgramResult help = Run({"--help"});
