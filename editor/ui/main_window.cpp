@@ -839,7 +839,14 @@ std::optional<std::string> MainWindow::ReadFile(const std::string &path)
     if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
-    return file.readAll().toStdString();
+    QByteArray content = file.readAll();
+    // A read that failed part way is no file that was read: the settings
+    // keep their defaults and the hint says it cannot be read, rather than
+    // take a shortened text for the whole.
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return content.toStdString();
 }
 
 std::optional<int64_t> MainWindow::FileLength(const std::string &path)
