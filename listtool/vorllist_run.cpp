@@ -17,6 +17,7 @@
 #include "folder_scan.h"
 #include "list_settings.h"
 #include "recode_text.h"
+#include "symbolic_links.h"
 #include "vorllist_run.h"
 
 namespace vorllist {
@@ -79,32 +80,6 @@ bool WriteAll(int fd, const std::string &content)
     return true;
 }
 
-// The name a chain of symbolic links ends at (the name itself when it is
-// no link); it may not exist yet. Nothing for a loop or an unreadable link.
-std::optional<std::string> FollowLinks(std::string name)
-{
-    constexpr int kMaxLinkHops = 40;
-    std::vector<char> text(PATH_MAX + 1);
-    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
-        struct stat st {};
-        if (lstat(name.c_str(), &st) != 0) {
-            return errno == ENOENT ? std::optional<std::string>(name) : std::nullopt;
-        }
-        if (!S_ISLNK(st.st_mode)) {
-            return name;
-        }
-        ssize_t length = readlink(name.c_str(), text.data(), text.size());
-        if (length <= 0 || static_cast<size_t>(length) >= text.size()) {
-            return std::nullopt;
-        }
-        std::string link(text.data(), static_cast<size_t>(length));
-        // A relative link is read from the folder that holds it.
-        size_t slash = name.rfind('/');
-        name = link[0] == '/' || slash == std::string::npos ? link : name.substr(0, slash + 1) + link;
-    }
-    return std::nullopt;
-}
-
 // A device, pipe or socket is written into where it stands: replacing it
 // would put a plain file in its place, and a write it refuses (a full
 // device) must fail the run.
@@ -136,7 +111,7 @@ bool WriteList(const std::string &path, const std::string &content)
     } else if (errno != ENOENT) {
         return false;
     }
-    auto target = FollowLinks(path);
+    auto target = vorl::common::FollowLinks(path);
     if (!target) {
         return false;
     }

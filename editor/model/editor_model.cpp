@@ -124,7 +124,8 @@ bool EditorModel::StartUp(const std::vector<std::string> &arguments, const std::
     // The process keeps the folder it was started in: names on the command
     // line are the caller's, and the program's own files are found by
     // absolute paths under AppDir.
-    if (ParseArguments(arguments).initCommand & kEndWhenDone) {
+    const CommandLineResult parsed = ParseArguments(arguments);
+    if (parsed.initCommand & kEndWhenDone) {
         host_.SetUnattended(true);
     }
     int version = library_.GetDllVersion();
@@ -141,7 +142,6 @@ bool EditorModel::StartUp(const std::vector<std::string> &arguments, const std::
     state_.InitCommand = 0;
     state_.CurrentDir = WithSeparator(startFolder.empty() ? state_.AppDir : startFolder);
     if (!arguments.empty()) {
-        CommandLineResult parsed = ParseArguments(arguments);
         auto callersName = [&](const std::string &name) {
             return name.empty() || name[0] == '/' ? name : state_.CurrentDir + name;
         };

@@ -21,6 +21,16 @@ long ReferenceOf(const std::string &name)
     return !name.empty() && name[0] == '*' ? std::atol(name.c_str() + 1) : -1;
 }
 
+// An entry out of use keeps only its typed-size flag and its alias.
+void TakeOutOfUse(EditEntry &entry)
+{
+    entry.Use = false;
+    entry.FileName.clear();
+    entry.ConvertNo = 0;
+    entry.Remarks.clear();
+    entry.Size = 0;
+}
+
 // A whole text as a 32-bit number, rounded half to even; 0 when it is not
 // a number as a whole or is out of range.
 int32_t WholeNumber(const std::string &text)
@@ -117,11 +127,7 @@ void EditorModel::chkIndex_Click(int row, bool ticked)
         ShowRow(row);  // the box is ticked again
         return;
     }
-    entry.Use = false;
-    entry.FileName.clear();
-    entry.ConvertNo = 0;
-    entry.Remarks.clear();
-    entry.Size = 0;
+    TakeOutOfUse(entry);
     ShowRow(row);
     MarkModified();
 }
@@ -169,10 +175,7 @@ void EditorModel::txtVorName_DblClick(int row)
     // it; nothing was registered, so the project is not marked changed.
     EditEntry &entry = Entry(EntryOf(row));
     if (!registered && entry.FileName.empty() && !IsParent(EntryOf(row))) {
-        entry.Use = false;
-        entry.ConvertNo = 0;
-        entry.Remarks.clear();
-        entry.Size = 0;
+        TakeOutOfUse(entry);
         ShowRow(row);
     }
     host_.ProcessPendingMessages();

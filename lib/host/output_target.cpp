@@ -9,39 +9,11 @@
 #include <vector>
 
 #include "file_system.h"
+#include "symbolic_links.h"
 #include "native_path.h"
 
 namespace vorl::host {
 namespace {
-
-// The kernel's own limit for one name.
-constexpr int kMaxLinkHops = 40;
-
-// The native name a chain of symbolic links ends at; the name itself when
-// it is no link. The last name may not exist (a dangling link): that is
-// where a new file goes. Nothing for a loop or a link that cannot be read.
-std::optional<std::string> FollowLinks(std::string name)
-{
-    std::vector<char> text(PATH_MAX + 1);
-    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
-        struct stat st {};
-        if (::lstat(name.c_str(), &st) != 0) {
-            return errno == ENOENT ? std::optional<std::string>(name) : std::nullopt;
-        }
-        if (!S_ISLNK(st.st_mode)) {
-            return name;
-        }
-        ssize_t length = ::readlink(name.c_str(), text.data(), text.size());
-        if (length <= 0 || static_cast<size_t>(length) >= text.size()) {
-            return std::nullopt;
-        }
-        std::string link(text.data(), static_cast<size_t>(length));
-        // A relative link is read from the folder that holds it.
-        size_t slash = name.rfind('/');
-        name = link[0] == '/' || slash == std::string::npos ? link : name.substr(0, slash + 1) + link;
-    }
-    return std::nullopt;
-}
 
 // The library form of a native name found by following links. A
 // backslash would turn into a separator on the way back, naming another
@@ -73,7 +45,7 @@ std::optional<OutputTarget> FindOutputTarget(std::string_view path)
     } else if (errno != ENOENT) {
         return std::nullopt;
     }
-    auto final = FollowLinks(*native);
+    auto final = common::FollowLinks(*native);
     if (!final) {
         return std::nullopt;
     }
