@@ -34,6 +34,7 @@
 #include <thread>
 
 #include "about_dialog.h"
+#include "ambiguous_names.h"
 #include "editor_model.h"
 #include "settings_dialogs.h"
 #include "title_window.h"
@@ -851,7 +852,8 @@ std::optional<std::string> MainWindow::ReadFile(const std::string &path)
 
 std::optional<int64_t> MainWindow::FileLength(const std::string &path)
 {
-    QFileInfo info(Q(path));
+    // The name came through CP932: 〜 on disk reads back as ～ (and five more).
+    QFileInfo info(Q(vorl::common::FindExistingForm(path)));
     if (!info.isFile() || !info.isReadable()) {
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "command_line_options.h"
 #include "decimal_text.h"
@@ -129,21 +130,34 @@ int ApplyListFile(VorlInformation &info, CommandLineState &state, std::string_vi
 {
     std::unique_ptr<host::TextReader> reader = host::TextReader::Open(listFile);
     if (!reader) {
+        state.reporter.NoteInput(listFile);
         return VORL_ERR_FILE_NOT_FOUND;
     }
     std::string line;
+    int32_t lineNumber = 1;
     while (reader->ReadLimitedLine(line, kListLineLimit)) {
+        // The rest of a line longer than the limit is read as the next
+        // entry, from the same line of the list.
+        bool lineEnds = line.back() == '\n';
         // The line end and any control characters before it; bytes from
         // 0x80 on are the end of a CP932 name and stay.
         while (!line.empty() && static_cast<unsigned char>(line.back()) < ' ') {
             line.pop_back();
         }
+        state.next.listFile = listFile;
+        state.next.line = lineNumber;
         if (int rc = WriteEntryRecord(info, state, line); rc != VORL_OK) {
             return rc;
         }
+        lineNumber += lineEnds ? 1 : 0;
     }
+    state.next = EntryOrigin();
     // A list cut short by a read error would pack fewer entries in silence.
-    return reader->Failed() ? VORL_ERR_FILE_NOT_FOUND : VORL_OK;
+    if (reader->Failed()) {
+        state.reporter.NoteFile(listFile, VORL_CAUSE_UNREADABLE);
+        return VORL_ERR_FILE_NOT_FOUND;
+    }
+    return VORL_OK;
 }
 
 int ApplyArgument(VorlInformation &info, CommandLineState &state, std::string_view argument)
@@ -207,12 +221,17 @@ void PlaceLabelText(VorlInformation &info, const std::string &text)
 
 int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string_view argument)
 {
-    // A list longer than the table is refused as soon as it is seen.
-    if (info.indexnum >= VORL_MAX_ENTRIES) {
-        return VORL_ERR_TOO_MANY_FILES;
-    }
     size_t firstComma = argument.find(',');
     std::string_view name = argument.substr(0, firstComma);
+    state.next.entry = name;
+    auto failed = [&](int code) {
+        state.reporter.NoteRow(info.indexnum, name, state.next.listFile, state.next.line);
+        return code;
+    };
+    // A list longer than the table is refused as soon as it is seen.
+    if (info.indexnum >= VORL_MAX_ENTRIES) {
+        return failed(VORL_ERR_TOO_MANY_FILES);
+    }
     uint32_t convert = 0;
     uint32_t alias = 0;
     if (firstComma != std::string_view::npos) {
@@ -229,7 +248,7 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
         if (name.size() >= 3 && name[2] >= '0' && name[2] <= '9') {
             long row = ReferenceNumber(name.substr(2));
             if (row >= info.indexnum) {
-                return VORL_ERR_FORWARD_REFERENCE;
+                return failed(VORL_ERR_FORWARD_REFERENCE);
             }
             AppendRecord(state, "*" + std::to_string(row), 0, 0, 0, alias, true);
         } else {
@@ -253,20 +272,27 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
     } else if (info.skipnofile == 1) {
         AppendRecord(state, "", 0, 0, 0, 0, false);
     } else {
-        return VORL_ERR_FILE_NOT_FOUND;
+        state.reporter.NoteInput(name);
+        return failed(VORL_ERR_FILE_NOT_FOUND);
     }
+    state.origins.push_back(state.next);
     ++info.indexnum;
     return VORL_OK;
 }
 
-int ParseCommandArguments(VorlInformation &info, const std::vector<std::string> &arguments)
+int ParseCommandArguments(VorlInformation &info, const std::vector<std::string> &arguments,
+                          std::vector<EntryOrigin> *origins, const FailureReporter &reporter)
 {
     SetDefaults(info);
     CommandLineState state;
+    state.reporter = reporter;
     for (const std::string &argument : arguments) {
         if (int rc = ApplyArgument(info, state, argument); rc != VORL_OK) {
             return rc;
         }
+    }
+    if (origins != nullptr) {
+        *origins = std::move(state.origins);
     }
     if (info.indexnum == 0 || info.indexout < 0) {
         return VORL_ERR_NO_INDEX;

@@ -43,8 +43,10 @@ uint64_t RoundUp(uint64_t value, uint64_t multiple)
 
 class Packer {
 public:
-    Packer(const VorlInformation &info, const WorkFiles &files, host::HostFile &body, IndexValues &values)
-        : info_(info), files_(files), body_(body), values_(values), align_(static_cast<uint64_t>(info.dataalign))
+    Packer(const VorlInformation &info, const WorkFiles &files, host::HostFile &body, IndexValues &values,
+           const FailureReporter &reporter)
+        : info_(info), files_(files), body_(body), values_(values), reporter_(reporter),
+          align_(static_cast<uint64_t>(info.dataalign))
     {
     }
 
@@ -53,6 +55,7 @@ public:
         for (size_t row = 0; row < values_.size(); ++row) {
             int rc = PackRow(row);
             if (rc != VORL_OK) {
+                reporter_.NoteRow(static_cast<int32_t>(row), FieldText(info_.entries[row].filename));
                 return rc;
             }
         }
@@ -62,9 +65,14 @@ public:
 private:
     uint64_t NoDataValue() const { return info_.indexmode == 1 ? kNoDataMarker : running_; }
 
-    int MissingRow(size_t row)
+    // `name`: the input to note as missing; empty when the failure is
+    // noted already.
+    int MissingRow(size_t row, std::string_view name)
     {
         if (info_.skipnofile == 0) {
+            if (!name.empty()) {
+                reporter_.NoteInput(name);
+            }
             return VORL_ERR_FILE_NOT_FOUND;
         }
         values_[row] = NoDataValue();
@@ -86,23 +94,26 @@ private:
         // An empty input is a missing row before any converter sees it: a
         // compressor would turn nothing into a header-only item.
         if (!input.IsOpen() || input.Length() <= 0) {
-            return MissingRow(row);
+            return MissingRow(row, name);
         }
         bool converted = entry.convertnum != 0;
         if (converted) {
             input.Close();
             // A stale result must never pass for this converter's output.
             host::RemoveFile(files_.pack);
-            int rc = RunConverter(info_, entry.convertnum, std::string(name), files_.pack);
+            int exitCode = 0;
+            int rc = RunConverter(info_, entry.convertnum, std::string(name), files_.pack, exitCode);
             if (rc != VORL_OK) {
+                reporter_.NoteConverter(name, exitCode);
                 return rc;
             }
             input = host::HostFile::OpenForReading(files_.pack);
             if (!input.IsOpen()) {
+                reporter_.NoteConverter(name, 0);
                 return VORL_ERR_FILE_NOT_FOUND;
             }
         }
-        int rc = StoreItem(row, entry, input);
+        int rc = StoreItem(row, entry, input, converted ? files_.pack : std::string(name));
         input.Close();
         if (converted) {
             host::RemoveFile(files_.pack);
@@ -122,11 +133,18 @@ private:
         return VORL_OK;
     }
 
-    int StoreItem(size_t row, const IndexEntry &entry, host::HostFile &input)
+    int StoreItem(size_t row, const IndexEntry &entry, host::HostFile &input, const std::string &source)
     {
         int64_t measured = input.Length();
         if (measured <= 0) {
-            return MissingRow(row);
+            // A converter that wrote nothing is the converter's failure.
+            if (source == files_.pack) {
+                if (info_.skipnofile == 0) {
+                    reporter_.NoteConverter(FieldText(entry.filename), 0);
+                }
+                return MissingRow(row, {});
+            }
+            return MissingRow(row, source);
         }
         uint64_t length = static_cast<uint64_t>(measured);
         uint64_t stored = entry.filesize;
@@ -146,12 +164,17 @@ private:
         case host::CopyResult::Copied:
             break;
         case host::CopyResult::SourceEndedEarly:
+            reporter_.NoteFile(source, VORL_CAUSE_UNREADABLE);
+            return VORL_ERR_FILE_NOT_FOUND;
         case host::CopyResult::ReadFailed:
+            reporter_.NoteInput(source);
             return VORL_ERR_FILE_NOT_FOUND;
         case host::CopyResult::WriteFailed:
+            reporter_.NoteOutput(files_.body);
             return VORL_ERR_TEMP_FILE;
         }
         if (!copier_.WriteZeros(body_, stored - length)) {
+            reporter_.NoteOutput(files_.body);
             return VORL_ERR_TEMP_FILE;
         }
         values_[row] = running_;
@@ -163,6 +186,7 @@ private:
     const WorkFiles &files_;
     host::HostFile &body_;
     IndexValues &values_;
+    const FailureReporter &reporter_;
     const uint64_t align_;
     uint64_t running_ = 0;
     host::StreamCopier copier_;
@@ -171,10 +195,10 @@ private:
 }  // namespace
 
 int PackBody(const VorlInformation &info, const RowLayout &layout, const WorkFiles &files, host::HostFile &body,
-             IndexValues &values)
+             IndexValues &values, const FailureReporter &reporter)
 {
     values.assign(static_cast<size_t>(layout.rows), 0);
-    return Packer(info, files, body, values).PackAll();
+    return Packer(info, files, body, values, reporter).PackAll();
 }
 
 }  // namespace vorl

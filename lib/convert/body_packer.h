@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "failure_report.h"
 #include "host_file.h"
 #include "index_values.h"
 #include "row_layout.h"
@@ -18,8 +19,9 @@ struct WorkFiles {
 };
 
 // Appends every stored item to `body` at its current position and fills
-// `values` (R slots). 0 or the code of the first failure.
+// `values` (R slots). 0 or the code of the first failure, noted in
+// `reporter` with its row.
 int PackBody(const VorlInformation &info, const RowLayout &layout, const WorkFiles &files, host::HostFile &body,
-             IndexValues &values);
+             IndexValues &values, const FailureReporter &reporter);
 
 }  // namespace vorl

@@ -1,5 +1,6 @@
 #include "convert_pipeline.h"
 
+#include <cerrno>
 #include <optional>
 #include <string>
 #include <utility>
@@ -157,7 +158,7 @@ int WriteIndexOutput(const VorlInformation &info, const RowLayout &layout, const
 
 }  // namespace
 
-int ConvertBlock(VorlInformation &info)
+int ConvertBlock(VorlInformation &info, const FailureReporter &reporter)
 {
     if (int rc = CheckBlock(info); rc != VORL_OK) {
         return rc;
@@ -171,15 +172,18 @@ int ConvertBlock(VorlInformation &info)
     }
     auto dataPath = ResolveOutputPath(info, FieldText(info.datafile));
     if (!dataPath) {
+        reporter.NoteFile(FieldText(info.datafile), VORL_CAUSE_UNWRITABLE, ENAMETOOLONG);
         return VORL_ERR_OUTPUT_FILE;
     }
     bool separateHeader = info.indexout == kIndexText || info.indexout == kIndexBinary;
     if (IsAnInput(info, *dataPath)) {
+        reporter.NoteFile(*dataPath, VORL_CAUSE_OUTPUT_IS_INPUT);
         return VORL_ERR_OUTPUT_FILE;
     }
     if (separateHeader && !FieldText(info.headerfile).empty()) {
         auto header = ResolveOutputPath(info, FieldText(info.headerfile));
         if (header && IsAnInput(info, *header)) {
+            reporter.NoteFile(*header, VORL_CAUSE_OUTPUT_IS_INPUT);
             return VORL_ERR_OUTPUT_FILE;
         }
     }
@@ -187,6 +191,7 @@ int ConvertBlock(VorlInformation &info)
     // is none.
     std::optional<std::string> made;
     if (!host::ProbeOutput(*dataPath, made)) {
+        reporter.NoteOutput(*dataPath);
         return VORL_ERR_OUTPUT_FILE;
     }
     MadeDataFileGuard madeDataFile(std::move(made));
@@ -199,6 +204,7 @@ int ConvertBlock(VorlInformation &info)
         }
         headerPath = ResolveOutputPath(info, FieldText(info.headerfile));
         if (!headerPath) {
+            reporter.NoteFile(FieldText(info.headerfile), VORL_CAUSE_UNWRITABLE, ENAMETOOLONG);
             return VORL_ERR_OUTPUT_FILE;
         }
         // One file cannot be both: the data would silently replace the
@@ -215,10 +221,11 @@ int ConvertBlock(VorlInformation &info)
     // now, so the body is streamed behind it and the index filled in last.
     uint64_t reserved = info.indexout == kIndexInFile ? layout.indexBytes : 0;
     if (!body.IsOpen() || !body.SeekTo(static_cast<int64_t>(reserved))) {
+        reporter.NoteOutput(files.body);
         return VORL_ERR_TEMP_FILE;
     }
     IndexValues values;
-    if (int rc = PackBody(info, layout, files, body, values); rc != VORL_OK) {
+    if (int rc = PackBody(info, layout, files, body, values, reporter); rc != VORL_OK) {
         return rc;
     }
     if (info.indexout != kIndexNothing) {
@@ -238,7 +245,7 @@ int ConvertBlock(VorlInformation &info)
         placements.push_back({files.index, *headerPath});
     }
     placements.push_back({files.body, *dataPath, madeDataFile.Made()});
-    int rc = PlaceOutputs(placements);
+    int rc = PlaceOutputs(placements, reporter);
     if (rc == VORL_OK) {
         madeDataFile.Keep();
     }

@@ -9,7 +9,9 @@ namespace vorl {
 
 // Runs converter slot `slot` (1 to 4) with `input` as "$I" and `output` as
 // "$O". 0 once the command has run, whatever its own exit status; -19 when
-// the command interpreter could not be started.
-int RunConverter(const VorlInformation &info, int slot, const std::string &input, const std::string &output);
+// the command interpreter could not be started, or the command failed; then
+// `exitCode` holds its exit code (-1: ended by a signal or never started).
+int RunConverter(const VorlInformation &info, int slot, const std::string &input, const std::string &output,
+                 int &exitCode);
 
 }  // namespace vorl

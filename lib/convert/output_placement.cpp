@@ -1,5 +1,6 @@
 #include "output_placement.h"
 
+#include "failure_report.h"
 #include "file_system.h"
 #include "host_file.h"
 #include "output_target.h"
@@ -88,12 +89,13 @@ int WriteIntoStream(const Placement &placement, const host::OutputTarget &target
 
 }  // namespace
 
-int PlaceOutputs(const std::vector<Placement> &placements)
+int PlaceOutputs(const std::vector<Placement> &placements, const FailureReporter &reporter)
 {
     std::vector<host::OutputTarget> targets;
     for (const Placement &placement : placements) {
         auto target = host::FindOutputTarget(placement.target);
         if (!target) {
+            reporter.NoteOutput(placement.target);
             return VORL_ERR_OUTPUT_FILE;
         }
         targets.push_back(*target);
@@ -102,9 +104,15 @@ int PlaceOutputs(const std::vector<Placement> &placements)
 
     std::vector<std::string> ready(placements.size());
     int rc = VORL_OK;
+    auto noteFailure = [&](size_t i) {
+        if (rc == VORL_ERR_OUTPUT_FILE) {
+            reporter.NoteOutput(placements[i].target);
+        }
+    };
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
         if (!isStream(i)) {
             rc = MakeReadyBeside(placements[i], targets[i], ready[i]);
+            noteFailure(i);
         }
     }
     // Streams take their content before any file is replaced: a device
@@ -112,6 +120,7 @@ int PlaceOutputs(const std::vector<Placement> &placements)
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
         if (isStream(i)) {
             rc = WriteIntoStream(placements[i], targets[i]);
+            noteFailure(i);
         }
     }
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
@@ -125,6 +134,7 @@ int PlaceOutputs(const std::vector<Placement> &placements)
         }
         if (host::RenameFile(ready[i], targets[i].path) != host::RenameResult::Renamed) {
             rc = VORL_ERR_OUTPUT_FILE;
+            noteFailure(i);
             break;
         }
         ready[i].clear();

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "failure_report.h"
+
 namespace vorl {
 
 struct Placement {
@@ -21,7 +23,8 @@ struct Placement {
     bool targetIsPlaceholder = false;
 };
 
-// 0, -13 when a target cannot be written, -8 when a copy fails.
-int PlaceOutputs(const std::vector<Placement> &placements);
+// 0, -13 when a target cannot be written (noted in `reporter`), -8 when a
+// copy fails.
+int PlaceOutputs(const std::vector<Placement> &placements, const FailureReporter &reporter);
 
 }  // namespace vorl

@@ -1,6 +1,7 @@
 #include "command_line_conversion.h"
 
 #include <cstring>
+#include <vector>
 
 #include "argument_splitter.h"
 #include "command_arguments.h"
@@ -11,7 +12,7 @@
 
 namespace vorl {
 
-int ConvertCommandLine(const char *commandLine)
+int ConvertCommandLine(const char *commandLine, const FailureReporter &reporter, const char *workbase)
 {
     if (commandLine == nullptr || *commandLine == '\0') {
         return VORL_ERR_BAD_ACCESS;
@@ -26,19 +27,26 @@ int ConvertCommandLine(const char *commandLine)
     }
     VorlInformation info;
     std::memset(&info, 0, sizeof info);
-    if (int rc = SetupWorkDirectory(info, nullptr); rc != VORL_OK) {
+    if (int rc = SetupWorkDirectory(info, workbase); rc != VORL_OK) {
         return rc;
     }
     ReleaseOnExit release(info);
+    std::vector<EntryOrigin> origins;
     int rc = split.code;
     if (rc == VORL_OK) {
-        rc = ParseCommandArguments(info, split.arguments);
+        rc = ParseCommandArguments(info, split.arguments, &origins, reporter);
     }
     if (rc == VORL_OK) {
         rc = ReadLegacyEntries(info);
     }
     if (rc == VORL_OK) {
-        rc = ConvertBlock(info);
+        rc = ConvertBlock(info, reporter);
+        // A row's failure names the entry as it was written and where.
+        int32_t row = reporter.Row();
+        if (rc != VORL_OK && row >= 0 && static_cast<size_t>(row) < origins.size()) {
+            const EntryOrigin &origin = origins[static_cast<size_t>(row)];
+            reporter.NoteRow(row, origin.entry, origin.listFile, origin.line);
+        }
     }
     return rc;
 }

@@ -5,6 +5,7 @@
 #include "command_line_conversion.h"
 #include "convert_pipeline.h"
 #include "error_messages.h"
+#include "extended_conversion.h"
 #include "export_guard.h"
 #include "path_conversion.h"
 #include "project_conversion.h"
@@ -114,6 +115,11 @@ VORL_API int VorlAbs2RelPath(const char *path, const char *base, char *out, int 
 VORL_API int VorlRel2AbsPath(const char *path, const char *base, char *out, int size)
 {
     return GuardExport(0, [&] { return ConvertRelToAbs(path, base, out, size, host::HostRules()); }, 0);
+}
+
+VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options)
+{
+    return GuardExport(VORL_ERR_NO_MEMORY, [&] { return ConvertWithOptions(info, commandLine, options); });
 }
 
 }  // extern "C"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ambiguous_names.h"
 #include "code_page.h"
 
 namespace vorl::host {
@@ -15,7 +16,7 @@ std::optional<std::string> ToNativePath(std::string_view libraryPath)
         return std::nullopt;
     }
     std::replace(native->begin(), native->end(), '\\', '/');
-    return native;
+    return common::FindExistingForm(*native);
 }
 
 std::optional<std::string> FromNativeName(std::string_view nativeName)

@@ -10,7 +10,9 @@
 namespace vorl::host {
 
 // Nothing when the path has no native form; callers treat that as a file
-// that cannot be found, with their own error code.
+// that cannot be found, with their own error code. Where the CP932 text
+// stands for two Unicode forms (〜 and ～, and five more), the form that
+// exists on disk is taken.
 std::optional<std::string> ToNativePath(std::string_view libraryPath);
 
 // Nothing when the native name has no CP932 form.

@@ -69,4 +69,9 @@ int RunShellCommand(const std::string &command, const std::vector<ShellVariable>
     return status;
 }
 
+int ExitCodeOf(int waitStatus)
+{
+    return waitStatus >= 0 && WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+}
+
 }  // namespace vorl::host

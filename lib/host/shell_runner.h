@@ -19,4 +19,8 @@ struct ShellVariable {
 // the shell could not be started (or a text has no host form).
 int RunShellCommand(const std::string &command, const std::vector<ShellVariable> &variables);
 
+// The exit code within a wait status; -1 for a command ended by a signal
+// or never started.
+int ExitCodeOf(int waitStatus);
+
 }  // namespace vorl::host

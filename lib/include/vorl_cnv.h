@@ -263,6 +263,57 @@ VORL_API int VorlAbs2RelPath(const char *path, const char *base, char *out, int 
  * the NUL). Returns 1, or 0 when the result does not fit. */
 VORL_API int VorlRel2AbsPath(const char *path, const char *base, char *out, int size);
 
+/* ===================================================================== */
+/*  Extension: conversions with options                                  */
+/*                                                                       */
+/*  This library's own addition beside the exports above. The options    */
+/*  record starts with its own size, so that fields added later are      */
+/*  neither read nor written for a caller built with an older header.    */
+/* ===================================================================== */
+
+/* What stood in a conversion's way, as far as the library knows. */
+enum VorlFailureCause {
+    VORL_CAUSE_NONE = 0,            /* nothing is known beyond the code          */
+    VORL_CAUSE_MISSING = 1,         /* the file does not exist                   */
+    VORL_CAUSE_FOLDER = 2,          /* a folder stands where a file belongs      */
+    VORL_CAUSE_UNREADABLE = 3,      /* the file exists but cannot be read        */
+    VORL_CAUSE_EMPTY = 4,           /* the input holds no bytes                  */
+    VORL_CAUSE_CONVERTER = 5,       /* the converter failed or wrote nothing     */
+    VORL_CAUSE_UNWRITABLE = 6,      /* the output cannot be made or replaced     */
+    VORL_CAUSE_NO_FOLDER = 7,       /* the output's folder does not exist        */
+    VORL_CAUSE_OUTPUT_IS_INPUT = 8  /* the output is one of the inputs           */
+};
+
+/* Where a failed conversion stopped. Texts are CP932, empty when unknown. */
+typedef struct VorlFailureReport {
+    int32_t row;                        /* the entry row, -1 when none is concerned     */
+    int32_t line;                       /* its line in `listfile`, 0 when not from one  */
+    int32_t cause;                      /* a VorlFailureCause                            */
+    int32_t oserror;                    /* the system's error number, 0 when none       */
+    int32_t status;                     /* the converter's exit status, -1 for a signal */
+    char input[VORL_PATH_SIZE];         /* the entry's name as it was written           */
+    char file[VORL_PATH_SIZE];          /* the file concerned: input, list or output    */
+    char listfile[VORL_PATH_SIZE];      /* the list file ("-f") the row came from       */
+} VorlFailureReport;
+
+typedef struct VorlConvertOptions {
+    uint32_t size;                      /* sizeof(VorlConvertOptions), set by the caller */
+    VorlFailureReport failure;          /* filled when the conversion fails             */
+    const char *workbase;               /* see VorlConvertWithOptions; may be null      */
+} VorlConvertOptions;
+
+/* Converts either a filled block (`info`, as VorlConvert) or a command line
+ * (`commandLine`, as VorlConvertCommandLine): exactly one of the two is
+ * given. `options` may be null; otherwise its `size` says which of its
+ * fields the caller has, and on failure `failure` says where the
+ * conversion stopped (on success it is cleared). A block whose `workdir` is
+ * empty is staged in a working directory made for this call under
+ * `workbase` (or VORLTEMP, TMP, TEMP, TMPDIR, or the current folder) and
+ * removed before returning; `workdir` is then empty again. Returns 0 or a
+ * negative code; -6 for both or neither source, or a `size` too small for
+ * the failure report. */
+VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options);
+
 #ifdef __cplusplus
 }
 #endif

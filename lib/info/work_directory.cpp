@@ -104,10 +104,14 @@ void ReleaseBlock(VorlInformation &info)
         std::free(info.entries);
         info.entries = nullptr;
     }
+    RemoveMadeWorkDirectory(FieldText(info.workdir));
+}
+
+void RemoveMadeWorkDirectory(std::string_view workdir)
+{
     // A working directory set by hand (or the current folder that a bare
     // conversion falls back to) holds the user's own files: only a folder
     // of the form this library makes is emptied and removed.
-    std::string_view workdir = FieldText(info.workdir);
     if (!workdir.empty() && IsWorkDirectoryName(workdir)) {
         host::RemoveFilesIn(workdir);
         host::RemoveEmptyDirectory(workdir);

@@ -20,6 +20,10 @@ bool IsWorkDirectoryName(std::string_view workdir);
 // Frees what the block owns and removes its working directory.
 void ReleaseBlock(VorlInformation &info);
 
+// Empties and removes `workdir` when it has the form of a folder this
+// library made; anything else is left alone.
+void RemoveMadeWorkDirectory(std::string_view workdir);
+
 // Releases a conversion's own block on every way out, an exception too,
 // so no working directory is ever left behind.
 class ReleaseOnExit {

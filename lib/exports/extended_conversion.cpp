@@ -1,0 +1,86 @@
+#include "extended_conversion.h"
+
+#include <cstddef>
+
+#include "command_line_conversion.h"
+#include "convert_pipeline.h"
+#include "failure_report.h"
+#include "fixed_text.h"
+#include "work_directory.h"
+
+namespace vorl {
+namespace {
+
+// The record ends where the caller's header ended it: a field past `size`
+// is neither read nor written.
+template <typename Field>
+bool HasField(const VorlConvertOptions &options, size_t offset)
+{
+    return options.size >= offset + sizeof(Field);
+}
+
+// A block without a working directory gets one of its own for this call,
+// removed on every way out; its field is empty again afterwards.
+class OwnWorkDirectory {
+public:
+    explicit OwnWorkDirectory(VorlInformation &info) : info_(info) {}
+    ~OwnWorkDirectory()
+    {
+        if (made_) {
+            RemoveMadeWorkDirectory(FieldText(info_.workdir));
+            StoreFieldText(info_.workdir, "");
+        }
+    }
+    OwnWorkDirectory(const OwnWorkDirectory &) = delete;
+    OwnWorkDirectory &operator=(const OwnWorkDirectory &) = delete;
+
+    int Make(const char *workbase)
+    {
+        int rc = SetupWorkDirectory(info_, workbase);
+        made_ = rc == VORL_OK;
+        return rc;
+    }
+
+private:
+    VorlInformation &info_;
+    bool made_ = false;
+};
+
+int ConvertOwnBlock(VorlInformation &info, const char *workbase, const FailureReporter &reporter)
+{
+    OwnWorkDirectory workDirectory(info);
+    if (FieldText(info.workdir).empty()) {
+        if (int rc = workDirectory.Make(workbase); rc != VORL_OK) {
+            return rc;
+        }
+    }
+    return ConvertBlock(info, reporter);
+}
+
+}  // namespace
+
+int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options)
+{
+    if ((info == nullptr) == (commandLine == nullptr)) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    VorlFailureReport *report = nullptr;
+    const char *workbase = nullptr;
+    if (options != nullptr) {
+        if (!HasField<VorlFailureReport>(*options, offsetof(VorlConvertOptions, failure))) {
+            return VORL_ERR_BAD_ACCESS;
+        }
+        report = &options->failure;
+        ClearFailureReport(*report);
+        if (HasField<const char *>(*options, offsetof(VorlConvertOptions, workbase))) {
+            workbase = options->workbase;
+        }
+    }
+    FailureReporter reporter(report);
+    if (commandLine != nullptr) {
+        return ConvertCommandLine(commandLine, reporter, workbase);
+    }
+    return ConvertOwnBlock(*info, workbase, reporter);
+}
+
+}  // namespace vorl

@@ -1,0 +1,66 @@
+#include "file_trouble.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "native_path.h"
+
+namespace vorl::host {
+
+FileTrouble WhyNotReadable(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    if (!native) {
+        return {TroubleKind::Missing, ENOENT};
+    }
+    struct stat st {};
+    if (::stat(native->c_str(), &st) != 0) {
+        int error = errno;
+        return {error == ENOENT || error == ENOTDIR ? TroubleKind::Missing : TroubleKind::Unreadable, error};
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return {TroubleKind::Folder, EISDIR};
+    }
+    int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return {TroubleKind::Unreadable, errno};
+    }
+    ::close(fd);
+    if (S_ISREG(st.st_mode) && st.st_size == 0) {
+        return {TroubleKind::Empty, 0};
+    }
+    return {};
+}
+
+FileTrouble WhyNotWritable(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    if (!native) {
+        return {TroubleKind::Unwritable, EILSEQ};
+    }
+    struct stat st {};
+    if (::stat(native->c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            return {TroubleKind::Folder, EISDIR};
+        }
+        return ::access(native->c_str(), W_OK) == 0 ? FileTrouble{} : FileTrouble{TroubleKind::Unwritable, errno};
+    }
+    size_t slash = native->rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native->substr(0, slash);
+    if (::stat(folder.c_str(), &st) != 0) {
+        return {TroubleKind::NoFolder, errno};
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return {TroubleKind::NoFolder, ENOTDIR};
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return {TroubleKind::Unwritable, errno};
+    }
+    return {};
+}
+
+}  // namespace vorl::host

@@ -1,0 +1,80 @@
+#include "failure_report.h"
+
+#include <cstring>
+
+#include "fixed_text.h"
+
+namespace vorl {
+namespace {
+
+VorlFailureCause CauseOf(host::TroubleKind kind)
+{
+    switch (kind) {
+    case host::TroubleKind::Missing: return VORL_CAUSE_MISSING;
+    case host::TroubleKind::Folder: return VORL_CAUSE_FOLDER;
+    case host::TroubleKind::Unreadable: return VORL_CAUSE_UNREADABLE;
+    case host::TroubleKind::Empty: return VORL_CAUSE_EMPTY;
+    case host::TroubleKind::Unwritable: return VORL_CAUSE_UNWRITABLE;
+    case host::TroubleKind::NoFolder: return VORL_CAUSE_NO_FOLDER;
+    case host::TroubleKind::Unknown: break;
+    }
+    return VORL_CAUSE_NONE;
+}
+
+}  // namespace
+
+FailureReporter::FailureReporter(VorlFailureReport *report) : report_(report) {}
+
+void ClearFailureReport(VorlFailureReport &report)
+{
+    std::memset(&report, 0, sizeof report);
+    report.row = -1;
+}
+
+void FailureReporter::NoteRow(int32_t row, std::string_view input, std::string_view listFile, int32_t line) const
+{
+    if (report_ == nullptr) {
+        return;
+    }
+    report_->row = row;
+    report_->line = line;
+    StoreFieldText(report_->input, input);
+    StoreFieldText(report_->listfile, listFile);
+}
+
+void FailureReporter::NoteFile(std::string_view file, VorlFailureCause cause, int32_t osError) const
+{
+    if (report_ == nullptr) {
+        return;
+    }
+    StoreFieldText(report_->file, file);
+    report_->cause = cause;
+    report_->oserror = osError;
+}
+
+void FailureReporter::NoteInput(std::string_view file) const
+{
+    if (report_ != nullptr) {
+        host::FileTrouble trouble = host::WhyNotReadable(file);
+        NoteFile(file, CauseOf(trouble.kind), trouble.osError);
+    }
+}
+
+void FailureReporter::NoteOutput(std::string_view file) const
+{
+    if (report_ != nullptr) {
+        host::FileTrouble trouble = host::WhyNotWritable(file);
+        NoteFile(file, CauseOf(trouble.kind), trouble.osError);
+    }
+}
+
+void FailureReporter::NoteConverter(std::string_view input, int exitCode) const
+{
+    if (report_ == nullptr) {
+        return;
+    }
+    NoteFile(input, VORL_CAUSE_CONVERTER);
+    report_->status = exitCode;
+}
+
+}  // namespace vorl
