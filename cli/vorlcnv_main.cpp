@@ -1,20 +1,23 @@
 // vorlcnv: the console front end of the conversion library.
 //
-//   vorlcnv [options and entries]      a conversion described by the line
+//   vorlcnv [options] [--] ENTRY...   a conversion described by the line
 //   vorlcnv --project FILE --data NAME [--header NAME] [--workdir DIR]
 //   vorlcnv --help | --version
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "command_line_join.h"
+#include "ambiguous_names.h"
+#include "argument_check.h"
 #include "command_line_options.h"
+#include "entry_lists.h"
+#include "failure_message.h"
 #include "terminal_text.h"
 #include "vorl_cnv.h"
 
@@ -22,38 +25,46 @@ namespace vorlcnv {
 namespace {
 
 constexpr int kUsageError = 64;
+constexpr int kOutputError = 74;
 
 const char *const kHelp =
     "Usage:\n"
-    "  vorlcnv [options] ENTRY...\n"
-    "  vorlcnv --project FILE --data NAME [--header NAME] [--workdir DIR]\n"
+    "  vorlcnv [options] [--] ENTRY...\n"
+    "  vorlcnv --project FILE --data NAME [--header NAME] [--workdir DIR] [-q]\n"
     "  vorlcnv --help | --version\n"
     "\n"
     "Packs the entries, in order, into one data file and writes its index.\n"
-    "Entries are numbered from 0 in the order given.\n"
+    "Entries are numbered from 0 in the order given; up to 9999 of them, from\n"
+    "arguments and list files together.\n"
     "\n"
     "Entries:\n"
     "  NAME[,CONVERTER[,ALIAS]]  a file (wildcards * and ? take the first match);\n"
     "                            CONVERTER 1-4 is not available on the command\n"
     "                            line (no templates), ALIAS is decimal, 0x hex or\n"
-    "                            0 octal\n"
+    "                            0 octal and fits 32 bits\n"
     "  **N                       shares the data of the earlier entry N\n"
     "  \"\"                        an unused entry\n"
+    "  --                        ends the options: later arguments are entries,\n"
+    "                            even when they begin with '-'\n"
     "\n"
-    "Options (case does not matter; a value follows the letters directly):\n"
+    "Options (case does not matter; a value is attached to its letters, as in\n"
+    "-osprites.dat, never given as the next argument):\n"
     "  -pN       index output, required: 0 prefixed to the data file, 1 C header\n"
     "            text, 2 binary header file, 3 none\n"
-    "  -aN       alignment in bytes, a multiple of 4 up to 4096 (default 1)\n"
+    "  -aN       alignment in bytes: 1, or a multiple of 4 up to 4096 (default 1)\n"
     "  -i / --i  entries without data get all ones / the running offset (default)\n"
     "  -s / --s  a missing file is an unused entry / an error (default)\n"
     "  -e / --e  write an alias table / do not (default)\n"
     "  -b / --b  most / least (default) significant byte first\n"
     "  -t2 / -t4 2-byte / 4-byte (default) index values\n"
-    "  -lTEXT    C type and array name for the header text (default\n"
-    "            \"int VorlIndex\"; quote it when it holds blanks)\n"
+    "  -lTEXT    C type and array name for the header text, under 128 bytes\n"
+    "            (default \"int VorlIndex\"; quote it when it holds blanks)\n"
     "  -oFILE    data file (default vorldata.dat)\n"
     "  -hFILE    header file for -p1 and -p2 (default vorlhead.dat)\n"
-    "  -fFILE    read entries from a list file, one per line (made by VorlList)\n"
+    "  -fFILE    read entries from a list file, one per line (made by VorlList).\n"
+    "            A list may be in Shift-JIS (CP932), as VorlList writes it, or in\n"
+    "            UTF-8, as a text editor here writes it; ends of line LF or CR LF\n"
+    "  -q, --quiet  print nothing on success\n"
     "\n"
     "Project mode:\n"
     "  --project FILE  a project saved by the editor (.vorlprj) or a legacy .prj\n"
@@ -62,8 +73,14 @@ const char *const kHelp =
     "  --workdir DIR   where the working directory is made (default: VORLTEMP,\n"
     "                  TMP, TEMP, TMPDIR, or the current folder)\n"
     "\n"
-    "Exit status: 0 on success; 1 to 22 the library's error code (negated), its\n"
-    "message on standard error; 64 when the arguments of vorlcnv are wrong.\n"
+    "On success vorlcnv names what it wrote on standard error; standard output\n"
+    "is left to the data (-o/dev/stdout). A failure is one line on standard\n"
+    "error: the list file and line or the file concerned, the library's message\n"
+    "and its error number.\n"
+    "\n"
+    "Exit status: 0 on success; 1 to 22 the library's error code (negated);\n"
+    "64 when the arguments of vorlcnv are wrong; 74 when standard output\n"
+    "cannot be written.\n"
     "\n"
     "Example:\n"
     "  VorlList -oassets.lst 'assets/sprite???.png'\n"
@@ -75,14 +92,10 @@ struct Outputs {
     std::string header;  // empty when no header is written
 };
 
-int Fail(int code)
+int Fail(int code, const VorlConvertOptions *options, const std::vector<ListSource> &lists = {})
 {
-    char message[256] = {};
-    if (VorlGetErrorStrings(code, message, sizeof message) == 0) {
-        std::fputs(ToTerminalText(message).c_str(), stderr);
-    } else {
-        std::fprintf(stderr, "vorlcnv: unknown error %d\n", code);
-    }
+    std::string message = DescribeFailure(code, options != nullptr ? &options->failure : nullptr, lists);
+    std::fprintf(stderr, "%s\n", message.c_str());
     return code < 0 ? -code : 1;
 }
 
@@ -92,96 +105,116 @@ int UsageError(const std::string &why)
     return kUsageError;
 }
 
+// Standard output that cannot take the text (a full disk, a closed pipe)
+// is a failure of its own, as in the system's own tools.
+int PrintOnStandardOutput(const std::string &text)
+{
+    std::fputs(text.c_str(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        int error = errno;
+        std::fprintf(stderr, "vorlcnv: write error on standard output: %s\n", std::strerror(error));
+        return kOutputError;
+    }
+    return 0;
+}
+
 std::string SizeOf(const std::string &path)
 {
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
+    if (stat(vorl::common::FindExistingForm(path).c_str(), &st) != 0) {
         return "?";
     }
     return std::to_string(static_cast<long long>(st.st_size));
 }
 
-// True when `path` is where standard output goes (-o/dev/stdout, or a
-// name the caller also redirected to).
-bool IsStandardOutput(const std::string &path)
+int Succeed(const Outputs &outputs, bool quiet)
 {
-    struct stat out {}, named {};
-    return !path.empty() && fstat(STDOUT_FILENO, &out) == 0 && stat(path.c_str(), &named) == 0 &&
-           out.st_dev == named.st_dev && out.st_ino == named.st_ino;
-}
-
-int Succeed(const Outputs &outputs)
-{
-    // The summary never goes into an output that is standard output.
-    std::FILE *report = IsStandardOutput(outputs.data) || IsStandardOutput(outputs.header) ? stderr : stdout;
-    std::fprintf(report, "vorlcnv: wrote %s (%s bytes)", outputs.data.c_str(), SizeOf(outputs.data).c_str());
-    if (!outputs.header.empty()) {
-        std::fprintf(report, ", %s (%s bytes)", outputs.header.c_str(), SizeOf(outputs.header).c_str());
+    if (quiet) {
+        return 0;
     }
-    std::fprintf(report, "\n");
+    std::string summary = "vorlcnv: wrote " + outputs.data + " (" + SizeOf(outputs.data) + " bytes)";
+    if (!outputs.header.empty()) {
+        summary += ", " + outputs.header + " (" + SizeOf(outputs.header) + " bytes)";
+    }
+    std::fprintf(stderr, "%s\n", summary.c_str());
     return 0;
 }
 
-// The files a command line writes, read by the library's own option table:
-// the last non-empty "-o" and "-h", the last "-p". A name the library could
-// not store would make it write its default file instead: it is refused
-// here, before anything is converted.
-struct LineOutputs {
-    Outputs outputs;
-    std::string error;
-};
+VorlConvertOptions NewOptions()
+{
+    VorlConvertOptions options;
+    std::memset(&options, 0, sizeof options);
+    options.size = sizeof options;
+    return options;
+}
 
-LineOutputs OutputsOfCommandLine(const std::vector<std::string> &arguments)
+// The files a command line writes, read by the library's own option table:
+// the last "-o" and "-h", the last "-p".
+Outputs OutputsOfLine(const std::vector<LineItem> &items)
 {
     using vorl::options::Option;
-    LineOutputs result{{std::string(vorl::options::kDefaultDataFile), ""}, ""};
+    Outputs outputs{std::string(vorl::options::kDefaultDataFile), ""};
     std::string header(vorl::options::kDefaultHeaderFile);
     int32_t mode = -1;
-    for (const std::string &argument : arguments) {
-        auto option = vorl::options::MatchOption(argument);
+    for (const LineItem &item : items) {
+        auto option = item.kind == ItemKind::Option ? vorl::options::MatchOption(item.text) : std::nullopt;
         if (!option) {
             continue;
         }
-        std::string value = argument.substr(option->text.size());
+        std::string value = item.text.substr(option->text.size());
         if (option->option == Option::Mode) {
             mode = vorl::options::OutputModeOf(value);
-        } else if ((option->option == Option::Data || option->option == Option::Header) && !value.empty()) {
-            auto stored = ToLibraryText(value);
-            if (!stored || stored->size() >= VORL_PATH_SIZE) {
-                result.error = argument.substr(0, option->text.size()) + ": the name is too long (259 bytes in "
-                               "Shift-JIS at most) or has no Shift-JIS form: " + value;
-                return result;
-            }
-            (option->option == Option::Data ? result.outputs.data : header) = value;
+        } else if (option->option == Option::Data) {
+            outputs.data = value;
+        } else if (option->option == Option::Header) {
+            header = value;
         }
     }
     if (mode == VORL_INDEX_C_HEADER || mode == VORL_INDEX_BINARY) {
-        result.outputs.header = header;
+        outputs.header = header;
     }
-    return result;
+    return outputs;
+}
+
+int ShowVersion()
+{
+    int version = VorlGetDllVersion();
+    int format = VorlGetPrjVersion();
+    char text[128];
+    std::snprintf(text, sizeof text, "vorlcnv: library version %d.%d.%d (0x%X), project format %d.%02d\n",
+                  version >> 24, (version >> 16) & 0xFF, version & 0xFFFF, static_cast<unsigned>(version),
+                  format / 100, format % 100);
+    return PrintOnStandardOutput(text);
 }
 
 int ConvertCommandLine(const std::vector<std::string> &arguments)
 {
-    JoinResult joined = JoinArguments(arguments);
-    if (!joined.error.empty()) {
-        return UsageError(joined.error);
+    CheckedLine checked = CheckLineArguments(arguments);
+    if (checked.help) {
+        return PrintOnStandardOutput(kHelp);
     }
-    LineOutputs written = OutputsOfCommandLine(arguments);
-    if (!written.error.empty()) {
-        return UsageError(written.error);
+    if (checked.version) {
+        return ShowVersion();
     }
-    int rc = VorlConvertCommandLine(joined.line.c_str());
+    if (!checked.error.empty()) {
+        return UsageError(checked.error);
+    }
+    TemporaryLists temporaryLists;
+    LibraryLine line = BuildLibraryLine(checked.items, temporaryLists);
+    if (line.listNotWritten) {
+        std::fprintf(stderr, "vorlcnv: %s\n", line.error.c_str());
+        return -VORL_ERR_TEMP_FILE;
+    }
+    if (!line.error.empty()) {
+        return UsageError(line.error);
+    }
+    VorlConvertOptions options = NewOptions();
+    int rc = VorlConvertWithOptions(nullptr, line.line.c_str(), &options);
     if (rc != 0) {
-        return Fail(rc);
+        return Fail(rc, &options, line.lists);
     }
-    return Succeed(written.outputs);
+    return Succeed(OutputsOfLine(checked.items), checked.quiet);
 }
-
-struct ProjectArguments {
-    std::string project, data, header, workdir;
-    bool hasHeader = false, hasWorkdir = false;
-};
 
 // A relative output name lies in the project's folder.
 std::string BesideProject(const std::string &project, const std::string &name)
@@ -205,58 +238,51 @@ std::string FullPath(const std::string &name)
     return ::getcwd(here, sizeof here) != nullptr ? std::string(here) + "/" + name : name;
 }
 
+// The project is read into a block of our own and converted through the
+// extension export, which says where a failure happened.
 int ConvertProject(const ProjectArguments &args)
 {
-    auto project = ToLibraryText(FullPath(args.project));
+    std::string fullProject = FullPath(args.project);
+    auto project = ToLibraryText(fullProject);
+    auto folder = ToLibraryText(fullProject.substr(0, fullProject.rfind('/') + 1));
     auto data = ToLibraryText(args.data);
     auto header = ToLibraryText(args.header);
     auto workdir = ToLibraryText(args.workdir);
-    if (!project || !data || !header || !workdir) {
+    if (!project || !folder || !data || !header || !workdir) {
         return UsageError("a file name has no Shift-JIS (CP932) form");
     }
-    int rc = VorlConvertPrjFile(project->c_str(), data->c_str(), args.hasHeader ? header->c_str() : nullptr,
-                                args.hasWorkdir ? workdir->c_str() : nullptr);
-    if (rc != 0) {
-        return Fail(rc);
+    if (project->size() >= VORL_PATH_SIZE || folder->size() >= VORL_PATH_SIZE || data->size() >= VORL_PATH_SIZE ||
+        header->size() >= VORL_PATH_SIZE || workdir->size() >= VORL_PATH_SIZE) {
+        return UsageError("a file name is too long (259 bytes in Shift-JIS at most)");
     }
-    // The project said whether a header was written.
     VorlInformation info;
     std::memset(&info, 0, sizeof info);
-    std::snprintf(info.prjfile, sizeof info.prjfile, "%s", project->c_str());
-    bool separateHeader = VorlGetProjectFile(&info) == 0 && (info.indexout == VORL_INDEX_C_HEADER || info.indexout == VORL_INDEX_BINARY);
+    std::memcpy(info.prjfile, project->c_str(), project->size());
+    std::memcpy(info.prjdir, folder->c_str(), folder->size());
+    VorlConvertOptions options = NewOptions();
+    int rc = VorlGetProjectFile(&info);
+    if (rc != 0) {
+        VorlReleaseInformation(&info);
+        std::strncpy(options.failure.file, project->c_str(), sizeof options.failure.file - 1);
+        return Fail(rc, &options);
+    }
+    std::memset(info.datafile, 0, sizeof info.datafile);
+    std::memcpy(info.datafile, data->c_str(), data->size());
+    if (args.hasHeader) {
+        std::memset(info.headerfile, 0, sizeof info.headerfile);
+        std::memcpy(info.headerfile, header->c_str(), header->size());
+    }
+    options.workbase = args.hasWorkdir ? workdir->c_str() : nullptr;
+    rc = VorlConvertWithOptions(&info, nullptr, &options);
+    bool separateHeader = info.indexout == VORL_INDEX_C_HEADER || info.indexout == VORL_INDEX_BINARY;
+    std::string headerName = ToTerminalText(std::string(info.headerfile, strnlen(info.headerfile, sizeof info.headerfile)));
     VorlReleaseInformation(&info);
+    if (rc != 0) {
+        return Fail(rc, &options);
+    }
     Outputs outputs{BesideProject(args.project, args.data),
-                    separateHeader ? BesideProject(args.project, args.header) : std::string()};
-    return Succeed(outputs);
-}
-
-int RunProjectMode(const std::vector<std::string> &arguments)
-{
-    ProjectArguments args;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string &name = arguments[i];
-        if (i + 1 >= arguments.size()) {
-            return UsageError(name + " needs a value");
-        }
-        const std::string &value = arguments[++i];
-        if (name == "--project") {
-            args.project = value;
-        } else if (name == "--data") {
-            args.data = value;
-        } else if (name == "--header") {
-            args.header = value;
-            args.hasHeader = true;
-        } else if (name == "--workdir") {
-            args.workdir = value;
-            args.hasWorkdir = true;
-        } else {
-            return UsageError("unknown option in project mode: " + name);
-        }
-    }
-    if (args.project.empty() || args.data.empty()) {
-        return UsageError("project mode needs --project FILE and --data NAME");
-    }
-    return ConvertProject(args);
+                    separateHeader ? BesideProject(args.project, headerName) : std::string()};
+    return Succeed(outputs, args.quiet);
 }
 
 }  // namespace
@@ -269,21 +295,12 @@ int main(int argc, char **argv)
     if (arguments.empty()) {
         return UsageError("nothing to do");
     }
-    if (arguments[0] == "--help") {
-        std::fputs(kHelp, stdout);
-        return 0;
-    }
-    if (arguments[0] == "--version") {
-        int version = VorlGetDllVersion();
-        int format = VorlGetPrjVersion();
-        std::printf("vorlcnv: library version %d.%d.%d (0x%X), project format %d.%02d\n", version >> 24,
-                    (version >> 16) & 0xFF, version & 0xFFFF, static_cast<unsigned>(version), format / 100,
-                    format % 100);
-        return 0;
-    }
-    if (arguments[0] == "--project" || arguments[0] == "--data" || arguments[0] == "--header" ||
-        arguments[0] == "--workdir") {
-        return RunProjectMode(arguments);
+    if (IsProjectModeOption(arguments[0])) {
+        ProjectArguments project = CheckProjectArguments(arguments);
+        if (!project.error.empty()) {
+            return UsageError(project.error);
+        }
+        return ConvertProject(project);
     }
     return ConvertCommandLine(arguments);
 }

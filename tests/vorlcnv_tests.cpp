@@ -21,15 +21,20 @@ protected:
     TempFolder folder_;
 };
 
-TEST_F(Vorlcnv, SuccessPrintsOneSummaryLine)
+// Standard output is left to the data: the summary goes to standard error,
+// or nowhere with -q.
+TEST_F(Vorlcnv, SuccessPrintsOneSummaryLineOnStandardError)
 {
     ProgramResult result = Run({"-p0", "a.bin", "b.bin"});
     EXPECT_EQ(0, result.status);
-    EXPECT_EQ("vorlcnv: wrote vorldata.dat (26 bytes)\n", result.out);
-    EXPECT_EQ("", result.err);
+    EXPECT_EQ("vorlcnv: wrote vorldata.dat (26 bytes)\n", result.err);
+    EXPECT_EQ("", result.out);
+    result = Run({"-q", "-p0", "a.bin"});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("", result.err + result.out);
     result = Run({"-p1", "-t2", "-lunsigned short tbl", "a.bin", "", "**0", "-oout.dat", "-hout.h"});
     EXPECT_EQ(0, result.status) << result.err;
-    EXPECT_EQ("vorlcnv: wrote out.dat (4 bytes), out.h (155 bytes)\n", result.out);
+    EXPECT_EQ("vorlcnv: wrote out.dat (4 bytes), out.h (155 bytes)\n", result.err);
     EXPECT_NE(std::string::npos, ReadFile(folder_ / "out.h").find("unsigned short tbl[] = {\n"
                                                                   "\t\t\t\t\t\t\t0x0000,\n"
                                                                   "\t\t\t\t\t\t\t0x0004,\n"
@@ -38,22 +43,34 @@ TEST_F(Vorlcnv, SuccessPrintsOneSummaryLine)
     EXPECT_TRUE(fs::is_empty(folder_ / "work"));
 }
 
-TEST_F(Vorlcnv, FailureShowsTheLibrarysMessage)
+// One line: the list and its line or the file concerned, the library's
+// message, its number and, in English, why.
+TEST_F(Vorlcnv, FailureNamesTheFileAndShowsTheLibrarysMessage)
 {
+    fs::create_directory(folder_ / "folder");
+    WriteFile(folder_ / "empty.bin", "");
+    WriteFile(folder_ / "assets.lst", "a.bin\r\nb.bin\r\nplain.bin\r\n");
     struct Case {
         std::vector<std::string> arguments;
         int status;
         std::string message;
     };
     const Case cases[] = {
-        {{"a.bin"}, 5, "有効なインデックスが１つもありません。\n"},
-        {{"-p0", "absent.bin"}, 9, "ファイルが見つかりませんでした。\n"},
-        {{"-p0", "**0"}, 14, "自分より大きいインデックス番号を、参照することは出来ません。\n"},
-        {{"-p2", "a.bin", "-o" + folder_.Path().string()}, 13, "出力ファイルが作成できませんでした。\n"},
+        {{"-p0", "absent.bin"}, 9, "vorlcnv: absent.bin: ファイルが見つかりませんでした。 (error 9)\n"},
+        {{"-p0", "-fassets.lst"}, 9, "vorlcnv: assets.lst:3: plain.bin: ファイルが見つかりませんでした。 (error 9)\n"},
+        {{"-p0", "-fnone.lst"}, 9, "vorlcnv: none.lst: ファイルが見つかりませんでした。 (error 9)\n"},
+        {{"-p0", "folder"}, 9, "vorlcnv: folder: ファイルが見つかりませんでした。 (error 9: is a folder)\n"},
+        {{"-p0", "a.bin", "empty.bin"}, 9, "vorlcnv: empty.bin: ファイルが見つかりませんでした。 (error 9: is empty)\n"},
+        {{"-p0", "**0"}, 14, "vorlcnv: **0: 自分より大きいインデックス番号を、参照することは出来ません。 (error 14)\n"},
+        {{"-p0", "-onowhere/out.dat", "a.bin"}, 13,
+         "vorlcnv: nowhere/out.dat: 出力ファイルが作成できませんでした。 (error 13: its folder does not exist)\n"},
+        {{"-p2", "a.bin", "-ofolder"}, 13, "vorlcnv: folder: 出力ファイルが作成できませんでした。 (error 13: is a folder)\n"},
+        {{"-p3", "-oa.bin", "a.bin"}, 13,
+         "vorlcnv: a.bin: 出力ファイルが作成できませんでした。 (error 13: is also one of the inputs)\n"},
     };
     for (const auto &c : cases) {
         ProgramResult result = Run(c.arguments);
-        EXPECT_EQ(c.status, result.status) << c.arguments[0];
+        EXPECT_EQ(c.status, result.status) << c.arguments[1];
         EXPECT_EQ(c.message, result.err);
         EXPECT_EQ("", result.out);
     }
@@ -63,7 +80,7 @@ TEST_F(Vorlcnv, FailureShowsTheLibrarysMessage)
 TEST_F(Vorlcnv, ArgumentsItCannotPassOn)
 {
     for (std::vector<std::string> arguments :
-         {std::vector<std::string>{}, {"-p0", "quote\"d"}, {"-p0", "line\nbreak"}, {"-p0", "\xF0\x9F\x98\x80.bin"},
+         {std::vector<std::string>{}, {"-p0", "line\nbreak"}, {"-p0", "\xF0\x9F\x98\x80.bin"}, {"-p0", "-o\"q\".dat", "a.bin"},
           {"--project", "p.vorlprj"}, {"--project", "p", "--data"}, {"--data", "x", "--colour", "red"}}) {
         ProgramResult result = Run(arguments);
         EXPECT_EQ(64, result.status);
@@ -115,9 +132,9 @@ TEST_F(Vorlcnv, HelpAndVersion)
 {
     ProgramResult help = Run({"--help"});
     EXPECT_EQ(0, help.status);
-    EXPECT_EQ(0u, help.out.find("Usage:\n  vorlcnv [options] ENTRY...\n"));
+    EXPECT_EQ(0u, help.out.find("Usage:\n  vorlcnv [options] [--] ENTRY...\n"));
     for (const char *option : {"-pN", "-aN", "-s / --s", "-t2", "-lTEXT", "-oFILE", "-hFILE", "-fFILE", "--project",
-                               "--workdir", "Example:", "Exit status"}) {
+                               "--workdir", "Example:", "Exit status", "--quiet", "UTF-8", "CP932", "74"}) {
         EXPECT_NE(std::string::npos, help.out.find(option)) << option;
     }
     ProgramResult version = Run({"--version"});
@@ -131,12 +148,18 @@ TEST_F(Vorlcnv, ProjectMode)
     ProgramResult result =
         Run({"--project", "prj/old.prj", "--data", "old.dat", "--header", "old.idx", "--workdir", "work"});
     EXPECT_EQ(0, result.status) << result.err;
-    EXPECT_EQ("vorlcnv: wrote prj/old.dat (40 bytes), prj/old.idx (14 bytes)\n", result.out);
+    EXPECT_EQ("vorlcnv: wrote prj/old.dat (40 bytes), prj/old.idx (14 bytes)\n", result.err);
     result = Run({"--project", "prj/old.prj", "--data", "old.dat"});
     EXPECT_EQ(12, result.status);
-    EXPECT_EQ("Header Save Filenameを指定して下さい。\n", result.err);
+    EXPECT_EQ("vorlcnv: Header Save Filenameを指定して下さい。 (error 12)\n", result.err);
     result = Run({"--project", "prj/game.vorlprj", "--data", "/dev/null/x"});
     EXPECT_EQ(13, result.status);
+    EXPECT_EQ("vorlcnv: /dev/null/x: 出力ファイルが作成できませんでした。 (error 13: its folder does not exist)\n",
+              result.err);
+    result = Run({"--project=prj/none.vorlprj", "--data=x.dat"});
+    EXPECT_EQ(1, result.status);
+    EXPECT_NE(std::string::npos, result.err.find("/prj/none.vorlprj: Prjファイルが見つかりません。 (error 1)\n"))
+        << result.err;
     EXPECT_TRUE(fs::is_empty(folder_ / "work"));
 }
 
@@ -159,7 +182,7 @@ TEST_F(Vorlcnv, NamesTheLibraryCannotTakeAreRefused)
     EXPECT_EQ(0, result.status) << result.err;
     EXPECT_EQ("vorlcnv: wrote second.dat (" + std::to_string(fs::file_size(folder_ / "second.dat")) + " bytes), h.bin (" +
                   std::to_string(fs::file_size(folder_ / "h.bin")) + " bytes)\n",
-              result.out);
+              result.err);
 }
 
 }  // namespace

@@ -1,0 +1,288 @@
+#include "argument_check.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "command_line_options.h"
+#include "terminal_text.h"
+#include "vorl_cnv.h"
+
+namespace vorlcnv {
+namespace {
+
+using vorl::options::Option;
+
+constexpr int32_t kLargestAlignment = 4096;
+
+// What the usage message shows for an option that needs a value.
+std::optional<std::string_view> ValueForm(Option option)
+{
+    switch (option) {
+    case Option::Mode: return "-pN";
+    case Option::Align: return "-aN";
+    case Option::Label: return "-lTEXT";
+    case Option::Header: return "-hFILE";
+    case Option::Data: return "-oFILE";
+    case Option::ListFile: return "-fFILE";
+    default: return std::nullopt;
+    }
+}
+
+bool AllDigits(std::string_view text)
+{
+    if (text.empty()) {
+        return false;
+    }
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A decimal number small enough to check; nothing for any other text.
+std::optional<int64_t> SmallDecimal(std::string_view text)
+{
+    if (!AllDigits(text) || text.size() > 9) {
+        return std::nullopt;
+    }
+    return std::stoll(std::string(text));
+}
+
+// A number of an entry as the library reads it (decimal, 0x hex or 0
+// octal, optionally signed), refused unless the library keeps it exactly:
+// within 32 bits unsigned, or down to the lowest signed 32-bit value.
+bool IsEntryNumber(std::string_view text)
+{
+    if (text.empty()) {
+        return true;  // "name,,alias": no converter
+    }
+    bool negative = text[0] == '-';
+    if (text[0] == '-' || text[0] == '+') {
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    } else if (text.size() > 1 && text[0] == '0') {
+        base = 8;
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return false;
+    }
+    uint64_t value = 0;
+    for (char c : text) {
+        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
+        if (digit >= base) {
+            return false;
+        }
+        value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
+        if (value > UINT32_MAX) {
+            return false;
+        }
+    }
+    return negative ? value <= uint64_t{1} << 31 : true;
+}
+
+std::string CheckEntry(const std::string &entry)
+{
+    size_t firstComma = entry.find(',');
+    if (firstComma == std::string::npos) {
+        return {};
+    }
+    std::string_view rest = std::string_view(entry).substr(firstComma + 1);
+    size_t secondComma = rest.find(',');
+    std::string_view converter = rest.substr(0, secondComma);
+    std::string_view alias = secondComma == std::string_view::npos ? std::string_view() : rest.substr(secondComma + 1);
+    if (!IsEntryNumber(converter)) {
+        return "the converter of an entry is not a number: " + entry;
+    }
+    if (!IsEntryNumber(alias)) {
+        return "the alias of an entry is not a number that fits 32 bits: " + entry;
+    }
+    return {};
+}
+
+// Why the value of a library option would not be kept as given, or empty.
+std::string CheckOptionValue(Option option, const std::string &argument, std::string_view value)
+{
+    switch (option) {
+    case Option::Mode: {
+        auto mode = SmallDecimal(value);
+        if (!mode || *mode > VORL_INDEX_NONE) {
+            return "the index output must be 0, 1, 2 or 3: " + argument;
+        }
+        return {};
+    }
+    case Option::Align: {
+        auto align = SmallDecimal(value);
+        if (!align || (*align != 1 && (*align % 4 != 0 || *align == 0 || *align > kLargestAlignment))) {
+            return "the alignment must be 1 or a multiple of 4 up to 4096: " + argument;
+        }
+        return {};
+    }
+    case Option::Label: {
+        auto text = ToLibraryText(value);
+        if (!text || text->size() >= VORL_LABEL_SIZE) {
+            return "the type and label must fit 127 bytes in Shift-JIS (CP932): " + argument;
+        }
+        return {};
+    }
+    case Option::Header:
+    case Option::Data:
+    case Option::ListFile: {
+        auto text = ToLibraryText(value);
+        if (!text || text->size() >= VORL_PATH_SIZE) {
+            return "the name is too long (259 bytes in Shift-JIS at most) or has no Shift-JIS form: " + argument;
+        }
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+std::string UnknownOption(const std::string &argument)
+{
+    // What looks like a file name was probably meant as an entry.
+    bool looksLikeFile = argument.find_first_of("./") != std::string::npos;
+    return "unknown option: " + argument + (looksLikeFile ? " (an entry that begins with '-' goes after --)" : "");
+}
+
+// Checks one argument that begins with "-" before "--".
+std::string CheckOption(const std::string &argument, CheckedLine &line)
+{
+    if (argument == "-q" || argument == "--quiet") {
+        line.quiet = true;
+        return {};
+    }
+    if (argument == "--help") {
+        line.help = true;
+        return {};
+    }
+    if (argument == "--version") {
+        line.version = true;
+        return {};
+    }
+    if (argument == "-t" || argument == "-T") {
+        return "-t needs its value attached: -t2 or -t4";
+    }
+    auto option = vorl::options::MatchOption(argument);
+    if (!option) {
+        return UnknownOption(argument);
+    }
+    std::string name = argument.substr(0, option->text.size());
+    std::string_view value = std::string_view(argument).substr(option->text.size());
+    auto form = ValueForm(option->option);
+    if (!form) {
+        // "-sprite.png" would be "-s" followed by a value the library drops.
+        if (!value.empty()) {
+            return UnknownOption(argument);
+        }
+        line.items.push_back({ItemKind::Option, argument});
+        return {};
+    }
+    if (value.empty()) {
+        return name + " needs its value attached: " + std::string(*form);
+    }
+    if (std::string why = CheckOptionValue(option->option, argument, value); !why.empty()) {
+        return why;
+    }
+    if (option->option == Option::ListFile) {
+        line.items.push_back({ItemKind::ListFile, std::string(value)});
+    } else {
+        line.items.push_back({ItemKind::Option, argument});
+    }
+    return {};
+}
+
+}  // namespace
+
+CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
+{
+    CheckedLine line;
+    bool optionsEnded = false;
+    bool modeGiven = false;
+    for (const std::string &argument : arguments) {
+        bool isOption = !optionsEnded && !argument.empty() && argument[0] == '-';
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (isOption) {
+            line.error = CheckOption(argument, line);
+            auto option = vorl::options::MatchOption(argument);
+            modeGiven = modeGiven || (option && option->option == Option::Mode);
+        } else {
+            line.error = CheckEntry(argument);
+            bool needsList = (!argument.empty() && argument[0] == '-') || argument.find('"') != std::string::npos;
+            line.items.push_back({ItemKind::Entry, argument, needsList});
+        }
+        if (!line.error.empty() || line.help || line.version) {
+            return line;
+        }
+    }
+    if (!modeGiven) {
+        line.error = "the index output is required: -p0 (in the data file), -p1 (C header), -p2 (binary "
+                     "header) or -p3 (none)";
+    }
+    return line;
+}
+
+bool IsProjectModeOption(const std::string &argument)
+{
+    for (std::string_view name : {"--project", "--data", "--header", "--workdir"}) {
+        if (argument == name || argument.rfind(std::string(name) + "=", 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+ProjectArguments CheckProjectArguments(const std::vector<std::string> &arguments)
+{
+    ProjectArguments args;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string name = arguments[i];
+        if (name == "-q" || name == "--quiet") {
+            args.quiet = true;
+            continue;
+        }
+        std::string value;
+        size_t equals = name.find('=');
+        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        } else if (IsProjectModeOption(name)) {
+            if (i + 1 >= arguments.size()) {
+                args.error = name + " needs a value: " + name + " VALUE";
+                return args;
+            }
+            value = arguments[++i];
+        }
+        if (name == "--project") {
+            args.project = value;
+        } else if (name == "--data") {
+            args.data = value;
+        } else if (name == "--header") {
+            args.header = value;
+            args.hasHeader = true;
+        } else if (name == "--workdir") {
+            args.workdir = value;
+            args.hasWorkdir = true;
+        } else {
+            args.error = "unknown option in project mode: " + arguments[i];
+            return args;
+        }
+    }
+    if (args.project.empty() || args.data.empty()) {
+        args.error = "project mode needs --project FILE and --data NAME";
+    }
+    return args;
+}
+
+}  // namespace vorlcnv

@@ -1,0 +1,53 @@
+// Handing entries to the library through list files of vorlcnv's own: the
+// library's command line holds 4095 characters and 255 arguments, while a
+// list holds any number of entries, and in a list every line is an entry,
+// even one that begins with "-". A list file written by hand in UTF-8 gets
+// a CP932 copy, the only encoding the library reads.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "argument_check.h"
+
+namespace vorlcnv {
+
+// Where the entries of a list the library reads came from.
+struct ListSource {
+    std::string libraryName;          // the list as named on the library's line (CP932)
+    std::string userList;             // the user's list it copies (UTF-8), or empty
+    std::vector<std::string> entries; // the arguments it holds, one per line, when it is ours
+};
+
+// A private folder for the lists, removed with them when this goes.
+class TemporaryLists {
+public:
+    TemporaryLists() = default;
+    ~TemporaryLists();
+    TemporaryLists(const TemporaryLists &) = delete;
+    TemporaryLists &operator=(const TemporaryLists &) = delete;
+
+    // Writes `content` (CP932) as a new list; its CP932 name, or nothing
+    // when it cannot be made.
+    std::optional<std::string> Write(const std::string &content);
+
+private:
+    std::string folder_;  // native, empty until the first list
+    std::vector<std::string> files_;
+};
+
+struct LibraryLine {
+    std::string line;                 // CP932, for the library
+    std::vector<ListSource> lists;    // every list the line names
+    std::string error;                // why the line cannot be made (UTF-8), or empty
+    bool tooLong = false;             // the line exceeds the library's limits
+    bool listNotWritten = false;      // a temporary list could not be written
+};
+
+// Builds the library's line from checked items. Runs of entries go into
+// lists of their own when the whole line would not fit the library's
+// limits, or when one of them cannot travel on the line.
+LibraryLine BuildLibraryLine(const std::vector<LineItem> &items, TemporaryLists &lists);
+
+}  // namespace vorlcnv

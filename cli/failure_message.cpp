@@ -1,0 +1,103 @@
+#include "failure_message.h"
+
+#include <cstring>
+
+#include "terminal_text.h"
+
+namespace vorlcnv {
+namespace {
+
+std::string FieldString(const char *field, size_t width)
+{
+    return ToTerminalText(std::string(field, strnlen(field, width)));
+}
+
+// The library's message on one line, without its line ends.
+std::string LibraryMessage(int code)
+{
+    char message[256] = {};
+    if (VorlGetErrorStrings(code, message, sizeof message) != 0) {
+        return "unknown error";
+    }
+    std::string text = ToTerminalText(message);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    for (char &c : text) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+std::string SystemError(int osError, const char *otherwise)
+{
+    return osError != 0 ? std::strerror(osError) : otherwise;
+}
+
+// Why, in English, beyond what the library's message says.
+std::string Reason(const VorlFailureReport &report)
+{
+    switch (report.cause) {
+    case VORL_CAUSE_FOLDER: return "is a folder";
+    case VORL_CAUSE_UNREADABLE: return SystemError(report.oserror, "cannot be read");
+    case VORL_CAUSE_EMPTY: return "is empty";
+    case VORL_CAUSE_UNWRITABLE: return SystemError(report.oserror, "cannot be written");
+    case VORL_CAUSE_NO_FOLDER: return "its folder does not exist";
+    case VORL_CAUSE_OUTPUT_IS_INPUT: return "is also one of the inputs";
+    case VORL_CAUSE_CONVERTER:
+        if (report.status > 0) {
+            return "the converter ended with status " + std::to_string(report.status);
+        }
+        return report.status == 0 ? "the converter wrote no output" : "the converter was ended by a signal";
+    default: return {};
+    }
+}
+
+const ListSource *FindList(const std::vector<ListSource> &lists, const std::string &libraryName)
+{
+    for (const ListSource &list : lists) {
+        if (!libraryName.empty() && list.libraryName == libraryName) {
+            return &list;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string DescribeFailure(int code, const VorlFailureReport *report, const std::vector<ListSource> &lists)
+{
+    std::string text = "vorlcnv: ";
+    std::string why;
+    if (report != nullptr) {
+        std::string listName(report->listfile, strnlen(report->listfile, sizeof report->listfile));
+        std::string fileName(report->file, strnlen(report->file, sizeof report->file));
+        const ListSource *list = FindList(lists, listName);
+        if (list != nullptr && list->userList.empty()) {
+            // One of vorlcnv's own lists: its lines are the user's arguments.
+        } else if (list != nullptr) {
+            text += list->userList + ":" + std::to_string(report->line) + ": ";
+        } else if (!listName.empty()) {
+            text += ToTerminalText(listName) + ":" + std::to_string(report->line) + ": ";
+        }
+        std::string name = FieldString(report->file, sizeof report->file);
+        if (const ListSource *named = FindList(lists, fileName)) {
+            name = named->userList.empty() ? "(a temporary list of vorlcnv)" : named->userList;
+        } else if (name.empty()) {
+            name = FieldString(report->input, sizeof report->input);
+        }
+        if (!name.empty()) {
+            text += name + ": ";
+        }
+        why = Reason(*report);
+    }
+    text += LibraryMessage(code) + " (error " + std::to_string(-code);
+    if (!why.empty()) {
+        text += ": " + why;
+    }
+    return text + ")";
+}
+
+}  // namespace vorlcnv
