@@ -33,7 +33,8 @@ constexpr int kNoWildcardStatus = -2;
 void PrintBanner()
 {
     std::printf("VorlListMaker  Ver0.1.0 2010/01/30\n");
-    std::printf("Makes the list file of numbered input files for the command-line conversion.\n\n");
+    std::printf("Makes the list file of numbered input files for vorlcnv -f. Quote the pattern so that the\n"
+                "shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n");
 }
 
 void PrintUsage()
@@ -172,7 +173,12 @@ int Run(const std::vector<std::string> &arguments)
         return kUsageStatus;
     }
     if (settings.inputCount > 1) {
-        return Refuse("入力ファイルは１つだけ指定してください。");
+        int status = Refuse("入力ファイルは１つだけ指定してください。");
+        // Most often the shell has expanded an unquoted pattern into files.
+        std::fflush(stdout);
+        std::fprintf(stderr, "VorlList: several input names were given: when the shell expanded the pattern into "
+                             "files, quote it: VorlList -oassets.lst 'sprite???.png'\n");
+        return status;
     }
     size_t position = settings.pattern.find('?');
     if (position == std::string::npos) {

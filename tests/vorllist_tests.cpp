@@ -20,7 +20,8 @@ namespace {
 
 const std::string kBanner =
     "VorlListMaker  Ver0.1.0 2010/01/30\n"
-    "Makes the list file of numbered input files for the command-line conversion.\n\n";
+    "Makes the list file of numbered input files for vorlcnv -f. Quote the pattern so that the\n"
+    "shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n";
 
 class Vorllist : public ::testing::Test {
 protected:
@@ -156,6 +157,13 @@ TEST_F(Vorllist, RefusalsAndMessages)
         EXPECT_EQ(-1, result.status) << c.message;
         EXPECT_EQ(kBanner + c.message + "\n", result.out);
     }
+    // A pattern the shell expanded comes as several names: the hint follows.
+    Make("q08.bin");
+    ProgramResult result = Run({"-olist.lst", "q07.bin", "q08.bin"});
+    EXPECT_EQ(kBanner + "入力ファイルは１つだけ指定してください。\n", result.out);
+    EXPECT_EQ("VorlList: several input names were given: when the shell expanded the pattern into files, quote it: "
+              "VorlList -oassets.lst 'sprite???.png'\n",
+              result.err);
 }
 
 TEST_F(Vorllist, LastOutputOptionWinsAndNamesAreCp932)
