@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -92,7 +94,7 @@ std::string AddUserList(const std::string &userList, TemporaryLists &lists, Libr
     }
     auto copy = lists.Write(*cp932);
     if (!copy) {
-        result.error = "cannot write a temporary list file (TMPDIR)";
+        result.error = lists.Problem();
         result.listNotWritten = true;
         return {};
     }
@@ -115,14 +117,20 @@ TemporaryLists::~TemporaryLists()
 std::optional<std::string> TemporaryLists::Write(const std::string &content)
 {
     if (folder_.empty()) {
-        // The list's name travels on the library's line in CP932: a base
-        // without that form falls back to /tmp.
-        const char *base = std::getenv("TMPDIR");
-        std::string chosen = base != nullptr && *base != '\0' && ToLibraryText(base) && std::string(base).size() < 200
-                                 ? std::string(base)
-                                 : std::string("/tmp");
+        std::string chosen = "/tmp";
+        // Where the library makes its working directory. The list's name
+        // travels on the library's line in CP932: a base without that form,
+        // or too long to leave room, is passed over.
+        for (const char *variable : {"VORLTEMP", "TMP", "TEMP", "TMPDIR"}) {
+            const char *base = std::getenv(variable);
+            if (base != nullptr && *base != '\0' && ToLibraryText(base) && std::string(base).size() < 200) {
+                chosen = base;
+                break;
+            }
+        }
         std::string pattern = chosen + (chosen.back() == '/' ? "" : "/") + "vorlcnv-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
+            problem_ = "cannot make a folder for temporary list files in " + chosen + ": " + std::strerror(errno);
             return std::nullopt;
         }
         folder_ = pattern;
@@ -130,6 +138,7 @@ std::optional<std::string> TemporaryLists::Write(const std::string &content)
     std::string path = folder_ + "/list" + std::to_string(files_.size()) + ".lst";
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
+        problem_ = "cannot write the temporary list file " + path + ": " + std::strerror(errno);
         return std::nullopt;
     }
     files_.push_back(path);
@@ -137,12 +146,14 @@ std::optional<std::string> TemporaryLists::Write(const std::string &content)
     while (written < content.size()) {
         ssize_t n = ::write(fd, content.data() + written, content.size() - written);
         if (n <= 0) {
+            problem_ = "cannot write the temporary list file " + path + ": " + std::strerror(n < 0 ? errno : ENOSPC);
             ::close(fd);
             return std::nullopt;
         }
         written += static_cast<size_t>(n);
     }
     if (::close(fd) != 0) {
+        problem_ = "cannot write the temporary list file " + path + ": " + std::strerror(errno);
         return std::nullopt;
     }
     return ToLibraryText(path);
@@ -193,7 +204,7 @@ LibraryLine BuildWith(const std::vector<LineItem> &items, TemporaryLists &lists,
         }
         auto name = lists.Write(content);
         if (!name && result.error.empty()) {
-            result.error = "cannot write a temporary list file (TMPDIR)";
+            result.error = lists.Problem();
             result.listNotWritten = true;
         }
         source.libraryName = name.value_or(std::string());

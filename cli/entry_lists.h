@@ -31,10 +31,13 @@ public:
     // Writes `content` (CP932) as a new list; its CP932 name, or nothing
     // when it cannot be made.
     std::optional<std::string> Write(const std::string &content);
+    // Why the last Write failed.
+    const std::string &Problem() const { return problem_; }
 
 private:
     std::string folder_;  // native, empty until the first list
     std::vector<std::string> files_;
+    std::string problem_;
 };
 
 struct LibraryLine {
