@@ -65,6 +65,8 @@ const char *const kHelp =
     "            A list may be in Shift-JIS (CP932), as VorlList writes it, or in\n"
     "            UTF-8, as a text editor here writes it; ends of line LF or CR LF\n"
     "  -q, --quiet  print nothing on success\n"
+    "  --help       print this text\n"
+    "  --version    print the versions of vorlcnv and of the library\n"
     "\n"
     "Project mode:\n"
     "  --project FILE  a project saved by the editor (.vorlprj) or a legacy .prj\n"
@@ -181,9 +183,10 @@ int ShowVersion()
     int version = VorlGetDllVersion();
     int format = VorlGetPrjVersion();
     char text[128];
-    std::snprintf(text, sizeof text, "vorlcnv: library version %d.%d.%d (0x%X), project format %d.%02d\n",
-                  version >> 24, (version >> 16) & 0xFF, version & 0xFFFF, static_cast<unsigned>(version),
-                  format / 100, format % 100);
+    std::snprintf(text, sizeof text,
+                  "vorlcnv (VORL Maker for Linux) %s\nlibrary version %d.%d.%d (0x%X), project format %d.%02d\n",
+                  VORL_PACKAGE_VERSION, version >> 24, (version >> 16) & 0xFF, version & 0xFFFF,
+                  static_cast<unsigned>(version), format / 100, format % 100);
     return PrintOnStandardOutput(text);
 }
 

@@ -33,8 +33,9 @@ constexpr int kNoWildcardStatus = -2;
 void PrintBanner()
 {
     std::printf("VorlListMaker  Ver0.1.0 2010/01/30\n");
-    std::printf("Makes the list file of numbered input files for vorlcnv -f. Quote the pattern so that the\n"
-                "shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n");
+    std::printf("VORL Maker for Linux %s. Makes the list file of numbered input files for vorlcnv -f.\n"
+                "Quote the pattern so that the shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n",
+                VORL_PACKAGE_VERSION);
 }
 
 void PrintUsage()

@@ -1,6 +1,10 @@
 // vorlcnv run as a program: its output, its errors and its exit status.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
+#include <sstream>
+
 #include "test_support.h"
 
 namespace vorl::test {
@@ -139,7 +143,40 @@ TEST_F(Vorlcnv, HelpAndVersion)
     }
     ProgramResult version = Run({"--version"});
     EXPECT_EQ(0, version.status);
-    EXPECT_EQ("vorlcnv: library version 2.0.2 (0x2000002), project format 4.00\n", version.out);
+    EXPECT_EQ("vorlcnv (VORL Maker for Linux) " VORL_PACKAGE_VERSION "\nlibrary version 2.0.2 (0x2000002), project format 4.00\n",
+              version.out);
+}
+
+// The manual page and --help cannot drift apart: every option of one is an
+// option of the other.
+TEST_F(Vorlcnv, HelpAndManualPageNameTheSameOptions)
+{
+    auto namesIn = [](const std::string &line, std::set<std::string> &names) {
+        static const std::regex option(R"((^|[ "])(--?[a-z][a-z0-9]*|--)(?=[ ",]|$))");
+        for (std::sregex_iterator it(line.begin(), line.end(), option), end; it != end; ++it) {
+            names.insert((*it)[2]);
+        }
+    };
+    std::set<std::string> inHelp;
+    std::istringstream help(Run({"--help"}).out);
+    for (std::string line; std::getline(help, line);) {
+        if (line.rfind("  -", 0) == 0) {
+            // The option column ends at the first run of two blanks.
+            std::string column = line.substr(2, line.find("  ", 3) - 2);
+            column = std::regex_replace(column, std::regex("(-[a-z])[A-Z]+"), "$1");
+            namesIn(column, inHelp);
+        }
+    }
+    std::set<std::string> inPage;
+    std::istringstream page(ReadFile(fs::path(VORL_MAN_PAGES) / "vorlcnv.1.in"));
+    bool item = false;
+    for (std::string line; std::getline(page, line); item = line == ".TP") {
+        if (item) {
+            namesIn(std::regex_replace(line, std::regex(R"(\\-)"), "-"), inPage);
+        }
+    }
+    EXPECT_GT(inHelp.size(), 20u);
+    EXPECT_EQ(inHelp, inPage);
 }
 
 TEST_F(Vorlcnv, ProjectMode)

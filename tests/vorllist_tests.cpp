@@ -20,8 +20,8 @@ namespace {
 
 const std::string kBanner =
     "VorlListMaker  Ver0.1.0 2010/01/30\n"
-    "Makes the list file of numbered input files for vorlcnv -f. Quote the pattern so that the\n"
-    "shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n";
+    "VORL Maker for Linux " VORL_PACKAGE_VERSION ". Makes the list file of numbered input files for vorlcnv -f.\n"
+    "Quote the pattern so that the shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n";
 
 class Vorllist : public ::testing::Test {
 protected:

@@ -111,6 +111,7 @@ EditorModel::EditorModel(EditorHost &host, LibraryApi &library, std::string prog
     : host_(host), library_(library), random_(std::move(random))
 {
     state_.AppDir = WithSeparator(std::move(programFolder));
+    settingsFile_ = state_.AppDir + "vorlmake.ini";
     state_.AppVersion = std::move(appVersion);
     if (!random_) {
         random_ = [generator = std::mt19937(std::random_device{}())]() mutable {
@@ -209,7 +210,7 @@ void EditorModel::ResetProject()
 void EditorModel::LoadSettings()
 {
     std::string content;
-    if (auto bytes = host_.ReadFile(state_.AppDir + "vorlmake.ini")) {
+    if (auto bytes = host_.ReadFile(settingsFile_)) {
         // Written here in UTF-8; one brought from Windows is CP932.
         auto asUtf8 = Cp932ToUtf8(*bytes);
         bool isUtf8 = Utf8ToCp932(*bytes).has_value();

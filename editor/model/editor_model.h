@@ -27,6 +27,9 @@ public:
     // names among them). False when the program must end at once (a
     // library of another version).
     bool StartUp(const std::vector<std::string> &arguments, const std::string &startFolder);
+    // The settings file read at start-up and on every reset; beside the
+    // program files (the folder given at construction) unless set here.
+    void UseSettingsFile(std::string path) { settingsFile_ = std::move(path); }
     // The status a run started with "-e" ends with: 0, or the library's
     // code negated when the project could not be read or converted (1 when
     // the run stopped before the library was asked).
@@ -142,6 +145,7 @@ private:
     MenuState menus_;
     bool converting_ = false;
     int exitStatus_ = 0;
+    std::string settingsFile_;
 };
 
 // The text of the version check's refusal for a library version.

@@ -5,6 +5,7 @@
 namespace vorlmake {
 
 constexpr const char *kLibraryName = "libvorl_cnv.so";
+constexpr const char *kVersionedName = VORLMAKE_LIBRARY_SONAME;
 
 LibraryBinding::LibraryBinding(std::string programFolder) : programFolder_(std::move(programFolder)) {}
 
@@ -20,9 +21,18 @@ bool LibraryBinding::Bind()
     if (handle_ != nullptr) {
         return true;
     }
-    handle_ = dlopen((programFolder_ + "/" + kLibraryName).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) {
-        handle_ = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
+    // Beside the program (the build tree), then in the library folder of
+    // the install the program belongs to, then wherever the system looks.
+    // The name with its major version comes first: an installed runtime
+    // has that name only (the plain name belongs to the development files).
+    const std::string installed = programFolder_ + "/" + VORLMAKE_LIBRARY_FROM_PROGRAM + "/";
+    for (const std::string &path : {programFolder_ + "/" + kVersionedName, programFolder_ + "/" + kLibraryName,
+                                    installed + kVersionedName, installed + kLibraryName,
+                                    std::string(kVersionedName), std::string(kLibraryName)}) {
+        handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle_ != nullptr) {
+            break;
+        }
     }
     if (handle_ == nullptr) {
         const char *why = dlerror();

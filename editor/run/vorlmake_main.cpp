@@ -9,6 +9,7 @@
 #include "command_line.h"
 
 #include "editor_model.h"
+#include "installed_files.h"
 #include "library_binding.h"
 #include "main_window.h"
 
@@ -31,8 +32,10 @@ int main(int argc, char **argv)
         }
         return 1;
     }
-    vorlmake::MainWindow window(folder);
-    vorlmake::EditorModel model(window, library, folder.toStdString(), VORLMAKE_VERSION);
+    const vorlmake::ProgramFiles files = vorlmake::FindProgramFiles(folder.toStdString());
+    vorlmake::MainWindow window(QString::fromStdString(files.dataFolder));
+    vorlmake::EditorModel model(window, library, files.dataFolder, VORLMAKE_VERSION);
+    model.UseSettingsFile(files.settingsFile);
     window.SetModel(&model);
     if (!model.StartUp(arguments, QDir::currentPath().toStdString())) {
         return 1;
