@@ -298,7 +298,12 @@ int main(int argc, char **argv)
     if (arguments.empty()) {
         return UsageError("nothing to do");
     }
-    if (IsProjectModeOption(arguments[0])) {
+    // Project mode is chosen by its first option; "-q" may come before it.
+    size_t first = 0;
+    while (first + 1 < arguments.size() && (arguments[first] == "-q" || arguments[first] == "--quiet")) {
+        ++first;
+    }
+    if (IsProjectModeOption(arguments[first])) {
         ProjectArguments project = CheckProjectArguments(arguments);
         if (!project.error.empty()) {
             return UsageError(project.error);

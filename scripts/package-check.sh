@@ -4,7 +4,8 @@
 # would, removes them and checks that nothing of them is left. Then installs
 # with `cmake --install` into a temporary prefix and runs the same programs
 # from there. Needs root (or sudo) for apt-get.
-set -euo pipefail
+set -Eeuo pipefail
+trap 'echo "package-check: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
@@ -20,6 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 step() { printf '\n== %s\n' "$*"; }
+# The one version, from the project's CMake file.
+version=$(sed -n 's/^project(VorlMaker VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 step "Building the packages"
 cmake -S . -B build-pkg -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr -DVORL_BUILD_TESTS=OFF >/dev/null
@@ -54,7 +57,7 @@ use_as_a_user() {
         "$bin/vorlcnv" -p1 -a4 -t2 "-lstatic const unsigned short SampleIndex" -fsample.lst \
             -osample.dat -hsample.h)
     grep -q 'SampleIndex\[\] = {' "$out/home/sample.h"
-    "$bin/vorlcnv" --version | grep -q "VORL Maker for Linux $(sed -n 's/^project(VorlMaker VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
+    [[ "$("$bin/vorlcnv" --version)" == *"(VORL Maker for Linux) $version"* ]]
     # The example consumer, through the CMake package and through pkg-config.
     cmake -S examples -B "$out/consumer" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
     cmake --build "$out/consumer" >/dev/null
@@ -82,8 +85,8 @@ use_as_a_user() {
 
 step "Using the installed packages"
 use_as_a_user /usr/bin /usr packages
-MANWIDTH=80 man vorlcnv 2>/dev/null | grep -q "vorlcnv - pack numbered files"
-MANWIDTH=80 man 3 vorl_cnv 2>/dev/null | grep -q "VorlConvertWithOptions"
+[[ "$(MANWIDTH=80 man vorlcnv 2>/dev/null)" == *"vorlcnv - pack numbered files"* ]]
+[[ "$(MANWIDTH=80 man 3 vorl_cnv 2>/dev/null)" == *"VorlConvertWithOptions"* ]]
 [ -f /usr/share/applications/org.vorlmaker.vorlmake.desktop ]
 # The package's trigger has put the project type into the MIME database.
 [ -f /usr/share/mime/application/x-vorlmake-project.xml ]

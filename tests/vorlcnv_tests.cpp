@@ -193,6 +193,9 @@ TEST_F(Vorlcnv, ProjectMode)
     EXPECT_EQ(13, result.status);
     EXPECT_EQ("vorlcnv: /dev/null/x: 出力ファイルが作成できませんでした。 (error 13: its folder does not exist)\n",
               result.err);
+    result = Run({"-q", "--project", "prj/game.vorlprj", "--data", "quiet.dat"});
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("", result.err + result.out);
     result = Run({"--project=prj/none.vorlprj", "--data=x.dat"});
     EXPECT_EQ(1, result.status);
     EXPECT_NE(std::string::npos, result.err.find("/prj/none.vorlprj: Prjファイルが見つかりません。 (error 1)\n"))
