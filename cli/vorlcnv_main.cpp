@@ -18,6 +18,7 @@
 #include "command_line_options.h"
 #include "entry_lists.h"
 #include "failure_message.h"
+#include "pack_inspection.h"
 #include "terminal_text.h"
 #include "vorl_cnv.h"
 
@@ -297,6 +298,12 @@ int main(int argc, char **argv)
     std::vector<std::string> arguments(argv + 1, argv + argc);
     if (arguments.empty()) {
         return UsageError("nothing to do");
+    }
+    if (arguments[0] == "--list") {
+        return RunListCommand(arguments);
+    }
+    if (arguments[0] == "--extract") {
+        return RunExtractCommand(arguments);
     }
     // Project mode is chosen by its first option; "-q" may come before it.
     size_t first = 0;

@@ -1,0 +1,14 @@
+// vorlcnv --list and --extract: what is inside a pack.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vorlcnv {
+
+// `arguments` are the program's arguments, "--list" or "--extract" first.
+// The exit status.
+int RunListCommand(const std::vector<std::string> &arguments);
+int RunExtractCommand(const std::vector<std::string> &arguments);
+
+}  // namespace vorlcnv
