@@ -96,7 +96,7 @@ void AppendRecord(CommandLineState &state, const std::string &name, uint32_t con
 // wildcards), as the folder part of the pattern followed by the name the
 // folder lists. Names with control characters cannot be written into a
 // record line and are passed over.
-std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view pattern)
+std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view pattern, const ConversionContext &context)
 {
     // The folder ends at the last separator that starts a character: the
     // second byte of 表 or ソ is 0x5C and no separator.
@@ -112,6 +112,8 @@ std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view patter
     if (namePattern.find_first_of("*?") == std::string_view::npos) {
         return std::nullopt;
     }
+    // The folder's listing decides which file a wildcard takes.
+    context.NoteRead(folder.empty() ? std::string_view(".") : folder, VORL_READ_FOLDER);
     auto listing = host::ListDirectory(folder, namePattern);
     if (!listing) {
         return std::nullopt;
@@ -133,6 +135,7 @@ int ApplyListFile(VorlInformation &info, CommandLineState &state, std::string_vi
         state.reporter.NoteInput(listFile);
         return VORL_ERR_FILE_NOT_FOUND;
     }
+    state.reporter.NoteRead(listFile, VORL_READ_LIST);
     std::string line;
     int32_t lineNumber = 1;
     while (reader->ReadLimitedLine(line, kListLineLimit)) {
@@ -254,7 +257,7 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
         } else {
             AppendRecord(state, "", 0, 0, 0, 0, false);
         }
-    } else if (auto found = FindFile(name); found && found->first.size() + 2 < VORL_PATH_SIZE) {
+    } else if (auto found = FindFile(name, state.reporter); found && found->first.size() + 2 < VORL_PATH_SIZE) {
         // A record's name that begins with "*" is a reference: a file whose
         // own name begins so is written with "./" in front.
         if (found->first[0] == '*') {
@@ -281,7 +284,7 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
 }
 
 int ParseCommandArguments(VorlInformation &info, const std::vector<std::string> &arguments,
-                          std::vector<EntryOrigin> *origins, const FailureReporter &reporter)
+                          std::vector<EntryOrigin> *origins, const ConversionContext &reporter)
 {
     SetDefaults(info);
     CommandLineState state;

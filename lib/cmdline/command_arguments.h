@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "failure_report.h"
+#include "conversion_context.h"
 #include "vorl_cnv.h"
 
 namespace vorl {
@@ -26,7 +26,7 @@ struct CommandLineState {
     bool aliasTable = false;                    // "-e"
     std::vector<EntryOrigin> origins;           // one per row written
     EntryOrigin next;                           // the origin of the entry being read
-    FailureReporter reporter;
+    ConversionContext reporter;
 };
 
 // Applies the defaults and `arguments` in order, writes the temporary
@@ -35,7 +35,7 @@ struct CommandLineState {
 // while the entries are read is noted in `reporter`.
 int ParseCommandArguments(VorlInformation &info, const std::vector<std::string> &arguments,
                           std::vector<EntryOrigin> *origins = nullptr,
-                          const FailureReporter &reporter = FailureReporter());
+                          const ConversionContext &reporter = ConversionContext());
 
 // Appends the record of one entry argument and counts it. 0, -9 or -14.
 int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string_view argument);

@@ -44,7 +44,7 @@ uint64_t RoundUp(uint64_t value, uint64_t multiple)
 class Packer {
 public:
     Packer(const VorlInformation &info, const WorkFiles &files, host::HostFile &body, IndexValues &values,
-           const FailureReporter &reporter)
+           const ConversionContext &reporter)
         : info_(info), files_(files), body_(body), values_(values), reporter_(reporter),
           align_(static_cast<uint64_t>(info.dataalign))
     {
@@ -96,6 +96,7 @@ private:
         if (!input.IsOpen() || input.Length() <= 0) {
             return MissingRow(row, name);
         }
+        reporter_.NoteRead(name, VORL_READ_INPUT);
         bool converted = entry.convertnum != 0;
         if (converted) {
             input.Close();
@@ -186,7 +187,7 @@ private:
     const WorkFiles &files_;
     host::HostFile &body_;
     IndexValues &values_;
-    const FailureReporter &reporter_;
+    const ConversionContext &reporter_;
     const uint64_t align_;
     uint64_t running_ = 0;
     host::StreamCopier copier_;
@@ -195,7 +196,7 @@ private:
 }  // namespace
 
 int PackBody(const VorlInformation &info, const RowLayout &layout, const WorkFiles &files, host::HostFile &body,
-             IndexValues &values, const FailureReporter &reporter)
+             IndexValues &values, const ConversionContext &reporter)
 {
     values.assign(static_cast<size_t>(layout.rows), 0);
     return Packer(info, files, body, values, reporter).PackAll();

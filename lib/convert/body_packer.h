@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "failure_report.h"
+#include "conversion_context.h"
 #include "host_file.h"
 #include "index_values.h"
 #include "row_layout.h"
@@ -22,6 +22,6 @@ struct WorkFiles {
 // `values` (R slots). 0 or the code of the first failure, noted in
 // `reporter` with its row.
 int PackBody(const VorlInformation &info, const RowLayout &layout, const WorkFiles &files, host::HostFile &body,
-             IndexValues &values, const FailureReporter &reporter);
+             IndexValues &values, const ConversionContext &reporter);
 
 }  // namespace vorl

@@ -156,9 +156,48 @@ int WriteIndexOutput(const VorlInformation &info, const RowLayout &layout, const
     }
 }
 
+// The row whose item holds byte `offset` of the body: the last row, in
+// row order, that stored an item starting at or before it. A skipped row
+// carries the start of the next item, which the later row really holds.
+int32_t RowHolding(const VorlInformation &info, const IndexValues &values, uint64_t offset)
+{
+    int32_t found = -1;
+    for (int32_t row = 0; row < info.indexnum && static_cast<size_t>(row) < values.size(); ++row) {
+        const IndexEntry &entry = info.entries[row];
+        std::string_view name = FieldText(entry.filename);
+        bool stored = entry.use == 1 && !name.empty() && name[0] != '*' && values[row] != kNoDataMarker;
+        if (stored && values[row] * static_cast<uint64_t>(info.dataalign) <= offset) {
+            found = row;
+        }
+    }
+    return found;
+}
+
+// Verifying: the staged results against the outputs at their names. The
+// data first, so that a difference is named by its entry where it can be.
+int CompareWithOutputs(const VorlInformation &info, const RowLayout &layout, const IndexValues &values,
+                       const WorkFiles &files, const std::string &dataPath, const std::optional<std::string> &headerPath,
+                       const ConversionContext &reporter)
+{
+    if (auto offset = host::FirstDifference(files.body, dataPath)) {
+        uint64_t indexBytes = info.indexout == kIndexInFile ? layout.indexBytes : 0;
+        int32_t row = *offset >= indexBytes ? RowHolding(info, values, *offset - indexBytes) : -1;
+        if (row >= 0) {
+            reporter.NoteRow(row, FieldText(info.entries[row].filename));
+        }
+        reporter.NoteFile(dataPath, VORL_CAUSE_DIFFERS);
+        return VORL_RESULT_DIFFERS;
+    }
+    if (headerPath && host::FirstDifference(files.index, *headerPath)) {
+        reporter.NoteFile(*headerPath, VORL_CAUSE_DIFFERS);
+        return VORL_RESULT_DIFFERS;
+    }
+    return VORL_OK;
+}
+
 }  // namespace
 
-int ConvertBlock(VorlInformation &info, const FailureReporter &reporter)
+int ConvertBlock(VorlInformation &info, const ConversionContext &reporter)
 {
     if (int rc = CheckBlock(info); rc != VORL_OK) {
         return rc;
@@ -188,9 +227,9 @@ int ConvertBlock(VorlInformation &info, const FailureReporter &reporter)
         }
     }
     // Proves the data file can be written, making an empty one when there
-    // is none.
+    // is none. Verifying writes nothing.
     std::optional<std::string> made;
-    if (!host::ProbeOutput(*dataPath, made)) {
+    if (!reporter.VerifyOnly() && !host::ProbeOutput(*dataPath, made)) {
         reporter.NoteOutput(*dataPath);
         return VORL_ERR_OUTPUT_FILE;
     }
@@ -240,6 +279,9 @@ int ConvertBlock(VorlInformation &info, const FailureReporter &reporter)
         return VORL_ERR_TEMP_FILE;
     }
 
+    if (reporter.VerifyOnly()) {
+        return CompareWithOutputs(info, layout, values, files, *dataPath, headerPath, reporter);
+    }
     std::vector<Placement> placements;
     if (headerPath) {
         placements.push_back({files.index, *headerPath});

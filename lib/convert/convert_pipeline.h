@@ -2,12 +2,12 @@
 // index in the chosen form, and put the results in place.
 #pragma once
 
-#include "failure_report.h"
+#include "conversion_context.h"
 #include "vorl_cnv.h"
 
 namespace vorl {
 
 // 0 or the code of the first failure, noted in `reporter`.
-int ConvertBlock(VorlInformation &info, const FailureReporter &reporter = FailureReporter());
+int ConvertBlock(VorlInformation &info, const ConversionContext &reporter = ConversionContext());
 
 }  // namespace vorl

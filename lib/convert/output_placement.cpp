@@ -1,6 +1,6 @@
 #include "output_placement.h"
 
-#include "failure_report.h"
+#include "conversion_context.h"
 #include "file_system.h"
 #include "host_file.h"
 #include "output_target.h"
@@ -89,7 +89,7 @@ int WriteIntoStream(const Placement &placement, const host::OutputTarget &target
 
 }  // namespace
 
-int PlaceOutputs(const std::vector<Placement> &placements, const FailureReporter &reporter)
+int PlaceOutputs(const std::vector<Placement> &placements, const ConversionContext &reporter)
 {
     std::vector<host::OutputTarget> targets;
     for (const Placement &placement : placements) {
@@ -102,6 +102,12 @@ int PlaceOutputs(const std::vector<Placement> &placements, const FailureReporter
     }
     auto isStream = [&targets](size_t i) { return targets[i].kind == host::TargetKind::Stream; };
 
+    // An output whose new bytes equal the file already there stays as it
+    // is, time stamp included: a build then sees that it did not change.
+    std::vector<bool> unchanged(placements.size());
+    for (size_t i = 0; i < placements.size(); ++i) {
+        unchanged[i] = host::HoldsSameBytes(placements[i].staged, targets[i]);
+    }
     std::vector<std::string> ready(placements.size());
     int rc = VORL_OK;
     auto noteFailure = [&](size_t i) {
@@ -110,7 +116,7 @@ int PlaceOutputs(const std::vector<Placement> &placements, const FailureReporter
         }
     };
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
-        if (!isStream(i)) {
+        if (!isStream(i) && !unchanged[i]) {
             rc = MakeReadyBeside(placements[i], targets[i], ready[i]);
             noteFailure(i);
         }
@@ -124,7 +130,7 @@ int PlaceOutputs(const std::vector<Placement> &placements, const FailureReporter
         }
     }
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
-        if (isStream(i)) {
+        if (isStream(i) || unchanged[i]) {
             continue;
         }
         // Moving onto a name that is free, rather than over a file, spares

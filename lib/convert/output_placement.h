@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "failure_report.h"
+#include "conversion_context.h"
 
 namespace vorl {
 
@@ -25,6 +25,6 @@ struct Placement {
 
 // 0, -13 when a target cannot be written (noted in `reporter`), -8 when a
 // copy fails.
-int PlaceOutputs(const std::vector<Placement> &placements, const FailureReporter &reporter);
+int PlaceOutputs(const std::vector<Placement> &placements, const ConversionContext &reporter);
 
 }  // namespace vorl

@@ -12,7 +12,7 @@
 
 namespace vorl {
 
-int ConvertCommandLine(const char *commandLine, const FailureReporter &reporter, const char *workbase)
+int ConvertCommandLine(const char *commandLine, const ConversionContext &reporter, const char *workbase)
 {
     if (commandLine == nullptr || *commandLine == '\0') {
         return VORL_ERR_BAD_ACCESS;

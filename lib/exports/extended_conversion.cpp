@@ -4,7 +4,7 @@
 
 #include "command_line_conversion.h"
 #include "convert_pipeline.h"
-#include "failure_report.h"
+#include "conversion_context.h"
 #include "fixed_text.h"
 #include "work_directory.h"
 
@@ -46,7 +46,7 @@ private:
     bool made_ = false;
 };
 
-int ConvertOwnBlock(VorlInformation &info, const char *workbase, const FailureReporter &reporter)
+int ConvertOwnBlock(VorlInformation &info, const char *workbase, const ConversionContext &reporter)
 {
     OwnWorkDirectory workDirectory(info);
     if (FieldText(info.workdir).empty()) {
@@ -66,6 +66,9 @@ int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConve
     }
     VorlFailureReport *report = nullptr;
     const char *workbase = nullptr;
+    VorlFileReadCallback fileRead = nullptr;
+    void *fileReadContext = nullptr;
+    bool verifyOnly = false;
     if (options != nullptr) {
         if (!HasField<VorlFailureReport>(*options, offsetof(VorlConvertOptions, failure))) {
             return VORL_ERR_BAD_ACCESS;
@@ -75,8 +78,15 @@ int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConve
         if (HasField<const char *>(*options, offsetof(VorlConvertOptions, workbase))) {
             workbase = options->workbase;
         }
+        if (HasField<void *>(*options, offsetof(VorlConvertOptions, filereadcontext))) {
+            fileRead = options->fileread;
+            fileReadContext = options->filereadcontext;
+        }
+        if (HasField<int32_t>(*options, offsetof(VorlConvertOptions, verifyonly))) {
+            verifyOnly = options->verifyonly != 0;
+        }
     }
-    FailureReporter reporter(report);
+    ConversionContext reporter(report, fileRead, fileReadContext, verifyOnly);
     if (commandLine != nullptr) {
         return ConvertCommandLine(commandLine, reporter, workbase);
     }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "file_system.h"
@@ -64,7 +65,59 @@ std::optional<OutputTarget> FindOutputTarget(std::string_view path)
         return std::nullopt;
     }
     return OutputTarget{TargetKind::Regular, *library, static_cast<uint32_t>(found.st_mode & 07777),
-                        static_cast<uint32_t>(found.st_uid), static_cast<uint32_t>(found.st_gid)};
+                        static_cast<uint32_t>(found.st_uid), static_cast<uint32_t>(found.st_gid),
+                        *final != *native};
+}
+
+std::optional<uint64_t> FirstDifference(std::string_view staged, std::string_view path)
+{
+    HostFile fresh = HostFile::OpenForReading(staged);
+    HostFile existing = HostFile::OpenForReading(path);
+    struct stat st {};
+    if (!fresh.IsOpen() || !existing.IsOpen() || ::fstat(existing.Descriptor(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return 0;
+    }
+    constexpr size_t kChunk = 1 << 16;
+    std::vector<char> left(kChunk), right(kChunk);
+    uint64_t offset = 0;
+    while (true) {
+        long got = fresh.Read(left.data(), kChunk);
+        if (got < 0) {
+            return offset;
+        }
+        size_t filled = 0;
+        while (filled < static_cast<size_t>(got)) {
+            long more = existing.Read(right.data() + filled, static_cast<size_t>(got) - filled);
+            if (more <= 0) {
+                break;
+            }
+            filled += static_cast<size_t>(more);
+        }
+        for (size_t i = 0; i < filled; ++i) {
+            if (left[i] != right[i]) {
+                return offset + i;
+            }
+        }
+        if (filled < static_cast<size_t>(got)) {
+            return offset + filled;  // the existing file is shorter
+        }
+        if (got == 0) {
+            return existing.Read(right.data(), 1) == 0 ? std::nullopt : std::optional<uint64_t>(offset);
+        }
+        offset += static_cast<uint64_t>(got);
+    }
+}
+
+bool HoldsSameBytes(std::string_view staged, const OutputTarget &target)
+{
+    if (target.kind != TargetKind::Regular || target.throughLink) {
+        return false;
+    }
+    // The sizes first: a pack whose size changed is never read twice.
+    auto freshLength = RegularFileLength(staged);
+    auto existingLength = RegularFileLength(target.path);
+    return freshLength && existingLength && *freshLength == *existingLength &&
+           !FirstDifference(staged, target.path).has_value();
 }
 
 bool TakeOverAttributes(HostFile &fresh, const OutputTarget &target)

@@ -29,6 +29,7 @@ struct OutputTarget {
     uint32_t mode = 0;  // a regular file's permission bits
     uint32_t owner = 0;
     uint32_t group = 0;
+    bool throughLink = false;  // the name is a symbolic link to `path`
 };
 
 // Nothing when no output can take the name: a folder, a loop of links, a
@@ -51,6 +52,18 @@ HostFile OpenStream(const OutputTarget &target);
 // opening a pipe would wait for a reader, and closing it would end the
 // reader's input.
 bool ProbeOutput(std::string_view path, std::optional<std::string> &made);
+
+// True when `staged` holds exactly the bytes of the regular file `target`
+// names directly (not through a link): then the file can stay as it is,
+// its time stamp included. The sizes are compared first, the bytes only
+// up to the first difference.
+bool HoldsSameBytes(std::string_view staged, const OutputTarget &target);
+
+// The offset of the first byte where `staged` and the regular file at
+// `path` differ (the shorter one's length when one is a prefix of the
+// other, 0 when the file is missing or cannot be read); nothing when both
+// hold the same bytes.
+std::optional<uint64_t> FirstDifference(std::string_view staged, std::string_view path);
 
 // Removes a file that ProbeOutput made, as long as it is still empty.
 void RemoveMadeOutput(const std::string &made);

@@ -281,8 +281,22 @@ enum VorlFailureCause {
     VORL_CAUSE_CONVERTER = 5,       /* the converter failed or wrote nothing     */
     VORL_CAUSE_UNWRITABLE = 6,      /* the output cannot be made or replaced     */
     VORL_CAUSE_NO_FOLDER = 7,       /* the output's folder does not exist        */
-    VORL_CAUSE_OUTPUT_IS_INPUT = 8  /* the output is one of the inputs           */
+    VORL_CAUSE_OUTPUT_IS_INPUT = 8, /* the output is one of the inputs           */
+    VORL_CAUSE_DIFFERS = 9          /* verifying: the output differs or is absent */
 };
+
+/* What a file reported to `fileread` was read as. */
+enum VorlReadKind {
+    VORL_READ_INPUT = 0,            /* an entry's input file                     */
+    VORL_READ_LIST = 1,             /* a list file ("-f")                        */
+    VORL_READ_FOLDER = 2,           /* a folder searched for a wildcard entry    */
+    VORL_READ_PROJECT = 3           /* the project file                          */
+};
+
+/* VorlConvertWithOptions with `verifyonly` set: the outputs are not those
+ * the conversion would write (the failure report names the first differing
+ * entry, or only the file when its index or header differs). */
+#define VORL_RESULT_DIFFERS 1
 
 /* Where a failed conversion stopped. Texts are CP932, empty when unknown. */
 typedef struct VorlFailureReport {
@@ -296,10 +310,17 @@ typedef struct VorlFailureReport {
     char listfile[VORL_PATH_SIZE];      /* the list file ("-f") the row came from       */
 } VorlFailureReport;
 
+/* Called once for every file or folder the conversion read, with its name
+ * as the conversion used it (CP932) and a VorlReadKind. */
+typedef void (*VorlFileReadCallback)(void *context, const char *path, int32_t kind);
+
 typedef struct VorlConvertOptions {
     uint32_t size;                      /* sizeof(VorlConvertOptions), set by the caller */
     VorlFailureReport failure;          /* filled when the conversion fails             */
     const char *workbase;               /* see VorlConvertWithOptions; may be null      */
+    VorlFileReadCallback fileread;      /* may be null                                  */
+    void *filereadcontext;              /* handed to `fileread`                         */
+    int32_t verifyonly;                 /* 1: compare with the outputs, write nothing   */
 } VorlConvertOptions;
 
 /* Converts either a filled block (`info`, as VorlConvert) or a command line
@@ -309,9 +330,16 @@ typedef struct VorlConvertOptions {
  * conversion stopped (on success it is cleared). A block whose `workdir` is
  * empty is staged in a working directory made for this call under
  * `workbase` (or VORLTEMP, TMP, TEMP, TMPDIR, or the current folder) and
- * removed before returning; `workdir` is then empty again. Returns 0 or a
- * negative code; -6 for both or neither source, or a `size` too small for
- * the failure report. */
+ * removed before returning; `workdir` is then empty again. `fileread`, when
+ * set, hears of every input, list file, searched folder and project file
+ * the conversion read. With `verifyonly` set nothing is written: the
+ * conversion runs (converters too) and its results are compared with the
+ * existing outputs; 0 when they are byte-identical, VORL_RESULT_DIFFERS
+ * when not. An output whose new bytes equal the regular file already at
+ * its name (not through a link) is left as it is, time stamp included; this
+ * holds for every conversion of the library. Returns 0, VORL_RESULT_DIFFERS
+ * or a negative code; -6 for both or neither source, or a `size` too small
+ * for the failure report. */
 VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options);
 
 #ifdef __cplusplus

@@ -1,6 +1,7 @@
-#include "failure_report.h"
+#include "conversion_context.h"
 
 #include <cstring>
+#include <string>
 
 #include "fixed_text.h"
 
@@ -23,7 +24,19 @@ VorlFailureCause CauseOf(host::TroubleKind kind)
 
 }  // namespace
 
-FailureReporter::FailureReporter(VorlFailureReport *report) : report_(report) {}
+ConversionContext::ConversionContext(VorlFailureReport *report, VorlFileReadCallback fileRead, void *fileReadContext,
+                                     bool verifyOnly)
+    : report_(report), fileRead_(fileRead), fileReadContext_(fileReadContext), verifyOnly_(verifyOnly)
+{
+}
+
+void ConversionContext::NoteRead(std::string_view path, VorlReadKind kind) const
+{
+    if (fileRead_ != nullptr) {
+        std::string text(path);
+        fileRead_(fileReadContext_, text.c_str(), kind);
+    }
+}
 
 void ClearFailureReport(VorlFailureReport &report)
 {
@@ -31,7 +44,7 @@ void ClearFailureReport(VorlFailureReport &report)
     report.row = -1;
 }
 
-void FailureReporter::NoteRow(int32_t row, std::string_view input, std::string_view listFile, int32_t line) const
+void ConversionContext::NoteRow(int32_t row, std::string_view input, std::string_view listFile, int32_t line) const
 {
     if (report_ == nullptr) {
         return;
@@ -42,7 +55,7 @@ void FailureReporter::NoteRow(int32_t row, std::string_view input, std::string_v
     StoreFieldText(report_->listfile, listFile);
 }
 
-void FailureReporter::NoteFile(std::string_view file, VorlFailureCause cause, int32_t osError) const
+void ConversionContext::NoteFile(std::string_view file, VorlFailureCause cause, int32_t osError) const
 {
     if (report_ == nullptr) {
         return;
@@ -52,7 +65,7 @@ void FailureReporter::NoteFile(std::string_view file, VorlFailureCause cause, in
     report_->oserror = osError;
 }
 
-void FailureReporter::NoteInput(std::string_view file) const
+void ConversionContext::NoteInput(std::string_view file) const
 {
     if (report_ != nullptr) {
         host::FileTrouble trouble = host::WhyNotReadable(file);
@@ -60,7 +73,7 @@ void FailureReporter::NoteInput(std::string_view file) const
     }
 }
 
-void FailureReporter::NoteOutput(std::string_view file) const
+void ConversionContext::NoteOutput(std::string_view file) const
 {
     if (report_ != nullptr) {
         host::FileTrouble trouble = host::WhyNotWritable(file);
@@ -68,7 +81,7 @@ void FailureReporter::NoteOutput(std::string_view file) const
     }
 }
 
-void FailureReporter::NoteConverter(std::string_view input, int exitCode) const
+void ConversionContext::NoteConverter(std::string_view input, int exitCode) const
 {
     if (report_ == nullptr) {
         return;

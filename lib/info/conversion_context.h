@@ -1,6 +1,8 @@
-// Notes on where a conversion failed, for the extension export's failure
-// report. Every conversion step takes a reporter; one made without a report
-// (the described exports) notes nothing.
+// What the caller of a conversion asked for beyond the block, and what it
+// wants to hear: where a failure happened (the extension export's failure
+// report), which files were read, and whether the outputs are only to be
+// verified. Every conversion step takes a context; a default one (the
+// described exports) notes nothing and writes the outputs.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +13,11 @@
 
 namespace vorl {
 
-class FailureReporter {
+class ConversionContext {
 public:
-    FailureReporter() = default;
-    explicit FailureReporter(VorlFailureReport *report);
+    ConversionContext() = default;
+    explicit ConversionContext(VorlFailureReport *report, VorlFileReadCallback fileRead = nullptr,
+                               void *fileReadContext = nullptr, bool verifyOnly = false);
 
     // The row a failure concerns and the entry as written; a row from a
     // list file also names the list and its line.
@@ -29,8 +32,17 @@ public:
     // The row noted so far, -1 when none is.
     int32_t Row() const { return report_ != nullptr ? report_->row : -1; }
 
+    // A file or folder the conversion read (a VorlReadKind).
+    void NoteRead(std::string_view path, VorlReadKind kind) const;
+
+    // Compare with the existing outputs instead of writing them.
+    bool VerifyOnly() const { return verifyOnly_; }
+
 private:
     VorlFailureReport *report_ = nullptr;
+    VorlFileReadCallback fileRead_ = nullptr;
+    void *fileReadContext_ = nullptr;
+    bool verifyOnly_ = false;
 };
 
 // Clears a report to "nothing known": no row, no file.
