@@ -207,10 +207,24 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
     CheckedLine line;
     bool optionsEnded = false;
     bool modeGiven = false;
-    for (const std::string &argument : arguments) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
         bool isOption = !optionsEnded && !argument.empty() && argument[0] == '-';
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
+            continue;
+        }
+        // vorlcnv's own long options take their value as the next argument.
+        if (isOption && argument == "--verify") {
+            line.verify = true;
+            continue;
+        }
+        if (isOption && argument == "--depfile") {
+            if (i + 1 >= arguments.size()) {
+                line.error = "--depfile needs a value: --depfile FILE";
+                return line;
+            }
+            line.depfile = arguments[++i];
             continue;
         }
         if (isOption) {
@@ -233,6 +247,23 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
     return line;
 }
 
+bool ChoosesProjectMode(const std::vector<std::string> &arguments)
+{
+    // The first argument that is none of the switches both modes share.
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (argument == "-q" || argument == "--quiet" || argument == "--verify") {
+            continue;
+        }
+        if (argument == "--depfile") {
+            ++i;
+            continue;
+        }
+        return IsProjectModeOption(argument);
+    }
+    return false;
+}
+
 bool IsProjectModeOption(const std::string &argument)
 {
     for (std::string_view name : {"--project", "--data", "--header", "--workdir"}) {
@@ -252,12 +283,16 @@ ProjectArguments CheckProjectArguments(const std::vector<std::string> &arguments
             args.quiet = true;
             continue;
         }
+        if (name == "--verify") {
+            args.verify = true;
+            continue;
+        }
         std::string value;
         size_t equals = name.find('=');
         if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
             value = name.substr(equals + 1);
             name.resize(equals);
-        } else if (IsProjectModeOption(name)) {
+        } else if (IsProjectModeOption(name) || name == "--depfile") {
             if (i + 1 >= arguments.size()) {
                 args.error = name + " needs a value: " + name + " VALUE";
                 return args;
@@ -274,6 +309,8 @@ ProjectArguments CheckProjectArguments(const std::vector<std::string> &arguments
         } else if (name == "--workdir") {
             args.workdir = value;
             args.hasWorkdir = true;
+        } else if (name == "--depfile") {
+            args.depfile = value;
         } else {
             args.error = "unknown option in project mode: " + arguments[i];
             return args;

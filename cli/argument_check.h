@@ -29,6 +29,8 @@ struct CheckedLine {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    bool verify = false;       // --verify: compare with the outputs, write nothing
+    std::string depfile;       // --depfile FILE, or empty
     std::string error;  // why the arguments are refused (UTF-8); empty when they are not
 };
 
@@ -37,13 +39,16 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments);
 // Project mode: --project FILE --data NAME [--header NAME] [--workdir DIR],
 // each value separate or after "=".
 struct ProjectArguments {
-    std::string project, data, header, workdir;
+    std::string project, data, header, workdir, depfile;
     bool hasHeader = false, hasWorkdir = false;
     bool quiet = false;
+    bool verify = false;
     std::string error;
 };
 
 bool IsProjectModeOption(const std::string &argument);
+// True when the arguments convert a project rather than describe a line.
+bool ChoosesProjectMode(const std::vector<std::string> &arguments);
 ProjectArguments CheckProjectArguments(const std::vector<std::string> &arguments);
 
 }  // namespace vorlcnv

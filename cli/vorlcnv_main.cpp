@@ -16,6 +16,7 @@
 #include "ambiguous_names.h"
 #include "argument_check.h"
 #include "command_line_options.h"
+#include "dependency_file.h"
 #include "entry_lists.h"
 #include "failure_message.h"
 #include "pack_inspection.h"
@@ -27,6 +28,8 @@ namespace {
 
 constexpr int kUsageError = 64;
 constexpr int kOutputError = 74;
+constexpr int kCannotCreate = 73;
+constexpr int kNotUpToDate = 100;
 
 const char *const kHelp =
     "Usage:\n"
@@ -69,6 +72,13 @@ const char *const kHelp =
     "  --help       print this text\n"
     "  --version    print the versions of vorlcnv and of the library\n"
     "\n"
+    "In a build (both modes; these long options take their value as the next\n"
+    "argument):\n"
+    "  --depfile FILE  also write a Make dependency file: the outputs depend on\n"
+    "                  every file the conversion read (absolute names)\n"
+    "  --verify        convert without writing anything and compare with the\n"
+    "                  outputs: 0 when they are up to date, 100 when not\n"
+    "\n"
     "Project mode:\n"
     "  --project FILE  a project saved by the editor (.vorlprj) or a legacy .prj\n"
     "  --data NAME     data file; a relative name lies in the project's folder\n"
@@ -82,8 +92,9 @@ const char *const kHelp =
     "and its error number.\n"
     "\n"
     "Exit status: 0 on success; 1 to 22 the library's error code (negated);\n"
-    "64 when the arguments of vorlcnv are wrong; 74 when standard output\n"
-    "cannot be written.\n"
+    "64 when the arguments of vorlcnv are wrong; 73 when the dependency file\n"
+    "cannot be written; 74 when standard output cannot be written; 100 when\n"
+    "--verify finds outputs that are not up to date.\n"
     "\n"
     "Example:\n"
     "  VorlList -oassets.lst 'assets/sprite???.png'\n"
@@ -143,12 +154,99 @@ int Succeed(const Outputs &outputs, bool quiet)
     return 0;
 }
 
-VorlConvertOptions NewOptions()
+// A project named relative to the current folder is handed on as a full
+// path: its entries' "../" names climb from the project's own folder, which
+// a relative path would not let them reach.
+std::string FullPath(const std::string &name)
+{
+    if (name.empty() || name[0] == '/') {
+        return name;
+    }
+    char here[4096];
+    return ::getcwd(here, sizeof here) != nullptr ? std::string(here) + "/" + name : name;
+}
+
+VorlConvertOptions NewOptions(ReadFiles &read, bool verify)
 {
     VorlConvertOptions options;
     std::memset(&options, 0, sizeof options);
     options.size = sizeof options;
+    options.fileread = &ReadFiles::Note;
+    options.filereadcontext = &read;
+    options.verifyonly = verify ? 1 : 0;
     return options;
+}
+
+const ListSource *FindListSource(const std::vector<ListSource> &lists, const std::string &utf8Name)
+{
+    for (const ListSource &list : lists) {
+        if (ToTerminalText(list.libraryName) == utf8Name) {
+            return &list;
+        }
+    }
+    return nullptr;
+}
+
+int WriteDependencies(const std::string &depfile, const Outputs &outputs, std::vector<std::string> prerequisites)
+{
+    // Absolute names: a build reads the file from a folder of its own.
+    for (std::string &name : prerequisites) {
+        name = FullPath(name);
+    }
+    std::vector<std::string> targets = {outputs.data};
+    if (!outputs.header.empty()) {
+        targets.push_back(outputs.header);
+    }
+    std::string problem;
+    if (!WriteDependencyFile(depfile, targets, prerequisites, problem)) {
+        std::fprintf(stderr, "vorlcnv: %s\n", problem.c_str());
+        return kCannotCreate;
+    }
+    return 0;
+}
+
+// --verify found outputs that are not what the conversion makes.
+int ReportDifference(const VorlConvertOptions &options, const Outputs &outputs, const std::vector<ListSource> &lists)
+{
+    const VorlFailureReport &report = options.failure;
+    std::string file = ToTerminalText(std::string(report.file, strnlen(report.file, sizeof report.file)));
+    std::string shown = file;
+    // The outputs as the user named them.
+    for (const std::string *output : {&outputs.data, &outputs.header}) {
+        if (!output->empty() && file.size() >= output->size() &&
+            file.compare(file.size() - output->size(), output->size(), *output) == 0) {
+            shown = *output;
+        }
+    }
+    struct stat st {};
+    std::string why;
+    if (stat(vorl::common::FindExistingForm(file).c_str(), &st) != 0) {
+        why = "it does not exist";
+    } else if (report.row >= 0) {
+        std::string input = ToTerminalText(std::string(report.input, strnlen(report.input, sizeof report.input)));
+        // An entry of a list names the list and its line.
+        std::string where;
+        std::string listName(report.listfile, strnlen(report.listfile, sizeof report.listfile));
+        for (const ListSource &list : lists) {
+            if (!listName.empty() && list.libraryName == listName && !list.userList.empty()) {
+                where = ", " + list.userList + ":" + std::to_string(report.line);
+            }
+        }
+        why = "entry " + std::to_string(report.row) + " (" + input + where + ") differs";
+    } else {
+        why = "its index differs";
+    }
+    std::fprintf(stderr, "vorlcnv: %s is not up to date: %s\n", shown.c_str(), why.c_str());
+    return kNotUpToDate;
+}
+
+int ReportUpToDate(const Outputs &outputs, bool quiet)
+{
+    if (!quiet) {
+        std::fprintf(stderr, "vorlcnv: %s%s%s up to date\n", outputs.data.c_str(),
+                     outputs.header.empty() ? " is" : " and ", outputs.header.empty() ? "" : (outputs.header + " are").c_str());
+    }
+    return 0;
 }
 
 // The files a command line writes, read by the library's own option table:
@@ -212,12 +310,32 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
     if (!line.error.empty()) {
         return UsageError(line.error);
     }
-    VorlConvertOptions options = NewOptions();
+    ReadFiles read;
+    VorlConvertOptions options = NewOptions(read, checked.verify);
     int rc = VorlConvertWithOptions(nullptr, line.line.c_str(), &options);
+    Outputs outputs = OutputsOfLine(checked.items);
+    if (rc == VORL_RESULT_DIFFERS) {
+        return ReportDifference(options, outputs, line.lists);
+    }
     if (rc != 0) {
         return Fail(rc, &options, line.lists);
     }
-    return Succeed(OutputsOfLine(checked.items), checked.quiet);
+    if (!checked.depfile.empty()) {
+        // The lists the library read are the user's, not vorlcnv's copies.
+        std::vector<std::string> prerequisites;
+        for (const std::string &name : read.Names()) {
+            const ListSource *list = FindListSource(line.lists, name);
+            if (list == nullptr) {
+                prerequisites.push_back(name);
+            } else if (!list->userList.empty()) {
+                prerequisites.push_back(list->userList);
+            }
+        }
+        if (int status = WriteDependencies(checked.depfile, outputs, prerequisites); status != 0) {
+            return status;
+        }
+    }
+    return checked.verify ? ReportUpToDate(outputs, checked.quiet) : Succeed(outputs, checked.quiet);
 }
 
 // A relative output name lies in the project's folder.
@@ -230,17 +348,6 @@ std::string BesideProject(const std::string &project, const std::string &name)
     return slash == std::string::npos ? name : project.substr(0, slash + 1) + name;
 }
 
-// A project named relative to the current folder is handed on as a full
-// path: its entries' "../" names climb from the project's own folder, which
-// a relative path would not let them reach.
-std::string FullPath(const std::string &name)
-{
-    if (name.empty() || name[0] == '/') {
-        return name;
-    }
-    char here[4096];
-    return ::getcwd(here, sizeof here) != nullptr ? std::string(here) + "/" + name : name;
-}
 
 // The project is read into a block of our own and converted through the
 // extension export, which says where a failure happened.
@@ -263,7 +370,9 @@ int ConvertProject(const ProjectArguments &args)
     std::memset(&info, 0, sizeof info);
     std::memcpy(info.prjfile, project->c_str(), project->size());
     std::memcpy(info.prjdir, folder->c_str(), folder->size());
-    VorlConvertOptions options = NewOptions();
+    ReadFiles read;
+    read.Add(args.project);
+    VorlConvertOptions options = NewOptions(read, args.verify);
     int rc = VorlGetProjectFile(&info);
     if (rc != 0) {
         VorlReleaseInformation(&info);
@@ -281,12 +390,20 @@ int ConvertProject(const ProjectArguments &args)
     bool separateHeader = info.indexout == VORL_INDEX_C_HEADER || info.indexout == VORL_INDEX_BINARY;
     std::string headerName = ToTerminalText(std::string(info.headerfile, strnlen(info.headerfile, sizeof info.headerfile)));
     VorlReleaseInformation(&info);
+    Outputs outputs{BesideProject(args.project, args.data),
+                    separateHeader ? BesideProject(args.project, headerName) : std::string()};
+    if (rc == VORL_RESULT_DIFFERS) {
+        return ReportDifference(options, outputs, {});
+    }
     if (rc != 0) {
         return Fail(rc, &options);
     }
-    Outputs outputs{BesideProject(args.project, args.data),
-                    separateHeader ? BesideProject(args.project, headerName) : std::string()};
-    return Succeed(outputs, args.quiet);
+    if (!args.depfile.empty()) {
+        if (int status = WriteDependencies(args.depfile, outputs, read.Names()); status != 0) {
+            return status;
+        }
+    }
+    return args.verify ? ReportUpToDate(outputs, args.quiet) : Succeed(outputs, args.quiet);
 }
 
 }  // namespace
@@ -305,12 +422,7 @@ int main(int argc, char **argv)
     if (arguments[0] == "--extract") {
         return RunExtractCommand(arguments);
     }
-    // Project mode is chosen by its first option; "-q" may come before it.
-    size_t first = 0;
-    while (first + 1 < arguments.size() && (arguments[first] == "-q" || arguments[first] == "--quiet")) {
-        ++first;
-    }
-    if (IsProjectModeOption(arguments[first])) {
+    if (ChoosesProjectMode(arguments)) {
         ProjectArguments project = CheckProjectArguments(arguments);
         if (!project.error.empty()) {
             return UsageError(project.error);

@@ -1,0 +1,34 @@
+// A Make-syntax dependency file, as a compiler writes one with -MD -MP: the
+// outputs depend on every file the conversion read, and every one of those
+// has an empty rule of its own, so that a deleted input makes the next
+// build run the conversion again instead of stopping make.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorlcnv {
+
+// Gathers the names the library reports as read, each once, in order.
+class ReadFiles {
+public:
+    // For VorlConvertOptions::fileread, with this object as its context.
+    static void Note(void *context, const char *libraryPath, int32_t kind);
+    const std::vector<std::string> &Names() const { return names_; }
+    void Add(const std::string &utf8Name);
+
+private:
+    std::vector<std::string> names_;
+};
+
+// A name as Make reads it: blanks, '#', ':' and '\' before them escaped,
+// '$' doubled.
+std::string EscapeForMake(const std::string &name);
+
+// Writes the file in one step (a temporary beside it, then a rename), so a
+// build never reads half of one. False with `problem` set when it cannot.
+bool WriteDependencyFile(const std::string &path, const std::vector<std::string> &targets,
+                         const std::vector<std::string> &prerequisites, std::string &problem);
+
+}  // namespace vorlcnv
