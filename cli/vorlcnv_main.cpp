@@ -193,9 +193,12 @@ int WriteDependencies(const std::string &depfile, const Outputs &outputs, std::v
     for (std::string &name : prerequisites) {
         name = FullPath(name);
     }
+    // The header first: a build that names both outputs of one command
+    // names the header first (its time stamp is the one that counts), and
+    // Ninja checks that a dependency file's first target is that output.
     std::vector<std::string> targets = {outputs.data};
     if (!outputs.header.empty()) {
-        targets.push_back(outputs.header);
+        targets.insert(targets.begin(), outputs.header);
     }
     std::string problem;
     if (!WriteDependencyFile(depfile, targets, prerequisites, problem)) {

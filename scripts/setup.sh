@@ -6,7 +6,9 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libexpat1-dev
           qt6-base-dev fonts-noto-cjk
           # packaging and its checks (scripts/package-check.sh)
-          dpkg-dev file lintian desktop-file-utils appstream shared-mime-info mandoc man-db)
+          dpkg-dev file lintian desktop-file-utils appstream shared-mime-info mandoc man-db
+          # build integration (scripts/build-integration-check.sh)
+          ninja-build make)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
