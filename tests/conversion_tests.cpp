@@ -11,19 +11,10 @@
 namespace vorl::test {
 namespace {
 
-class Conversion : public ::testing::Test {
+// Blocks here have no working directory, so the conversion stages in the
+// current folder: each test gets its own.
+class Conversion : public InOwnFolder {
 protected:
-    // Blocks here have no working directory, so the conversion stages in
-    // the current folder: each test gets its own, or tests running side by
-    // side would share one staging file.
-    void SetUp() override
-    {
-        previous_ = fs::current_path();
-        fs::current_path(folder_.Path());
-    }
-    void TearDown() override { fs::current_path(previous_); }
-    fs::path previous_;
-
     // A file of `length` bytes "a", "b", ... named after its letter.
     std::string MakeInput(const std::string &name, const std::string &content)
     {
@@ -52,7 +43,6 @@ protected:
             EXPECT_EQ(std::string::npos, name.find(".vorl")) << name;
         }
     }
-    TempFolder folder_;
 };
 
 TEST_F(Conversion, RowsBeyondTheEntriesHoldTheEndOffset)

@@ -18,28 +18,6 @@
 namespace vorl::test {
 namespace {
 
-// The cases are written in UTF-8 to be read; the library takes CP932.
-std::string Sjis(const std::string &utf8)
-{
-    auto cp932 = common::Utf8ToCp932(utf8);
-    EXPECT_TRUE(cp932.has_value()) << utf8;
-    return cp932.value_or(std::string());
-}
-
-// Relative names on a command line are found from the current folder:
-// each test has its own.
-class InOwnFolder : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        previous_ = fs::current_path();
-        fs::current_path(folder_.Path());
-    }
-    void TearDown() override { fs::current_path(previous_); }
-    fs::path previous_;
-    TempFolder folder_;
-};
-
 class FailureReport : public InOwnFolder {
 protected:
     void SetUp() override

@@ -15,14 +15,6 @@
 namespace vorl::test {
 namespace {
 
-// The cases are written in UTF-8 to be read; the library takes CP932.
-std::string Sjis(const std::string &utf8)
-{
-    auto cp932 = common::Utf8ToCp932(utf8);
-    EXPECT_TRUE(cp932.has_value()) << utf8;
-    return cp932.value_or(std::string());
-}
-
 // "#" in a case stands for the separator the caller wrote.
 std::string Spelled(std::string text, char separator)
 {

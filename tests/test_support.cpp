@@ -172,4 +172,22 @@ int Block::Convert()
     return VorlConvert(&info_);
 }
 
+void InOwnFolder::SetUp()
+{
+    previous_ = fs::current_path();
+    fs::current_path(folder_.Path());
+}
+
+void InOwnFolder::TearDown()
+{
+    fs::current_path(previous_);
+}
+
+std::string Sjis(const std::string &utf8)
+{
+    auto cp932 = common::Utf8ToCp932(utf8);
+    EXPECT_TRUE(cp932.has_value()) << utf8;
+    return cp932.value_or(std::string());
+}
+
 }  // namespace vorl::test

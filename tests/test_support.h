@@ -46,6 +46,20 @@ private:
     fs::path path_;
 };
 
+// A test that works in a folder of its own as the current folder: relative
+// names on a command line are found from there, and tests running side by
+// side never share a staging file.
+class InOwnFolder : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    fs::path previous_;
+    TempFolder folder_;
+};
+
+// The cases are written in UTF-8 to be read; the library takes CP932.
+std::string Sjis(const std::string &utf8);
+
 // A zero-filled block owning a table of `rows` rows, with the settings of
 // a plain project: 4-byte index in the data file, running offsets, no
 // alias, alignment 1, interval 1, version 400, id "Vorl".
