@@ -1,6 +1,9 @@
 #include "argument_check.h"
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -219,6 +222,17 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
             line.verify = true;
             continue;
         }
+        if (isOption && (argument == "--jobs" || argument.rfind("-j", 0) == 0 || argument.rfind("-J", 0) == 0)) {
+            std::string value = argument == "--jobs" ? (i + 1 < arguments.size() ? arguments[++i] : "") : argument.substr(2);
+            auto jobs = SmallDecimal(value);
+            if (!jobs) {
+                line.error = argument == "--jobs" ? "--jobs needs a number: --jobs N (0: one per core)"
+                                                  : "-j needs its number attached: -jN (0: one per core)";
+                return line;
+            }
+            line.jobs = static_cast<int>(*jobs);
+            continue;
+        }
         if (isOption && argument == "--depfile") {
             if (i + 1 >= arguments.size()) {
                 line.error = "--depfile needs a value: --depfile FILE";
@@ -247,15 +261,38 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
     return line;
 }
 
+int ChooseJobs(int option, std::string &error)
+{
+    int jobs = option;
+    if (jobs < 0) {
+        const char *variable = std::getenv("VORL_JOBS");
+        if (variable == nullptr || *variable == '\0') {
+            return 1;
+        }
+        auto value = SmallDecimal(variable);
+        if (!value) {
+            error = std::string("VORL_JOBS must be a number (0: one per core): ") + variable;
+            return -1;
+        }
+        jobs = static_cast<int>(*value);
+    }
+    if (jobs == 0) {
+        long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
+        jobs = cores > 0 ? static_cast<int>(cores) : 1;
+    }
+    return jobs;
+}
+
 bool ChoosesProjectMode(const std::vector<std::string> &arguments)
 {
     // The first argument that is none of the switches both modes share.
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string &argument = arguments[i];
-        if (argument == "-q" || argument == "--quiet" || argument == "--verify") {
+        if (argument == "-q" || argument == "--quiet" || argument == "--verify" ||
+            (argument.rfind("-j", 0) == 0 && argument.size() > 2)) {
             continue;
         }
-        if (argument == "--depfile") {
+        if (argument == "--depfile" || argument == "--jobs") {
             ++i;
             continue;
         }
@@ -285,6 +322,16 @@ ProjectArguments CheckProjectArguments(const std::vector<std::string> &arguments
         }
         if (name == "--verify") {
             args.verify = true;
+            continue;
+        }
+        if (name == "--jobs" || name.rfind("-j", 0) == 0) {
+            std::string value = name == "--jobs" ? (i + 1 < arguments.size() ? arguments[++i] : "") : name.substr(2);
+            auto jobs = SmallDecimal(value);
+            if (!jobs) {
+                args.error = "--jobs needs a number: --jobs N or -jN (0: one per core)";
+                return args;
+            }
+            args.jobs = static_cast<int>(*jobs);
             continue;
         }
         std::string value;

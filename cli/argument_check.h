@@ -31,6 +31,7 @@ struct CheckedLine {
     bool version = false;
     bool verify = false;       // --verify: compare with the outputs, write nothing
     std::string depfile;       // --depfile FILE, or empty
+    int jobs = -1;             // -jN / --jobs N; -1 when not given
     std::string error;  // why the arguments are refused (UTF-8); empty when they are not
 };
 
@@ -43,8 +44,14 @@ struct ProjectArguments {
     bool hasHeader = false, hasWorkdir = false;
     bool quiet = false;
     bool verify = false;
+    int jobs = -1;
     std::string error;
 };
+
+// The number of converters to run at once: the option, else VORL_JOBS, else
+// one; 0 asks for one per core. -1 with `error` set for a value that is no
+// number.
+int ChooseJobs(int option, std::string &error);
 
 bool IsProjectModeOption(const std::string &argument);
 // True when the arguments convert a project rather than describe a line.

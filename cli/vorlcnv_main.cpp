@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "entry_lists.h"
 #include "failure_message.h"
 #include "pack_inspection.h"
+#include "run_control.h"
 #include "terminal_text.h"
 #include "vorl_cnv.h"
 
@@ -243,6 +245,16 @@ int ReportDifference(const VorlConvertOptions &options, const Outputs &outputs, 
     return kNotUpToDate;
 }
 
+// A run stopped by a signal has cleaned up after itself; it ends as the
+// signal would have ended it.
+int Stopped(const RunControl &control)
+{
+    int number = control.StopSignal();
+    std::fprintf(stderr, "vorlcnv: stopped by %s; the previous outputs are as they were\n",
+                 number != 0 ? strsignal(number) : "request");
+    return 128 + (number != 0 ? number : SIGTERM);
+}
+
 int ReportUpToDate(const Outputs &outputs, bool quiet)
 {
     if (!quiet) {
@@ -313,9 +325,20 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
     if (!line.error.empty()) {
         return UsageError(line.error);
     }
+    std::string jobsError;
+    int jobs = ChooseJobs(checked.jobs, jobsError);
+    if (jobs < 0) {
+        return UsageError(jobsError);
+    }
     ReadFiles read;
     VorlConvertOptions options = NewOptions(read, checked.verify);
+    options.jobs = jobs;
+    RunControl control;
+    control.Attach(options);
     int rc = VorlConvertWithOptions(nullptr, line.line.c_str(), &options);
+    if (rc == VORL_ERR_CANCELLED) {
+        return Stopped(control);
+    }
     Outputs outputs = OutputsOfLine(checked.items);
     if (rc == VORL_RESULT_DIFFERS) {
         return ReportDifference(options, outputs, line.lists);
@@ -373,9 +396,17 @@ int ConvertProject(const ProjectArguments &args)
     std::memset(&info, 0, sizeof info);
     std::memcpy(info.prjfile, project->c_str(), project->size());
     std::memcpy(info.prjdir, folder->c_str(), folder->size());
+    std::string jobsError;
+    int jobs = ChooseJobs(args.jobs, jobsError);
+    if (jobs < 0) {
+        return UsageError(jobsError);
+    }
     ReadFiles read;
     read.Add(args.project);
     VorlConvertOptions options = NewOptions(read, args.verify);
+    options.jobs = jobs;
+    RunControl control;
+    control.Attach(options);
     int rc = VorlGetProjectFile(&info);
     if (rc != 0) {
         VorlReleaseInformation(&info);
@@ -393,6 +424,9 @@ int ConvertProject(const ProjectArguments &args)
     bool separateHeader = info.indexout == VORL_INDEX_C_HEADER || info.indexout == VORL_INDEX_BINARY;
     std::string headerName = ToTerminalText(std::string(info.headerfile, strnlen(info.headerfile, sizeof info.headerfile)));
     VorlReleaseInformation(&info);
+    if (rc == VORL_ERR_CANCELLED) {
+        return Stopped(control);
+    }
     Outputs outputs{BesideProject(args.project, args.data),
                     separateHeader ? BesideProject(args.project, headerName) : std::string()};
     if (rc == VORL_RESULT_DIFFERS) {

@@ -1,10 +1,14 @@
 #include "body_packer.h"
 
+#include <algorithm>
 #include <climits>
+#include <memory>
 
+#include "converter_pool.h"
 #include "converter_run.h"
 #include "file_system.h"
 #include "fixed_text.h"
+#include "path_rules.h"
 #include "stream_copy.h"
 
 namespace vorl {
@@ -52,14 +56,31 @@ public:
 
     int PackAll()
     {
+        std::unique_ptr<ConverterPool> pool;
+        if (reporter_.Jobs() > 1) {
+            pool = std::make_unique<ConverterPool>(info_, WorkFolder(), reporter_.Jobs());
+        }
+        pool_ = pool.get();
+        const auto rowCount = info_.indexnum;
         for (size_t row = 0; row < values_.size(); ++row) {
+            const int32_t done = std::min(static_cast<int32_t>(row), rowCount);
+            std::string_view next = row < static_cast<size_t>(rowCount) ? FieldText(info_.entries[row].filename) : "";
+            if (reporter_.AsksToStop(done, rowCount, next, running_ * align_)) {
+                return VORL_ERR_CANCELLED;
+            }
             int rc = PackRow(row);
             if (rc != VORL_OK) {
+                // A converter ended by the signal that also stopped the run
+                // is the stop, not a failure of its own.
+                if (reporter_.Stopped() || reporter_.AsksToStop(done, rowCount, next, running_ * align_)) {
+                    return VORL_ERR_CANCELLED;
+                }
                 reporter_.NoteRow(static_cast<int32_t>(row), FieldText(info_.entries[row].filename));
                 return rc;
             }
         }
-        return VORL_OK;
+        // Nothing is in place yet: a stop now still leaves the outputs as they were.
+        return reporter_.AsksToStop(rowCount, rowCount, "", running_ * align_) ? VORL_ERR_CANCELLED : VORL_OK;
     }
 
 private:
@@ -98,6 +119,10 @@ private:
         }
         reporter_.NoteRead(name, VORL_READ_INPUT);
         bool converted = entry.convertnum != 0;
+        if (converted && pool_ != nullptr) {
+            input.Close();
+            return StoreConverted(row, entry, name);
+        }
         if (converted) {
             input.Close();
             // A stale result must never pass for this converter's output.
@@ -114,12 +139,41 @@ private:
                 return VORL_ERR_FILE_NOT_FOUND;
             }
         }
-        int rc = StoreItem(row, entry, input, converted ? files_.pack : std::string(name));
+        int rc = StoreItem(row, entry, input, converted ? files_.pack : std::string(name), converted);
         input.Close();
         if (converted) {
             host::RemoveFile(files_.pack);
         }
         return rc;
+    }
+
+    // A row whose converter ran in the pool: its result, taken in row order.
+    int StoreConverted(size_t row, const IndexEntry &entry, std::string_view name)
+    {
+        const ConverterPool::Result &result = pool_->Wait(row);
+        if (result.noInput) {
+            return MissingRow(row, name);  // the input went away meanwhile
+        }
+        if (result.code != VORL_OK) {
+            reporter_.NoteConverter(name, result.exitCode);
+            return result.code;
+        }
+        host::HostFile output = host::HostFile::OpenForReading(result.output);
+        if (!output.IsOpen()) {
+            reporter_.NoteConverter(name, 0);
+            return VORL_ERR_FILE_NOT_FOUND;
+        }
+        int rc = StoreItem(row, entry, output, result.output, true);
+        output.Close();
+        pool_->Release(row);
+        return rc;
+    }
+
+    // The working directory: the folder of the work files.
+    std::string WorkFolder() const
+    {
+        size_t separator = host::HostRules().LastSeparator(files_.body);
+        return separator == std::string::npos ? std::string() : files_.body.substr(0, separator + 1);
     }
 
     // A reference shares the value of an earlier row and stores nothing.
@@ -134,12 +188,13 @@ private:
         return VORL_OK;
     }
 
-    int StoreItem(size_t row, const IndexEntry &entry, host::HostFile &input, const std::string &source)
+    int StoreItem(size_t row, const IndexEntry &entry, host::HostFile &input, const std::string &source,
+                  bool fromConverter)
     {
         int64_t measured = input.Length();
         if (measured <= 0) {
             // A converter that wrote nothing is the converter's failure.
-            if (source == files_.pack) {
+            if (fromConverter) {
                 if (info_.skipnofile == 0) {
                     reporter_.NoteConverter(FieldText(entry.filename), 0);
                 }
@@ -188,6 +243,7 @@ private:
     host::HostFile &body_;
     IndexValues &values_;
     const ConversionContext &reporter_;
+    ConverterPool *pool_ = nullptr;
     const uint64_t align_;
     uint64_t running_ = 0;
     host::StreamCopier copier_;

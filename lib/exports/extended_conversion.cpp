@@ -87,6 +87,10 @@ int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConve
         }
     }
     ConversionContext reporter(report, fileRead, fileReadContext, verifyOnly);
+    if (options != nullptr && HasField<void *>(*options, offsetof(VorlConvertOptions, progresscontext))) {
+        reporter.RunSideBySide(options->jobs);
+        reporter.ReportProgress(options->progress, options->progresscontext);
+    }
     if (commandLine != nullptr) {
         return ConvertCommandLine(commandLine, reporter, workbase);
     }

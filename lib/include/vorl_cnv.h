@@ -298,6 +298,19 @@ enum VorlReadKind {
  * entry, or only the file when its index or header differs). */
 #define VORL_RESULT_DIFFERS 1
 
+/* VorlConvertWithOptions after its progress callback asked it to stop: the
+ * previous outputs are as they were and nothing of the run is left. Outside
+ * the codes VorlGetErrorStrings knows. */
+#define VORL_ERR_CANCELLED (-100)
+
+/* How far a conversion has come, as its progress callback sees it. */
+typedef struct VorlProgress {
+    int32_t rowsdone;                   /* rows packed so far                           */
+    int32_t rowcount;                   /* rows of the table                            */
+    const char *input;                  /* the next row's input (CP932), "" when none   */
+    uint64_t byteswritten;              /* bytes of the data body written so far        */
+} VorlProgress;
+
 /* Where a failed conversion stopped. Texts are CP932, empty when unknown. */
 typedef struct VorlFailureReport {
     int32_t row;                        /* the entry row, -1 when none is concerned     */
@@ -314,6 +327,10 @@ typedef struct VorlFailureReport {
  * as the conversion used it (CP932) and a VorlReadKind. */
 typedef void (*VorlFileReadCallback)(void *context, const char *path, int32_t kind);
 
+/* Called before every row and once when all are packed; a return other
+ * than 0 asks the conversion to stop before its next row. */
+typedef int (*VorlProgressCallback)(void *context, const VorlProgress *progress);
+
 typedef struct VorlConvertOptions {
     uint32_t size;                      /* sizeof(VorlConvertOptions), set by the caller */
     VorlFailureReport failure;          /* filled when the conversion fails             */
@@ -321,6 +338,9 @@ typedef struct VorlConvertOptions {
     VorlFileReadCallback fileread;      /* may be null                                  */
     void *filereadcontext;              /* handed to `fileread`                         */
     int32_t verifyonly;                 /* 1: compare with the outputs, write nothing   */
+    int32_t jobs;                       /* converters run at once; 0 or 1: one at a time */
+    VorlProgressCallback progress;      /* may be null                                  */
+    void *progresscontext;              /* handed to `progress`                         */
 } VorlConvertOptions;
 
 /* Converts either a filled block (`info`, as VorlConvert) or a command line
@@ -339,7 +359,11 @@ typedef struct VorlConvertOptions {
  * its name (not through a link) is left as it is, time stamp included; this
  * holds for every conversion of the library. Returns 0, VORL_RESULT_DIFFERS
  * or a negative code; -6 for both or neither source, or a `size` too small
- * for the failure report. */
+ * for the failure report. With `jobs` above 1 the converters of different
+ * rows run side by side, each writing only its own `$O`; the outputs are
+ * byte-identical to a run with one job, and a failure is that of the first
+ * failing row. `progress`, when set, hears of every row and may stop the
+ * run (VORL_ERR_CANCELLED). */
 VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options);
 
 #ifdef __cplusplus

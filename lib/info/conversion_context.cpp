@@ -30,6 +30,18 @@ ConversionContext::ConversionContext(VorlFailureReport *report, VorlFileReadCall
 {
 }
 
+bool ConversionContext::AsksToStop(int32_t rowsDone, int32_t rowCount, std::string_view input,
+                                   uint64_t bytesWritten) const
+{
+    if (*stopped_ || progress_ == nullptr) {
+        return *stopped_;
+    }
+    std::string text(input);
+    VorlProgress progress{rowsDone, rowCount, text.c_str(), bytesWritten};
+    *stopped_ = progress_(progressContext_, &progress) != 0;
+    return *stopped_;
+}
+
 void ConversionContext::NoteRead(std::string_view path, VorlReadKind kind) const
 {
     if (fileRead_ != nullptr) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "file_trouble.h"
@@ -18,6 +19,13 @@ public:
     ConversionContext() = default;
     explicit ConversionContext(VorlFailureReport *report, VorlFileReadCallback fileRead = nullptr,
                                void *fileReadContext = nullptr, bool verifyOnly = false);
+    // Converters side by side and a progress callback (the extension export).
+    void RunSideBySide(int jobs) { jobs_ = jobs > 1 ? jobs : 1; }
+    void ReportProgress(VorlProgressCallback progress, void *context)
+    {
+        progress_ = progress;
+        progressContext_ = context;
+    }
 
     // The row a failure concerns and the entry as written; a row from a
     // list file also names the list and its line.
@@ -38,11 +46,23 @@ public:
     // Compare with the existing outputs instead of writing them.
     bool VerifyOnly() const { return verifyOnly_; }
 
+    // How many converters may run at once.
+    int Jobs() const { return jobs_; }
+    // Tells the caller how far the run has come; true when it asks to stop.
+    bool AsksToStop(int32_t rowsDone, int32_t rowCount, std::string_view input, uint64_t bytesWritten) const;
+    // True once the caller has asked to stop, without asking again.
+    bool Stopped() const { return *stopped_; }
+
 private:
     VorlFailureReport *report_ = nullptr;
     VorlFileReadCallback fileRead_ = nullptr;
     void *fileReadContext_ = nullptr;
     bool verifyOnly_ = false;
+    int jobs_ = 1;
+    VorlProgressCallback progress_ = nullptr;
+    void *progressContext_ = nullptr;
+    // Shared by the copies of one context: a stop once asked stays asked.
+    std::shared_ptr<bool> stopped_ = std::make_shared<bool>(false);
 };
 
 // Clears a report to "nothing known": no row, no file.

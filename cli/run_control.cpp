@@ -1,0 +1,109 @@
+#include "run_control.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "terminal_text.h"
+
+namespace vorlcnv {
+namespace {
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void NoteSignal(int number)
+{
+    g_stopSignal = number;
+}
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// A run shorter than this shows nothing; after it the line changes at most
+// ten times a second.
+constexpr double kQuietSeconds = 0.5;
+constexpr double kRedrawSeconds = 0.1;
+
+double Now()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+RunControl::RunControl() : terminal_(::isatty(STDERR_FILENO) == 1), start_(Now())
+{
+    struct sigaction action {};
+    action.sa_handler = NoteSignal;
+    sigemptyset(&action.sa_mask);
+    for (int number : kStopSignals) {
+        ::sigaction(number, &action, nullptr);
+    }
+}
+
+RunControl::~RunControl()
+{
+    ClearLine();
+    for (int number : kStopSignals) {
+        std::signal(number, SIG_DFL);
+    }
+}
+
+void RunControl::Attach(VorlConvertOptions &options)
+{
+    options.progress = &RunControl::OnProgress;
+    options.progresscontext = this;
+}
+
+int RunControl::StopSignal() const
+{
+    return g_stopSignal;
+}
+
+int RunControl::OnProgress(void *context, const VorlProgress *progress)
+{
+    auto *control = static_cast<RunControl *>(context);
+    if (g_stopSignal != 0) {
+        return 1;
+    }
+    control->Show(*progress);
+    return 0;
+}
+
+void RunControl::Show(const VorlProgress &progress)
+{
+    double now = Now();
+    if (!terminal_ || now - start_ < kQuietSeconds || now - lastShown_ < kRedrawSeconds) {
+        return;
+    }
+    lastShown_ = now;
+    char counts[96];
+    std::snprintf(counts, sizeof counts, "vorlcnv: %d/%d entries, %.1f MiB ", progress.rowsdone, progress.rowcount,
+                  static_cast<double>(progress.byteswritten) / (1024.0 * 1024.0));
+    std::string name = ToTerminalText(progress.input != nullptr ? progress.input : "");
+    // Long names keep their end, which tells one file from the next.
+    constexpr size_t kNameRoom = 40;
+    if (name.size() > kNameRoom) {
+        size_t cut = name.size() - kNameRoom;
+        while (cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
+            ++cut;
+        }
+        name = "..." + name.substr(cut);
+    }
+    std::fprintf(stderr, "\r\033[K%s%s", counts, name.c_str());
+    std::fflush(stderr);
+    shown_ = true;
+}
+
+void RunControl::ClearLine()
+{
+    if (shown_) {
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        shown_ = false;
+    }
+}
+
+}  // namespace vorlcnv
