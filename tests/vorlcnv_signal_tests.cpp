@@ -1,1 +1,174 @@
-// (being written)
+// vorlcnv stopped mid-run by Ctrl+C (SIGINT to the whole process group,
+// converters included) or by SIGTERM to vorlcnv alone: it ends as the
+// signal would have ended it, and only after putting everything back.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ostream>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "test_support.h"
+
+namespace vorl::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::set<std::string> Listing(const fs::path &folder)
+{
+    std::set<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+struct Case {
+    const char *name;
+    int signal;
+    bool wholeGroup;
+    const char *jobs;  // an extra argument, or empty
+    size_t running;    // converters at once
+    // Whether no converter may begin after the signal. SIGTERM reaches
+    // vorlcnv alone: the run learns of it only before its next row, while
+    // idle converter slots may already have taken later rows.
+    bool noneAfter;
+};
+
+void PrintTo(const Case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class VorlcnvSignal : public ::testing::TestWithParam<Case> {
+protected:
+    void SetUp() override
+    {
+        fs::create_directory(Project());
+        fs::create_directory(Temp());
+        std::string rows;
+        for (int row = 0; row < 8; ++row) {
+            std::string name = "in" + std::to_string(row) + ".bin";
+            WriteFile(Project() / name, std::string(100 + row, static_cast<char>('a' + row)));
+            rows += "\t<index num='" + std::to_string(row) + "' use='true'><filename>" + name +
+                    "</filename><convertnum>1</convertnum></index>\n";
+        }
+        WriteFile(Project() / "game.vorlprj",
+                  "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n<header>\n"
+                  "\t<headerid>Vorl</headerid><indexnum>8</indexnum><indexout>infile</indexout>\n"
+                  "\t<indexmode>false</indexmode><indexbyte>4</indexbyte><indexinterval>1</indexinterval>\n"
+                  "\t<dataalign>1</dataalign><pathmode>relative</pathmode><skipnofile>false</skipnofile>\n"
+                  "\t<convert num='1'>echo &quot;$I&quot; &gt;&gt; " + Started().string() +
+                      "; sleep 0.6; cat &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n"
+                  "</header>\n" +
+                      rows + "</VorlProject>\n");
+        WriteFile(Project() / "out.dat", "the previous pack");
+    }
+
+    // Started in a process group of its own, as a shell starts a job.
+    pid_t Start(const std::vector<std::string> &arguments)
+    {
+        pid_t child = fork();
+        if (child == 0) {
+            setpgid(0, 0);
+            int err = open((capture_ / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            int none = open("/dev/null", O_RDWR);
+            dup2(err, 2);
+            dup2(none, 1);
+            dup2(none, 0);
+            setenv("VORLTEMP", Temp().c_str(), 1);
+            if (chdir(folder_.Path().c_str()) != 0) {
+                _exit(120);
+            }
+            std::vector<char *> argv{const_cast<char *>(VORLCNV_PROGRAM)};
+            for (const std::string &argument : arguments) {
+                argv.push_back(const_cast<char *>(argument.c_str()));
+            }
+            argv.push_back(nullptr);
+            execv(VORLCNV_PROGRAM, argv.data());
+            _exit(121);
+        }
+        setpgid(child, child);  // either side may win the race
+        return child;
+    }
+
+    // The exit status, or -1 when the program had to be killed.
+    static int WaitFor(pid_t child, std::chrono::seconds limit)
+    {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (waitpid(child, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(-child, SIGKILL);
+                waitpid(child, &status, 0);
+                return -1;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    }
+
+    // The converters that have begun, one line each.
+    size_t StartedCount() const
+    {
+        std::string log = ReadFile(Started());
+        return static_cast<size_t>(std::count(log.begin(), log.end(), '\n'));
+    }
+    fs::path Started() const { return capture_ / "started"; }
+    fs::path Project() const { return folder_ / "project"; }
+    fs::path Temp() const { return folder_ / "temp"; }
+    TempFolder folder_;
+    TempFolder capture_;
+};
+
+TEST_P(VorlcnvSignal, StopsCleanlyAndEndsAsTheSignalWould)
+{
+    const Case &c = GetParam();
+    const std::set<std::string> before = Listing(Project());
+    std::vector<std::string> arguments{"--project", "project/game.vorlprj", "--data", "out.dat"};
+    if (*c.jobs != '\0') {
+        arguments.push_back(c.jobs);
+    }
+    pid_t child = Start(arguments);
+    // The signals are caught before any converter begins; the signal comes
+    // while the first ones are half-way through.
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (StartedCount() < c.running && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    std::this_thread::sleep_for(150ms);
+    const size_t begun = StartedCount();
+    EXPECT_EQ(0, kill(c.wholeGroup ? -child : child, c.signal)) << std::strerror(errno);
+
+    EXPECT_EQ(128 + c.signal, WaitFor(child, std::chrono::seconds(10)));
+    std::string err = ReadFile(capture_ / "stderr");
+    EXPECT_NE(std::string::npos, err.find("vorlcnv: stopped by ")) << err;
+    EXPECT_EQ("the previous pack", ReadFile(Project() / "out.dat"));
+    EXPECT_EQ(std::set<std::string>{}, Listing(Temp()));
+    EXPECT_EQ(before, Listing(Project()));
+    EXPECT_EQ((std::set<std::string>{"project", "temp"}), Listing(folder_.Path()));
+    EXPECT_EQ(c.running, begun);
+    if (c.noneAfter) {
+        EXPECT_EQ(begun, StartedCount()) << ReadFile(Started());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, VorlcnvSignal,
+                         ::testing::Values(Case{"CtrlC", SIGINT, true, "", 1, true},
+                                           Case{"CtrlCTwoJobs", SIGINT, true, "-j2", 2, true},
+                                           Case{"Term", SIGTERM, false, "", 1, true},
+                                           Case{"TermTwoJobs", SIGTERM, false, "-j2", 2, false}),
+                         [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vorl::test
