@@ -1,19 +1,646 @@
 #include "pack_inspection.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cinttypes>
 #include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "vorl_reader.h"
 
 namespace vorlcnv {
+namespace {
 
-int RunListCommand(const std::vector<std::string> &)
+std::string Format(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Format(const char *format, ...)
 {
-    std::fprintf(stderr, "vorlcnv: --list is not available yet\n");
-    return 64;
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
 }
 
-int RunExtractCommand(const std::vector<std::string> &)
+std::string Decimal(uint64_t value)
 {
-    std::fprintf(stderr, "vorlcnv: --extract is not available yet\n");
-    return 64;
+    return std::to_string(value);
+}
+
+// ---------------------------------------------------------------------------
+// Opening the index, and saying why it cannot be opened
+// ---------------------------------------------------------------------------
+
+// The reader gives a code; the user wants to know which file is at fault
+// and what it looks like instead.
+std::string Failure(const PackBytes &pack, int status)
+{
+    const bool separate = !pack.headerName.empty();
+    const std::string &indexName = separate ? pack.headerName : pack.dataName;
+    std::string_view head = separate ? pack.header : pack.dataHead;
+    std::string why;
+    switch (status) {
+    case VORL_READER_ERR_SHORT:
+        why = indexName + ": ends before its index does (cut short, or not a pack)";
+        break;
+    case VORL_READER_ERR_FORMAT: {
+        unsigned rows = static_cast<unsigned char>(head[4]) | static_cast<unsigned char>(head[5]) << 8;
+        unsigned word = static_cast<unsigned char>(head[6]) | static_cast<unsigned char>(head[7]) << 8;
+        why = rows == 0 ? indexName + ": not a pack: its index has no rows"
+                        : indexName + Format(": not a pack: format word 0x%04X has bits no pack uses", word);
+        break;
+    }
+    case VORL_READER_ERR_KIND:
+        why = separate ? indexName + ": not a separate index: its index is in front of its own data"
+                       : indexName + ": a separate index, not a data file: give it with --header, after its data file";
+        break;
+    case VORL_READER_ERR_BODY_SIZE:
+    case VORL_READER_ERR_OUTSIDE:
+        why = pack.dataName + ": the index does not fit this data (" +
+              (status == VORL_READER_ERR_OUTSIDE ? "a row points past its end" : "its size is not a whole number of units") +
+              "): cut short" + (separate ? ", or the data of another index" : ", or not a pack");
+        break;
+    default:
+        why = indexName + ": " + VorlReaderErrorText(status);
+        break;
+    }
+    return "vorlcnv: " + why;
+}
+
+bool OpenIndex(const PackBytes &pack, VorlReaderIndex &index, std::string &error)
+{
+    // An empty buffer still needs an address for the reader.
+    static const char nothing = 0;
+    if (pack.dataSize > SIZE_MAX) {
+        error = "vorlcnv: " + pack.dataName + ": too large to be read here";
+        return false;
+    }
+    const size_t dataSize = static_cast<size_t>(pack.dataSize);
+    int status;
+    if (pack.headerName.empty()) {
+        std::string_view head = pack.dataHead.substr(0, std::min(pack.dataHead.size(), dataSize));
+        status = VorlReaderOpenPackHead(&index, head.empty() ? &nothing : head.data(), head.size(), dataSize);
+    } else {
+        status = VorlReaderOpen(&index, pack.header.empty() ? &nothing : pack.header.data(), pack.header.size(),
+                                dataSize);
+        // The listing is also a check: bytes after the table mean the file
+        // is something else that happens to start like an index.
+        if (status == VORL_READER_OK && pack.header.size() != index.tableSize) {
+            const size_t extra = pack.header.size() - index.tableSize;
+            error = "vorlcnv: " + pack.headerName + ": " + Decimal(extra) + (extra == 1 ? " byte follows" : " bytes follow") +
+                    " its index (not a separate index?)";
+            return false;
+        }
+    }
+    if (status != VORL_READER_OK) {
+        error = Failure(pack, status);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The listing
+// ---------------------------------------------------------------------------
+
+std::string JsonText(std::string_view bytes)
+{
+    std::string out = "\"";
+    for (unsigned char c : bytes) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            // Read as Latin-1, so that the document stays valid UTF-8.
+            out += Format("\\u%04x", c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string QuotedText(std::string_view bytes)
+{
+    std::string out = "\"";
+    for (unsigned char c : bytes) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            out += Format("\\x%02x", c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string_view IdOf(const VorlReaderIndex &index)
+{
+    return std::string_view(reinterpret_cast<const char *>(index.id), sizeof index.id);
+}
+
+std::string FormatLine(const VorlReaderIndex &index)
+{
+    std::string line = "format: " + Decimal(index.indexWidth) + "-byte index, ";
+    line += index.aliasWidth != 0 ? Decimal(index.aliasWidth) + "-byte alias, " : std::string("no alias, ");
+    line += index.mostSignificantFirst ? "most" : "least";
+    line += " significant byte first, alignment " + Decimal(index.alignment) + ", " + Decimal(index.rows) +
+            (index.rows == 1 ? " row, " : " rows, ");
+    line += index.runningOffsets ? "running offsets" : "all-ones for no data";
+    return line + ", id " + QuotedText(IdOf(index)) + "\n";
+}
+
+// One row of the table, as printed: the cells, then the note.
+struct Line {
+    std::vector<std::string> cells;
+    std::string note;
+};
+
+std::string AliasCell(const VorlReaderIndex &index, const VorlReaderEntry &entry)
+{
+    std::string cell = Decimal(entry.alias);
+    int64_t signedAlias = VorlReaderSignedAlias(&index, entry.alias);
+    if (signedAlias < 0) {
+        cell += " (" + std::to_string(signedAlias) + ")";
+    }
+    return cell;
+}
+
+void AppendTable(const VorlReaderIndex &index, std::string &out)
+{
+    const bool inFile = !index.separate;
+    const bool alias = index.aliasWidth != 0;
+    std::vector<Line> lines;
+    Line head{{"row", "offset"}, ""};
+    if (inFile) {
+        head.cells.push_back("in file");
+    }
+    head.cells.push_back("size");
+    if (alias) {
+        head.cells.push_back("alias");
+    }
+    lines.push_back(head);
+    VorlReaderCursor cursor;
+    VorlReaderEntry entry;
+    VorlReaderStartRows(&cursor);
+    for (size_t row = 0; VorlReaderNextRow(&index, &cursor, &entry) == 1; ++row) {
+        Line line{{Decimal(row)}, ""};
+        if (entry.hasData) {
+            line.cells.push_back(Decimal(entry.offset));
+            if (inFile) {
+                line.cells.push_back(Decimal(uint64_t{index.bodyStart} + entry.offset));
+            }
+            line.cells.push_back(Decimal(entry.size));
+            if (entry.owner != row) {
+                line.note = "shared with " + Decimal(entry.owner);
+            }
+        } else {
+            line.cells.insert(line.cells.end(), inFile ? 3 : 2, "-");
+            line.note = "no data";
+        }
+        if (alias) {
+            line.cells.push_back(AliasCell(index, entry));
+        }
+        lines.push_back(line);
+    }
+    // Numbers right-aligned, the alias (which may carry its signed reading)
+    // left-aligned as the last column.
+    std::vector<size_t> widths(head.cells.size(), 0);
+    for (const Line &line : lines) {
+        for (size_t i = 0; i < line.cells.size(); ++i) {
+            widths[i] = std::max(widths[i], line.cells[i].size());
+        }
+    }
+    for (const Line &line : lines) {
+        std::string text;
+        for (size_t i = 0; i < line.cells.size(); ++i) {
+            const std::string &cell = line.cells[i];
+            std::string fill(widths[i] - cell.size(), ' ');
+            text += i == 0 ? "" : "  ";
+            text += alias && i + 1 == line.cells.size() ? cell + fill : fill + cell;
+        }
+        if (!line.note.empty()) {
+            text += "  " + line.note;
+        }
+        while (!text.empty() && text.back() == ' ') {
+            text.pop_back();
+        }
+        out += text + "\n";
+    }
+}
+
+void AppendText(const VorlReaderIndex &index, std::string &out)
+{
+    out += FormatLine(index);
+    out += "body: " + Decimal(index.bodySize) + " bytes";
+    out += index.separate ? std::string(", the whole data file\n") : " from file offset " + Decimal(index.bodyStart) + "\n";
+    AppendTable(index, out);
+}
+
+std::string JsonNumberOrNull(bool present, uint64_t value)
+{
+    return present ? Decimal(value) : std::string("null");
+}
+
+void AppendJson(const VorlReaderIndex &index, std::string &out)
+{
+    const bool alias = index.aliasWidth != 0;
+    out += "{\n";
+    out += "  \"id\": " + JsonText(IdOf(index)) + ",\n";
+    out += "  \"rows\": " + Decimal(index.rows) + ",\n";
+    out += "  \"index_width\": " + Decimal(index.indexWidth) + ",\n";
+    out += "  \"alias_width\": " + Decimal(index.aliasWidth) + ",\n";
+    out += std::string("  \"byte_order\": ") + (index.mostSignificantFirst ? "\"big\"" : "\"little\"") + ",\n";
+    out += "  \"alignment\": " + Decimal(index.alignment) + ",\n";
+    out += std::string("  \"running_offsets\": ") + (index.runningOffsets ? "true" : "false") + ",\n";
+    out += std::string("  \"separate_index\": ") + (index.separate ? "true" : "false") + ",\n";
+    out += "  \"body_start\": " + JsonNumberOrNull(!index.separate, index.bodyStart) + ",\n";
+    out += "  \"body_size\": " + Decimal(index.bodySize) + ",\n";
+    out += "  \"entries\": [";
+    VorlReaderCursor cursor;
+    VorlReaderEntry entry;
+    VorlReaderStartRows(&cursor);
+    for (size_t row = 0; VorlReaderNextRow(&index, &cursor, &entry) == 1; ++row) {
+        const bool data = entry.hasData != 0;
+        out += row == 0 ? "\n" : ",\n";
+        out += "    {\"row\": " + Decimal(row);
+        out += ", \"value\": " + Decimal(entry.value);
+        out += std::string(", \"has_data\": ") + (data ? "true" : "false");
+        out += ", \"offset\": " + JsonNumberOrNull(data, entry.offset);
+        out += ", \"file_offset\": " + JsonNumberOrNull(data && !index.separate, uint64_t{index.bodyStart} + entry.offset);
+        out += ", \"size\": " + Decimal(entry.size);
+        out += ", \"shared_with\": " + JsonNumberOrNull(data && entry.owner != row, entry.owner);
+        out += ", \"alias\": " + JsonNumberOrNull(alias, entry.alias);
+        out += ", \"signed_alias\": ";
+        out += alias ? std::to_string(VorlReaderSignedAlias(&index, entry.alias)) : std::string("null");
+        out += "}";
+    }
+    out += "\n  ]\n}\n";
+}
+
+// ---------------------------------------------------------------------------
+// Files
+// ---------------------------------------------------------------------------
+
+// An input file, read no further than needed: a pack of a gigabyte is
+// listed from its index alone.
+class InputFile {
+public:
+    ~InputFile()
+    {
+        if (file_ != nullptr) {
+            std::fclose(file_);
+        }
+    }
+    // 0, or the exit status with a message in `error`.
+    int Open(const std::string &name, std::string &error)
+    {
+        name_ = name;
+        file_ = std::fopen(name.c_str(), "rb");
+        struct stat info {};
+        if (file_ == nullptr || fstat(fileno(file_), &info) != 0) {
+            error = Format("vorlcnv: %s: cannot open: %s", name.c_str(), std::strerror(errno));
+            return kInspectNoInput;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            error = "vorlcnv: " + name + ": is a folder, not a file";
+            return kInspectNoInput;
+        }
+        // A pipe or a terminal tells no size: it is read whole.
+        if (!S_ISREG(info.st_mode)) {
+            whole_ = true;
+            return ReadUpTo(UINT64_MAX, error);
+        }
+        size_ = static_cast<uint64_t>(info.st_size);
+        return 0;
+    }
+    uint64_t Size() const { return size_; }
+    const std::string &Head() const { return head_; }
+    // Makes the head at least `count` bytes long, or the whole file.
+    int ReadUpTo(uint64_t count, std::string &error)
+    {
+        char buffer[65536];
+        while (head_.size() < count) {
+            size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof buffer, count - head_.size()));
+            size_t got = std::fread(buffer, 1, want, file_);
+            head_.append(buffer, got);
+            if (got < want) {
+                if (std::ferror(file_)) {
+                    error = Format("vorlcnv: %s: read error: %s", name_.c_str(), std::strerror(errno));
+                    return kInspectWriteError;
+                }
+                break;
+            }
+        }
+        if (whole_) {
+            size_ = head_.size();
+        }
+        return 0;
+    }
+    // Copies `size` bytes from `offset` to `out`. 0, or the exit status.
+    int CopyTo(uint64_t offset, uint64_t size, std::FILE *out, const std::string &outName, std::string &error)
+    {
+        if (whole_) {
+            return Write(head_.data() + offset, static_cast<size_t>(size), out, outName, error);
+        }
+        if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+            error = Format("vorlcnv: %s: read error: %s", name_.c_str(), std::strerror(errno));
+            return kInspectWriteError;
+        }
+        char buffer[65536];
+        while (size > 0) {
+            size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof buffer, size));
+            size_t got = std::fread(buffer, 1, want, file_);
+            if (got < want) {
+                error = std::ferror(file_) ? Format("vorlcnv: %s: read error: %s", name_.c_str(), std::strerror(errno))
+                                           : "vorlcnv: " + name_ + ": ends before the item does (changed while read?)";
+                return std::ferror(file_) ? kInspectWriteError : kInspectData;
+            }
+            if (int status = Write(buffer, got, out, outName, error); status != 0) {
+                return status;
+            }
+            size -= got;
+        }
+        return 0;
+    }
+
+private:
+    static int Write(const char *bytes, size_t size, std::FILE *out, const std::string &outName, std::string &error)
+    {
+        if (std::fwrite(bytes, 1, size, out) != size) {
+            error = Format("vorlcnv: write error on %s: %s", outName.c_str(), std::strerror(errno));
+            return kInspectWriteError;
+        }
+        return 0;
+    }
+
+    std::string name_;
+    std::FILE *file_ = nullptr;
+    std::string head_;
+    uint64_t size_ = 0;
+    bool whole_ = false;
+};
+
+// The files of one pack, opened and read as far as the index needs.
+struct OpenedPack {
+    InputFile data;
+    InputFile header;
+    PackBytes bytes;
+};
+
+int OpenPackFiles(const std::string &dataName, const std::optional<std::string> &headerName, OpenedPack &pack,
+                  std::string &error)
+{
+    if (int status = pack.data.Open(dataName, error); status != 0) {
+        return status;
+    }
+    if (headerName) {
+        if (int status = pack.header.Open(*headerName, error); status != 0) {
+            return status;
+        }
+        // The largest index there can be: 65535 rows of an 8-byte value
+        // and an 8-byte alias. A longer file is no index and is not read.
+        constexpr uint64_t kLargestIndex = 8 + 65535 * 16;
+        if (pack.header.Size() > kLargestIndex) {
+            error = "vorlcnv: " + *headerName + ": not a separate index: " + Decimal(pack.header.Size()) +
+                    " bytes is more than any index takes";
+            return kInspectData;
+        }
+        if (int status = pack.header.ReadUpTo(pack.header.Size(), error); status != 0) {
+            return status;
+        }
+    } else {
+        if (int status = pack.data.ReadUpTo(8, error); status != 0) {
+            return status;
+        }
+        size_t needed = 0;
+        if (VorlReaderIndexSize(pack.data.Head().data(), pack.data.Head().size(), &needed) == VORL_READER_OK) {
+            if (int status = pack.data.ReadUpTo(needed, error); status != 0) {
+                return status;
+            }
+        }
+    }
+    pack.bytes.dataName = dataName;
+    pack.bytes.headerName = headerName.value_or("");
+    pack.bytes.dataHead = pack.data.Head();
+    pack.bytes.dataSize = pack.data.Size();
+    pack.bytes.header = pack.header.Head();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Arguments
+// ---------------------------------------------------------------------------
+
+int UsageError(const std::string &why)
+{
+    std::fprintf(stderr, "vorlcnv: %s\nTry 'vorlcnv --help'.\n", why.c_str());
+    return kInspectUsage;
+}
+
+struct Arguments {
+    std::vector<std::string> operands;
+    std::optional<std::string> header;
+    std::optional<std::string> output;
+    bool json = false;
+    std::string error;
+};
+
+// Options may stand anywhere after the command; a value is the next
+// argument; "--" makes every later argument an operand.
+Arguments ParseArguments(const std::vector<std::string> &arguments, bool extract)
+{
+    Arguments parsed;
+    const std::string &command = arguments[0];
+    bool options = true;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (!options || argument.empty() || argument[0] != '-' || argument == "-") {
+            parsed.operands.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            options = false;
+            continue;
+        }
+        std::optional<std::string> *value = nullptr;
+        if (argument == "--header") {
+            value = &parsed.header;
+        } else if (argument == "--output" && extract) {
+            value = &parsed.output;
+        } else if (argument == "--json" && !extract) {
+            parsed.json = true;
+            continue;
+        } else {
+            parsed.error = "unknown option '" + argument + "' for " + command;
+            return parsed;
+        }
+        if (i + 1 >= arguments.size()) {
+            parsed.error = "option '" + argument + "' needs a value";
+            return parsed;
+        }
+        if (value->has_value()) {
+            parsed.error = "option '" + argument + "' is given twice";
+            return parsed;
+        }
+        *value = arguments[++i];
+    }
+    return parsed;
+}
+
+int PrintOnStandardOutput(const std::string &text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "vorlcnv: write error on standard output: %s\n", std::strerror(errno));
+        return kInspectWriteError;
+    }
+    return 0;
+}
+
+int Report(int status, const std::string &error)
+{
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return status;
+}
+
+// Digits only: a sign, blanks or a suffix are no row number. A number
+// too large for any table still is one, and is refused as out of range.
+std::optional<uint64_t> RowNumber(const std::string &text)
+{
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    uint64_t row = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        const unsigned digit = static_cast<unsigned>(c - '0');
+        row = row > (UINT64_MAX - digit) / 10 ? UINT64_MAX : row * 10 + digit;
+    }
+    return row;
+}
+
+}  // namespace
+
+int ListPack(const PackBytes &pack, bool json, std::string &out, std::string &error)
+{
+    VorlReaderIndex index;
+    if (!OpenIndex(pack, index, error)) {
+        return kInspectData;
+    }
+    if (json) {
+        AppendJson(index, out);
+    } else {
+        AppendText(index, out);
+    }
+    return 0;
+}
+
+int LocateItem(const PackBytes &pack, uint64_t row, ItemPlace &place, std::string &error)
+{
+    VorlReaderIndex index;
+    if (!OpenIndex(pack, index, error)) {
+        return kInspectData;
+    }
+    const std::string &indexName = pack.headerName.empty() ? pack.dataName : pack.headerName;
+    VorlReaderEntry entry;
+    if (row >= index.rows || VorlReaderRow(&index, static_cast<size_t>(row), &entry) != VORL_READER_OK) {
+        error = "vorlcnv: " + indexName + ": no row " + Decimal(row) + " (the index has " + Decimal(index.rows) +
+                (index.rows == 1 ? " row)" : " rows)");
+        return kInspectData;
+    }
+    if (!entry.hasData) {
+        error = "vorlcnv: " + indexName + ": row " + Decimal(row) + " has no data";
+        return kInspectData;
+    }
+    place.fileOffset = uint64_t{index.bodyStart} + entry.offset;
+    place.size = entry.size;
+    return 0;
+}
+
+int RunListCommand(const std::vector<std::string> &arguments)
+{
+    Arguments parsed = ParseArguments(arguments, false);
+    if (!parsed.error.empty()) {
+        return UsageError(parsed.error);
+    }
+    if (parsed.operands.size() != 1) {
+        return UsageError(parsed.operands.empty() ? "--list needs a data file"
+                                                  : "unexpected argument '" + parsed.operands[1] + "'");
+    }
+    OpenedPack pack;
+    std::string error;
+    if (int status = OpenPackFiles(parsed.operands[0], parsed.header, pack, error); status != 0) {
+        return Report(status, error);
+    }
+    std::string out;
+    if (int status = ListPack(pack.bytes, parsed.json, out, error); status != 0) {
+        return Report(status, error);
+    }
+    return PrintOnStandardOutput(out);
+}
+
+int RunExtractCommand(const std::vector<std::string> &arguments)
+{
+    Arguments parsed = ParseArguments(arguments, true);
+    if (!parsed.error.empty()) {
+        return UsageError(parsed.error);
+    }
+    if (parsed.operands.size() != 2) {
+        return UsageError(parsed.operands.size() < 2 ? "--extract needs a row number and a data file"
+                                                     : "unexpected argument '" + parsed.operands[2] + "'");
+    }
+    std::optional<uint64_t> row = RowNumber(parsed.operands[0]);
+    if (!row) {
+        return UsageError("'" + parsed.operands[0] + "' is not a row number");
+    }
+    OpenedPack pack;
+    std::string error;
+    if (int status = OpenPackFiles(parsed.operands[1], parsed.header, pack, error); status != 0) {
+        return Report(status, error);
+    }
+    ItemPlace place;
+    if (int status = LocateItem(pack.bytes, *row, place, error); status != 0) {
+        return Report(status, error);
+    }
+    if (!parsed.output) {
+        int status = pack.data.CopyTo(place.fileOffset, place.size, stdout, "standard output", error);
+        if (status == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout))) {
+            error = Format("vorlcnv: write error on standard output: %s", std::strerror(errno));
+            status = kInspectWriteError;
+        }
+        return status == 0 ? 0 : Report(status, error);
+    }
+    const std::string &outName = *parsed.output;
+    struct stat before {};
+    const bool existed = stat(outName.c_str(), &before) == 0;
+    std::FILE *out = std::fopen(outName.c_str(), "wb");
+    if (out == nullptr) {
+        return Report(kInspectCannotCreate,
+                      Format("vorlcnv: %s: cannot create: %s", outName.c_str(), std::strerror(errno)));
+    }
+    int status = pack.data.CopyTo(place.fileOffset, place.size, out, outName, error);
+    if (std::fclose(out) != 0 && status == 0) {
+        error = Format("vorlcnv: write error on %s: %s", outName.c_str(), std::strerror(errno));
+        status = kInspectWriteError;
+    }
+    if (status != 0) {
+        // A file this run made holds no item: it goes.
+        if (!existed) {
+            std::remove(outName.c_str());
+        }
+        return Report(status, error);
+    }
+    return 0;
 }
 
 }  // namespace vorlcnv

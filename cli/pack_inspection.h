@@ -1,14 +1,48 @@
 // vorlcnv --list and --extract: what is inside a pack.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorlcnv {
+
+// Exit statuses of the two commands beside 0, as in sysexits.h.
+constexpr int kInspectUsage = 64;     // wrong arguments
+constexpr int kInspectData = 65;      // not a pack, cut short, or no such item
+constexpr int kInspectNoInput = 66;   // a file that cannot be opened
+constexpr int kInspectCannotCreate = 73;
+constexpr int kInspectWriteError = 74;
 
 // `arguments` are the program's arguments, "--list" or "--extract" first.
 // The exit status.
 int RunListCommand(const std::vector<std::string> &arguments);
 int RunExtractCommand(const std::vector<std::string> &arguments);
+
+// A pack as the listing sees it, already in memory: the data file's first
+// bytes (at least its index when the index is in front; more do no harm)
+// and its whole size, and the separate index file's bytes when there is
+// one. Nothing here touches a file, so the fuzzers can use it as it is.
+struct PackBytes {
+    std::string dataName;       // as messages name it
+    std::string headerName;     // empty when the index is in front of the data
+    std::string_view dataHead;
+    uint64_t dataSize = 0;
+    std::string_view header;
+};
+
+// Appends the listing to `out` (text, or one JSON document) and returns 0;
+// or returns kInspectData with a one-line message in `error`, which starts
+// "vorlcnv: " and names the file at fault.
+int ListPack(const PackBytes &pack, bool json, std::string &out, std::string &error);
+
+// Where the stored bytes of `row` lie in the data file. 0, or kInspectData
+// with a message in `error` as ListPack's.
+struct ItemPlace {
+    uint64_t fileOffset = 0;
+    uint64_t size = 0;
+};
+int LocateItem(const PackBytes &pack, uint64_t row, ItemPlace &place, std::string &error);
 
 }  // namespace vorlcnv
