@@ -28,7 +28,8 @@
  *   - A pack has running offsets when its last value is exactly the end of
  *     the body. There a row without data holds the offset of the next item
  *     stored, so of several rows with one offset, the ones before the row
- *     that stored the item have no data; the rows after it share it.
+ *     that stored the item have no data; those after the next greater
+ *     offset share it.
  *     Without running offsets the first row with an offset holds its item.
  *   - The row that holds an item is its owner; other rows with the same
  *     item share it with the owner.
@@ -36,11 +37,13 @@
  *     offset that follows its owner in the table, or to the end of the
  *     body. It includes the zeros that pad the item to the alignment.
  *
- * With running offsets, a row that shares the item of the row just before
- * it (with no item stored between them) looks exactly like a row without
- * data followed by the row that stored the item, and is read as such.
- * Packs made with the all-ones value for rows without data (vorlcnv -i)
- * read without that ambiguity.
+ * With running offsets, rows with one offset and no greater offset between
+ * them look alike: the last of them is read as the row that stored the
+ * item, the earlier ones as rows without data. A row that shares an item,
+ * or copies a row without data, before any later item is stored is thus
+ * read as the item's row, and the row that really stored it as a row
+ * without data. Packs made with the all-ones value for rows without data
+ * (vorlcnv -i) read without that ambiguity.
  */
 #ifndef VORL_READER_H
 #define VORL_READER_H
