@@ -4,6 +4,7 @@
 #include <climits>
 #include <memory>
 
+#include "converter_cache.h"
 #include "converter_pool.h"
 #include "converter_run.h"
 #include "file_system.h"
@@ -56,16 +57,23 @@ public:
 
     int PackAll()
     {
+        std::unique_ptr<ConverterCache> cache;
+        if (!reporter_.CacheFolder().empty()) {
+            cache = std::make_unique<ConverterCache>(reporter_.CacheFolder(), reporter_.CacheLimit());
+        }
+        cache_ = cache.get();
         std::unique_ptr<ConverterPool> pool;
         if (reporter_.Jobs() > 1) {
-            pool = std::make_unique<ConverterPool>(info_, WorkFolder(), reporter_.Jobs());
+            pool = std::make_unique<ConverterPool>(info_, WorkFolder(), reporter_.Jobs(), cache_);
         }
         pool_ = pool.get();
         const auto rowCount = info_.indexnum;
         for (size_t row = 0; row < values_.size(); ++row) {
             const int32_t done = std::min(static_cast<int32_t>(row), rowCount);
             std::string_view next = row < static_cast<size_t>(rowCount) ? FieldText(info_.entries[row].filename) : "";
-            if (reporter_.AsksToStop(done, rowCount, next, running_ * align_)) {
+            // Rows past the table (the end entry, the interval's rounding)
+            // are no entries of the caller's: the final call covers them.
+            if (row < static_cast<size_t>(rowCount) && reporter_.AsksToStop(done, rowCount, next, running_ * align_)) {
                 return VORL_ERR_CANCELLED;
             }
             int rc = PackRow(row);
@@ -128,7 +136,7 @@ private:
             // A stale result must never pass for this converter's output.
             host::RemoveFile(files_.pack);
             int exitCode = 0;
-            int rc = RunConverter(info_, entry.convertnum, std::string(name), files_.pack, exitCode);
+            int rc = RunConverterCached(info_, entry.convertnum, std::string(name), files_.pack, exitCode, cache_);
             if (rc != VORL_OK) {
                 reporter_.NoteConverter(name, exitCode);
                 return rc;
@@ -244,6 +252,7 @@ private:
     IndexValues &values_;
     const ConversionContext &reporter_;
     ConverterPool *pool_ = nullptr;
+    ConverterCache *cache_ = nullptr;
     const uint64_t align_;
     uint64_t running_ = 0;
     host::StreamCopier copier_;

@@ -7,8 +7,8 @@
 
 namespace vorl {
 
-ConverterPool::ConverterPool(const VorlInformation &info, const std::string &workdir, int jobs)
-    : info_(info), results_(static_cast<size_t>(info.indexnum)), done_(static_cast<size_t>(info.indexnum), 0)
+ConverterPool::ConverterPool(const VorlInformation &info, const std::string &workdir, int jobs, ConverterCache *cache)
+    : info_(info), cache_(cache), results_(static_cast<size_t>(info.indexnum)), done_(static_cast<size_t>(info.indexnum), 0)
 {
     for (int32_t row = 0; row < info.indexnum; ++row) {
         const IndexEntry &entry = info.entries[row];
@@ -58,11 +58,16 @@ void ConverterPool::Work()
         } else {
             input.Close();
             host::RemoveFile(result.output);
-            result.code = RunConverter(info_, entry.convertnum, name, result.output, result.exitCode);
+            result.code = RunConverterCached(info_, entry.convertnum, name, result.output, result.exitCode, cache_);
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
             done_[row] = 1;
+            // The run fails or stops at this row at the latest: no later
+            // converter needs to start (after Ctrl+C it would only delay).
+            if (result.code != VORL_OK) {
+                stopping_ = true;
+            }
         }
         finished_.notify_all();
     }

@@ -14,6 +14,8 @@
 
 namespace vorl {
 
+class ConverterCache;
+
 class ConverterPool {
 public:
     struct Result {
@@ -24,7 +26,7 @@ public:
     };
 
     // Starts `jobs` workers over the rows in use that name a converter.
-    ConverterPool(const VorlInformation &info, const std::string &workdir, int jobs);
+    ConverterPool(const VorlInformation &info, const std::string &workdir, int jobs, ConverterCache *cache);
     // Stops the workers (no new converter starts), waits for the running
     // ones, and removes every temporary output.
     ~ConverterPool();
@@ -40,6 +42,7 @@ private:
     void Work();
 
     const VorlInformation &info_;
+    ConverterCache *cache_;
     std::vector<size_t> rows_;            // the rows with converters, in row order
     std::vector<Result> results_;         // by row
     std::vector<char> done_;              // by row

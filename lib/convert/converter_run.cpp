@@ -1,5 +1,6 @@
 #include "converter_run.h"
 
+#include "converter_cache.h"
 #include "fixed_text.h"
 #include "shell_runner.h"
 #include "template_expansion.h"
@@ -16,6 +17,23 @@ int RunConverter(const VorlInformation &info, int slot, const std::string &input
     // left behind is never packed.
     exitCode = host::ExitCodeOf(status);
     return status == 0 ? VORL_OK : VORL_ERR_EXTERNAL_COMMAND;
+}
+
+int RunConverterCached(const VorlInformation &info, int slot, const std::string &input, const std::string &output,
+                       int &exitCode, ConverterCache *cache)
+{
+    if (cache == nullptr || !cache->Usable()) {
+        return RunConverter(info, slot, input, output, exitCode);
+    }
+    auto key = cache->KeyOf(std::string(FieldText(info.convert[slot - 1])), input);
+    if (key && cache->Fetch(*key, output)) {
+        return VORL_OK;
+    }
+    int rc = RunConverter(info, slot, input, output, exitCode);
+    if (rc == VORL_OK && key) {
+        cache->Store(*key, output);
+    }
+    return rc;
 }
 
 }  // namespace vorl

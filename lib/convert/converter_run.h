@@ -14,4 +14,11 @@ namespace vorl {
 int RunConverter(const VorlInformation &info, int slot, const std::string &input, const std::string &output,
                  int &exitCode);
 
+class ConverterCache;
+
+// As RunConverter, taking the result from `cache` when it holds one for
+// this template and these input bytes, and storing a new one there.
+int RunConverterCached(const VorlInformation &info, int slot, const std::string &input, const std::string &output,
+                       int &exitCode, ConverterCache *cache);
+
 }  // namespace vorl

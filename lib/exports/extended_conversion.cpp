@@ -91,6 +91,10 @@ int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConve
         reporter.RunSideBySide(options->jobs);
         reporter.ReportProgress(options->progress, options->progresscontext);
     }
+    if (options != nullptr && HasField<uint64_t>(*options, offsetof(VorlConvertOptions, cachemax)) &&
+        options->cachedir != nullptr && *options->cachedir != '\0') {
+        reporter.CacheResults(options->cachedir, options->cachemax);
+    }
     if (commandLine != nullptr) {
         return ConvertCommandLine(commandLine, reporter, workbase);
     }

@@ -37,7 +37,8 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(std::string_view folder
             continue;
         }
         bool isDirectory = S_ISDIR(st.st_mode);
-        entries.push_back({std::move(*name), isDirectory, isDirectory ? 0 : static_cast<int64_t>(st.st_size)});
+        entries.push_back({std::move(*name), isDirectory, isDirectory ? 0 : static_cast<int64_t>(st.st_size),
+                           static_cast<int64_t>(st.st_mtime)});
     }
     ::closedir(dir);
     std::sort(entries.begin(), entries.end(),

@@ -15,6 +15,7 @@ struct DirectoryEntry {
     std::string name;  // CP932
     bool isDirectory;
     int64_t size;      // 0 for folders
+    int64_t modified = 0;  // seconds since the epoch
 };
 
 // Nothing when the folder cannot be read. Names without a CP932 form are

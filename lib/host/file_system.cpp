@@ -35,6 +35,45 @@ bool RemoveEmptyDirectory(std::string_view path)
     return native && ::rmdir(native->c_str()) == 0;
 }
 
+bool MakeFolders(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    if (!native || native->empty()) {
+        return false;
+    }
+    for (size_t slash = native->find('/', 1); ; slash = native->find('/', slash + 1)) {
+        std::string prefix = native->substr(0, slash);
+        if (!prefix.empty() && ::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) {
+            return false;
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+    }
+    struct stat st {};
+    return ::stat(native->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool TouchFile(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    return native && ::utimensat(AT_FDCWD, native->c_str(), nullptr, 0) == 0;
+}
+
+bool AppendToFile(std::string_view path, const std::string &text)
+{
+    auto native = ToNativePath(path);
+    if (!native) {
+        return false;
+    }
+    int fd = ::open(native->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    return ::close(fd) == 0 && written;
+}
+
 bool RemoveFile(std::string_view path)
 {
     auto native = ToNativePath(path);

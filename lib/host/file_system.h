@@ -51,6 +51,14 @@ bool ReplaceFileContents(const std::string &path, const std::string &content);
 // Deletes every entry of `directory` that is not a folder. A symbolic link
 // is removed itself, never followed. Failures are ignored.
 void RemoveFilesIn(std::string_view directory);
+// Makes a folder and the folders above it that are missing (mode 0777
+// less the umask: a cache folder may be shared). True when it exists.
+bool MakeFolders(std::string_view path);
+// Sets a file's modification time to now.
+bool TouchFile(std::string_view path);
+// Appends `text` in one write to the end of a file, made when missing;
+// writers in other processes never interleave within one short text.
+bool AppendToFile(std::string_view path, const std::string &text);
 // The value of an environment variable as a CP932 text; nothing when it is
 // unset, empty, or has no CP932 form.
 std::optional<std::string> EnvironmentText(const char *name);

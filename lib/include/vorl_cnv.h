@@ -341,6 +341,8 @@ typedef struct VorlConvertOptions {
     int32_t jobs;                       /* converters run at once; 0 or 1: one at a time */
     VorlProgressCallback progress;      /* may be null                                  */
     void *progresscontext;              /* handed to `progress`                         */
+    const char *cachedir;               /* converter result cache (CP932), null: none   */
+    uint64_t cachemax;                  /* its size limit in bytes, 0: 1 GiB            */
 } VorlConvertOptions;
 
 /* Converts either a filled block (`info`, as VorlConvert) or a command line
@@ -363,7 +365,11 @@ typedef struct VorlConvertOptions {
  * rows run side by side, each writing only its own `$O`; the outputs are
  * byte-identical to a run with one job, and a failure is that of the first
  * failing row. `progress`, when set, hears of every row and may stop the
- * run (VORL_ERR_CANCELLED). */
+ * run (VORL_ERR_CANCELLED). With `cachedir` set a converter's output is
+ * kept there under the SHA-256 of its template text and its input's bytes,
+ * and taken from there instead of running the converter again; a changed
+ * converter program behind an unchanged template is not noticed (empty the
+ * folder then). */
 VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options);
 
 #ifdef __cplusplus

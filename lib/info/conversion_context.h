@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "file_trouble.h"
@@ -26,6 +27,14 @@ public:
         progress_ = progress;
         progressContext_ = context;
     }
+    // Converter results kept in `folder` (CP932) up to `limit` bytes.
+    void CacheResults(std::string folder, uint64_t limit)
+    {
+        cacheFolder_ = std::move(folder);
+        cacheLimit_ = limit;
+    }
+    const std::string &CacheFolder() const { return cacheFolder_; }
+    uint64_t CacheLimit() const { return cacheLimit_; }
 
     // The row a failure concerns and the entry as written; a row from a
     // list file also names the list and its line.
@@ -59,6 +68,8 @@ private:
     void *fileReadContext_ = nullptr;
     bool verifyOnly_ = false;
     int jobs_ = 1;
+    std::string cacheFolder_;
+    uint64_t cacheLimit_ = 0;
     VorlProgressCallback progress_ = nullptr;
     void *progressContext_ = nullptr;
     // Shared by the copies of one context: a stop once asked stays asked.

@@ -1,0 +1,205 @@
+#include "converter_cache.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+#include "content_hash.h"
+#include "directory_listing.h"
+#include "file_system.h"
+#include "host_file.h"
+#include "path_rules.h"
+
+namespace vorl {
+namespace {
+
+constexpr uint64_t kDefaultLimit = uint64_t{1} << 30;
+constexpr std::string_view kEntryEnding = ".vorlcache";
+constexpr std::string_view kStatisticsName = "statistics";
+constexpr size_t kChecksumSize = 64;  // hexadecimal SHA-256 at the end of an entry
+constexpr size_t kChunk = 1 << 16;
+
+// Streams `from` into `to` from `offset` for `length` bytes, hashing them.
+bool CopyHashed(host::HostFile &from, host::HostFile &to, uint64_t length, ContentHash &hash)
+{
+    std::vector<char> buffer(kChunk);
+    while (length > 0) {
+        long got = from.Read(buffer.data(), static_cast<size_t>(std::min<uint64_t>(length, kChunk)));
+        if (got <= 0) {
+            return false;
+        }
+        hash.Add(buffer.data(), static_cast<size_t>(got));
+        if (to.IsOpen() && !to.WriteAll(buffer.data(), static_cast<size_t>(got))) {
+            return false;
+        }
+        length -= static_cast<uint64_t>(got);
+    }
+    return true;
+}
+
+std::string UniqueSuffix()
+{
+    static thread_local std::mt19937_64 random(std::random_device{}());
+    char text[40];
+    std::snprintf(text, sizeof text, ".%d.%016llx.tmp", static_cast<int>(::getpid()),
+                  static_cast<unsigned long long>(random()));
+    return text;
+}
+
+}  // namespace
+
+ConverterCache::ConverterCache(std::string folder, uint64_t sizeLimit)
+    : folder_(std::move(folder)), sizeLimit_(sizeLimit == 0 ? kDefaultLimit : sizeLimit)
+{
+    if (!host::HostRules().EndsInSeparator(folder_)) {
+        folder_.push_back(host::HostRules().joinSeparator);
+    }
+    usable_ = host::MakeFolders(folder_.substr(0, folder_.size() - 1));
+}
+
+ConverterCache::~ConverterCache()
+{
+    if (!usable_ || hits_ + misses_ == 0) {
+        return;
+    }
+    host::AppendToFile(folder_ + std::string(kStatisticsName),
+                       std::to_string(hits_) + " " + std::to_string(misses_) + "\n");
+    KeepWithinLimit();
+}
+
+std::string ConverterCache::EntryPath(const std::string &key) const
+{
+    return folder_ + key + std::string(kEntryEnding);
+}
+
+std::optional<std::string> ConverterCache::KeyOf(const std::string &templateText, const std::string &input) const
+{
+    host::HostFile file = host::HostFile::OpenForReading(input);
+    int64_t length = file.Length();
+    if (!file.IsOpen() || length < 0) {
+        return std::nullopt;
+    }
+    ContentHash hash;
+    // The template's length first, so that no template and input can
+    // run into one another.
+    hash.Add(std::to_string(templateText.size()) + ":" + templateText);
+    host::HostFile none;
+    if (!CopyHashed(file, none, static_cast<uint64_t>(length), hash)) {
+        return std::nullopt;
+    }
+    return hash.HexDigest();
+}
+
+bool ConverterCache::Fetch(const std::string &key, const std::string &output)
+{
+    const std::string entry = EntryPath(key);
+    host::HostFile stored = host::HostFile::OpenForReading(entry);
+    int64_t length = stored.Length();
+    if (!stored.IsOpen() || length < static_cast<int64_t>(kChecksumSize)) {
+        ++misses_;
+        return false;
+    }
+    host::HostFile result = host::HostFile::CreateTruncating(output);
+    ContentHash hash;
+    char checksum[kChecksumSize];
+    bool intact = result.IsOpen() &&
+                  CopyHashed(stored, result, static_cast<uint64_t>(length) - kChecksumSize, hash) &&
+                  stored.Read(checksum, kChecksumSize) == static_cast<long>(kChecksumSize) &&
+                  hash.HexDigest() == std::string_view(checksum, kChecksumSize) && result.Close();
+    if (!intact) {
+        // A damaged entry goes, and the converter runs as on any miss.
+        result.Close();
+        host::RemoveFile(output);
+        host::RemoveFile(entry);
+        ++misses_;
+        return false;
+    }
+    host::TouchFile(entry);  // recently used
+    ++hits_;
+    return true;
+}
+
+void ConverterCache::Store(const std::string &key, const std::string &output)
+{
+    host::HostFile result = host::HostFile::OpenForReading(output);
+    int64_t length = result.Length();
+    if (!usable_ || !result.IsOpen() || length <= 0) {
+        return;
+    }
+    const std::string temporary = EntryPath(key) + UniqueSuffix();
+    host::HostFile entry = host::HostFile::CreateExclusive(temporary);
+    ContentHash hash;
+    bool written = entry.IsOpen() && CopyHashed(result, entry, static_cast<uint64_t>(length), hash);
+    std::string checksum = hash.HexDigest();
+    written = written && entry.WriteAll(checksum.data(), checksum.size()) && entry.Close();
+    if (!written || host::RenameFile(temporary, EntryPath(key)) != host::RenameResult::Renamed) {
+        entry.Close();
+        host::RemoveFile(temporary);
+    }
+}
+
+void ConverterCache::KeepWithinLimit()
+{
+    auto listing = host::ListDirectory(folder_, "*" + std::string(kEntryEnding));
+    if (!listing) {
+        return;
+    }
+    uint64_t total = 0;
+    for (const auto &entry : *listing) {
+        total += static_cast<uint64_t>(entry.size);
+    }
+    if (total <= sizeLimit_) {
+        return;
+    }
+    std::vector<host::DirectoryEntry> entries = *listing;
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const host::DirectoryEntry &a, const host::DirectoryEntry &b) { return a.modified < b.modified; });
+    for (const auto &entry : entries) {
+        if (total <= sizeLimit_) {
+            break;
+        }
+        if (host::RemoveFile(folder_ + entry.name)) {
+            total -= static_cast<uint64_t>(entry.size);
+        }
+    }
+}
+
+std::optional<CacheStatistics> ReadCacheStatistics(const std::string &folder)
+{
+    std::string base = folder;
+    if (!host::HostRules().EndsInSeparator(base)) {
+        base.push_back(host::HostRules().joinSeparator);
+    }
+    auto listing = host::ListDirectory(base, "*" + std::string(kEntryEnding));
+    if (!listing) {
+        return std::nullopt;
+    }
+    CacheStatistics statistics;
+    for (const auto &entry : *listing) {
+        ++statistics.entries;
+        statistics.bytes += static_cast<uint64_t>(entry.size);
+    }
+    host::HostFile file = host::HostFile::OpenForReading(base + std::string(kStatisticsName));
+    std::string text;
+    std::vector<char> buffer(kChunk);
+    for (long got; file.IsOpen() && (got = file.Read(buffer.data(), buffer.size())) > 0;) {
+        text.append(buffer.data(), static_cast<size_t>(got));
+    }
+    unsigned long long hits = 0, misses = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (std::sscanf(line.c_str(), "%llu %llu", &hits, &misses) == 2) {
+            statistics.hits += hits;
+            statistics.misses += misses;
+        }
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return statistics;
+}
+
+}  // namespace vorl
