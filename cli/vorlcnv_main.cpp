@@ -20,7 +20,7 @@
 #include "dependency_file.h"
 #include "entry_lists.h"
 #include "failure_message.h"
-#include "pack_inspection.h"
+#include "pack_contents.h"
 #include "run_control.h"
 #include "terminal_text.h"
 #include "vorl_cnv.h"

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "pack_inspection.h"
+#include "pack_contents.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "pack_inspection.h"
+#include "pack_contents.h"
 
 #include <sys/stat.h>
 
@@ -108,7 +108,9 @@ bool OpenIndex(const PackBytes &pack, VorlReaderIndex &index, std::string &error
 // The listing
 // ---------------------------------------------------------------------------
 
-std::string JsonText(std::string_view bytes)
+// Bytes in double quotes, quote and backslash escaped, any other byte outside
+// printable ASCII written with `escape` (a printf format taking the byte).
+std::string QuotedBytes(std::string_view bytes, const char *escape)
 {
     std::string out = "\"";
     for (unsigned char c : bytes) {
@@ -118,27 +120,21 @@ std::string JsonText(std::string_view bytes)
         } else if (c >= 0x20 && c < 0x7F) {
             out += static_cast<char>(c);
         } else {
-            // Read as Latin-1, so that the document stays valid UTF-8.
-            out += Format("\\u%04x", c);
+            out += Format(escape, c);
         }
     }
     return out + "\"";
 }
 
+// Read as Latin-1, so that the document stays valid UTF-8.
+std::string JsonText(std::string_view bytes)
+{
+    return QuotedBytes(bytes, "\\u%04x");
+}
+
 std::string QuotedText(std::string_view bytes)
 {
-    std::string out = "\"";
-    for (unsigned char c : bytes) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            out += Format("\\x%02x", c);
-        }
-    }
-    return out + "\"";
+    return QuotedBytes(bytes, "\\x%02x");
 }
 
 std::string_view IdOf(const VorlReaderIndex &index)
