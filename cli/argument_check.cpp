@@ -159,10 +159,6 @@ std::string UnknownOption(const std::string &argument)
 // Checks one argument that begins with "-" before "--".
 std::string CheckOption(const std::string &argument, CheckedLine &line)
 {
-    if (argument == "-q" || argument == "--quiet") {
-        line.quiet = true;
-        return {};
-    }
     if (argument == "--help") {
         line.help = true;
         return {};
@@ -203,6 +199,51 @@ std::string CheckOption(const std::string &argument, CheckedLine &line)
     return {};
 }
 
+// Reads one of vorlcnv's own switches at arguments[i] (moving i past its
+// value). False when the argument is none of them; `error` is set when it
+// is one with a wrong or missing value.
+bool ReadSharedSwitch(const std::vector<std::string> &arguments, size_t &i, SharedSwitches &shared,
+                      std::string &error)
+{
+    const std::string &argument = arguments[i];
+    auto next = [&](const char *form) -> std::optional<std::string> {
+        if (i + 1 >= arguments.size()) {
+            error = argument + " needs a value: " + form;
+            return std::nullopt;
+        }
+        return arguments[++i];
+    };
+    if (argument == "-q" || argument == "--quiet") {
+        shared.quiet = true;
+    } else if (argument == "--verify") {
+        shared.verify = true;
+    } else if (argument == "--depfile") {
+        if (auto value = next("--depfile FILE")) {
+            shared.depfile = *value;
+        }
+    } else if (argument == "--cache") {
+        if (auto value = next("--cache DIR")) {
+            shared.cache = *value;
+            if (shared.cache.empty()) {
+                error = "--cache needs a folder: --cache DIR";
+            }
+        }
+    } else if (argument == "--jobs" || argument.rfind("-j", 0) == 0 || argument.rfind("-J", 0) == 0) {
+        bool attached = argument != "--jobs";
+        std::string value = attached ? argument.substr(2) : (i + 1 < arguments.size() ? arguments[++i] : "");
+        auto jobs = SmallDecimal(value);
+        if (!jobs) {
+            error = attached ? "-j needs its number attached: -jN (0: one per core)"
+                             : "--jobs needs a number: --jobs N (0: one per core)";
+        } else {
+            shared.jobs = static_cast<int>(*jobs);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
@@ -217,28 +258,10 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
             optionsEnded = true;
             continue;
         }
-        // vorlcnv's own long options take their value as the next argument.
-        if (isOption && argument == "--verify") {
-            line.verify = true;
-            continue;
-        }
-        if (isOption && (argument == "--jobs" || argument.rfind("-j", 0) == 0 || argument.rfind("-J", 0) == 0)) {
-            std::string value = argument == "--jobs" ? (i + 1 < arguments.size() ? arguments[++i] : "") : argument.substr(2);
-            auto jobs = SmallDecimal(value);
-            if (!jobs) {
-                line.error = argument == "--jobs" ? "--jobs needs a number: --jobs N (0: one per core)"
-                                                  : "-j needs its number attached: -jN (0: one per core)";
+        if (isOption && ReadSharedSwitch(arguments, i, line.shared, line.error)) {
+            if (!line.error.empty()) {
                 return line;
             }
-            line.jobs = static_cast<int>(*jobs);
-            continue;
-        }
-        if (isOption && argument == "--depfile") {
-            if (i + 1 >= arguments.size()) {
-                line.error = "--depfile needs a value: --depfile FILE";
-                return line;
-            }
-            line.depfile = arguments[++i];
             continue;
         }
         if (isOption) {
@@ -283,20 +306,50 @@ int ChooseJobs(int option, std::string &error)
     return jobs;
 }
 
+std::optional<uint64_t> ParseByteSize(std::string_view text)
+{
+    int shift = 0;
+    if (!text.empty()) {
+        switch (text.back()) {
+        case 'K': case 'k': shift = 10; break;
+        case 'M': case 'm': shift = 20; break;
+        case 'G': case 'g': shift = 30; break;
+        default: break;
+        }
+    }
+    std::string_view digits = shift != 0 ? text.substr(0, text.size() - 1) : text;
+    if (!AllDigits(digits) || digits.size() > 15) {
+        return std::nullopt;
+    }
+    return std::stoull(std::string(digits)) << shift;
+}
+
+bool ChooseCache(const std::string &option, CacheChoice &choice, std::string &error)
+{
+    const char *folder = std::getenv("VORL_CACHE_DIR");
+    choice.folder = !option.empty() ? option : (folder != nullptr ? folder : "");
+    const char *limit = std::getenv("VORL_CACHE_MAX");
+    if (choice.folder.empty() || limit == nullptr || *limit == '\0') {
+        return true;
+    }
+    auto bytes = ParseByteSize(limit);
+    if (!bytes || *bytes == 0) {
+        error = std::string("VORL_CACHE_MAX must be a size in bytes, or with K, M or G: ") + limit;
+        return false;
+    }
+    choice.limit = *bytes;
+    return true;
+}
+
 bool ChoosesProjectMode(const std::vector<std::string> &arguments)
 {
     // The first argument that is none of the switches both modes share.
+    SharedSwitches ignored;
+    std::string error;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string &argument = arguments[i];
-        if (argument == "-q" || argument == "--quiet" || argument == "--verify" ||
-            (argument.rfind("-j", 0) == 0 && argument.size() > 2)) {
-            continue;
+        if (!ReadSharedSwitch(arguments, i, ignored, error)) {
+            return IsProjectModeOption(arguments[i]);
         }
-        if (argument == "--depfile" || argument == "--jobs") {
-            ++i;
-            continue;
-        }
-        return IsProjectModeOption(argument);
     }
     return false;
 }
@@ -315,31 +368,19 @@ ProjectArguments CheckProjectArguments(const std::vector<std::string> &arguments
 {
     ProjectArguments args;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        std::string name = arguments[i];
-        if (name == "-q" || name == "--quiet") {
-            args.quiet = true;
-            continue;
-        }
-        if (name == "--verify") {
-            args.verify = true;
-            continue;
-        }
-        if (name == "--jobs" || name.rfind("-j", 0) == 0) {
-            std::string value = name == "--jobs" ? (i + 1 < arguments.size() ? arguments[++i] : "") : name.substr(2);
-            auto jobs = SmallDecimal(value);
-            if (!jobs) {
-                args.error = "--jobs needs a number: --jobs N or -jN (0: one per core)";
+        if (ReadSharedSwitch(arguments, i, args.shared, args.error)) {
+            if (!args.error.empty()) {
                 return args;
             }
-            args.jobs = static_cast<int>(*jobs);
             continue;
         }
+        std::string name = arguments[i];
         std::string value;
         size_t equals = name.find('=');
         if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
             value = name.substr(equals + 1);
             name.resize(equals);
-        } else if (IsProjectModeOption(name) || name == "--depfile") {
+        } else if (IsProjectModeOption(name)) {
             if (i + 1 >= arguments.size()) {
                 args.error = name + " needs a value: " + name + " VALUE";
                 return args;
@@ -356,8 +397,6 @@ ProjectArguments CheckProjectArguments(const std::vector<std::string> &arguments
         } else if (name == "--workdir") {
             args.workdir = value;
             args.hasWorkdir = true;
-        } else if (name == "--depfile") {
-            args.depfile = value;
         } else {
             args.error = "unknown option in project mode: " + arguments[i];
             return args;

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorlcnv {
@@ -24,14 +27,21 @@ struct LineItem {
     bool needsList = false;
 };
 
+// vorlcnv's own switches, the same in both modes. Long ones take their
+// value as the next argument.
+struct SharedSwitches {
+    bool quiet = false;   // -q / --quiet
+    bool verify = false;  // --verify: compare with the outputs, write nothing
+    std::string depfile;  // --depfile FILE, or empty
+    int jobs = -1;        // -jN / --jobs N; -1 when not given
+    std::string cache;    // --cache DIR, or empty
+};
+
 struct CheckedLine {
     std::vector<LineItem> items;
-    bool quiet = false;
+    SharedSwitches shared;
     bool help = false;
     bool version = false;
-    bool verify = false;       // --verify: compare with the outputs, write nothing
-    std::string depfile;       // --depfile FILE, or empty
-    int jobs = -1;             // -jN / --jobs N; -1 when not given
     std::string error;  // why the arguments are refused (UTF-8); empty when they are not
 };
 
@@ -40,11 +50,9 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments);
 // Project mode: --project FILE --data NAME [--header NAME] [--workdir DIR],
 // each value separate or after "=".
 struct ProjectArguments {
-    std::string project, data, header, workdir, depfile;
+    std::string project, data, header, workdir;
     bool hasHeader = false, hasWorkdir = false;
-    bool quiet = false;
-    bool verify = false;
-    int jobs = -1;
+    SharedSwitches shared;
     std::string error;
 };
 
@@ -52,6 +60,19 @@ struct ProjectArguments {
 // one; 0 asks for one per core. -1 with `error` set for a value that is no
 // number.
 int ChooseJobs(int option, std::string &error);
+
+// Where converter results are kept: the option, else VORL_CACHE_DIR, else
+// nowhere (empty). The size limit comes from VORL_CACHE_MAX: bytes, or a
+// number followed by K, M or G (binary units); 0 when unset, which the
+// library reads as 1 GiB. False with `error` set for a limit that is no
+// such number.
+struct CacheChoice {
+    std::string folder;
+    uint64_t limit = 0;
+};
+bool ChooseCache(const std::string &option, CacheChoice &choice, std::string &error);
+// A size as VORL_CACHE_MAX takes it; nothing for other text.
+std::optional<uint64_t> ParseByteSize(std::string_view text);
 
 bool IsProjectModeOption(const std::string &argument);
 // True when the arguments convert a project rather than describe a line.

@@ -16,6 +16,7 @@
 
 #include "ambiguous_names.h"
 #include "argument_check.h"
+#include "cache_statistics.h"
 #include "command_line_options.h"
 #include "dependency_file.h"
 #include "entry_lists.h"
@@ -39,6 +40,7 @@ const char *const kHelp =
     "  vorlcnv --project FILE --data NAME [--header NAME] [--workdir DIR] [-q]\n"
     "  vorlcnv --list PACK [--header HEADER] [--json]\n"
     "  vorlcnv --extract N PACK [--header HEADER] [--output FILE]\n"
+    "  vorlcnv --cache-stats DIR\n"
     "  vorlcnv --help | --version\n"
     "\n"
     "Packs the entries, in order, into one data file and writes its index.\n"
@@ -83,6 +85,21 @@ const char *const kHelp =
     "  --verify        convert without writing anything and compare with the\n"
     "                  outputs: 0 when they are up to date, 100 when not\n"
     "\n"
+    "Long runs (both modes):\n"
+    "  -jN, --jobs N   run up to N converters at once (0: one per core; default\n"
+    "                  VORL_JOBS, else 1). Only for converters that write nothing\n"
+    "                  but their $O: the outputs are the same for any N\n"
+    "  --cache DIR     keep converter results in DIR (default VORL_CACHE_DIR) and\n"
+    "                  reuse them when the input's bytes and the converter's text\n"
+    "                  are the same; VORL_CACHE_MAX limits its size (bytes, or\n"
+    "                  K, M, G; default 1G). A changed converter program behind\n"
+    "                  the same command is not noticed: empty the folder then\n"
+    "  --cache-stats DIR  print the entries, size, hits and misses of a cache\n"
+    "On a terminal a progress line shows entries done, MiB written and the\n"
+    "current file. Ctrl+C (or SIGTERM, SIGHUP) stops the run: the previous\n"
+    "outputs stay as they were, nothing is left behind, and the exit status is\n"
+    "128 plus the signal's number.\n"
+    "\n"
     "Project mode:\n"
     "  --project FILE  a project saved by the editor (.vorlprj) or a legacy .prj\n"
     "  --data NAME     data file; a relative name lies in the project's folder\n"
@@ -111,7 +128,7 @@ const char *const kHelp =
     "the row asked for; 66 when a file to read cannot be opened; 73 when the\n"
     "dependency file or the --output file cannot be written; 74 when standard\n"
     "output cannot be written or a file cannot be read; 100 when --verify finds\n"
-    "outputs that are not up to date.\n"
+    "outputs that are not up to date; 128 + N when signal N stopped the run.\n"
     "\n"
     "Example:\n"
     "  VorlList -oassets.lst 'assets/sprite???.png'\n"
@@ -183,15 +200,38 @@ std::string FullPath(const std::string &name)
     return ::getcwd(here, sizeof here) != nullptr ? std::string(here) + "/" + name : name;
 }
 
-VorlConvertOptions NewOptions(ReadFiles &read, bool verify)
-{
+// The options of a run, or the reason why the switches cannot be used.
+// `cacheFolder` keeps the library's form of the cache folder alive.
+struct RunOptions {
     VorlConvertOptions options;
+    std::string cacheFolder;
+    std::string error;
+};
+
+RunOptions NewOptions(ReadFiles &read, const SharedSwitches &shared)
+{
+    RunOptions run;
+    VorlConvertOptions &options = run.options;
     std::memset(&options, 0, sizeof options);
     options.size = sizeof options;
     options.fileread = &ReadFiles::Note;
     options.filereadcontext = &read;
-    options.verifyonly = verify ? 1 : 0;
-    return options;
+    options.verifyonly = shared.verify ? 1 : 0;
+    options.jobs = ChooseJobs(shared.jobs, run.error);
+    CacheChoice cache;
+    if (options.jobs < 0 || !ChooseCache(shared.cache, cache, run.error)) {
+        return run;
+    }
+    if (!cache.folder.empty()) {
+        auto folder = ToLibraryText(cache.folder);
+        if (!folder) {
+            run.error = "the cache folder's name has no Shift-JIS (CP932) form: " + cache.folder;
+            return run;
+        }
+        run.cacheFolder = *folder;
+        options.cachemax = cache.limit;
+    }
+    return run;
 }
 
 const ListSource *FindListSource(const std::vector<ListSource> &lists, const std::string &utf8Name)
@@ -340,14 +380,13 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
     if (!line.error.empty()) {
         return UsageError(line.error);
     }
-    std::string jobsError;
-    int jobs = ChooseJobs(checked.jobs, jobsError);
-    if (jobs < 0) {
-        return UsageError(jobsError);
-    }
     ReadFiles read;
-    VorlConvertOptions options = NewOptions(read, checked.verify);
-    options.jobs = jobs;
+    RunOptions run = NewOptions(read, checked.shared);
+    if (!run.error.empty()) {
+        return UsageError(run.error);
+    }
+    VorlConvertOptions &options = run.options;
+    options.cachedir = run.cacheFolder.empty() ? nullptr : run.cacheFolder.c_str();
     RunControl control;
     control.Attach(options);
     int rc = VorlConvertWithOptions(nullptr, line.line.c_str(), &options);
@@ -361,7 +400,7 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
     if (rc != 0) {
         return Fail(rc, &options, line.lists);
     }
-    if (!checked.depfile.empty()) {
+    if (!checked.shared.depfile.empty()) {
         // The lists the library read are the user's, not vorlcnv's copies.
         std::vector<std::string> prerequisites;
         for (const std::string &name : read.Names()) {
@@ -372,11 +411,11 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
                 prerequisites.push_back(list->userList);
             }
         }
-        if (int status = WriteDependencies(checked.depfile, outputs, prerequisites); status != 0) {
+        if (int status = WriteDependencies(checked.shared.depfile, outputs, prerequisites); status != 0) {
             return status;
         }
     }
-    return checked.verify ? ReportUpToDate(outputs, checked.quiet) : Succeed(outputs, checked.quiet);
+    return checked.shared.verify ? ReportUpToDate(outputs, checked.shared.quiet) : Succeed(outputs, checked.shared.quiet);
 }
 
 // A relative output name lies in the project's folder.
@@ -411,15 +450,14 @@ int ConvertProject(const ProjectArguments &args)
     std::memset(&info, 0, sizeof info);
     std::memcpy(info.prjfile, project->c_str(), project->size());
     std::memcpy(info.prjdir, folder->c_str(), folder->size());
-    std::string jobsError;
-    int jobs = ChooseJobs(args.jobs, jobsError);
-    if (jobs < 0) {
-        return UsageError(jobsError);
-    }
     ReadFiles read;
     read.Add(args.project);
-    VorlConvertOptions options = NewOptions(read, args.verify);
-    options.jobs = jobs;
+    RunOptions run = NewOptions(read, args.shared);
+    if (!run.error.empty()) {
+        return UsageError(run.error);
+    }
+    VorlConvertOptions &options = run.options;
+    options.cachedir = run.cacheFolder.empty() ? nullptr : run.cacheFolder.c_str();
     RunControl control;
     control.Attach(options);
     int rc = VorlGetProjectFile(&info);
@@ -450,12 +488,12 @@ int ConvertProject(const ProjectArguments &args)
     if (rc != 0) {
         return Fail(rc, &options);
     }
-    if (!args.depfile.empty()) {
-        if (int status = WriteDependencies(args.depfile, outputs, read.Names()); status != 0) {
+    if (!args.shared.depfile.empty()) {
+        if (int status = WriteDependencies(args.shared.depfile, outputs, read.Names()); status != 0) {
             return status;
         }
     }
-    return args.verify ? ReportUpToDate(outputs, args.quiet) : Succeed(outputs, args.quiet);
+    return args.shared.verify ? ReportUpToDate(outputs, args.shared.quiet) : Succeed(outputs, args.shared.quiet);
 }
 
 }  // namespace
@@ -473,6 +511,9 @@ int main(int argc, char **argv)
     }
     if (arguments[0] == "--extract") {
         return RunExtractCommand(arguments);
+    }
+    if (arguments[0] == "--cache-stats") {
+        return RunCacheStatisticsCommand(arguments);
     }
     if (ChoosesProjectMode(arguments)) {
         ProjectArguments project = CheckProjectArguments(arguments);

@@ -152,7 +152,7 @@ TEST_F(Vorlcnv, HelpAndVersion)
 TEST_F(Vorlcnv, HelpAndManualPageNameTheSameOptions)
 {
     auto namesIn = [](const std::string &line, std::set<std::string> &names) {
-        static const std::regex option(R"((^|[ "])(--?[a-z][a-z0-9]*|--)(?=[ ",]|$))");
+        static const std::regex option(R"((^|[ "])(--?[a-z][a-z0-9]*(?:-[a-z0-9]+)*|--)(?=[ ",]|$))");
         for (std::sregex_iterator it(line.begin(), line.end(), option), end; it != end; ++it) {
             names.insert((*it)[2]);
         }
