@@ -1,6 +1,12 @@
 // The conversion run: check the entries, know the output names, write the
 // project to "vorproj.tmp" in the current folder, and let the library
-// convert it off the interface thread.
+// convert it off the interface thread, reporting each row and stopping
+// when the user asks.
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+#include "conversion_failure.h"
 #include "editor_model.h"
 #include "library_calls.h"
 #include "text_codec.h"
@@ -8,6 +14,64 @@
 namespace vorlmake {
 
 constexpr const char *kTemporaryProject = "vorproj.tmp";
+
+namespace {
+
+// The folder part of a CP932 path, with its separator.
+std::string FolderOf(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+template <size_t N>
+bool StoreField(char (&field)[N], const std::string &text)
+{
+    if (text.size() >= N) {
+        return false;
+    }
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), text.size());
+    return true;
+}
+
+}  // namespace
+
+int EditorModel::ReportProgress(void *context, const VorlProgress *progress)
+{
+    auto *model = static_cast<EditorModel *>(context);
+    std::string input = progress->input != nullptr ? progress->input : "";
+    model->host_.ShowConversionProgress(progress->rowsdone, progress->rowcount,
+                                        Cp932ToUtf8(input).value_or(input));
+    return model->stopAsked_ ? 1 : 0;
+}
+
+void EditorModel::StopConversion()
+{
+    if (converting_) {
+        stopAsked_ = true;
+    }
+}
+
+// Reads the written project into a block of its own and converts it
+// through the extension export. Runs on the worker thread.
+int EditorModel::ConvertProjectFile(const std::string &project, const std::string &data, const std::string &header,
+                                    const std::string &workbase, VorlConvertOptions &options)
+{
+    VorlInformation info;
+    std::memset(&info, 0, sizeof info);
+    if (!StoreField(info.prjfile, project) || !StoreField(info.prjdir, FolderOf(project))) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    int rc = library_.GetProjectFile(&info);
+    if (rc == VORL_OK) {
+        rc = StoreField(info.datafile, data) && StoreField(info.headerfile, header)
+                 ? library_.ConvertWithOptions(&info, nullptr, &options)
+                 : VORL_ERR_BAD_ACCESS;
+    }
+    library_.ReleaseInformation(&info);
+    return rc;
+}
 
 bool EditorModel::AskHeaderFile()
 {
@@ -77,23 +141,45 @@ void EditorModel::mnuStart_Click()
     auto data = Utf8ToCp932(state_.Save_file);
     auto header = Utf8ToCp932(state_.Header_file);
     auto base = Utf8ToCp932(state_.CurrentDir);
+    auto cache = Utf8ToCp932(runSettings_.cacheFolder);
+    VorlConvertOptions options;
+    std::memset(&options, 0, sizeof options);
+    options.size = sizeof options;
+    options.jobs = runSettings_.jobs == 0 ? static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()))
+                                          : runSettings_.jobs;
+    options.progress = &EditorModel::ReportProgress;
+    options.progresscontext = this;
     // A name without a CP932 form cannot reach the library.
     int rc = VORL_ERR_BAD_ACCESS;
-    if (saved && project && data && header && base) {
+    if (saved && project && data && header && base && cache) {
+        options.workbase = base->c_str();
+        options.cachedir = cache->empty() ? nullptr : cache->c_str();
         // Until the library returns, every command and edit is refused,
         // whichever way it arrives.
         converting_ = true;
-        rc = host_.RunWhileBusy([this, &project, &data, &header, &base] {
-            return library_.ConvertPrjFile(project->c_str(), data->c_str(), header->c_str(), base->c_str());
+        stopAsked_ = false;
+        rc = host_.RunWhileBusy([this, &project, &data, &header, &base, &options] {
+            return ConvertProjectFile(*project, *data, *header, *base, options);
         });
         converting_ = false;
     }
     state_.Prj_file = rememberedProject;
     state_.NewAccess = modified;
     exitStatus_ = saved ? -rc : 1;
-    // A project that could not be written has already said why.
-    if (saved && rc != VORL_OK) {
-        host_.ShowMessage(LibraryMessage(library_, rc), "変換エラー", MessageIcon::Critical, MessageButtons::Ok);
+    // A project that could not be written has already said why; a run the
+    // user stopped has left the previous outputs as they were.
+    if (rc == VORL_ERR_CANCELLED) {
+        // Nothing new was written: the size shown is still the data file's.
+    } else if (saved && rc != VORL_OK) {
+        // The library's message, then which entry and file it concerns.
+        std::string message = LibraryMessage(library_, rc);
+        if (std::string where = DescribeFailureReport(options.failure); !where.empty()) {
+            while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
+                message.pop_back();
+            }
+            message += "\r\n\r\n" + where;
+        }
+        host_.ShowMessage(message, "変換エラー", MessageIcon::Critical, MessageButtons::Ok);
     } else if (auto size = saved ? host_.FileLength(state_.Save_file) : std::nullopt) {
         host_.ShowTotalSize(std::to_string(*size) + " Bytes");
     }

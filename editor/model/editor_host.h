@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "menu_state.h"
+#include "run_settings.h"
 #include "vorl_cnv.h"
 
 namespace vorlmake {
@@ -96,10 +97,14 @@ public:
     // work runs off the interface thread while the window keeps repainting.
     virtual void ShowConversionRunning(bool running) = 0;
     virtual int RunWhileBusy(const std::function<int()> &work) = 0;
+    // How far the run has come. Called on the thread that does the work:
+    // the window draws it on its own thread.
+    virtual void ShowConversionProgress(int rowsDone, int rowCount, const std::string &currentInput) = 0;
 
     // The settings dialogs, modal; true on OK.
     virtual bool ShowLabelDialog(LabelDialogState &state) = 0;
     virtual bool ShowConvertDialog(ConvertDialogState &state) = 0;
+    virtual bool ShowRunSettingsDialog(RunSettings &settings) = 0;
 
     // The two small windows, both modal.
     virtual void ShowTitleWindow(const std::string &versionText) = 0;
@@ -110,6 +115,9 @@ public:
     // The length of a file, or nothing when it cannot be read.
     virtual std::optional<int64_t> FileLength(const std::string &path) = 0;
     virtual bool RemoveFile(const std::string &path) = 0;
+    // Replaces a file as a whole, making its folders when they are missing;
+    // false (and the old file as it was) when it cannot.
+    virtual bool WriteFileReplacing(const std::string &path, const std::string &content) = 0;
     virtual bool OpenDocument(const std::string &path) = 0;
     virtual bool StartSystemInformation() = 0;
     virtual void Beep() = 0;
@@ -126,8 +134,10 @@ public:
     virtual int Rel2AbsPath(const char *path, const char *base, char *out, int size) = 0;
     virtual int GetProjectFileVB(VorlInformation *info, IndexEntry *table) = 0;
     virtual int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) = 0;
-    virtual int ConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
-                               const char *workbase) = 0;
+    virtual int GetProjectFile(VorlInformation *info) = 0;
+    virtual int ReleaseInformation(VorlInformation *info) = 0;
+    // The extension export: jobs, cache, progress and a failure report.
+    virtual int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options) = 0;
 };
 
 }  // namespace vorlmake

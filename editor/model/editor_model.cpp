@@ -224,6 +224,9 @@ void EditorModel::LoadSettings()
     state_.LoadDataFilter = read("LoadDataFilter", kDefaultFilter);
     state_.Texts.convert = {read("ConvertString1", kDefaultConvert1), read("ConvertString2", kDefaultConvert2),
                             read("ConvertString3", ""), read("ConvertString4", "")};
+    auto userContent = UserSettingsFile() == settingsFile_ ? std::optional<std::string>(content)
+                                                            : host_.ReadFile(UserSettingsFile());
+    runSettings_ = ReadRunSettings(userContent.value_or(std::string()));
 }
 
 void EditorModel::MarkModified()

@@ -3,6 +3,7 @@
 // reached only through EditorHost.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -30,6 +31,9 @@ public:
     // The settings file read at start-up and on every reset; beside the
     // program files (the folder given at construction) unless set here.
     void UseSettingsFile(std::string path) { settingsFile_ = std::move(path); }
+    // The user's own settings file, where the run settings are kept; the
+    // settings file above unless set here.
+    void UseUserSettingsFile(std::string path) { userSettingsFile_ = std::move(path); }
     // The status a run started with "-e" ends with: 0, or the library's
     // code negated when the project could not be read or converted (1 when
     // the run stopped before the library was asked).
@@ -102,6 +106,13 @@ public:
     void SetProjectPath(const std::string &path);
     // The conversion run (Ctrl+R).
     void mnuStart_Click();
+    // Asks a running conversion to stop before its next row; the previous
+    // outputs stay as they were. Safe to call from any thread.
+    void StopConversion();
+    // How conversions run (jobs, cache): asked in a dialog and kept in the
+    // user's settings file, not in the project.
+    void ChangeRunSettings();
+    const RunSettings &CurrentRunSettings() const { return runSettings_; }
     // The header file name asked for by the run; false when the run stops.
     bool AskHeaderFile();
 
@@ -137,6 +148,10 @@ private:
     bool SaveOrSaveAs();
     void ApplyLoadedSettingsToMenus();
     void SetChecked(bool *items, size_t count, int item);
+    const std::string &UserSettingsFile() const { return userSettingsFile_.empty() ? settingsFile_ : userSettingsFile_; }
+    static int ReportProgress(void *context, const VorlProgress *progress);
+    int ConvertProjectFile(const std::string &project, const std::string &data, const std::string &header,
+                           const std::string &workbase, VorlConvertOptions &options);
 
     EditorHost &host_;
     LibraryApi &library_;
@@ -144,8 +159,11 @@ private:
     EditorState state_;
     MenuState menus_;
     bool converting_ = false;
+    std::atomic<bool> stopAsked_{false};
     int exitStatus_ = 0;
     std::string settingsFile_;
+    std::string userSettingsFile_;
+    RunSettings runSettings_;
 };
 
 // The text of the version check's refusal for a library version.

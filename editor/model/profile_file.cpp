@@ -29,7 +29,63 @@ bool SameName(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string_view LineEnding(std::string_view content)
+{
+    return content.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+}
+
 }  // namespace
+
+std::string WriteProfileString(std::string_view content, std::string_view section, std::string_view key,
+                               std::string_view value)
+{
+    const std::string_view ending = LineEnding(content);
+    bool quoted = !value.empty() && (value.front() == ' ' || value.back() == ' ' || value.front() == '"' ||
+                                     value.front() == '\'' || value.front() == '\t' || value.back() == '\t');
+    std::string line = std::string(key) + "=" + (quoted ? "\"" + std::string(value) + "\"" : std::string(value));
+    std::string result;
+    bool inSection = false;
+    bool sectionSeen = false;
+    bool written = false;
+    size_t lastOfSection = std::string::npos;  // where a missing key goes: after the section's last line
+    while (!content.empty()) {
+        size_t end = content.find('\n');
+        std::string_view raw = content.substr(0, end == std::string_view::npos ? content.size() : end + 1);
+        content.remove_prefix(raw.size());
+        std::string_view text = Trim(raw.substr(0, raw.size() - (raw.back() == '\n' ? 1 : 0)));
+        if (!text.empty() && text.front() == '[') {
+            size_t close = text.find(']');
+            inSection = close != std::string_view::npos && SameName(Trim(text.substr(1, close - 1)), section);
+            sectionSeen = sectionSeen || inSection;
+        } else if (inSection && !written) {
+            size_t equals = text.find('=');
+            if (!text.empty() && text.front() != ';' && equals != std::string_view::npos && SameName(Trim(text.substr(0, equals)), key)) {
+                result += line + std::string(ending);
+                written = true;
+                continue;
+            }
+        }
+        if (raw.back() != '\n') {
+            result += std::string(raw) + std::string(ending);
+        } else {
+            result += raw;
+        }
+        if (inSection && !text.empty()) {
+            lastOfSection = result.size();
+        }
+    }
+    if (written) {
+        return result;
+    }
+    if (sectionSeen) {
+        result.insert(lastOfSection, line + std::string(ending));
+        return result;
+    }
+    if (!result.empty() && result.back() != '\n') {
+        result += ending;
+    }
+    return result + "[" + std::string(section) + "]" + std::string(ending) + line + std::string(ending);
+}
 
 std::string ReadProfileString(std::string_view content, std::string_view section, std::string_view key,
                               const std::string &fallback)

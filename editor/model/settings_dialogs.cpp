@@ -4,6 +4,7 @@
 
 #include "editor_model.h"
 #include "library_calls.h"
+#include "text_codec.h"
 
 namespace vorlmake {
 namespace {
@@ -55,6 +56,37 @@ void EditorModel::mnuCommpress_Click()
         }
         state_.Texts.convert[i] = std::move(command);
     }
+}
+
+void EditorModel::ChangeRunSettings()
+{
+    if (Busy()) {
+        return;
+    }
+    RunSettings settings = runSettings_;
+    if (!host_.ShowRunSettingsDialog(settings)) {
+        return;
+    }
+    settings.jobs = std::clamp(settings.jobs, 0, kMostJobs);
+    // The user's file keeps every line it had. A user without one yet
+    // starts from the settings in use, so that writing it does not hide
+    // them (the user's file is read instead of the system's).
+    const std::string &file = UserSettingsFile();
+    std::optional<std::string> content = host_.ReadFile(file);
+    if (!content) {
+        content = host_.ReadFile(settingsFile_);
+    }
+    std::string text = content.value_or(std::string());
+    // Written in UTF-8; one brought from Windows is CP932.
+    if (!Utf8ToCp932(text)) {
+        text = Cp932ToUtf8(text).value_or(text);
+    }
+    if (!host_.WriteFileReplacing(file, WriteRunSettings(text, settings))) {
+        host_.ShowMessage(file + "\r\n設定を保存できませんでした。", "設定エラー", MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+        return;
+    }
+    runSettings_ = settings;
 }
 
 }  // namespace vorlmake

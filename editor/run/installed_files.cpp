@@ -57,12 +57,19 @@ std::vector<std::string> ConfigurationFolders()
 
 ProgramFiles FindProgramFiles(const std::string &programFolder)
 {
-    ProgramFiles files{programFolder, programFolder + "/vorlmake.ini"};
+    ProgramFiles files{programFolder, programFolder + "/vorlmake.ini", programFolder + "/vorlmake.ini"};
     const std::string installed = programFolder + "/" + VORLMAKE_DATA_FROM_PROGRAM;
     if (!IsFile(programFolder + "/help.htm") && IsFile(installed + "/help.htm")) {
         files.dataFolder = installed;
     }
-    for (const std::string &folder : ConfigurationFolders()) {
+    const std::vector<std::string> folders = ConfigurationFolders();
+    // The user's folder comes first when there is one (HOME or
+    // XDG_CONFIG_HOME is set).
+    const bool hasUserFolder = !Environment("XDG_CONFIG_HOME").empty() || !Environment("HOME").empty();
+    if (hasUserFolder && !folders.empty()) {
+        files.userSettingsFile = folders.front() + "/" + kSettingsName;
+    }
+    for (const std::string &folder : folders) {
         if (IsFile(folder + "/" + kSettingsName)) {
             files.settingsFile = folder + "/" + kSettingsName;
             return files;

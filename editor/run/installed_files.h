@@ -11,6 +11,9 @@ namespace vorlmake {
 struct ProgramFiles {
     std::string dataFolder;    // help page, hints and images
     std::string settingsFile;  // "vorlmake.ini"; it may not exist
+    // The user's own "vorlmake.ini", where the editor writes the settings
+    // that are the user's (how conversions run); it may not exist yet.
+    std::string userSettingsFile;
 };
 
 ProgramFiles FindProgramFiles(const std::string &programFolder);

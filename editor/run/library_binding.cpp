@@ -40,7 +40,8 @@ bool LibraryBinding::Bind()
         return false;
     }
     for (const char *name : {"VorlGetDllVersion", "VorlGetErrorStrings", "VorlAbs2RelPath", "VorlRel2AbsPath",
-                             "VorlGetProjectFileVB", "VorlPutXMLPrjFileVB", "VorlConvertPrjFile"}) {
+                             "VorlGetProjectFileVB", "VorlPutXMLPrjFileVB", "VorlGetProjectFile",
+                             "VorlReleaseInformation", "VorlConvertWithOptions"}) {
         if (Symbol(name) == nullptr) {
             error_ = std::string(kLibraryName) + ": " + name;
             dlclose(handle_);
@@ -88,15 +89,20 @@ int LibraryBinding::PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table)
                                                           table);
 }
 
-}  // namespace vorlmake
-
-namespace vorlmake {
-
-int LibraryBinding::ConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
-                                   const char *workbase)
+int LibraryBinding::GetProjectFile(VorlInformation *info)
 {
-    return Call<int (*)(const char *, const char *, const char *, const char *)>(
-        "VorlConvertPrjFile", VORL_ERR_NOT_INITIALIZED, project, datafile, headerfile, workbase);
+    return Call<int (*)(VorlInformation *)>("VorlGetProjectFile", VORL_ERR_NOT_INITIALIZED, info);
+}
+
+int LibraryBinding::ReleaseInformation(VorlInformation *info)
+{
+    return Call<int (*)(VorlInformation *)>("VorlReleaseInformation", VORL_ERR_NOT_INITIALIZED, info);
+}
+
+int LibraryBinding::ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options)
+{
+    return Call<int (*)(VorlInformation *, const char *, VorlConvertOptions *)>(
+        "VorlConvertWithOptions", VORL_ERR_NOT_INITIALIZED, info, commandLine, options);
 }
 
 }  // namespace vorlmake

@@ -25,8 +25,9 @@ public:
     int Rel2AbsPath(const char *path, const char *base, char *out, int size) override;
     int GetProjectFileVB(VorlInformation *info, IndexEntry *table) override;
     int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) override;
-    int ConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
-                       const char *workbase) override;
+    int GetProjectFile(VorlInformation *info) override;
+    int ReleaseInformation(VorlInformation *info) override;
+    int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options) override;
 
 private:
     void *Symbol(const char *name);

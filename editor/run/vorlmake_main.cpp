@@ -36,6 +36,7 @@ int main(int argc, char **argv)
     vorlmake::MainWindow window(QString::fromStdString(files.dataFolder));
     vorlmake::EditorModel model(window, library, files.dataFolder, VORLMAKE_VERSION);
     model.UseSettingsFile(files.settingsFile);
+    model.UseUserSettingsFile(files.userSettingsFile);
     window.SetModel(&model);
     if (!model.StartUp(arguments, QDir::currentPath().toStdString())) {
         return 1;

@@ -22,7 +22,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
 #include <QScopedValueRollback>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -30,12 +33,14 @@
 #include <QEventLoop>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
 #include "about_dialog.h"
 #include "ambiguous_names.h"
 #include "editor_model.h"
+#include "run_settings_dialog.h"
 #include "settings_dialogs.h"
 #include "title_window.h"
 
@@ -114,6 +119,19 @@ MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFol
     shpProgress_->setTextVisible(false);
     shpProgress_->hide();
     frameLayout->addWidget(shpProgress_, 1);
+    // Stops a running conversion, as Escape does. The window is disabled
+    // while the library works, so the button takes its clicks through the
+    // window's event filter and keeps the look of an enabled button.
+    stopButton_ = new QPushButton("中止 (Esc)", frameShori_);
+    stopButton_->setObjectName("cmdStopConversion");
+    QPalette active = stopButton_->palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        auto colorRole = static_cast<QPalette::ColorRole>(role);
+        active.setColor(QPalette::Disabled, colorRole, active.color(QPalette::Active, colorRole));
+    }
+    stopButton_->setPalette(active);
+    stopButton_->hide();
+    frameLayout->addWidget(stopButton_);
     layout->addWidget(frameShori_);
     setCentralWidget(central);
 
@@ -512,6 +530,7 @@ void MainWindow::BuildMenus()
               true);
     AddAction(settingsMenu_, "mnuSetLabel", "ヘッダラベル名の設定(&L)", [model] { model()->mnuSetLabel_Click(); });
     AddAction(settingsMenu_, "mnuCommpress", "データ変換の設定(&C)", [model] { model()->mnuCommpress_Click(); });
+    AddAction(settingsMenu_, "runSettingsAction", "変換の実行設定(&J)...", [model] { model()->ChangeRunSettings(); });
 
     QMenu *run = menuBar()->addMenu("実行(&R)");
     run->setObjectName("mnuConv");
@@ -540,7 +559,12 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         return QMainWindow::eventFilter(watched, event);
     }
     // A disabled window still passes its input through this filter: while
-    // the model waits, that input goes nowhere.
+    // the model waits, that input goes nowhere, except a request to stop
+    // a running conversion.
+    if (running_ && model_ != nullptr && IsStopRequest(watched, event)) {
+        model_->StopConversion();
+        return true;
+    }
     if (!TakesInput()) {
         return IsUserInput(event->type());
     }
@@ -803,6 +827,7 @@ void MainWindow::ShowSaveName(const std::string &name)
 
 void MainWindow::ShowCurrentFolder(const std::string &folder)
 {
+    currentFolder_ = folder;
     lbCurrent_->setText(Q(folder));
 }
 
@@ -865,13 +890,61 @@ bool MainWindow::RemoveFile(const std::string &path)
     return QFile::remove(Q(path));
 }
 
+bool MainWindow::IsStopRequest(QObject *watched, QEvent *event) const
+{
+    if (event->type() == QEvent::KeyPress) {
+        return static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+    }
+    return watched == stopButton_ && event->type() == QEvent::MouseButtonRelease &&
+           static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+}
+
 void MainWindow::ShowConversionRunning(bool running)
 {
     frameShori_->setTitle(running ? "データ変換中" : "現在のカレントフォルダ");
-    lbCurrent_->setVisible(!running);
     shpProgress_->setVisible(running);
-    // A moving busy bar: the library gives no progress of its own.
+    stopButton_->setVisible(running);
+    // A moving bar until the library reports its first row.
     shpProgress_->setRange(0, running ? 0 : 1);
+    shpProgress_->setValue(0);
+    shpProgress_->setTextVisible(running);
+    shpProgress_->setFormat("%v / %m");
+    // While converting, the field shows the current input.
+    lbCurrent_->setText(running ? QString() : Q(currentFolder_));
+}
+
+void MainWindow::ShowConversionProgress(int rowsDone, int rowCount, const std::string &currentInput)
+{
+    // Called on the worker; drawn here once the event loop gets to it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, rowsDone, rowCount, input = Q(currentInput)] {
+            if (!running_) {
+                return;
+            }
+            shpProgress_->setRange(0, std::max(rowCount, 1));
+            shpProgress_->setValue(std::min(rowsDone, std::max(rowCount, 1)));
+            lbCurrent_->setText(input);
+        },
+        Qt::QueuedConnection);
+}
+
+bool MainWindow::WriteFileReplacing(const std::string &path, const std::string &content)
+{
+    const QString name = Q(path);
+    if (!QDir().mkpath(QFileInfo(name).absolutePath())) {
+        return false;
+    }
+    QSaveFile file(name);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(content.data(), static_cast<qint64>(content.size())) == static_cast<qint64>(content.size()) &&
+           file.commit();
+}
+
+bool MainWindow::ShowRunSettingsDialog(RunSettings &settings)
+{
+    RunSettingsDialog dialog(settings, this);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 int MainWindow::RunWhileBusy(const std::function<int()> &work)

@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QTextBrowser;
 class QToolButton;
 class QUrl;
@@ -71,6 +72,9 @@ public:
     bool RemoveFile(const std::string &path) override;
     void ShowConversionRunning(bool running) override;
     int RunWhileBusy(const std::function<int()> &work) override;
+    void ShowConversionProgress(int rowsDone, int rowCount, const std::string &currentInput) override;
+    bool ShowRunSettingsDialog(RunSettings &settings) override;
+    bool WriteFileReplacing(const std::string &path, const std::string &content) override;
     bool ShowLabelDialog(LabelDialogState &state) override;
     bool ShowConvertDialog(ConvertDialogState &state) override;
     bool IsRunning() const { return running_; }
@@ -86,6 +90,8 @@ protected:
 
 private:
     bool TakesInput() const;
+    // Escape, or a click on the stop button, while a conversion runs.
+    bool IsStopRequest(QObject *watched, QEvent *event) const;
     // A message of a run that ends by itself, on standard error.
     void ReportUnattended(const std::string &title, const std::string &text);
     void CommitOnLeave(QLineEdit *field, std::function<void(const std::string &)> commit);
@@ -119,6 +125,8 @@ private:
     QLabel *remarksHeading_ = nullptr;
     QGroupBox *frameShori_ = nullptr;
     QProgressBar *shpProgress_ = nullptr;
+    QPushButton *stopButton_ = nullptr;
+    std::string currentFolder_;
     QMenu *settingsMenu_ = nullptr;
     QTextBrowser *helpBrowser_ = nullptr;
     std::function<bool(const QUrl &)> openUrl_;

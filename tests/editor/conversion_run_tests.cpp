@@ -121,10 +121,11 @@ TEST_F(Run, TemporaryProjectIsAlwaysRemovedAndTheWindowRestored)
     EXPECT_EQ((std::vector<bool>{true, false}), host.runningStates);
     EXPECT_FALSE(host.enabledDuringWork);
     EXPECT_TRUE(host.enabled);
-    // A failing run shows the library's message and cleans up the same way.
+    // A failing run shows the library's message with the entry behind it,
+    // and cleans up the same way.
     fs::remove(folder + "a.bin");
     model.mnuStart_Click();
-    EXPECT_EQ("ファイルが見つかりませんでした。\n", host.messages.back().text);
+    EXPECT_EQ("ファイルが見つかりませんでした。\r\n\r\nエントリ 0: " + folder + "a.bin\r\n", host.messages.back().text);
     EXPECT_EQ("変換エラー", host.messages.back().title);
     EXPECT_EQ(MessageIcon::Critical, host.messages.back().icon);
     EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));

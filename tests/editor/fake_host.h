@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "about_box.h"
@@ -119,6 +120,30 @@ public:
     int busyRuns = 0;
     bool enabledDuringWork = true;
     void ShowConversionRunning(bool running) override { runningStates.push_back(running); }
+    // The progress reports of the run: (rows done, row count, input).
+    std::vector<std::tuple<int, int, std::string>> progress;
+    std::function<void(int, int)> onProgress;
+    void ShowConversionProgress(int rowsDone, int rowCount, const std::string &input) override
+    {
+        progress.emplace_back(rowsDone, rowCount, input);
+        if (onProgress) {
+            onProgress(rowsDone, rowCount);
+        }
+    }
+    std::function<bool(RunSettings &)> runSettingsDialog;
+    bool ShowRunSettingsDialog(RunSettings &settings) override
+    {
+        return runSettingsDialog ? runSettingsDialog(settings) : false;
+    }
+    bool writesFail = false;
+    bool WriteFileReplacing(const std::string &path, const std::string &content) override
+    {
+        if (writesFail) {
+            return false;
+        }
+        files[path] = content;
+        return true;
+    }
     // What the user does while the library works (the window's events go
     // on being delivered while the conversion runs off the interface thread).
     std::function<void()> whileWorking;
@@ -156,9 +181,11 @@ public:
     }
     int GetProjectFileVB(VorlInformation *info, IndexEntry *table) override { return VorlGetProjectFileVB(info, table); }
     int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) override { return VorlPutXMLPrjFileVB(info, table); }
-    int ConvertPrjFile(const char *project, const char *datafile, const char *headerfile, const char *workbase) override
+    int GetProjectFile(VorlInformation *info) override { return VorlGetProjectFile(info); }
+    int ReleaseInformation(VorlInformation *info) override { return VorlReleaseInformation(info); }
+    int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options) override
     {
-        return VorlConvertPrjFile(project, datafile, headerfile, workbase);
+        return VorlConvertWithOptions(info, commandLine, options);
     }
 };
 

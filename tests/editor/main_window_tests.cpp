@@ -108,13 +108,13 @@ public:
         }
     }
 
-    int ConvertPrjFile(const char *project, const char *datafile, const char *headerfile, const char *workbase) override
+    int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options) override
     {
         ++conversions;
         entered = true;
         // A test that fails before it lets go must not hang the suite.
         released_.wait_for(std::chrono::seconds(30));
-        return FakeLibrary::ConvertPrjFile(project, datafile, headerfile, workbase);
+        return FakeLibrary::ConvertWithOptions(info, commandLine, options);
     }
 
 private:
