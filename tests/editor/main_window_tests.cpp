@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -384,6 +385,65 @@ private slots:
             QVERIFY2(window_->findChild<QWidget *>(name) != nullptr, name);
         }
         QCOMPARE(window_->windowTitle(), QString("Vorl Maker for Linux Ver 2.0.2"));
+    }
+
+    // Escape, or the stop button beside the bar, stops a conversion of
+    // slow converters part way: the previous data file stays, nothing is
+    // left in the folder, and the window comes back as it was.
+    void stopDuringARunLeavesEverythingAsItWas()
+    {
+        for (const char *how : {"Escape", "stop button"}) {
+            QTemporaryDir folder;
+            const QString base = folder.path() + "/";
+            model_->State().CurrentDir = base.toStdString();
+            model_->State().Texts.convert[0] = "echo x >> '" + (base + "log").toStdString() + "'; sleep 0.3; cat \"$I\" > \"$O\"";
+            for (int row = 0; row < 6; ++row) {
+                WriteFile(base + QString("in%1.bin").arg(row), QByteArray(100, char('a' + row)));
+                QVERIFY(model_->RegisterFile(row, (base + QString("in%1.bin").arg(row)).toStdString()));
+                model_->cmbDataConv_Click(row, 1);
+            }
+            WriteFile(base + "out.dat", "previous");
+            model_->State().Save_file = (base + "out.dat").toStdString();
+            model_->State().NewAccess = false;
+            ShowActive();
+
+            auto *bar = window_->findChild<QProgressBar *>("shpProgress");
+            auto *current = window_->findChild<QLineEdit *>("lbCurrent");
+            const QString folderShown = current->text();
+            QString shownInput;
+            bool stopped = false;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, [&] {
+                if (bar->value() < 1) {
+                    return;
+                }
+                poll.stop();
+                shownInput = current->text();
+                if (QString(how) == "Escape") {
+                    QTest::keyClick(window_.get(), Qt::Key_Escape);
+                } else {
+                    QTest::mouseClick(window_->findChild<QPushButton *>("cmdStopConversion"), Qt::LeftButton);
+                }
+                stopped = true;
+            });
+            poll.start(5);
+            Action("mnuStart")->trigger();
+
+            QVERIFY2(stopped, how);
+            QVERIFY2(shownInput.contains("in1.bin"), qPrintable(shownInput));
+            QFile data(base + "out.dat");
+            QVERIFY(data.open(QIODevice::ReadOnly));
+            QCOMPARE(data.readAll(), QByteArray("previous"));
+            QFile log(base + "log");
+            QVERIFY(log.open(QIODevice::ReadOnly));
+            QVERIFY2(log.readAll().count('\n') < 6, "the run went on to the end");
+            QStringList left = QDir(base).entryList({"vorl*", "vorproj.tmp"}, QDir::AllEntries | QDir::NoDotAndDotDot);
+            QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
+            QVERIFY(window_->isEnabled());
+            QVERIFY(!model_->State().NewAccess);
+            QVERIFY(!window_->findChild<QPushButton *>("cmdStopConversion")->isVisible());
+            QCOMPARE(current->text(), folderShown);
+        }
     }
 
     void nothingReachesTheModelWhileTheLibraryConverts()
