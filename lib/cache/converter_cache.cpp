@@ -1,5 +1,6 @@
 #include "converter_cache.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "directory_listing.h"
 #include "file_system.h"
 #include "host_file.h"
+#include "native_path.h"
 #include "path_rules.h"
 
 namespace vorl {
@@ -38,6 +40,19 @@ bool CopyHashed(host::HostFile &from, host::HostFile &to, uint64_t length, Conte
         length -= static_cast<uint64_t>(got);
     }
     return true;
+}
+
+// When an entry was last used, in nanoseconds. A listing keeps whole
+// seconds only, and runs one after another (the steps of one build) fall
+// within a second: the order among them would be the names' instead.
+int64_t LastUsed(const std::string &path)
+{
+    auto native = host::ToNativePath(path);
+    struct stat st {};
+    if (!native || ::stat(native->c_str(), &st) != 0) {
+        return 0;
+    }
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 std::string UniqueSuffix()
@@ -154,15 +169,22 @@ void ConverterCache::KeepWithinLimit()
     if (total <= sizeLimit_) {
         return;
     }
-    std::vector<host::DirectoryEntry> entries = *listing;
+    struct Aged {
+        int64_t lastUsed;
+        const host::DirectoryEntry *entry;
+    };
+    std::vector<Aged> entries;
+    for (const auto &entry : *listing) {
+        entries.push_back({LastUsed(folder_ + entry.name), &entry});
+    }
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const host::DirectoryEntry &a, const host::DirectoryEntry &b) { return a.modified < b.modified; });
-    for (const auto &entry : entries) {
+                     [](const Aged &a, const Aged &b) { return a.lastUsed < b.lastUsed; });
+    for (const Aged &aged : entries) {
         if (total <= sizeLimit_) {
             break;
         }
-        if (host::RemoveFile(folder_ + entry.name)) {
-            total -= static_cast<uint64_t>(entry.size);
+        if (host::RemoveFile(folder_ + aged.entry->name)) {
+            total -= static_cast<uint64_t>(aged.entry->size);
         }
     }
 }
