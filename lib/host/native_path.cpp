@@ -16,6 +16,9 @@ std::optional<std::string> ToNativePath(std::string_view libraryPath)
         return std::nullopt;
     }
     std::replace(native->begin(), native->end(), '\\', '/');
+    if (!common::HoldsAmbiguousForm(*native)) {
+        return native;  // nothing to look for on disk
+    }
     return common::FindExistingForm(*native);
 }
 
