@@ -122,7 +122,7 @@ private:
         host::HostFile input = host::HostFile::OpenForReading(name);
         // An empty input is a missing row before any converter sees it: a
         // compressor would turn nothing into a header-only item.
-        if (!input.IsOpen() || input.Length() <= 0) {
+        if (!input.IsOpen() || input.LengthAtOpen() <= 0) {
             return MissingRow(row, name);
         }
         reporter_.NoteRead(name, VORL_READ_INPUT);
@@ -147,7 +147,7 @@ private:
                 return VORL_ERR_FILE_NOT_FOUND;
             }
         }
-        int rc = StoreItem(row, entry, input, converted ? files_.pack : std::string(name), converted);
+        int rc = StoreItem(row, entry, input, converted ? std::string_view(files_.pack) : name, converted);
         input.Close();
         if (converted) {
             host::RemoveFile(files_.pack);
@@ -196,10 +196,11 @@ private:
         return VORL_OK;
     }
 
-    int StoreItem(size_t row, const IndexEntry &entry, host::HostFile &input, const std::string &source,
+    // `input` comes from OpenForReading, which measured it as it checked it.
+    int StoreItem(size_t row, const IndexEntry &entry, host::HostFile &input, std::string_view source,
                   bool fromConverter)
     {
-        int64_t measured = input.Length();
+        int64_t measured = input.LengthAtOpen();
         if (measured <= 0) {
             // A converter that wrote nothing is the converter's failure.
             if (fromConverter) {

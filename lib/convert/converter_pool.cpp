@@ -53,7 +53,7 @@ void ConverterPool::Work()
         Result &result = results_[row];
         // As with one job: an empty or missing input reaches no converter.
         host::HostFile input = host::HostFile::OpenForReading(name);
-        if (!input.IsOpen() || input.Length() <= 0) {
+        if (!input.IsOpen() || input.LengthAtOpen() <= 0) {
             result.noInput = true;
         } else {
             input.Close();

@@ -16,13 +16,19 @@ HostFile::~HostFile()
     Close();
 }
 
-HostFile::HostFile(HostFile &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+HostFile::HostFile(HostFile &&other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), lengthAtOpen_(std::exchange(other.lengthAtOpen_, -1)),
+      nonBlocking_(std::exchange(other.nonBlocking_, false))
+{
+}
 
 HostFile &HostFile::operator=(HostFile &&other) noexcept
 {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
+        lengthAtOpen_ = std::exchange(other.lengthAtOpen_, -1);
+        nonBlocking_ = std::exchange(other.nonBlocking_, false);
     }
     return *this;
 }
@@ -46,11 +52,39 @@ HostFile HostFile::OpenForReading(std::string_view path)
     // cannot hang the caller before it is seen not to be a regular file.
     HostFile file = OpenNative(path, O_RDONLY | O_NONBLOCK);
     struct stat st {};
-    if (file.IsOpen() && (::fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
-                          ::fcntl(file.fd_, F_SETFL, O_RDONLY) != 0)) {
+    if (file.IsOpen() && (::fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
         file.Close();
     }
+    if (file.IsOpen()) {
+        file.lengthAtOpen_ = st.st_size;
+        // The kernel's copy between files pays no heed to O_NONBLOCK; a
+        // plain read gets a blocking descriptor, as some file systems do
+        // heed it there. Clearing it only then spares a call per input
+        // when thousands of small files are packed.
+        file.nonBlocking_ = true;
+    }
     return file;
+}
+
+bool HostFile::MakeBlocking()
+{
+    if (nonBlocking_) {
+        if (::fcntl(fd_, F_SETFL, O_RDONLY) != 0) {
+            return false;
+        }
+        nonBlocking_ = false;
+    }
+    return true;
+}
+
+int HostFile::Release()
+{
+    // As when the opening itself failed: no descriptor at all.
+    if (!MakeBlocking()) {
+        Close();
+    }
+    lengthAtOpen_ = -1;
+    return std::exchange(fd_, -1);
 }
 
 HostFile HostFile::CreateTruncating(std::string_view path)
@@ -85,6 +119,9 @@ int64_t HostFile::Length() const
 
 long HostFile::Read(void *buffer, size_t size)
 {
+    if (!MakeBlocking()) {
+        return -1;
+    }
     ssize_t got;
     do {
         got = ::read(fd_, buffer, size);
@@ -134,6 +171,8 @@ bool HostFile::SeekTo(int64_t offset)
 
 bool HostFile::Close()
 {
+    lengthAtOpen_ = -1;
+    nonBlocking_ = false;
     if (fd_ < 0) {
         return true;
     }

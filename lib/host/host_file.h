@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <utility>
 
 namespace vorl::host {
 
@@ -34,21 +33,31 @@ public:
 
     // The length of the open file, or -1.
     int64_t Length() const;
+    // The length OpenForReading saw when it checked the file, with no
+    // further call to the host; -1 for a file opened any other way.
+    int64_t LengthAtOpen() const { return lengthAtOpen_; }
     // Reads up to `size` bytes; returns the count (0 at the end) or -1.
     long Read(void *buffer, size_t size);
     // All of `size` bytes, at the current position or at `offset`.
     bool WriteAll(const void *data, size_t size);
     bool WriteAllAt(const void *data, size_t size, int64_t offset);
     bool SeekTo(int64_t offset);
-    // Hands the descriptor over to the caller, who closes it.
-    int Release() { return std::exchange(fd_, -1); }
+    // Hands the descriptor over to the caller, who closes it; it blocks
+    // like any other. -1 when there is none.
+    int Release();
     // Closing reports the errors a file system may delay until then.
     bool Close();
 
 private:
     explicit HostFile(int fd) : fd_(fd) {}
     static HostFile OpenNative(std::string_view path, int flags);
+    // Clears the O_NONBLOCK that OpenForReading leaves in place until the
+    // first plain read; false when it cannot.
+    bool MakeBlocking();
+
     int fd_ = -1;
+    int64_t lengthAtOpen_ = -1;
+    bool nonBlocking_ = false;
 };
 
 }  // namespace vorl::host

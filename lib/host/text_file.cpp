@@ -1,5 +1,7 @@
 #include "text_file.h"
 
+#include <unistd.h>
+
 #include "host_file.h"
 
 namespace vorl::host {
@@ -10,11 +12,14 @@ std::unique_ptr<TextReader> TextReader::Open(std::string_view path)
     if (!file.IsOpen()) {
         return nullptr;
     }
-    std::FILE *stream = ::fdopen(file.Descriptor(), "rb");
+    int fd = file.Release();
+    std::FILE *stream = fd < 0 ? nullptr : ::fdopen(fd, "rb");
     if (stream == nullptr) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return nullptr;
     }
-    file.Release();
     return std::unique_ptr<TextReader>(new TextReader(stream));
 }
 
