@@ -4,16 +4,18 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace vorl::host {
 namespace {
 
 constexpr size_t kBlockSize = 1 << 20;
 
-}  // namespace
+// Padding comes from a block that is never written to, so no item's
+// padding has to clear a buffer first.
+constexpr size_t kZeroBlockSize = 1 << 16;
+const char kZeros[kZeroBlockSize] = {};
 
-StreamCopier::StreamCopier() : buffer_(kBlockSize) {}
+}  // namespace
 
 CopyResult StreamCopier::Copy(HostFile &from, HostFile &to, uint64_t count)
 {
@@ -40,6 +42,9 @@ CopyResult StreamCopier::Copy(HostFile &from, HostFile &to, uint64_t count)
         }
         return errno == EIO ? CopyResult::ReadFailed : CopyResult::WriteFailed;
     }
+    if (count > 0 && buffer_.empty()) {
+        buffer_.resize(kBlockSize);
+    }
     while (count > 0) {
         size_t want = static_cast<size_t>(std::min<uint64_t>(count, buffer_.size()));
         long got = from.Read(buffer_.data(), want);
@@ -59,13 +64,9 @@ CopyResult StreamCopier::Copy(HostFile &from, HostFile &to, uint64_t count)
 
 bool StreamCopier::WriteZeros(HostFile &to, uint64_t count)
 {
-    if (count == 0) {
-        return true;
-    }
-    std::memset(buffer_.data(), 0, std::min<uint64_t>(count, buffer_.size()));
     while (count > 0) {
-        size_t chunk = static_cast<size_t>(std::min<uint64_t>(count, buffer_.size()));
-        if (!to.WriteAll(buffer_.data(), chunk)) {
+        size_t chunk = static_cast<size_t>(std::min<uint64_t>(count, kZeroBlockSize));
+        if (!to.WriteAll(kZeros, chunk)) {
             return false;
         }
         count -= chunk;

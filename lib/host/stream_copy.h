@@ -13,7 +13,6 @@ enum class CopyResult { Copied, SourceEndedEarly, ReadFailed, WriteFailed };
 
 class StreamCopier {
 public:
-    StreamCopier();
     // Copies exactly `count` bytes from the current position of `from` to
     // the current position of `to`. A source that ends before `count`
     // bytes (it shrank after it was measured) is reported, never padded.
@@ -21,6 +20,7 @@ public:
     bool WriteZeros(HostFile &to, uint64_t count);
 
 private:
+    // Made at first need: where the kernel copies, a pack never touches it.
     std::vector<char> buffer_;
     bool kernelCopyWorks_ = true;
 };
