@@ -321,7 +321,12 @@ std::optional<uint64_t> ParseByteSize(std::string_view text)
     if (!AllDigits(digits) || digits.size() > 15) {
         return std::nullopt;
     }
-    return std::stoull(std::string(digits)) << shift;
+    const uint64_t number = std::stoull(std::string(digits));
+    // A size whose bytes do not fit 64 bits is no size.
+    if (number > (UINT64_MAX >> shift)) {
+        return std::nullopt;
+    }
+    return number << shift;
 }
 
 bool ChooseCache(const std::string &option, CacheChoice &choice, std::string &error)

@@ -1,9 +1,7 @@
 #include "converter_cache.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -45,21 +43,42 @@ bool CopyHashed(host::HostFile &from, host::HostFile &to, uint64_t length, Conte
 // When an entry was last used, in nanoseconds. A listing keeps whole
 // seconds only, and runs one after another (the steps of one build) fall
 // within a second: the order among them would be the names' instead.
-int64_t LastUsed(const std::string &path)
+// The hits and misses of the runs that used a cache, one line per run.
+struct RunCounts {
+    uint64_t hits = 0;
+    uint64_t misses = 0;
+    size_t runs = 0;
+};
+
+RunCounts ReadRunCounts(const std::string &path)
 {
-    auto native = host::ToNativePath(path);
-    struct stat st {};
-    if (!native || ::stat(native->c_str(), &st) != 0) {
-        return 0;
+    host::HostFile file = host::HostFile::OpenForReading(path);
+    std::string text;
+    std::vector<char> buffer(kChunk);
+    for (long got; file.IsOpen() && (got = file.Read(buffer.data(), buffer.size())) > 0;) {
+        text.append(buffer.data(), static_cast<size_t>(got));
     }
-    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    RunCounts counts;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        unsigned long long hits = 0, misses = 0;
+        if (std::sscanf(line.c_str(), "%llu %llu", &hits, &misses) == 2) {
+            counts.hits += hits;
+            counts.misses += misses;
+            ++counts.runs;
+        }
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return counts;
 }
 
 std::string UniqueSuffix()
 {
     static thread_local std::mt19937_64 random(std::random_device{}());
     char text[40];
-    std::snprintf(text, sizeof text, ".%d.%016llx.tmp", static_cast<int>(::getpid()),
+    std::snprintf(text, sizeof text, ".%d.%016llx.tmp", host::ProcessNumber(),
                   static_cast<unsigned long long>(random()));
     return text;
 }
@@ -83,6 +102,41 @@ ConverterCache::~ConverterCache()
     host::AppendToFile(folder_ + std::string(kStatisticsName),
                        std::to_string(hits_) + " " + std::to_string(misses_) + "\n");
     KeepWithinLimit();
+    Tidy();
+}
+
+void ConverterCache::Tidy()
+{
+    // A process ended while it stored an entry leaves its temporary behind;
+    // one that old belongs to nobody any more.
+    constexpr int64_t kAbandoned = int64_t{3600} * 1000000000;
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    if (auto temporaries = host::ListDirectory(folder_, "*.tmp")) {
+        for (const auto &entry : *temporaries) {
+            int64_t modified = host::ModifiedNanoseconds(folder_ + entry.name);
+            if (modified != 0 && now - modified > kAbandoned) {
+                host::RemoveFile(folder_ + entry.name);
+            }
+        }
+    }
+    // The statistics are summed up now and then, so that the file stays
+    // small; a run that appends meanwhile may lose its counts, nothing more.
+    constexpr size_t kMostRuns = 256;
+    const std::string statistics = folder_ + std::string(kStatisticsName);
+    RunCounts counts = ReadRunCounts(statistics);
+    if (counts.runs <= kMostRuns) {
+        return;
+    }
+    const std::string temporary = statistics + UniqueSuffix();
+    host::HostFile file = host::HostFile::CreateExclusive(temporary);
+    std::string line = std::to_string(counts.hits) + " " + std::to_string(counts.misses) + "\n";
+    if (!file.IsOpen() || !file.WriteAll(line.data(), line.size()) || !file.Close() ||
+        host::RenameFile(temporary, statistics) != host::RenameResult::Renamed) {
+        file.Close();
+        host::RemoveFile(temporary);
+    }
 }
 
 std::string ConverterCache::EntryPath(const std::string &key) const
@@ -175,7 +229,7 @@ void ConverterCache::KeepWithinLimit()
     };
     std::vector<Aged> entries;
     for (const auto &entry : *listing) {
-        entries.push_back({LastUsed(folder_ + entry.name), &entry});
+        entries.push_back({host::ModifiedNanoseconds(folder_ + entry.name), &entry});
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Aged &a, const Aged &b) { return a.lastUsed < b.lastUsed; });
@@ -204,23 +258,9 @@ std::optional<CacheStatistics> ReadCacheStatistics(const std::string &folder)
         ++statistics.entries;
         statistics.bytes += static_cast<uint64_t>(entry.size);
     }
-    host::HostFile file = host::HostFile::OpenForReading(base + std::string(kStatisticsName));
-    std::string text;
-    std::vector<char> buffer(kChunk);
-    for (long got; file.IsOpen() && (got = file.Read(buffer.data(), buffer.size())) > 0;) {
-        text.append(buffer.data(), static_cast<size_t>(got));
-    }
-    unsigned long long hits = 0, misses = 0;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (std::sscanf(line.c_str(), "%llu %llu", &hits, &misses) == 2) {
-            statistics.hits += hits;
-            statistics.misses += misses;
-        }
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
+    const RunCounts counts = ReadRunCounts(base + std::string(kStatisticsName));
+    statistics.hits = counts.hits;
+    statistics.misses = counts.misses;
     return statistics;
 }
 

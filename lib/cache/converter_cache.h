@@ -41,6 +41,8 @@ public:
 private:
     std::string EntryPath(const std::string &key) const;
     void KeepWithinLimit();
+    // Removes abandoned temporaries and sums up old statistics.
+    void Tidy();
 
     std::string folder_;  // with its trailing separator
     uint64_t sizeLimit_;

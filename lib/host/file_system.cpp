@@ -60,6 +60,21 @@ bool TouchFile(std::string_view path)
     return native && ::utimensat(AT_FDCWD, native->c_str(), nullptr, 0) == 0;
 }
 
+int64_t ModifiedNanoseconds(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    struct stat st {};
+    if (!native || ::stat(native->c_str(), &st) != 0) {
+        return 0;
+    }
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+int ProcessNumber()
+{
+    return static_cast<int>(::getpid());
+}
+
 bool AppendToFile(std::string_view path, const std::string &text)
 {
     auto native = ToNativePath(path);

@@ -56,6 +56,10 @@ void RemoveFilesIn(std::string_view directory);
 bool MakeFolders(std::string_view path);
 // Sets a file's modification time to now.
 bool TouchFile(std::string_view path);
+// A file's modification time in nanoseconds since 1970; 0 when unknown.
+int64_t ModifiedNanoseconds(std::string_view path);
+// The number of this process, to make names no other process makes.
+int ProcessNumber();
 // Appends `text` in one write to the end of a file, made when missing;
 // writers in other processes never interleave within one short text.
 bool AppendToFile(std::string_view path, const std::string &text);
