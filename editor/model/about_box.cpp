@@ -21,7 +21,7 @@ AboutBox::AboutBox(EditorHost &host, const std::string &appDir, const std::strin
     view_.hint = kHintPrompt;
 }
 
-void AboutBox::labHint_Click()
+void AboutBox::ShowNextHint()
 {
     std::optional<std::string> text;
     if (auto bytes = host_.ReadFile(hintFile_)) {
@@ -31,12 +31,12 @@ void AboutBox::labHint_Click()
     host_.Beep();
 }
 
-void AboutBox::picIcon_Click()
+void AboutBox::TouchIcon()
 {
     view_.hint = "\r\n気安くさわるなっ！";
 }
 
-void AboutBox::cmdSysInfo_Click()
+void AboutBox::ShowSystemInformation()
 {
     if (!host_.StartSystemInformation()) {
         host_.ShowMessage("現時点ではｼｽﾃﾑ情報を使用できません", kProgramTitle, MessageIcon::None, MessageButtons::Ok);

@@ -19,9 +19,9 @@ public:
              const std::string &dllVersion, std::function<double()> random);
 
     const AboutView &View() const { return view_; }
-    void labHint_Click();
-    void picIcon_Click();
-    void cmdSysInfo_Click();
+    void ShowNextHint();
+    void TouchIcon();
+    void ShowSystemInformation();
 
 private:
     EditorHost &host_;

@@ -73,12 +73,12 @@ int EditorModel::ConvertProjectFile(const std::string &project, const std::strin
     return rc;
 }
 
-bool EditorModel::AskHeaderFile()
+bool EditorModel::ChooseHeaderFile()
 {
     FileDialogRequest request;
     request.title = "ヘッダファイル";
     request.filters = {{"ヘッダファイル(*.h)", "*.h"}, {"すべてのファイル(*.*)", "*.*"}};
-    request.startFolder = state_.CurrentDir;
+    request.startFolder = state_.currentFolder;
     for (;;) {
         std::optional<FileChoice> choice = host_.ChooseFileToSave(request);
         std::string name = choice ? choice->path : std::string();
@@ -100,12 +100,12 @@ bool EditorModel::AskHeaderFile()
                 return false;
             }
         }
-        state_.Header_file = name;
+        state_.headerFile = name;
         return true;
     }
 }
 
-void EditorModel::mnuStart_Click()
+void EditorModel::RunConversion()
 {
     if (Busy()) {
         return;
@@ -115,32 +115,32 @@ void EditorModel::mnuStart_Click()
     if (!CheckEntries()) {
         return stop();
     }
-    if (state_.Save_file.empty() && !ChooseDataFile()) {
+    if (state_.dataFile.empty() && !ChooseDataFile()) {
         return stop();
     }
-    const int32_t indexout = state_.ProjectInfo.indexout;
-    if ((indexout == VORL_INDEX_C_HEADER || indexout == VORL_INDEX_BINARY) && state_.Header_file.empty() &&
-        !AskHeaderFile()) {
+    const int32_t indexout = state_.block.indexout;
+    if ((indexout == VORL_INDEX_C_HEADER || indexout == VORL_INDEX_BINARY) && state_.headerFile.empty() &&
+        !ChooseHeaderFile()) {
         return stop();
     }
     host_.SetMainWindowEnabled(false);
     host_.ShowConversionRunning(true);
 
-    const std::string rememberedProject = state_.Prj_file;
+    const std::string rememberedProject = state_.projectFile;
     // Writing the temporary project marks the project saved; the user's
     // own unsaved changes must still be asked about on closing.
-    const bool modified = state_.NewAccess;
-    const std::string temporary = state_.CurrentDir + kTemporaryProject;
-    state_.Prj_file = temporary;
+    const bool modified = state_.modified;
+    const std::string temporary = state_.currentFolder + kTemporaryProject;
+    state_.projectFile = temporary;
     // A project that cannot be written has said why; the library is not
     // asked to convert what is not there.
-    const bool saved = SaveProject();
+    const bool saved = WriteProject();
     host_.SetMainWindowEnabled(false);
 
     auto project = Utf8ToCp932(temporary);
-    auto data = Utf8ToCp932(state_.Save_file);
-    auto header = Utf8ToCp932(state_.Header_file);
-    auto base = Utf8ToCp932(state_.CurrentDir);
+    auto data = Utf8ToCp932(state_.dataFile);
+    auto header = Utf8ToCp932(state_.headerFile);
+    auto base = Utf8ToCp932(state_.currentFolder);
     auto cache = Utf8ToCp932(runSettings_.cacheFolder);
     VorlConvertOptions options;
     std::memset(&options, 0, sizeof options);
@@ -163,8 +163,8 @@ void EditorModel::mnuStart_Click()
         });
         converting_ = false;
     }
-    state_.Prj_file = rememberedProject;
-    state_.NewAccess = modified;
+    state_.projectFile = rememberedProject;
+    state_.modified = modified;
     exitStatus_ = saved ? -rc : 1;
     // A project that could not be written has already said why; a run the
     // user stopped has left the previous outputs as they were.
@@ -180,7 +180,7 @@ void EditorModel::mnuStart_Click()
             message += "\r\n\r\n" + where;
         }
         host_.ShowMessage(message, "変換エラー", MessageIcon::Critical, MessageButtons::Ok);
-    } else if (auto size = saved ? host_.FileLength(state_.Save_file) : std::nullopt) {
+    } else if (auto size = saved ? host_.FileLength(state_.dataFile) : std::nullopt) {
         host_.ShowTotalSize(std::to_string(*size) + " Bytes");
     }
     host_.RemoveFile(temporary);

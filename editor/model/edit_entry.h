@@ -8,17 +8,20 @@
 namespace vorlmake {
 
 constexpr int kEntryCount = 10000;
+// The rows of one page, in the window and in the model.
 constexpr int kRowsPerPage = 10;
 constexpr int kLastPage = kEntryCount / kRowsPerPage - 1;
 
 struct EditEntry {
-    bool Use = false;
-    std::string FileName;   // UTF-8; "*N" shares entry N's data
-    int16_t ConvertNo = 0;  // 0 none, 1 to 4 a converter slot
-    std::string Remarks;    // UTF-8
-    int64_t Size = 0;  // a file of 2 GiB and more is measured as it is
-    bool SizeFixed = false;  // typed by the user: kept by rescans, shown in red
-    int32_t Alias = 0;
+    bool inUse = false;
+    std::string fileName;   // UTF-8; "*N" shares entry N's data
+    int16_t converter = 0;  // 0 none, 1 to 4 a converter slot
+    std::string remarks;    // UTF-8
+    int64_t size = 0;       // a file of 2 GiB and more is measured as it is
+    bool sizeTyped = false;  // typed by the user: kept by rescans, shown in red
+    int32_t alias = 0;
+
+    bool operator==(const EditEntry &other) const = default;
 };
 
 using EntryList = std::vector<EditEntry>;

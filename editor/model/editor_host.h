@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "menu_state.h"
+#include "choice_marks.h"
 #include "run_settings.h"
 #include "vorl_cnv.h"
 
@@ -84,7 +84,7 @@ public:
     virtual void ShowRow(int row, const RowView &view) = 0;
     virtual void ShowPageFields(const std::string &page, const std::string &interval) = 0;
     virtual void FocusFileName(int row) = 0;
-    virtual void ShowMenus(const MenuState &menus) = 0;
+    virtual void ShowChoiceMarks(const ChoiceMarks &menus) = 0;
     virtual void ShowRemarksHeading(const std::string &heading) = 0;
     virtual void ShowTotalSize(const std::string &text) = 0;
     virtual void ShowSaveName(const std::string &name) = 0;
@@ -92,6 +92,8 @@ public:
     virtual void SetWindowTitle(const std::string &title) = 0;
     virtual void ShowMainWindow() = 0;
     virtual void CloseMainWindow() = 0;
+    // Whether a change can be taken back or done again.
+    virtual void ShowUndoAvailability(bool /*canUndo*/, bool /*canRedo*/) {}
 
     // The conversion run: the frame shows that work is going on, and the
     // work runs off the interface thread while the window keeps repainting.

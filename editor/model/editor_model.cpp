@@ -68,8 +68,8 @@ std::string ListOfAtMostTwenty(const std::vector<std::string> &lines)
 int EditorModel::AliasWidth() const
 {
     static constexpr int kWidths[] = {1, 2, 4, 8};
-    for (size_t i = 0; i < menus_.alsTp.size(); ++i) {
-        if (menus_.alsTp[i]) {
+    for (size_t i = 0; i < marks_.aliasBytes.size(); ++i) {
+        if (marks_.aliasBytes[i]) {
             return kWidths[i];
         }
     }
@@ -110,9 +110,9 @@ EditorModel::EditorModel(EditorHost &host, LibraryApi &library, std::string prog
                          std::function<double()> random)
     : host_(host), library_(library), random_(std::move(random))
 {
-    state_.AppDir = WithSeparator(std::move(programFolder));
-    settingsFile_ = state_.AppDir + "vorlmake.ini";
-    state_.AppVersion = std::move(appVersion);
+    state_.programFolder = WithSeparator(std::move(programFolder));
+    settingsFile_ = state_.programFolder + "vorlmake.ini";
+    state_.programVersion = std::move(appVersion);
     if (!random_) {
         random_ = [generator = std::mt19937(std::random_device{}())]() mutable {
             return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
@@ -134,77 +134,78 @@ bool EditorModel::StartUp(const std::vector<std::string> &arguments, const std::
         host_.ShowMessage(VersionMismatchText(version), "DLL照合エラー", MessageIcon::Critical, MessageButtons::Ok);
         return false;
     }
-    state_.DllVersion = DllVersionText(version);
-    host_.SetWindowTitle(kProgramName + state_.AppVersion);
+    state_.libraryVersion = DllVersionText(version);
+    host_.SetWindowTitle(kProgramName + state_.programVersion);
     ResetProject();
-    menus_.dispAlias = false;
+    marks_.aliasColumn = false;
     host_.ShowRemarksHeading("備考");
-    ShowMenus();
-    state_.InitCommand = 0;
-    state_.CurrentDir = WithSeparator(startFolder.empty() ? state_.AppDir : startFolder);
+    ShowChoiceMarks();
+    state_.startCommands = 0;
+    state_.currentFolder = WithSeparator(startFolder.empty() ? state_.programFolder : startFolder);
     if (!arguments.empty()) {
         auto callersName = [&](const std::string &name) {
-            return name.empty() || name[0] == '/' ? name : state_.CurrentDir + name;
+            return name.empty() || name[0] == '/' ? name : state_.currentFolder + name;
         };
-        state_.Prj_file = callersName(parsed.projectFile);
-        state_.Save_file = callersName(parsed.saveFile);
-        state_.Header_file = callersName(parsed.headerFile);
-        state_.InitCommand = static_cast<int16_t>(parsed.initCommand);
-        if (!(state_.InitCommand & kNoTitleWindow)) {
-            host_.ShowTitleWindow(TitleVersionText(state_.AppVersion));
+        state_.projectFile = callersName(parsed.projectFile);
+        state_.dataFile = callersName(parsed.saveFile);
+        state_.headerFile = callersName(parsed.headerFile);
+        state_.startCommands = static_cast<int16_t>(parsed.initCommand);
+        if (!(state_.startCommands & kNoTitleWindow)) {
+            host_.ShowTitleWindow(TitleVersionText(state_.programVersion));
         }
-        host_.ShowCurrentFolder(state_.CurrentDir);
+        host_.ShowCurrentFolder(state_.currentFolder);
         host_.ShowMainWindow();
         ShowPage();
-        if (!state_.Prj_file.empty() && !LoadProject(state_.Prj_file)) {
-            state_.Prj_file.clear();
+        if (!state_.projectFile.empty() && !OpenProject(state_.projectFile)) {
+            state_.projectFile.clear();
         }
-        if (state_.InitCommand & kRunAfterLoad) {
-            mnuStart_Click();
+        if (state_.startCommands & kRunAfterLoad) {
+            RunConversion();
         }
     } else {
-        host_.ShowTitleWindow(TitleVersionText(state_.AppVersion));
-        host_.ShowCurrentFolder(state_.CurrentDir);
+        host_.ShowTitleWindow(TitleVersionText(state_.programVersion));
+        host_.ShowCurrentFolder(state_.currentFolder);
         host_.ShowMainWindow();
         ShowPage();
     }
-    if (state_.InitCommand & kEndWhenDone) {
-        mnuEnd_Click();
+    if (state_.startCommands & kEndWhenDone) {
+        Quit();
     }
     return true;
 }
 
 void EditorModel::ResetProject()
 {
-    VorlInformation &info = state_.ProjectInfo;
-    state_.Page = 0;
+    VorlInformation &info = state_.block;
+    state_.currentPage = 0;
     info.indexinterval = 1;
     host_.ShowTotalSize("0 Bytes");
     host_.ShowSaveName("");
-    state_.Save_file.clear();
-    state_.Header_file.clear();
-    state_.Prj_file.clear();
-    state_.FileInputDir.clear();
-    state_.FileInputFilter = 1;
-    state_.Texts.label = "Vorl_Index";
+    state_.dataFile.clear();
+    state_.headerFile.clear();
+    state_.projectFile.clear();
+    state_.inputFolder.clear();
+    state_.inputFilterIndex = 1;
+    state_.texts.label = "Vorl_Index";
     // Types a C compiler accepts; projects keep the types they stored.
-    state_.Texts.type = {"static unsigned char", "static unsigned short", "static unsigned int",
+    state_.texts.type = {"static unsigned char", "static unsigned short", "static unsigned int",
                          "static unsigned long long"};
-    state_.NowPrint = false;
-    state_.LastFocus = 0;
-    std::fill(state_.Entries.begin(), state_.Entries.end(), EditEntry{});
-    menus_.indexFfff = false;
-    menus_.alias = false;
-    menus_.noFile = false;
-    mnuHeader_Click(0);
-    mnu_PathSel_Click(1);
-    mnuIdxTp_Click(2);
-    mnuAlsTp_Click(2);
-    mnuEndi_Click(0);
+    state_.redrawing = false;
+    state_.lastRow = 0;
+    std::fill(state_.entries.begin(), state_.entries.end(), EditEntry{});
+    marks_.missingIndexAllOnes = false;
+    marks_.aliasTable = false;
+    marks_.missingFileUnused = false;
+    SetHeaderOutput(0);
+    SetPathMode(1);
+    SetIndexBytes(4);
+    SetAliasBytes(4);
+    SetBigEndian(false);
     info.dataalign = 1;
-    ShowAlignMenu();
+    ShowAlignmentMarks();
     LoadSettings();
-    state_.NewAccess = false;
+    state_.modified = false;
+    StartNewHistory();
 }
 
 void EditorModel::LoadSettings()
@@ -221,8 +222,8 @@ void EditorModel::LoadSettings()
     auto read = [&](const char *key, const std::string &fallback) {
         return CutToBytes(ReadProfileString(content, "Setup", key, fallback), kProfileValueLimit);
     };
-    state_.LoadDataFilter = read("LoadDataFilter", kDefaultFilter);
-    state_.Texts.convert = {read("ConvertString1", kDefaultConvert1), read("ConvertString2", kDefaultConvert2),
+    state_.inputFilter = read("LoadDataFilter", kDefaultFilter);
+    state_.texts.convert = {read("ConvertString1", kDefaultConvert1), read("ConvertString2", kDefaultConvert2),
                             read("ConvertString3", ""), read("ConvertString4", "")};
     auto userContent = UserSettingsFile() == settingsFile_ ? std::optional<std::string>(content)
                                                             : host_.ReadFile(UserSettingsFile());
@@ -231,81 +232,81 @@ void EditorModel::LoadSettings()
 
 void EditorModel::MarkModified()
 {
-    if (host_.IsMainWindowEnabled() && !state_.NowPrint) {
-        state_.NewAccess = true;
+    if (host_.IsMainWindowEnabled() && !state_.redrawing) {
+        state_.modified = true;
     }
 }
 
-void EditorModel::ShowAlignMenu()
+void EditorModel::ShowAlignmentMarks()
 {
-    menus_.kgr.fill(false);
-    for (size_t i = 0; i < kAlignmentItems.size(); ++i) {
-        if (state_.ProjectInfo.dataalign == kAlignmentItems[i]) {
-            menus_.kgr[i] = true;
+    marks_.alignment.fill(false);
+    for (size_t i = 0; i < kAlignmentChoices.size(); ++i) {
+        if (state_.block.dataalign == kAlignmentChoices[i]) {
+            marks_.alignment[i] = true;
         }
     }
-    ShowMenus();
+    ShowChoiceMarks();
 }
 
 void EditorModel::ShowRow(int row)
 {
-    const int entryNumber = state_.Page * kRowsPerPage + row;
-    const EditEntry &entry = state_.Entries[static_cast<size_t>(entryNumber)];
-    const int interval = state_.ProjectInfo.indexinterval;
+    const int entryNumber = state_.currentPage * kRowsPerPage + row;
+    const EditEntry &entry = state_.entries[static_cast<size_t>(entryNumber)];
+    const int interval = state_.block.indexinterval;
     RowView view;
     if (interval > 0 && entryNumber % interval == 0) {
         view.caption = std::to_string(entryNumber / interval);
     }
-    view.fileName = entry.FileName;
-    view.remarks = menus_.dispAlias ? std::to_string(entry.Alias) : entry.Remarks;
-    view.sizeRed = entry.SizeFixed;
-    view.size = !entry.SizeFixed && entry.ConvertNo != 0 ? "???" : std::to_string(entry.Size);
-    view.converter = entry.ConvertNo;
-    view.inUse = entry.Use;
+    view.fileName = entry.fileName;
+    view.remarks = marks_.aliasColumn ? std::to_string(entry.alias) : entry.remarks;
+    view.sizeRed = entry.sizeTyped;
+    view.size = !entry.sizeTyped && entry.converter != 0 ? "???" : std::to_string(entry.size);
+    view.converter = entry.converter;
+    view.inUse = entry.inUse;
     host_.ShowRow(row, view);
 }
 
 void EditorModel::ShowPage()
 {
-    state_.NowPrint = true;
+    state_.redrawing = true;
     for (int row = 0; row < kRowsPerPage; ++row) {
         ShowRow(row);
     }
-    host_.ShowPageFields(std::to_string(state_.Page), std::to_string(state_.ProjectInfo.indexinterval));
+    host_.ShowPageFields(std::to_string(state_.currentPage), std::to_string(state_.block.indexinterval));
     bool wasEnabled = host_.IsMainWindowEnabled();
     host_.SetMainWindowEnabled(true);
     for (int row = 0; row < kRowsPerPage; ++row) {
-        if (state_.Entries[static_cast<size_t>(state_.Page * kRowsPerPage + row)].Use) {
+        if (state_.entries[static_cast<size_t>(state_.currentPage * kRowsPerPage + row)].inUse) {
             host_.FocusFileName(row);
         }
     }
-    if (state_.LastFocus != 0) {
-        host_.FocusFileName(state_.LastFocus);
+    if (state_.lastRow != 0) {
+        host_.FocusFileName(state_.lastRow);
     }
     host_.SetMainWindowEnabled(wasEnabled);
-    state_.NowPrint = false;
+    state_.redrawing = false;
 }
 
 void EditorModel::FirstPage()
 {
     if (!Busy()) {
-        state_.Page = 0;
+        state_.currentPage = 0;
         ShowPage();
     }
 }
 
 void EditorModel::PreviousPage()
 {
-    if (!Busy() && state_.Page >= 1) {
-        --state_.Page;
+    if (!Busy() && state_.currentPage >= 1) {
+        --state_.currentPage;
         ShowPage();
     }
 }
 
 void EditorModel::NextPage()
 {
-    if (!Busy() && state_.Page <= kLastPage - 1) {
-        ++state_.Page;
+    if (!Busy() && state_.currentPage <= kLastPage - 1) {
+        ++state_.currentPage;
         ShowPage();
     }
 }
@@ -313,42 +314,43 @@ void EditorModel::NextPage()
 void EditorModel::LastPage()
 {
     if (!Busy()) {
-        state_.Page = kLastPage;
+        state_.currentPage = kLastPage;
         ShowPage();
     }
 }
 
-void EditorModel::EnterPage(const std::string &text)
+void EditorModel::GoToPage(const std::string &text)
 {
     if (!host_.IsMainWindowEnabled() || Busy()) {
         return;
     }
-    state_.Page = static_cast<int16_t>(std::clamp(LeadingNumber(text), 0L, static_cast<long>(kLastPage)));
+    state_.currentPage = static_cast<int16_t>(std::clamp(LeadingNumber(text), 0L, static_cast<long>(kLastPage)));
     ShowPage();
 }
 
-void EditorModel::EnterInterval(const std::string &text)
+void EditorModel::SetPageInterval(const std::string &text)
 {
+    ChangeScope change(*this);
     if (!host_.IsMainWindowEnabled() || Busy()) {
         return;
     }
     // The interval is stored in the project file.
     const auto interval = static_cast<int32_t>(std::clamp(LeadingNumber(text), 1L, 99L));
-    if (interval != state_.ProjectInfo.indexinterval) {
+    if (interval != state_.block.indexinterval) {
         MarkModified();
     }
-    state_.ProjectInfo.indexinterval = interval;
+    state_.block.indexinterval = interval;
     ShowPage();
 }
 
-void EditorModel::mnuDispAlias_Click()
+void EditorModel::ToggleAliasColumn()
 {
     if (Busy()) {
         return;
     }
-    menus_.dispAlias = !menus_.dispAlias;
-    host_.ShowRemarksHeading(menus_.dispAlias ? "エイリアス" : "備考");
-    ShowMenus();
+    marks_.aliasColumn = !marks_.aliasColumn;
+    host_.ShowRemarksHeading(marks_.aliasColumn ? "エイリアス" : "備考");
+    ShowChoiceMarks();
     ShowPage();
 }
 
@@ -359,32 +361,51 @@ void EditorModel::SetChecked(bool *items, size_t count, int item)
     }
 }
 
-void EditorModel::mnuKgr_Click(int item)
+namespace {
+
+// The place of a width of 1, 2, 4 or 8 bytes among the widths offered;
+// -1 for any other.
+int WidthChoice(int bytes)
 {
-    if (converting_ || item < 0 || item >= static_cast<int>(kAlignmentItems.size()) ||
-        menus_.kgr[static_cast<size_t>(item)]) {
+    for (int choice = 0; choice < 4; ++choice) {
+        if (bytes == (1 << choice)) {
+            return choice;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+void EditorModel::SetAlignment(int bytes)
+{
+    ChangeScope change(*this);
+    const auto found = std::find(kAlignmentChoices.begin(), kAlignmentChoices.end(), bytes);
+    const int item = found == kAlignmentChoices.end() ? -1 : static_cast<int>(found - kAlignmentChoices.begin());
+    if (converting_ || item < 0 ||
+        marks_.alignment[static_cast<size_t>(item)]) {
         return;
     }
     MarkModified();
-    SetChecked(menus_.kgr.data(), menus_.kgr.size(), item);
-    const int32_t align = kAlignmentItems[static_cast<size_t>(item)];
-    state_.ProjectInfo.dataalign = align;
+    SetChecked(marks_.alignment.data(), marks_.alignment.size(), item);
+    const int32_t align = kAlignmentChoices[static_cast<size_t>(item)];
+    state_.block.dataalign = align;
     // Sizes are only ever raised. A typed size stays typed: clearing it
     // would save it as 0 and silently drop the padding or cut it asked for.
     std::vector<std::string> raised;
     for (int number = 0; number < kEntryCount; ++number) {
         EditEntry &entry = Entry(number);
-        if (!entry.Use || (!entry.FileName.empty() && entry.FileName[0] == '*')) {
+        if (!entry.inUse || (!entry.fileName.empty() && entry.fileName[0] == '*')) {
             continue;
         }
-        const int64_t size = RoundUpToAlignment(entry.Size);
-        if (entry.SizeFixed && size != entry.Size) {
-            raised.push_back(std::to_string(number) + ": " + std::to_string(entry.Size) + " → " + std::to_string(size) +
+        const int64_t size = RoundUpToAlignment(entry.size);
+        if (entry.sizeTyped && size != entry.size) {
+            raised.push_back(std::to_string(number) + ": " + std::to_string(entry.size) + " → " + std::to_string(size) +
                              " Bytes");
         }
-        entry.Size = size;
+        entry.size = size;
     }
-    ShowMenus();
+    ShowChoiceMarks();
     ShowPage();
     if (!raised.empty()) {
         host_.ShowMessage("固定サイズを新しいデータ境界に合わせて補正したよ。\r\n" + ListOfAtMostTwenty(raised), "警告",
@@ -392,149 +413,160 @@ void EditorModel::mnuKgr_Click(int item)
     }
 }
 
-void EditorModel::mnuHeader_Click(int item)
+void EditorModel::SetHeaderOutput(int item)
 {
+    ChangeScope change(*this);
     if (converting_) {
         return;
     }
     MarkModified();
-    SetChecked(menus_.header.data(), menus_.header.size(), item);
-    state_.ProjectInfo.indexout = item;
+    SetChecked(marks_.headerOutput.data(), marks_.headerOutput.size(), item);
+    state_.block.indexout = item;
     // The menu items are in the order of the output modes.
     bool indexWritten = item != VORL_INDEX_NONE;
-    menus_.setLabelEnabled = indexWritten;
-    menus_.indexFfffEnabled = indexWritten;
-    menus_.endianEnabled = indexWritten;
-    menus_.idxTypeEnabled = indexWritten;
-    menus_.aliasEnabled = indexWritten;
-    ShowMenus();
+    marks_.labelsEditable = indexWritten;
+    marks_.missingIndexChoosable = indexWritten;
+    marks_.byteOrderChoosable = indexWritten;
+    marks_.indexBytesChoosable = indexWritten;
+    marks_.aliasChoosable = indexWritten;
+    ShowChoiceMarks();
 }
 
 // Every choice the project file stores marks the project modified when it
 // changes; the reset and the load clear the mark after choosing theirs.
-void EditorModel::mnu_PathSel_Click(int item)
+void EditorModel::SetPathMode(int item)
 {
+    ChangeScope change(*this);
     if (converting_) {
         return;
     }
-    if (state_.ProjectInfo.pathmode != item) {
+    if (state_.block.pathmode != item) {
         MarkModified();
     }
-    state_.ProjectInfo.pathmode = item;
-    SetChecked(menus_.pathSel.data(), menus_.pathSel.size(), item);
-    ShowMenus();
+    state_.block.pathmode = item;
+    SetChecked(marks_.pathMode.data(), marks_.pathMode.size(), item);
+    ShowChoiceMarks();
 }
 
-void EditorModel::mnuIdxTp_Click(int item)
+void EditorModel::SetIndexBytes(int bytes)
 {
+    ChangeScope change(*this);
     static constexpr int32_t kWidths[] = {1, 2, 4, 8};
+    const int item = WidthChoice(bytes);
     if (converting_) {
         return;
     }
-    SetChecked(menus_.idxTp.data(), menus_.idxTp.size(), item);
+    SetChecked(marks_.indexBytes.data(), marks_.indexBytes.size(), item);
     if (item >= 0 && item < 4) {
-        if (state_.ProjectInfo.indexbyte != kWidths[item]) {
+        if (state_.block.indexbyte != kWidths[item]) {
             MarkModified();
         }
-        state_.ProjectInfo.indexbyte = kWidths[item];
+        state_.block.indexbyte = kWidths[item];
     }
-    ShowMenus();
+    ShowChoiceMarks();
 }
 
-void EditorModel::mnuAlsTp_Click(int item)
+void EditorModel::SetAliasBytes(int bytes)
 {
+    ChangeScope change(*this);
     static constexpr int32_t kWidths[] = {1, 2, 4, 8};
+    const int item = WidthChoice(bytes);
     if (converting_) {
         return;
     }
-    if (item >= 0 && item < 4 && !menus_.alsTp[static_cast<size_t>(item)]) {
+    if (item >= 0 && item < 4 && !marks_.aliasBytes[static_cast<size_t>(item)]) {
         MarkModified();
     }
-    SetChecked(menus_.alsTp.data(), menus_.alsTp.size(), item);
+    SetChecked(marks_.aliasBytes.data(), marks_.aliasBytes.size(), item);
     if (item >= 0 && item < 4) {
-        state_.ProjectInfo.usealias = kWidths[item];
+        state_.block.usealias = kWidths[item];
     }
-    ShowMenus();
+    ShowChoiceMarks();
 }
 
-void EditorModel::mnuEndi_Click(int item)
+void EditorModel::SetBigEndian(bool bigEndian)
 {
+    ChangeScope change(*this);
+    const int item = bigEndian ? 1 : 0;
     if (converting_) {
         return;
     }
-    if (state_.ProjectInfo.changeendian != (item == 0 ? 0 : 1)) {
+    if (state_.block.changeendian != (item == 0 ? 0 : 1)) {
         MarkModified();
     }
-    menus_.endi = {item == 0, item != 0};
-    state_.ProjectInfo.changeendian = item == 0 ? 0 : 1;
-    ShowMenus();
+    marks_.byteOrder = {item == 0, item != 0};
+    state_.block.changeendian = item == 0 ? 0 : 1;
+    ShowChoiceMarks();
 }
 
-void EditorModel::mnuAlias_Click()
+void EditorModel::ToggleAliasTable()
 {
+    ChangeScope change(*this);
     if (converting_) {
         return;
     }
     MarkModified();
-    menus_.alias = !menus_.alias;
-    ShowMenus();
+    marks_.aliasTable = !marks_.aliasTable;
+    ShowChoiceMarks();
 }
 
-void EditorModel::mnuIndex_ffff_Click()
+void EditorModel::ToggleMissingIndexAllOnes()
 {
+    ChangeScope change(*this);
     if (converting_) {
         return;
     }
     MarkModified();
-    menus_.indexFfff = !menus_.indexFfff;
-    ShowMenus();
+    marks_.missingIndexAllOnes = !marks_.missingIndexAllOnes;
+    ShowChoiceMarks();
 }
 
-void EditorModel::mnuNoFile_Click()
+void EditorModel::ToggleMissingFileUnused()
 {
+    ChangeScope change(*this);
     if (converting_) {
         return;
     }
     MarkModified();
-    menus_.noFile = !menus_.noFile;
-    ShowMenus();
+    marks_.missingFileUnused = !marks_.missingFileUnused;
+    ShowChoiceMarks();
 }
 
-void EditorModel::mnu_SoundOff_Click()
+void EditorModel::ToggleSound()
 {
     if (converting_) {
         return;
     }
-    menus_.soundOff = !menus_.soundOff;
-    ShowMenus();
+    marks_.soundOff = !marks_.soundOff;
+    ShowChoiceMarks();
 }
 
-void EditorModel::mnu_ShowHelp_Click()
+void EditorModel::ShowHelp()
 {
     if (converting_) {
         return;
     }
     // F1 never does silently nothing: a help page that is not where the
     // program keeps it is named.
-    const std::string page = state_.AppDir + "help.htm";
+    const std::string page = state_.programFolder + "help.htm";
     if (!host_.OpenDocument(page)) {
         host_.ShowMessage(page + "\r\nヘルプファイルが開けないよ。", "ヘルプ", MessageIcon::Exclamation,
                           MessageButtons::Ok);
     }
 }
 
-void EditorModel::mnuVersion_Click()
+void EditorModel::ShowAbout()
 {
     if (Busy()) {
         return;
     }
-    state_.NowPrint = true;
-    AboutBox about(host_, state_.AppDir, state_.AppVersion, state_.DllVersion, random_);
+    state_.redrawing = true;
+    AboutBox about(host_, state_.programFolder, state_.programVersion, state_.libraryVersion, random_);
     host_.ShowAboutBox(about);
-    state_.NowPrint = false;
+    state_.redrawing = false;
 }
 
-void EditorModel::mnuEnd_Click()
+void EditorModel::Quit()
 {
     if (converting_) {
         return;

@@ -11,7 +11,8 @@
 
 #include "editor_host.h"
 #include "editor_state.h"
-#include "menu_state.h"
+#include "project_history.h"
+#include "choice_marks.h"
 
 namespace vorlmake {
 
@@ -39,105 +40,145 @@ public:
     // the run stopped before the library was asked).
     int ExitStatus() const { return exitStatus_; }
 
+    // A new, empty project without asking (start-up, after a failed open).
     void ResetProject();
-    void LoadSettings();
+    // Redraws the current page, or one row of it.
     void ShowPage();
     void ShowRow(int row);
-    void ShowAlignMenu();
-    void MarkModified();
 
-    // Navigation.
+    // Paging through the entries.
     void FirstPage();
     void PreviousPage();
     void NextPage();
     void LastPage();
-    void EnterPage(const std::string &text);
-    void EnterInterval(const std::string &text);
-    void mnuDispAlias_Click();
+    void GoToPage(const std::string &typed);
+    void SetPageInterval(const std::string &typed);
+    void ToggleAliasColumn();
 
-    // The settings menus and the tool and help menus.
-    void mnuKgr_Click(int item);
-    void mnuHeader_Click(int item);
-    void mnu_PathSel_Click(int item);
-    void mnuIdxTp_Click(int item);
-    void mnuAlsTp_Click(int item);
-    void mnuEndi_Click(int item);
-    void mnuAlias_Click();
-    void mnuIndex_ffff_Click();
-    void mnuNoFile_Click();
-    void mnuSetLabel_Click();
-    void mnuCommpress_Click();
-    void mnu_SoundOff_Click();
-    void mnu_ShowHelp_Click();
-    void mnuVersion_Click();
-    void mnuEnd_Click();
+    // The project's settings. Each marks the project modified when it
+    // changes what the project file stores.
+    void SetAlignment(int bytes);  // one of kAlignmentChoices
+    void SetHeaderOutput(int mode);  // a VorlIndexOutput
+    void SetPathMode(int mode);      // a VorlPathMode
+    void SetIndexBytes(int bytes);   // 1, 2, 4 or 8
+    void SetAliasBytes(int bytes);   // 1, 2, 4 or 8
+    void SetBigEndian(bool bigEndian);
+    void ToggleAliasTable();
+    void ToggleMissingIndexAllOnes();
+    void ToggleMissingFileUnused();
+    void EditHeaderLabels();
+    void EditConverters();
+    // The program's own switches and windows.
+    void ToggleSound();
+    void ShowHelp();
+    void ShowAbout();
+    void Quit();
 
-    // Entry editing (row r of the current page is entry Page x 10 + r).
-    void chkIndex_Click(int row, bool ticked);
-    void txtVorName_DblClick(int row);
-    void txtVorName_Click(int row);
-    void txtVorName_Drop(int row, const std::vector<std::string> &paths);
+    // Entry editing: row r of the current page is entry page x 10 + r.
+    void SetEntryInUse(int row, bool inUse);
+    void ChooseInputFile(int row);
+    void SelectRow(int row);
+    void RegisterDroppedFiles(int row, const std::vector<std::string> &paths);
     bool RegisterFile(int row, const std::string &path);
-    void txtVorName_Insert(int row);
-    void txtVorName_Delete(int row);
-    void cmbDataConv_Click(int row, int item);
-    // The remarks field changed; returns the text the field must show when
-    // characters were dropped.
-    std::optional<std::string> txtBikou_Change(int row, const std::string &text);
-    void txtBikou_Commit(int row, const std::string &text);
-    void txtSize_Enter(int row, const std::string &text);
-    void txtSize_DblClick(int row);
-    void ScanEntrySize(int entry, bool force);
-    void mnuFileScan_Click();
+    void InsertEntry(int row);
+    void DeleteEntry(int row);
+    void SetEntryConverter(int row, int converter);  // 0 none, 1 to 4
+    // The remarks as they are being typed; returns the text the field must
+    // show when characters were dropped.
+    std::optional<std::string> EditRemarks(int row, const std::string &text);
+    // The alias typed into the remarks column while it shows aliases.
+    void SetAlias(int row, const std::string &typed);
+    void SetEntrySize(int row, const std::string &typed);
+    // Stops keeping a typed size: the file is measured again.
+    void ReleaseTypedSize(int row);
+    void RescanSizes();
 
-    // Project commands.
-    void mnuNew_Click();
-    void mnuLoadPrj_Click();
-    void OpenDroppedFile(const std::vector<std::string> &paths);
-    // Takes the path by value: callers pass Prj_file, which the reset clears.
-    bool LoadProject(std::string path);
-    void mnuSavePrj_Click();
-    void mnuSaveAs_Click();
-    bool SaveProject();
+    // The project and its outputs.
+    void NewProject();
+    void ChooseProjectToOpen();
+    void OpenDroppedProject(const std::vector<std::string> &paths);
+    // Takes the path by value: callers pass projectFile, which the reset clears.
+    bool OpenProject(std::string path);
+    void SaveProject();
+    void SaveProjectAs();
     // The close check: true when the window may close.
-    bool QueryClose();
+    bool MayClose();
     bool ChooseDataFile();
+    // The data and header files of the next run, as "-s" and "-h" name them.
+    void UseDataFile(const std::string &path);
+    void UseHeaderFile(const std::string &path);
+    // Refuses a run whose entries cannot be converted, saying why.
     bool CheckEntries();
-    void SetProjectPath(const std::string &path);
     // The conversion run (Ctrl+R).
-    void mnuStart_Click();
+    void RunConversion();
     // Asks a running conversion to stop before its next row; the previous
     // outputs stay as they were. Safe to call from any thread.
     void StopConversion();
     // How conversions run (jobs, cache): asked in a dialog and kept in the
     // user's settings file, not in the project.
     void ChangeRunSettings();
-    const RunSettings &CurrentRunSettings() const { return runSettings_; }
-    // The header file name asked for by the run; false when the run stops.
-    bool AskHeaderFile();
+    // Takes back the last change to the project, or does it again.
+    void Undo();
+    void Redo();
+    bool CanUndo() const { return history_.CanUndo(); }
+    bool CanRedo() const { return history_.CanRedo(); }
 
+    // What the window and the tests read.
+    const EditorState &State() const { return state_; }
+    const ChoiceMarks &Marks() const { return marks_; }
+    const RunSettings &CurrentRunSettings() const { return runSettings_; }
+    const std::string &DataFile() const { return state_.dataFile; }
+    const std::string &ProjectFile() const { return state_.projectFile; }
+    int CurrentPage() const { return state_.currentPage; }
+    bool IsModified() const { return state_.modified; }
+    // True while the library converts: every command and edit is refused
+    // until the run has ended, whatever route it comes by.
+    bool IsRunning() const { return converting_; }
     // The title with the program's version written as "2.02".
     std::string ShortTitle() const;
 
-    // True while the library converts: every command and edit is refused
-    // until the run has ended, whatever route it comes by.
-    bool IsConverting() const { return converting_; }
-
-    EditorState &State() { return state_; }
-    const MenuState &Menus() const { return menus_; }
-
 private:
-    void ShowMenus() { host_.ShowMenus(menus_); }
-    int EntryOf(int row) const { return state_.Page * kRowsPerPage + row; }
-    EditEntry &Entry(int number) { return state_.Entries[static_cast<size_t>(number)]; }
+    // Whatever one operation changes in the project becomes one step of
+    // the undo history; operations called by others join their caller's.
+    class ChangeScope {
+    public:
+        explicit ChangeScope(EditorModel &model, std::string mergeKey = {});
+        ~ChangeScope();
+        ChangeScope(const ChangeScope &) = delete;
+        ChangeScope &operator=(const ChangeScope &) = delete;
+
+    private:
+        EditorModel &model_;
+    };
+    struct PendingChange {
+        ProjectSettings before;
+        EntryList entries;
+        std::string mergeKey;
+    };
+    ProjectSettings CurrentSettings() const { return {state_.block, state_.texts, marks_}; }
+    void FinishChange();
+    void ApplyStep(const ProjectSettings &settings, const std::vector<std::pair<int, EditEntry>> &entries);
+    void ShowUndoAvailability() { host_.ShowUndoAvailability(history_.CanUndo(), history_.CanRedo()); }
+    void StartNewHistory();
+    void LoadSettings();
+    void ShowAlignmentMarks();
+    void MarkModified();
+    bool WriteProject();
+    void SetProjectPath(const std::string &path);
+    // The header file name asked for by the run; false when the run stops.
+    bool ChooseHeaderFile();
+    void ScanEntrySize(int entry, bool force);
+    void ShowChoiceMarks() { host_.ShowChoiceMarks(marks_); }
+    int EntryOf(int row) const { return state_.currentPage * kRowsPerPage + row; }
+    EditEntry &Entry(int number) { return state_.entries[static_cast<size_t>(number)]; }
     int64_t RoundUpToAlignment(int64_t size) const;
     // True while nothing may act on the project: the program rewrites
     // controls, or the library converts.
-    bool Busy() const { return state_.NowPrint || converting_; }
+    bool Busy() const { return state_.redrawing || converting_; }
     // Measures one entry; the full path of a file that cannot be read.
     std::optional<std::string> MeasureEntry(int entry, bool force);
     void ReportUnreadableFiles(const std::vector<std::string> &paths);
-    bool SaveAs();
+    bool SaveUnderChosenName();
     // Entry names relative to one folder rewritten to name the same files
     // from another.
     EntryList EntriesRebased(const std::string &fromFolder, const std::string &toFolder);
@@ -146,7 +187,7 @@ private:
     bool IsParent(int entry) const;
     bool AskToSaveChanges(const char *question);
     bool SaveOrSaveAs();
-    void ApplyLoadedSettingsToMenus();
+    void ApplyLoadedSettingsToMarks();
     void SetChecked(bool *items, size_t count, int item);
     const std::string &UserSettingsFile() const { return userSettingsFile_.empty() ? settingsFile_ : userSettingsFile_; }
     static int ReportProgress(void *context, const VorlProgress *progress);
@@ -157,13 +198,16 @@ private:
     LibraryApi &library_;
     std::function<double()> random_;
     EditorState state_;
-    MenuState menus_;
+    ChoiceMarks marks_;
     bool converting_ = false;
     std::atomic<bool> stopAsked_{false};
     int exitStatus_ = 0;
     std::string settingsFile_;
     std::string userSettingsFile_;
     RunSettings runSettings_;
+    ProjectHistory history_;
+    int changeDepth_ = 0;
+    PendingChange pending_;
 };
 
 // The text of the version check's refusal for a library version.

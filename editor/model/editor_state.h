@@ -16,29 +16,31 @@ struct ProjectTexts {
     std::string label;
     std::array<std::string, 4> type;
     std::array<std::string, 4> convert;
+
+    bool operator==(const ProjectTexts &other) const = default;
 };
 
 struct EditorState {
-    VorlInformation ProjectInfo{};  // the numeric settings of the open project
-    ProjectTexts Texts;
-    EntryList Entries = EntryList(kEntryCount);
-    int16_t Page = 0;
-    bool NewAccess = false;
-    bool NowPrint = false;
-    int16_t LastFocus = 0;
-    std::string Save_file;
-    std::string Header_file;
-    std::string Prj_file;
-    std::string FileInputDir;
-    int16_t FileInputFilter = 1;
-    int16_t InitCommand = 0;
+    VorlInformation block{};  // the numeric settings of the open project
+    ProjectTexts texts;
+    EntryList entries = EntryList(kEntryCount);
+    int16_t currentPage = 0;
+    bool modified = false;    // changed since it was opened or saved
+    bool redrawing = false;   // the program itself rewrites the controls
+    int16_t lastRow = 0;      // the row whose file name was last clicked
+    std::string dataFile;
+    std::string headerFile;
+    std::string projectFile;
+    std::string inputFolder;  // where the input file dialog opens
+    int16_t inputFilterIndex = 1;
+    int16_t startCommands = 0;  // InitCommandBits of the command line
     // Program-wide values.
-    std::string AppDir;
-    std::string CurrentDir;
-    std::string AppVersion;
-    std::string DllVersion;
-    int16_t DefaultConvert = 0;
-    std::string LoadDataFilter;
+    std::string programFolder;
+    std::string currentFolder;
+    std::string programVersion;
+    std::string libraryVersion;
+    int16_t defaultConverter = 0;  // given to newly registered entries
+    std::string inputFilter;       // the input file dialog's filters
 };
 
 }  // namespace vorlmake

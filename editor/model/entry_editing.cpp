@@ -24,11 +24,11 @@ long ReferenceOf(const std::string &name)
 // An entry out of use keeps only its typed-size flag and its alias.
 void TakeOutOfUse(EditEntry &entry)
 {
-    entry.Use = false;
-    entry.FileName.clear();
-    entry.ConvertNo = 0;
-    entry.Remarks.clear();
-    entry.Size = 0;
+    entry.inUse = false;
+    entry.fileName.clear();
+    entry.converter = 0;
+    entry.remarks.clear();
+    entry.size = 0;
 }
 
 // A whole text as a 32-bit number, rounded half to even; 0 when it is not
@@ -94,7 +94,7 @@ bool FilterRemarks(std::string &text, size_t limit, size_t byteLimit)
 
 int64_t EditorModel::RoundUpToAlignment(int64_t size) const
 {
-    int64_t align = std::max<int32_t>(state_.ProjectInfo.dataalign, 1);
+    int64_t align = std::max<int32_t>(state_.block.dataalign, 1);
     int64_t remainder = size % align;
     return remainder == 0 ? size : size + align - remainder;
 }
@@ -102,22 +102,23 @@ int64_t EditorModel::RoundUpToAlignment(int64_t size) const
 bool EditorModel::IsParent(int entry) const
 {
     const std::string reference = "*" + std::to_string(entry);
-    return std::any_of(state_.Entries.begin(), state_.Entries.end(),
-                       [&](const EditEntry &other) { return other.FileName == reference; });
+    return std::any_of(state_.entries.begin(), state_.entries.end(),
+                       [&](const EditEntry &other) { return other.fileName == reference; });
 }
 
-void EditorModel::chkIndex_Click(int row, bool ticked)
+void EditorModel::SetEntryInUse(int row, bool ticked)
 {
+    ChangeScope change(*this);
     if (Busy()) {
         return;
     }
     const int e = EntryOf(row);
     EditEntry &entry = Entry(e);
     if (ticked) {
-        entry.Use = true;
+        entry.inUse = true;
         ShowRow(row);
-        if (entry.FileName.empty()) {
-            txtVorName_DblClick(row);
+        if (entry.fileName.empty()) {
+            ChooseInputFile(row);
         }
         return;
     }
@@ -132,26 +133,27 @@ void EditorModel::chkIndex_Click(int row, bool ticked)
     MarkModified();
 }
 
-void EditorModel::txtVorName_Click(int row)
+void EditorModel::SelectRow(int row)
 {
     if (!Busy()) {
-        state_.LastFocus = static_cast<int16_t>(row);
+        state_.lastRow = static_cast<int16_t>(row);
     }
 }
 
-void EditorModel::txtVorName_DblClick(int row)
+void EditorModel::ChooseInputFile(int row)
 {
-    if (Busy() || !Entry(EntryOf(row)).Use) {
+    ChangeScope change(*this);
+    if (Busy() || !Entry(EntryOf(row)).inUse) {
         return;
     }
     host_.SetMainWindowEnabled(false);
     host_.ProcessPendingMessages();
-    if (state_.FileInputDir.empty()) {
-        state_.FileInputDir = state_.CurrentDir;
+    if (state_.inputFolder.empty()) {
+        state_.inputFolder = state_.currentFolder;
     }
     FileDialogRequest request;
     request.title = "ファイルを開く";
-    std::string filter = state_.LoadDataFilter;
+    std::string filter = state_.inputFilter;
     for (size_t start = 0; start < filter.size();) {
         size_t bar = filter.find('|', start);
         size_t next = bar == std::string::npos ? std::string::npos : filter.find('|', bar + 1);
@@ -161,20 +163,20 @@ void EditorModel::txtVorName_DblClick(int row)
         request.filters.emplace_back(filter.substr(start, bar - start), filter.substr(bar + 1, next - bar - 1));
         start = next == std::string::npos ? filter.size() : next + 1;
     }
-    request.filterIndex = state_.FileInputFilter;
-    request.startFolder = state_.FileInputDir;
+    request.filterIndex = state_.inputFilterIndex;
+    request.startFolder = state_.inputFolder;
     std::optional<FileChoice> choice = host_.ChooseFileToOpen(request);
     bool registered = false;
     if (choice) {
-        state_.FileInputDir = FolderOf(choice->path);
-        state_.FileInputFilter = static_cast<int16_t>(choice->filterIndex);
+        state_.inputFolder = FolderOf(choice->path);
+        state_.inputFilterIndex = static_cast<int16_t>(choice->filterIndex);
         host_.SetMainWindowEnabled(true);
         registered = RegisterFile(row, choice->path);
     }
     // The tick that opened the dialog is taken back when no file came of
     // it; nothing was registered, so the project is not marked changed.
     EditEntry &entry = Entry(EntryOf(row));
-    if (!registered && entry.FileName.empty() && !IsParent(EntryOf(row))) {
+    if (!registered && entry.fileName.empty() && !IsParent(EntryOf(row))) {
         TakeOutOfUse(entry);
         ShowRow(row);
     }
@@ -183,8 +185,9 @@ void EditorModel::txtVorName_DblClick(int row)
     host_.FocusFileName(row);
 }
 
-void EditorModel::txtVorName_Drop(int row, const std::vector<std::string> &paths)
+void EditorModel::RegisterDroppedFiles(int row, const std::vector<std::string> &paths)
 {
+    ChangeScope change(*this);
     if (Busy() || paths.empty()) {
         return;
     }
@@ -198,6 +201,7 @@ void EditorModel::txtVorName_Drop(int row, const std::vector<std::string> &paths
 
 bool EditorModel::RegisterFile(int row, const std::string &path)
 {
+    ChangeScope change(*this);
     if (Busy() || path.empty()) {
         return false;
     }
@@ -214,10 +218,10 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
     int match = -1;
     for (int c = 0; c < kEntryCount && match < 0; ++c) {
         const EditEntry &other = Entry(c);
-        if (c == e || other.FileName.empty() || other.FileName[0] == '*') {
+        if (c == e || other.fileName.empty() || other.fileName[0] == '*') {
             continue;
         }
-        auto full = RelToAbs(library_, state_.CurrentDir, other.FileName);
+        auto full = RelToAbs(library_, state_.currentFolder, other.fileName);
         if (full && NativeForm(*full) == NativeForm(path)) {
             match = c;
         }
@@ -233,23 +237,23 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
             shared = true;
             EditEntry &entry = Entry(e);
             if (match < e) {
-                entry.FileName = "*" + std::to_string(match);
+                entry.fileName = "*" + std::to_string(match);
             } else {
                 // The lower number holds the data, the higher one refers to it.
                 EditEntry &holder = Entry(match);
                 entry = holder;
-                holder.FileName = "*" + std::to_string(e);
-                holder.ConvertNo = 0;
-                holder.Remarks.clear();
-                holder.Size = 0;
+                holder.fileName = "*" + std::to_string(e);
+                holder.converter = 0;
+                holder.remarks.clear();
+                holder.size = 0;
             }
         }
     }
     if (!shared) {
         std::optional<std::string> stored;
-        switch (state_.ProjectInfo.pathmode) {
+        switch (state_.block.pathmode) {
         case 1: stored = path; break;
-        case 2: stored = AbsToRel(library_, state_.CurrentDir, path); break;
+        case 2: stored = AbsToRel(library_, state_.currentFolder, path); break;
         default: stored = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1); break;
         }
         // A stored name that begins with "*" would read as a reference.
@@ -263,49 +267,51 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
             return false;
         }
         EditEntry &entry = Entry(e);
-        entry.FileName = *stored;
-        entry.Use = true;
-        entry.SizeFixed = false;
-        entry.ConvertNo = state_.DefaultConvert;
+        entry.fileName = *stored;
+        entry.inUse = true;
+        entry.sizeTyped = false;
+        entry.converter = state_.defaultConverter;
         ScanEntrySize(e, false);
     }
-    Entry(e).Use = true;
+    Entry(e).inUse = true;
     ShowPage();
-    state_.NewAccess = true;
+    state_.modified = true;
     return true;
 }
 
-void EditorModel::txtVorName_Insert(int row)
+void EditorModel::InsertEntry(int row)
 {
+    ChangeScope change(*this);
     const int e = EntryOf(row);
     if (Busy() || e == kEntryCount - 1) {
         return;
     }
     // The last entry would be pushed out of the list and lost.
-    if (Entry(kEntryCount - 1).Use) {
+    if (Entry(kEntryCount - 1).inUse) {
         host_.ShowMessage("最後のindex(9999)が使われているので、挿入できないよ。", "設定エラー",
                           MessageIcon::Exclamation, MessageButtons::Ok);
         return;
     }
     MarkModified();
-    auto at = state_.Entries.begin() + e;
-    std::rotate(at, state_.Entries.end() - 1, state_.Entries.end());
-    for (EditEntry &entry : state_.Entries) {
-        long n = ReferenceOf(entry.FileName);
+    auto at = state_.entries.begin() + e;
+    std::rotate(at, state_.entries.end() - 1, state_.entries.end());
+    for (EditEntry &entry : state_.entries) {
+        long n = ReferenceOf(entry.fileName);
         if (n >= e) {
-            entry.FileName = "*" + std::to_string(n + 1);
+            entry.fileName = "*" + std::to_string(n + 1);
         }
     }
     EditEntry &inserted = Entry(e);
     const EditEntry &moved = Entry(e + 1);
     inserted = EditEntry{};
-    inserted.SizeFixed = moved.SizeFixed;
-    inserted.Alias = moved.Alias;
+    inserted.sizeTyped = moved.sizeTyped;
+    inserted.alias = moved.alias;
     ShowPage();
 }
 
-void EditorModel::txtVorName_Delete(int row)
+void EditorModel::DeleteEntry(int row)
 {
+    ChangeScope change(*this);
     const int e = EntryOf(row);
     if (Busy() || e == kEntryCount - 1) {
         return;
@@ -318,55 +324,59 @@ void EditorModel::txtVorName_Delete(int row)
         return;
     }
     MarkModified();
-    int32_t lastAlias = Entry(kEntryCount - 1).Alias;
-    std::rotate(state_.Entries.begin() + e, state_.Entries.begin() + e + 1, state_.Entries.end());
-    for (EditEntry &entry : state_.Entries) {
-        long n = ReferenceOf(entry.FileName);
+    int32_t lastAlias = Entry(kEntryCount - 1).alias;
+    std::rotate(state_.entries.begin() + e, state_.entries.begin() + e + 1, state_.entries.end());
+    for (EditEntry &entry : state_.entries) {
+        long n = ReferenceOf(entry.fileName);
         if (n >= e) {
-            entry.FileName = "*" + std::to_string(n - 1);
+            entry.fileName = "*" + std::to_string(n - 1);
         }
     }
     EditEntry &last = Entry(kEntryCount - 1);
     last = EditEntry{};
-    last.Alias = lastAlias;
+    last.alias = lastAlias;
     ShowPage();
 }
 
-void EditorModel::cmbDataConv_Click(int row, int item)
+void EditorModel::SetEntryConverter(int row, int item)
 {
+    ChangeScope change(*this);
     if (Busy()) {
         return;
     }
     MarkModified();
     EditEntry &entry = Entry(EntryOf(row));
-    entry.ConvertNo = static_cast<int16_t>(item);
-    if (!entry.SizeFixed && item == 0) {
-        entry.Size = RoundUpToAlignment(entry.Size);
+    entry.converter = static_cast<int16_t>(item);
+    if (!entry.sizeTyped && item == 0) {
+        entry.size = RoundUpToAlignment(entry.size);
     }
     ShowPage();
 }
 
-std::optional<std::string> EditorModel::txtBikou_Change(int row, const std::string &text)
+std::optional<std::string> EditorModel::EditRemarks(int row, const std::string &text)
 {
+    // Typing into one field is one step.
+    ChangeScope change(*this, "remarks " + std::to_string(EntryOf(row)));
     if (Busy()) {
         return std::nullopt;
     }
     MarkModified();
-    if (menus_.dispAlias) {
+    if (marks_.aliasColumn) {
         return std::nullopt;
     }
     std::string kept = text;
     bool dropped = FilterRemarks(kept, kRemarksLimit, VORL_REMARKS_SIZE - 1);
-    Entry(EntryOf(row)).Remarks = kept;
+    Entry(EntryOf(row)).remarks = kept;
     if (!dropped) {
         return std::nullopt;
     }
     return kept;
 }
 
-void EditorModel::txtBikou_Commit(int row, const std::string &text)
+void EditorModel::SetAlias(int row, const std::string &text)
 {
-    if (Busy() || !menus_.dispAlias) {
+    ChangeScope change(*this);
+    if (Busy() || !marks_.aliasColumn) {
         return;
     }
     int32_t value = WholeNumber(text);
@@ -381,17 +391,18 @@ void EditorModel::txtBikou_Commit(int row, const std::string &text)
         }
         value = static_cast<int32_t>(value & highest);
     }
-    Entry(EntryOf(row)).Alias = value;
+    Entry(EntryOf(row)).alias = value;
     ShowRow(row);
 }
 
-void EditorModel::txtSize_Enter(int row, const std::string &text)
+void EditorModel::SetEntrySize(int row, const std::string &text)
 {
+    ChangeScope change(*this);
     if (Busy()) {
         return;
     }
     int64_t value = WholeNumber(text);
-    int64_t align = std::max<int32_t>(state_.ProjectInfo.dataalign, 1);
+    int64_t align = std::max<int32_t>(state_.block.dataalign, 1);
     // A negative size would be stored as a huge unsigned one, and a size
     // past 2 GiB does not fit the project's field.
     if (value < 0 || RoundUpToAlignment(value) > INT32_MAX) {
@@ -407,26 +418,27 @@ void EditorModel::txtSize_Enter(int row, const std::string &text)
         value = RoundUpToAlignment(value);
     }
     EditEntry &entry = Entry(EntryOf(row));
-    entry.SizeFixed = true;
+    entry.sizeTyped = true;
     MarkModified();
-    entry.Size = value;
+    entry.size = value;
     ShowRow(row);
 }
 
-void EditorModel::txtSize_DblClick(int row)
+void EditorModel::ReleaseTypedSize(int row)
 {
+    ChangeScope change(*this);
     if (Busy()) {
         return;
     }
     const int e = EntryOf(row);
     EditEntry &entry = Entry(e);
-    if (!entry.SizeFixed) {
+    if (!entry.sizeTyped) {
         return;
     }
-    if (entry.ConvertNo == 0) {
+    if (entry.converter == 0) {
         ScanEntrySize(e, true);
     }
-    entry.SizeFixed = false;
+    entry.sizeTyped = false;
     MarkModified();
     ShowRow(row);
 }
@@ -445,18 +457,18 @@ std::optional<std::string> EditorModel::MeasureEntry(int number, bool force)
     }
     MarkModified();
     EditEntry &entry = Entry(number);
-    if (!entry.Use || (!entry.FileName.empty() && entry.FileName[0] == '*')) {
+    if (!entry.inUse || (!entry.fileName.empty() && entry.fileName[0] == '*')) {
         return std::nullopt;
     }
-    std::string fullPath = RelToAbs(library_, state_.CurrentDir, entry.FileName).value_or(entry.FileName);
+    std::string fullPath = RelToAbs(library_, state_.currentFolder, entry.fileName).value_or(entry.fileName);
     std::optional<int64_t> length = host_.FileLength(NativeForm(fullPath));
-    if (!force && entry.SizeFixed) {
+    if (!force && entry.sizeTyped) {
         return std::nullopt;
     }
     if (!length) {
-        return menus_.noFile ? std::nullopt : std::optional<std::string>(fullPath);
+        return marks_.missingFileUnused ? std::nullopt : std::optional<std::string>(fullPath);
     }
-    entry.Size = RoundUpToAlignment(*length);
+    entry.size = RoundUpToAlignment(*length);
     return std::nullopt;
 }
 
@@ -474,8 +486,9 @@ void EditorModel::ReportUnreadableFiles(const std::vector<std::string> &paths)
     host_.ShowMessage(list + "ファイルが読み込めないよ。", "ファイルエラー", MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
-void EditorModel::mnuFileScan_Click()
+void EditorModel::RescanSizes()
 {
+    ChangeScope change(*this);
     if (Busy()) {
         return;
     }

@@ -115,25 +115,25 @@ std::string LibraryMessage(LibraryApi &library, int code)
 
 std::string TextThatDoesNotFit(const EditorState &state)
 {
-    if (!Fits(state.Texts.label, VORL_LABEL_SIZE)) {
-        return state.Texts.label;
+    if (!Fits(state.texts.label, VORL_LABEL_SIZE)) {
+        return state.texts.label;
     }
-    for (const std::string &type : state.Texts.type) {
+    for (const std::string &type : state.texts.type) {
         if (!Fits(type, VORL_LABEL_SIZE)) {
             return type;
         }
     }
-    for (const std::string &command : state.Texts.convert) {
+    for (const std::string &command : state.texts.convert) {
         if (!Fits(command, VORL_CONVERT_SIZE)) {
             return command;
         }
     }
-    for (const EditEntry &entry : state.Entries) {
-        if (entry.Use && !Fits(entry.FileName, VORL_PATH_SIZE)) {
-            return entry.FileName;
+    for (const EditEntry &entry : state.entries) {
+        if (entry.inUse && !Fits(entry.fileName, VORL_PATH_SIZE)) {
+            return entry.fileName;
         }
-        if (entry.Use && !Fits(entry.Remarks, VORL_REMARKS_SIZE)) {
-            return entry.Remarks;
+        if (entry.inUse && !Fits(entry.remarks, VORL_REMARKS_SIZE)) {
+            return entry.remarks;
         }
     }
     return {};
@@ -145,12 +145,12 @@ std::vector<IndexEntry> EntriesToTable(const EntryList &entries, int rows)
     for (int i = 0; i < rows && i < kEntryCount; ++i) {
         const EditEntry &entry = entries[static_cast<size_t>(i)];
         IndexEntry &row = table[static_cast<size_t>(i)];
-        row.use = entry.Use ? -1 : 0;
-        Utf8ToField(row.filename, entry.FileName);
-        row.convertnum = entry.ConvertNo;
-        Utf8ToField(row.remarks, entry.Remarks);
-        row.filesize = entry.SizeFixed ? static_cast<uint32_t>(entry.Size) : 0;
-        row.alias = static_cast<uint32_t>(entry.Alias);
+        row.use = entry.inUse ? -1 : 0;
+        Utf8ToField(row.filename, entry.fileName);
+        row.convertnum = entry.converter;
+        Utf8ToField(row.remarks, entry.remarks);
+        row.filesize = entry.sizeTyped ? static_cast<uint32_t>(entry.size) : 0;
+        row.alias = static_cast<uint32_t>(entry.alias);
     }
     return table;
 }
@@ -160,13 +160,13 @@ void TableToEntries(const std::vector<IndexEntry> &table, int rows, EntryList &e
     for (int i = 0; i < rows && i < kEntryCount; ++i) {
         const IndexEntry &row = table[static_cast<size_t>(i)];
         EditEntry &entry = entries[static_cast<size_t>(i)];
-        entry.Use = row.use != 0;
-        entry.FileName = FieldToUtf8(row.filename);
-        entry.ConvertNo = static_cast<int16_t>(row.convertnum);
-        entry.Remarks = FieldToUtf8(row.remarks);
-        entry.Size = static_cast<int32_t>(row.filesize);
-        entry.SizeFixed = row.filesize != 0;
-        entry.Alias = static_cast<int32_t>(row.alias);
+        entry.inUse = row.use != 0;
+        entry.fileName = FieldToUtf8(row.filename);
+        entry.converter = static_cast<int16_t>(row.convertnum);
+        entry.remarks = FieldToUtf8(row.remarks);
+        entry.size = static_cast<int32_t>(row.filesize);
+        entry.sizeTyped = row.filesize != 0;
+        entry.alias = static_cast<int32_t>(row.alias);
     }
 }
 

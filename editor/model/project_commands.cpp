@@ -36,7 +36,7 @@ std::string Upper(std::string text)
 std::string EditorModel::ShortTitle() const
 {
     // "2.0.2" reads "2.02": the revision follows the minor number directly.
-    std::string version = state_.AppVersion;
+    std::string version = state_.programVersion;
     size_t second = version.find('.', version.find('.') + 1);
     if (second != std::string::npos) {
         version.erase(second, 1);
@@ -46,7 +46,7 @@ std::string EditorModel::ShortTitle() const
 
 bool EditorModel::AskToSaveChanges(const char *question)
 {
-    if (!state_.NewAccess) {
+    if (!state_.modified) {
         return true;
     }
     switch (host_.ShowMessage(question, "保存確認", MessageIcon::Exclamation, MessageButtons::YesNoCancel)) {
@@ -60,7 +60,7 @@ bool EditorModel::AskToSaveChanges(const char *question)
     }
 }
 
-void EditorModel::mnuNew_Click()
+void EditorModel::NewProject()
 {
     if (Busy()) {
         return;
@@ -73,10 +73,10 @@ void EditorModel::mnuNew_Click()
     ResetProject();
     ShowPage();
     host_.SetWindowTitle(ShortTitle());
-    state_.NewAccess = false;
+    state_.modified = false;
 }
 
-void EditorModel::mnuLoadPrj_Click()
+void EditorModel::ChooseProjectToOpen()
 {
     if (Busy() || !AskToSaveChanges(kChangedOpen)) {
         return;
@@ -86,36 +86,36 @@ void EditorModel::mnuLoadPrj_Click()
     FileDialogRequest request;
     request.title = "プロジェクトを開く";
     request.filters = {{"プロジェクトファイル(*.vorlprj;*.prj)", "*.vorlprj;*.prj"}, {"すべてのファイル(*.*)", "*.*"}};
-    request.startFolder = state_.CurrentDir;
+    request.startFolder = state_.currentFolder;
     std::optional<FileChoice> choice = host_.ChooseFileToOpen(request);
     host_.SetMainWindowEnabled(true);
-    if (choice && !choice->path.empty() && LoadProject(choice->path)) {
+    if (choice && !choice->path.empty() && OpenProject(choice->path)) {
         SetProjectPath(choice->path);
     }
 }
 
-void EditorModel::OpenDroppedFile(const std::vector<std::string> &paths)
+void EditorModel::OpenDroppedProject(const std::vector<std::string> &paths)
 {
     if (Busy() || paths.empty() || !EndsWithPrj(paths.front())) {
         return;
     }
     if (AskToSaveChanges(kChangedOpen)) {
-        LoadProject(paths.front());
+        OpenProject(paths.front());
     }
 }
 
-bool EditorModel::LoadProject(std::string path)
+bool EditorModel::OpenProject(std::string path)
 {
-    const std::string saveFile = state_.Save_file;
-    const std::string headerFile = state_.Header_file;
+    const std::string saveFile = state_.dataFile;
+    const std::string headerFile = state_.headerFile;
     ResetProject();
-    VorlInformation &info = state_.ProjectInfo;
+    VorlInformation &info = state_.block;
     auto projectFile = Utf8ToCp932Path(path);
     std::memset(info.prjfile, 0, sizeof info.prjfile);
     if (projectFile) {
         std::memcpy(info.prjfile, projectFile->data(), projectFile->size());
     }
-    TextsToBlock(state_.Texts, info);
+    TextsToBlock(state_.texts, info);
     std::vector<IndexEntry> table(kEntryCount);
     int rc = projectFile ? library_.GetProjectFileVB(&info, table.data()) : VORL_ERR_PRJ_NOT_FOUND;
     info.entries = nullptr;  // the table was the editor's, for this call only
@@ -144,70 +144,70 @@ bool EditorModel::LoadProject(std::string path)
     if (info.version > VORL_PRJ_VERSION) {
         return fail("ツールのバージョンが古いみたいだよ。");
     }
-    BlockToTexts(info, state_.Texts);
-    if (state_.InitCommand & kRunAfterLoad) {
-        state_.Save_file = saveFile;
-        state_.Header_file = headerFile;
+    BlockToTexts(info, state_.texts);
+    if (state_.startCommands & kRunAfterLoad) {
+        state_.dataFile = saveFile;
+        state_.headerFile = headerFile;
     }
-    TableToEntries(table, std::clamp(info.indexnum, 0, kEntryCount), state_.Entries);
+    TableToEntries(table, std::clamp(info.indexnum, 0, kEntryCount), state_.entries);
     host_.ShowSaveName("");
-    state_.Page = 0;
+    state_.currentPage = 0;
     ShowPage();
-    ShowAlignMenu();
-    ApplyLoadedSettingsToMenus();
+    ShowAlignmentMarks();
+    ApplyLoadedSettingsToMarks();
     SetProjectPath(path);
-    mnuFileScan_Click();
-    state_.NewAccess = false;
+    RescanSizes();
+    state_.modified = false;
+    StartNewHistory();
     return true;
 }
 
-void EditorModel::ApplyLoadedSettingsToMenus()
+void EditorModel::ApplyLoadedSettingsToMarks()
 {
-    const VorlInformation info = state_.ProjectInfo;
-    menus_.indexFfff = info.indexmode != 0;
+    const VorlInformation info = state_.block;
+    marks_.missingIndexAllOnes = info.indexmode != 0;
     if (info.indexout >= 0 && info.indexout <= 3) {
-        mnuHeader_Click(info.indexout);
+        SetHeaderOutput(info.indexout);
     }
     if (info.pathmode >= 0 && info.pathmode <= 2) {
-        mnu_PathSel_Click(info.pathmode);
+        SetPathMode(info.pathmode);
     }
-    menus_.alias = info.usealias != 0;
-    menus_.noFile = info.skipnofile != 0;
-    mnuEndi_Click(info.changeendian != 0 ? 1 : 0);
-    static constexpr int32_t kWidths[] = {1, 2, 4, 8};
-    for (int item = 0; item < 4; ++item) {
-        if (info.indexbyte == kWidths[item]) {
-            mnuIdxTp_Click(item);
+    marks_.aliasTable = info.usealias != 0;
+    marks_.missingFileUnused = info.skipnofile != 0;
+    SetBigEndian(info.changeendian != 0);
+    for (int bytes : {1, 2, 4, 8}) {
+        if (info.indexbyte == bytes) {
+            SetIndexBytes(bytes);
         }
-        if (info.usealias == kWidths[item]) {
-            mnuAlsTp_Click(item);
+        if (info.usealias == bytes) {
+            SetAliasBytes(bytes);
         }
     }
     // The alias width items keep their marks when the alias table is off.
-    state_.ProjectInfo.usealias = info.usealias;
-    ShowMenus();
+    state_.block.usealias = info.usealias;
+    ShowChoiceMarks();
 }
 
-void EditorModel::mnuSavePrj_Click()
+void EditorModel::SaveProject()
 {
     if (!Busy()) {
         SaveOrSaveAs();
     }
 }
 
-void EditorModel::mnuSaveAs_Click()
+void EditorModel::SaveProjectAs()
 {
-    if (!Busy()) {
-        SaveAs();
+    if (!Busy() && SaveUnderChosenName()) {
+        history_.MarkSaved();
     }
 }
 
-bool EditorModel::SaveAs()
+bool EditorModel::SaveUnderChosenName()
 {
     FileDialogRequest request;
     request.title = "名前をつけて保存";
     request.filters = {{"プロジェクトファイル(*.vorlprj)", "*.vorlprj"}, {"すべてのファイル(*.*)", "*.*"}};
-    request.startFolder = state_.CurrentDir;
+    request.startFolder = state_.currentFolder;
     std::optional<FileChoice> choice = host_.ChooseFileToSave(request);
     if (!choice || choice->path.empty()) {
         return false;
@@ -222,26 +222,26 @@ bool EditorModel::SaveAs()
                                           "上書き確認", MessageIcon::Question, MessageButtons::YesNo);
         if (answer != Answer::Yes) {
             // The project is left without a file name, and its title says so.
-            state_.Prj_file.clear();
+            state_.projectFile.clear();
             host_.SetWindowTitle(ShortTitle());
             return false;
         }
     }
     // Relative and bare names are relative to the project's folder: saved
     // into another one, they are rewritten so that they name the same files.
-    const std::string previousFile = state_.Prj_file;
+    const std::string previousFile = state_.projectFile;
     const std::string newFolder = path.substr(0, nameStart);
     EntryList previousEntries;
-    if (nameStart > 0 && newFolder != state_.CurrentDir) {
-        previousEntries = state_.Entries;
-        state_.Entries = EntriesRebased(state_.CurrentDir, newFolder);
+    if (nameStart > 0 && newFolder != state_.currentFolder) {
+        previousEntries = state_.entries;
+        state_.entries = EntriesRebased(state_.currentFolder, newFolder);
     }
-    state_.Prj_file = path;
-    if (!SaveProject()) {
+    state_.projectFile = path;
+    if (!WriteProject()) {
         // Name, title and folder stay those of the previous file together.
-        state_.Prj_file = previousFile;
+        state_.projectFile = previousFile;
         if (!previousEntries.empty()) {
-            state_.Entries = std::move(previousEntries);
+            state_.entries = std::move(previousEntries);
         }
         ShowPage();
         return false;
@@ -253,9 +253,9 @@ bool EditorModel::SaveAs()
 
 EntryList EditorModel::EntriesRebased(const std::string &fromFolder, const std::string &toFolder)
 {
-    EntryList entries = state_.Entries;
+    EntryList entries = state_.entries;
     for (EditEntry &entry : entries) {
-        const std::string &name = entry.FileName;
+        const std::string &name = entry.fileName;
         if (name.empty() || name[0] == '*' || name[0] == '/' || name[0] == '\\') {
             continue;
         }
@@ -265,12 +265,12 @@ EntryList EditorModel::EntriesRebased(const std::string &fromFolder, const std::
         }
         std::optional<std::string> relative = AbsToRel(library_, toFolder, *full);
         auto length = relative ? Cp932Length(*relative) : std::nullopt;
-        entry.FileName = length && *length < VORL_PATH_SIZE ? *relative : *full;
+        entry.fileName = length && *length < VORL_PATH_SIZE ? *relative : *full;
     }
     return entries;
 }
 
-bool EditorModel::SaveProject()
+bool EditorModel::WriteProject()
 {
     if (Busy()) {
         return false;
@@ -282,28 +282,28 @@ bool EditorModel::SaveProject()
         return false;
     }
     std::string tooLong = TextThatDoesNotFit(state_);
-    auto projectFile = Utf8ToCp932Path(state_.Prj_file);
+    auto projectFile = Utf8ToCp932Path(state_.projectFile);
     if (!tooLong.empty() || !projectFile) {
-        host_.ShowMessage((tooLong.empty() ? state_.Prj_file : tooLong) +
+        host_.ShowMessage((tooLong.empty() ? state_.projectFile : tooLong) +
                               "\r\nこの名前は長すぎるか、Shift-JISで表せないため保存できないよ。",
                           "ファイルエラー", MessageIcon::Exclamation, MessageButtons::Ok);
         host_.SetMainWindowEnabled(true);
         return false;
     }
-    VorlInformation &info = state_.ProjectInfo;
-    info.indexmode = menus_.indexFfff ? 1 : 0;
-    info.skipnofile = menus_.noFile ? 1 : 0;
-    if (!menus_.alias) {
+    VorlInformation &info = state_.block;
+    info.indexmode = marks_.missingIndexAllOnes ? 1 : 0;
+    info.skipnofile = marks_.missingFileUnused ? 1 : 0;
+    if (!marks_.aliasTable) {
         info.usealias = 0;
     } else {
         static constexpr int32_t kWidths[] = {1, 2, 4, 8};
-        auto first = std::find(menus_.alsTp.begin(), menus_.alsTp.end(), true);
-        if (first != menus_.alsTp.end()) {
-            info.usealias = kWidths[first - menus_.alsTp.begin()];
+        auto first = std::find(marks_.aliasBytes.begin(), marks_.aliasBytes.end(), true);
+        if (first != marks_.aliasBytes.end()) {
+            info.usealias = kWidths[first - marks_.aliasBytes.begin()];
         }
     }
-    std::vector<IndexEntry> table = EntriesToTable(state_.Entries, info.indexnum);
-    TextsToBlock(state_.Texts, info);
+    std::vector<IndexEntry> table = EntriesToTable(state_.entries, info.indexnum);
+    TextsToBlock(state_.texts, info);
     std::memset(info.prjfile, 0, sizeof info.prjfile);
     std::memcpy(info.prjfile, projectFile->data(), projectFile->size());
     // The previous file is replaced only by a complete new one; a failure
@@ -312,28 +312,32 @@ bool EditorModel::SaveProject()
     info.entries = nullptr;
     host_.SetMainWindowEnabled(true);
     if (rc != VORL_OK) {
-        host_.ShowMessage(state_.Prj_file + "\r\n" + LibraryMessage(library_, rc), "ファイルエラー",
+        host_.ShowMessage(state_.projectFile + "\r\n" + LibraryMessage(library_, rc), "ファイルエラー",
                           MessageIcon::Critical, MessageButtons::Ok);
         return false;
     }
-    state_.NewAccess = false;
+    state_.modified = false;
     return true;
 }
 
 bool EditorModel::SaveOrSaveAs()
 {
-    return state_.Prj_file.empty() ? SaveAs() : SaveProject();
+    const bool saved = state_.projectFile.empty() ? SaveUnderChosenName() : WriteProject();
+    if (saved) {
+        history_.MarkSaved();
+    }
+    return saved;
 }
 
-bool EditorModel::QueryClose()
+bool EditorModel::MayClose()
 {
     if (converting_) {
         return false;
     }
-    if (!state_.NewAccess) {
+    if (!state_.modified) {
         return true;
     }
-    if (state_.InitCommand & kRunAfterLoad) {
+    if (state_.startCommands & kRunAfterLoad) {
         if (!SaveOrSaveAs() && exitStatus_ == 0) {
             exitStatus_ = 1;
         }
@@ -345,7 +349,7 @@ bool EditorModel::QueryClose()
             return true;
         }
         // Nobody is there to try again when the program ends by itself.
-        if (state_.InitCommand & kEndWhenDone) {
+        if (state_.startCommands & kEndWhenDone) {
             exitStatus_ = exitStatus_ == 0 ? 1 : exitStatus_;
             return true;
         }
@@ -367,12 +371,12 @@ bool EditorModel::ChooseDataFile()
     FileDialogRequest request;
     request.title = "出力ファイル";
     request.filters = {{"すべてのファイル(*.*)", "*.*"}, {"binファイル(*.bin)", "*.bin"}, {"datファイル(*.dat)", "*.dat"}};
-    request.startFolder = state_.CurrentDir;
-    request.presetName = state_.Save_file;
+    request.startFolder = state_.currentFolder;
+    request.presetName = state_.dataFile;
     // A data file named before opens its own folder; else where the user works.
-    const size_t slash = state_.Save_file.rfind('/');
+    const size_t slash = state_.dataFile.rfind('/');
     if (slash != std::string::npos) {
-        request.startFolder = state_.Save_file.substr(0, slash + 1);
+        request.startFolder = state_.dataFile.substr(0, slash + 1);
     }
     bool chosen = false;
     for (;;) {
@@ -384,7 +388,7 @@ bool EditorModel::ChooseDataFile()
             chosen = true;
             break;
         }
-        if (!(state_.InitCommand & kRunAfterLoad) && host_.FileLength(choice->path)) {
+        if (!(state_.startCommands & kRunAfterLoad) && host_.FileLength(choice->path)) {
             Answer answer =
                 host_.ShowMessage(choice->path + "\r\nこのファイルは既に存在してるよ。\r\n上書きするの？", "上書き確認",
                                   MessageIcon::Question, MessageButtons::YesNoCancel);
@@ -395,8 +399,8 @@ bool EditorModel::ChooseDataFile()
                 break;
             }
         }
-        state_.Save_file = choice->path;
-        host_.ShowSaveName(state_.Save_file);
+        state_.dataFile = choice->path;
+        host_.ShowSaveName(state_.dataFile);
         chosen = true;
         break;
     }
@@ -409,10 +413,10 @@ bool EditorModel::CheckEntries()
     int highest = -1;
     for (int n = 0; n < kEntryCount; ++n) {
         const EditEntry &entry = Entry(n);
-        if (!entry.Use) {
+        if (!entry.inUse) {
             continue;
         }
-        if (entry.FileName.empty()) {
+        if (entry.fileName.empty()) {
             host_.ShowMessage("Indexを有効にした項目には、ちゃんとファイル名を入力してね。", "設定エラー",
                               MessageIcon::Exclamation, MessageButtons::Ok);
             return false;
@@ -423,21 +427,37 @@ bool EditorModel::CheckEntries()
         host_.ShowMessage("有効なIndexが１つもないよ。", "設定エラー", MessageIcon::Exclamation, MessageButtons::Ok);
         return false;
     }
-    state_.ProjectInfo.indexnum = highest + 1;
+    state_.block.indexnum = highest + 1;
     return true;
 }
 
 void EditorModel::SetProjectPath(const std::string &path)
 {
-    state_.Prj_file = path;
+    state_.projectFile = path;
     size_t slash = path.rfind('/');
     std::string name = path;
     if (slash != std::string::npos) {
-        state_.CurrentDir = path.substr(0, slash + 1);
+        state_.currentFolder = path.substr(0, slash + 1);
         name = path.substr(slash + 1);
     }
     host_.SetWindowTitle(ShortTitle() + "  -  " + Upper(name));
-    host_.ShowCurrentFolder(state_.CurrentDir);
+    host_.ShowCurrentFolder(state_.currentFolder);
+}
+
+void EditorModel::UseDataFile(const std::string &path)
+{
+    if (Busy()) {
+        return;
+    }
+    state_.dataFile = path;
+    host_.ShowSaveName(path);
+}
+
+void EditorModel::UseHeaderFile(const std::string &path)
+{
+    if (!Busy()) {
+        state_.headerFile = path;
+    }
 }
 
 }  // namespace vorlmake

@@ -34,7 +34,7 @@ int main(int argc, char **argv)
     }
     const vorlmake::ProgramFiles files = vorlmake::FindProgramFiles(folder.toStdString());
     vorlmake::MainWindow window(QString::fromStdString(files.dataFolder));
-    vorlmake::EditorModel model(window, library, files.dataFolder, VORLMAKE_VERSION);
+    vorlmake::EditorModel model(window.Host(), library, files.dataFolder, VORLMAKE_VERSION);
     model.UseSettingsFile(files.settingsFile);
     model.UseUserSettingsFile(files.userSettingsFile);
     window.SetModel(&model);

@@ -4,6 +4,9 @@
 //   QT_QPA_PLATFORM=offscreen vorlmake_screenshots OUTPUT_FOLDER
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -13,7 +16,7 @@
 #include "editor_model.h"
 #include "library_binding.h"
 #include "main_window.h"
-#include "settings_dialogs.h"
+#include "label_and_converter_dialogs.h"
 #include "title_window.h"
 
 using namespace vorlmake;
@@ -27,25 +30,23 @@ void Save(QWidget &widget, const QString &path)
     widget.grab().save(path);
 }
 
-void FillSampleProject(EditorModel &model)
+// The sample game's project, opened from a folder that holds its files at
+// the sizes the pictures show; the window then shows the folder a user
+// would have.
+bool OpenSampleProject(EditorModel &model, const QString &project, const QTemporaryDir &folder)
 {
-    EditorState &state = model.State();
-    const char *names[] = {"data/title.bmp", "data/stage1.map", "data/stage2.map", "*1", "data/bgm_title.wav",
-                           "", "data/font.fnt"};
-    const char *remarks[] = {"タイトル画面", "ステージ１のマップ", "ステージ２のマップ", "ステージ１と共通",
-                             "タイトル曲", "", "フォント"};
-    const int sizes[] = {76800, 4096, 4352, 0, 120000, 0, 8192};
-    for (int i = 0; i < 7; ++i) {
-        EditEntry &entry = state.Entries[static_cast<size_t>(i)];
-        entry.FileName = names[i];
-        entry.Use = entry.FileName.size() > 0;
-        entry.Remarks = remarks[i];
-        entry.Size = sizes[i];
+    const std::pair<const char *, qint64> files[] = {{"data/title.bmp", 76800},  {"data/stage1.map", 4096},
+                                                      {"data/stage2.map", 4352}, {"data/bgm_title.wav", 120000},
+                                                      {"data/font.fnt", 8192}};
+    QDir(folder.path()).mkpath("data");
+    for (const auto &[name, size] : files) {
+        QFile file(folder.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(size)) {
+            return false;
+        }
     }
-    state.Entries[4].ConvertNo = 1;
-    state.Entries[6].SizeFixed = true;
-    state.CurrentDir = "/home/artist/game/";
-    model.ShowPage();
+    const QString copy = folder.filePath("game.vorlprj");
+    return QFile::copy(project, copy) && model.OpenProject(copy.toStdString());
 }
 
 }  // namespace
@@ -58,14 +59,18 @@ int main(int argc, char **argv)
     const QString folder = QCoreApplication::applicationDirPath();
     LibraryBinding library(folder.toStdString());
     MainWindow window(folder);
-    EditorModel model(window, library, folder.toStdString(), VORLMAKE_VERSION, [] { return 0.42; });
+    EditorModel model(window.Host(), library, folder.toStdString(), VORLMAKE_VERSION, [] { return 0.42; });
     window.SetModel(&model);
     if (!model.StartUp({"-t"}, QDir::currentPath().toStdString())) {
         return 1;
     }
-    FillSampleProject(model);
+    QTemporaryDir sample;
+    if (!sample.isValid() || !OpenSampleProject(model, QString(VORLMAKE_SAMPLE_PROJECT), sample)) {
+        std::fprintf(stderr, "vorlmake_screenshots: cannot open the sample project %s\n", VORLMAKE_SAMPLE_PROJECT);
+        return 1;
+    }
+    model.UseDataFile("/home/artist/game/game.dat");
     window.ShowCurrentFolder("/home/artist/game/");
-    window.ShowSaveName("/home/artist/game/game.dat");
     Save(window, out + "/main_window.png");
 
     // The settings menu drawn over the window, where it opens.
@@ -82,12 +87,12 @@ int main(int argc, char **argv)
     menu->hide();
 
     // The window while the library converts: disabled, with the busy bar.
-    window.SetMainWindowEnabled(false);
+    window.setEnabled(false);
     window.ShowConversionRunning(true);
     QApplication::processEvents();
     Save(window, out + "/window_during_run.png");
     window.ShowConversionRunning(false);
-    window.SetMainWindowEnabled(true);
+    window.setEnabled(true);
 
     LabelDialogState label{"Vorl_Index", "static unsigned short", "static unsigned int"};
     LabelDialog labelDialog(label, &window);
@@ -99,9 +104,9 @@ int main(int argc, char **argv)
     TitleWindow title(folder, QString::fromStdString(TitleVersionText(VORLMAKE_VERSION)));
     Save(title, out + "/title_window.png");
 
-    AboutBox about(window, folder.toStdString() + "/", VORLMAKE_VERSION, model.State().DllVersion,
+    AboutBox about(window.Host(), folder.toStdString() + "/", VORLMAKE_VERSION, model.State().libraryVersion,
                    [] { return 0.42; });
-    about.labHint_Click();
+    about.ShowNextHint();
     AboutDialog dialog(about, folder);
     Save(dialog, out + "/about_box.png");
     return 0;

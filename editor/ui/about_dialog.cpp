@@ -63,7 +63,7 @@ AboutDialog::AboutDialog(AboutBox &about, const QString &programFolder, QWidget 
     buttons->addWidget(sysInfo);
     grid->addLayout(buttons, 5, 0, 1, 2);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(sysInfo, &QPushButton::clicked, this, [this] { about_.cmdSysInfo_Click(); });
+    connect(sysInfo, &QPushButton::clicked, this, [this] { about_.ShowSystemInformation(); });
     ShowHint();
 }
 
@@ -76,12 +76,12 @@ bool AboutDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
         if (watched == labHint_) {
-            about_.labHint_Click();
+            about_.ShowNextHint();
             ShowHint();
             return true;
         }
         if (watched == picIcon_) {
-            about_.picIcon_Click();
+            about_.TouchIcon();
             ShowHint();
             return true;
         }

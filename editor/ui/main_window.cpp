@@ -6,14 +6,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,28 +19,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScopedValueRollback>
-#include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
-#include <QEventLoop>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstdio>
-#include <thread>
 
-#include "about_dialog.h"
 #include "ambiguous_names.h"
 #include "editor_model.h"
-#include "run_settings_dialog.h"
-#include "settings_dialogs.h"
-#include "title_window.h"
 
 namespace vorlmake {
 namespace {
@@ -91,7 +80,8 @@ bool IsUserInput(QEvent::Type type)
 
 }  // namespace
 
-MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFolder)
+MainWindow::MainWindow(const QString &programFolder)
+    : programFolder_(programFolder), host_(std::make_unique<WindowHost>(*this, programFolder))
 {
     setObjectName("frmMain");
     setWindowIcon(QIcon(programFolder_ + "/vorlmake.png"));
@@ -138,7 +128,6 @@ MainWindow::MainWindow(const QString &programFolder) : programFolder_(programFol
     BuildMenus();
     SetTabOrder();
     setAcceptDrops(true);
-    openUrl_ = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     qApp->installEventFilter(this);
     resize(820, 470);
 }
@@ -152,14 +141,23 @@ MainWindow::~MainWindow()
         child->disconnect(this);
     }
     model_ = nullptr;
-    delete helpBrowser_;
+}
+
+EditorHost &MainWindow::Host()
+{
+    return *host_;
+}
+
+bool MainWindow::Running() const
+{
+    return host_->IsRunning();
 }
 
 bool MainWindow::TakesInput() const
 {
     // A disabled window belongs to the model until it enables it again: it
     // is waiting for the library or for an answer in another window.
-    return model_ != nullptr && isEnabled() && !running_ && !model_->IsConverting();
+    return model_ != nullptr && isEnabled() && !Running() && !model_->IsRunning();
 }
 
 // A typed value goes to the model once per edit: on Enter, or when the
@@ -264,8 +262,8 @@ QWidget *MainWindow::BuildTop()
     });
     // Leaving these fields unchanged must not redraw the page: the redraw
     // puts the focus on a file name field, and Tab would never pass them.
-    CommitOnLeave(txtPage_, [this](const std::string &text) { model_->EnterPage(text); });
-    CommitOnLeave(txtInterval_, [this](const std::string &text) { model_->EnterInterval(text); });
+    CommitOnLeave(txtPage_, [this](const std::string &text) { model_->GoToPage(text); });
+    CommitOnLeave(txtInterval_, [this](const std::string &text) { model_->SetPageInterval(text); });
     return top;
 }
 
@@ -312,12 +310,12 @@ void MainWindow::ConnectRow(int row)
 {
     connect(chkIndex_[row], &QCheckBox::clicked, this, [this, row](bool ticked) {
         if (TakesInput()) {
-            model_->chkIndex_Click(row, ticked);
+            model_->SetEntryInUse(row, ticked);
         }
     });
     connect(cmbDataConv_[row], &QComboBox::activated, this, [this, row](int item) {
         if (TakesInput()) {
-            model_->cmbDataConv_Click(row, item);
+            model_->SetEntryConverter(row, item);
         }
     });
     connect(txtBikou_[row], &QLineEdit::textEdited, this, [this, row](const QString &text) {
@@ -325,12 +323,12 @@ void MainWindow::ConnectRow(int row)
             return;
         }
         // The kept text goes back into the field without another edit.
-        if (auto kept = model_->txtBikou_Change(row, text.toStdString())) {
+        if (auto kept = model_->EditRemarks(row, text.toStdString())) {
             txtBikou_[row]->setText(Q(*kept));
         }
     });
-    CommitOnLeave(txtBikou_[row], [this, row](const std::string &text) { model_->txtBikou_Commit(row, text); });
-    CommitOnLeave(txtSize_[row], [this, row](const std::string &text) { model_->txtSize_Enter(row, text); });
+    CommitOnLeave(txtBikou_[row], [this, row](const std::string &text) { model_->SetAlias(row, text); });
+    CommitOnLeave(txtSize_[row], [this, row](const std::string &text) { model_->SetEntrySize(row, text); });
     // The file name is never typed: it comes from the dialog or a drop.
     LookReadOnly(txtVorName_[row]);
     txtVorName_[row]->setAcceptDrops(true);
@@ -370,21 +368,21 @@ bool MainWindow::HandleRowEvent(int row, QObject *watched, QEvent *event)
     bool nameField = watched == txtVorName_[row];
     switch (event->type()) {
     case QEvent::MouseButtonDblClick:
-        nameField ? model_->txtVorName_DblClick(row) : model_->txtSize_DblClick(row);
+        nameField ? model_->ChooseInputFile(row) : model_->ReleaseTypedSize(row);
         return true;
     case QEvent::MouseButtonPress:
         if (nameField) {
-            model_->txtVorName_Click(row);
+            model_->SelectRow(row);
         }
         return false;
     case QEvent::KeyPress: {
         int key = static_cast<QKeyEvent *>(event)->key();
         if (nameField && key == Qt::Key_Insert) {
-            model_->txtVorName_Insert(row);
+            model_->InsertEntry(row);
             return true;
         }
         if (nameField && key == Qt::Key_Delete) {
-            model_->txtVorName_Delete(row);
+            model_->DeleteEntry(row);
             return true;
         }
         return false;
@@ -397,7 +395,7 @@ bool MainWindow::HandleRowEvent(int row, QObject *watched, QEvent *event)
         return false;
     case QEvent::Drop:
         if (nameField) {
-            model_->txtVorName_Drop(row, DroppedFiles(static_cast<QDropEvent *>(event)->mimeData()));
+            model_->RegisterDroppedFiles(row, DroppedFiles(static_cast<QDropEvent *>(event)->mimeData()));
             return true;
         }
         return false;
@@ -411,15 +409,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // Nothing closes while the library converts, nor while the model has
     // the window disabled for an answer elsewhere; the model itself may
     // close the window it disabled.
-    bool converting = running_ || (model_ != nullptr && model_->IsConverting());
+    bool converting = Running() || (model_ != nullptr && model_->IsRunning());
     bool waiting = model_ != nullptr && !isEnabled() && !closingForModel_;
-    if (converting || waiting || (model_ != nullptr && !model_->QueryClose())) {
+    if (converting || waiting || (model_ != nullptr && !model_->MayClose())) {
         event->ignore();
         return;
     }
-    if (helpBrowser_ != nullptr) {
-        helpBrowser_->close();
-    }
+    host_->CloseHelpWindow();
     event->accept();
 }
 
@@ -434,7 +430,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 void MainWindow::dropEvent(QDropEvent *event)
 {
     if (TakesInput()) {
-        model_->OpenDroppedFile(DroppedFiles(event->mimeData()));
+        model_->OpenDroppedProject(DroppedFiles(event->mimeData()));
     }
 }
 
@@ -452,7 +448,7 @@ QAction *MainWindow::AddAction(QMenu *menu, const char *name, const QString &cap
         // The model decides the check marks: a click only asked it, so
         // whatever Qt or a group turned over goes back to the model's marks.
         if (action->isCheckable() && model_ != nullptr) {
-            ShowMenus(model_->Menus());
+            ShowChoiceMarks(model_->Marks());
         }
     });
     return action;
@@ -488,13 +484,22 @@ void MainWindow::BuildMenus()
     auto model = [this] { return model_; };
     QMenu *file = menuBar()->addMenu("ファイル(&F)");
     file->setObjectName("mnuFile");
-    AddAction(file, "mnuNew", "新規作成(&N)", [model] { model()->mnuNew_Click(); });
-    AddAction(file, "mnuLoadPrj", "Projectを開く(&O)", [model] { model()->mnuLoadPrj_Click(); });
+    AddAction(file, "mnuNew", "新規作成(&N)", [model] { model()->NewProject(); })->setShortcut(QKeySequence("Ctrl+N"));
+    AddAction(file, "mnuLoadPrj", "Projectを開く(&O)", [model] { model()->ChooseProjectToOpen(); })
+        ->setShortcut(QKeySequence("Ctrl+O"));
     file->addSeparator();
-    AddAction(file, "mnuSavePrj", "Projectの上書き保存(&S)", [model] { model()->mnuSavePrj_Click(); });
-    AddAction(file, "mnuSaveAs", "名前をつけて保存(&A)", [model] { model()->mnuSaveAs_Click(); });
+    AddAction(file, "mnuSavePrj", "Projectの上書き保存(&S)", [model] { model()->SaveProject(); })
+        ->setShortcut(QKeySequence("Ctrl+S"));
+    AddAction(file, "mnuSaveAs", "名前をつけて保存(&A)", [model] { model()->SaveProjectAs(); })
+        ->setShortcut(QKeySequence("Ctrl+Shift+S"));
     file->addSeparator();
-    AddAction(file, "mnuEnd", "終了(&X)", [model] { model()->mnuEnd_Click(); });
+    // Taking changes back lives in this menu: the menu bar stays as it is.
+    AddAction(file, "undoAction", "元に戻す(&U)", [model] { model()->Undo(); })->setShortcut(QKeySequence("Ctrl+Z"));
+    AddAction(file, "redoAction", "やり直す(&R)", [model] { model()->Redo(); })
+        ->setShortcut(QKeySequence("Ctrl+Shift+Z"));
+    ShowUndoAvailability(false, false);
+    file->addSeparator();
+    AddAction(file, "mnuEnd", "終了(&X)", [model] { model()->Quit(); })->setShortcut(QKeySequence("Ctrl+Q"));
 
     QMenu *view = menuBar()->addMenu("表示(&V)");
     view->setObjectName("mnuDisp");
@@ -502,52 +507,52 @@ void MainWindow::BuildMenus()
     AddAction(view, "mnuDispModoru", "１ページ戻る(&R)", [model] { model()->PreviousPage(); });
     AddAction(view, "mnuDispSusumu", "１ページ進む(&P)", [model] { model()->NextPage(); });
     AddAction(view, "mnuDispBottom", "最終ページに進む(&B)", [model] { model()->LastPage(); });
-    AddAction(view, "mnuDispAlias", "エイリアスを表示(&A)", [model] { model()->mnuDispAlias_Click(); }, true);
+    AddAction(view, "mnuDispAlias", "エイリアスを表示(&A)", [model] { model()->ToggleAliasColumn(); }, true);
 
     settingsMenu_ = menuBar()->addMenu("設定(&S)");
     settingsMenu_->setObjectName("mnuSetup");
     AddGroup(settingsMenu_, "mnuKugiri", "データの境界設定(&K)", "mnuKgr",
              {"設定なし(&N)", "4バイト境界", "16バイト境界", "64バイト境界", "128バイト境界", "256バイト境界",
               "2048バイト境界", "4096バイト境界"},
-             [model](int i) { model()->mnuKgr_Click(i); });
+             [model](int i) { model()->SetAlignment(kAlignmentChoices[static_cast<size_t>(i)]); });
     AddGroup(settingsMenu_, "mnuOutputHead", "ヘッダを出力(&H)", "mnuHeader",
              {"データ本体に付加(&M)", "別ファイルでテキスト出力(&T)", "別ファイルでバイナリ出力(&B)", "出力しない(&N)"},
-             [model](int i) { model()->mnuHeader_Click(i); });
+             [model](int i) { model()->SetHeaderOutput(i); });
     AddGroup(settingsMenu_, "mnu_Path", "ファイルのパス指定(&P)", "mnu_PathSel",
-             {"パス無し(&N)", "絶対パス(&A)", "相対パス(&R)"}, [model](int i) { model()->mnu_PathSel_Click(i); });
+             {"パス無し(&N)", "絶対パス(&A)", "相対パス(&R)"}, [model](int i) { model()->SetPathMode(i); });
     AddGroup(settingsMenu_, "mnuIdxType", "インデックス型タイプ", "mnuIdxTp", {"１バイト", "２バイト", "４バイト", "８バイト"},
-             [model](int i) { model()->mnuIdxTp_Click(i); });
+             [model](int i) { model()->SetIndexBytes(1 << i); });
     Action("mnuIdxTp_0")->setEnabled(false);
     Action("mnuIdxTp_3")->setEnabled(false);
     AddGroup(settingsMenu_, "mnuAlsType", "エイリアス型タイプ", "mnuAlsTp", {"１バイト", "２バイト", "４バイト", "８バイト"},
-             [model](int i) { model()->mnuAlsTp_Click(i); });
+             [model](int i) { model()->SetAliasBytes(1 << i); });
     AddGroup(settingsMenu_, "mnuEndian", "インデックスエンディアン(&E)", "mnuEndi",
-             {"リトルエンディアン(&L)", "ビッグエンディアン(&B)"}, [model](int i) { model()->mnuEndi_Click(i); });
-    AddAction(settingsMenu_, "mnuAlias", "エイリアス情報を付加する(&A)", [model] { model()->mnuAlias_Click(); }, true);
+             {"リトルエンディアン(&L)", "ビッグエンディアン(&B)"}, [model](int i) { model()->SetBigEndian(i == 1); });
+    AddAction(settingsMenu_, "mnuAlias", "エイリアス情報を付加する(&A)", [model] { model()->ToggleAliasTable(); }, true);
     AddAction(settingsMenu_, "mnuIndex_ffff", "欠番インデックスをFFFFにする(&I)",
-              [model] { model()->mnuIndex_ffff_Click(); }, true);
-    AddAction(settingsMenu_, "mnuNoFile", "ファイルが無い場合は欠番にする(&N)", [model] { model()->mnuNoFile_Click(); },
+              [model] { model()->ToggleMissingIndexAllOnes(); }, true);
+    AddAction(settingsMenu_, "mnuNoFile", "ファイルが無い場合は欠番にする(&N)", [model] { model()->ToggleMissingFileUnused(); },
               true);
-    AddAction(settingsMenu_, "mnuSetLabel", "ヘッダラベル名の設定(&L)", [model] { model()->mnuSetLabel_Click(); });
-    AddAction(settingsMenu_, "mnuCommpress", "データ変換の設定(&C)", [model] { model()->mnuCommpress_Click(); });
+    AddAction(settingsMenu_, "mnuSetLabel", "ヘッダラベル名の設定(&L)", [model] { model()->EditHeaderLabels(); });
+    AddAction(settingsMenu_, "mnuCommpress", "データ変換の設定(&C)", [model] { model()->EditConverters(); });
     AddAction(settingsMenu_, "runSettingsAction", "変換の実行設定(&J)...", [model] { model()->ChangeRunSettings(); });
 
     QMenu *run = menuBar()->addMenu("実行(&R)");
     run->setObjectName("mnuConv");
-    AddAction(run, "mnuStart", "データ作成開始(&R)", [model] { model()->mnuStart_Click(); })
+    AddAction(run, "mnuStart", "データ作成開始(&R)", [model] { model()->RunConversion(); })
         ->setShortcut(QKeySequence("Ctrl+R"));
-    AddAction(run, "mnuFileScan", "ファイルサイズの再スキャン(&S)", [model] { model()->mnuFileScan_Click(); })
+    AddAction(run, "mnuFileScan", "ファイルサイズの再スキャン(&S)", [model] { model()->RescanSizes(); })
         ->setShortcut(QKeySequence(Qt::Key_F5));
 
     QMenu *tool = menuBar()->addMenu("ツール(&T)");
     tool->setObjectName("mnu_Tool");
-    AddAction(tool, "mnu_SoundOff", "サウンドを鳴らさない(&M)", [model] { model()->mnu_SoundOff_Click(); }, true);
+    AddAction(tool, "mnu_SoundOff", "サウンドを鳴らさない(&M)", [model] { model()->ToggleSound(); }, true);
 
     QMenu *help = menuBar()->addMenu("ヘルプ(&H)");
     help->setObjectName("mnuHelp");
-    AddAction(help, "mnu_ShowHelp", "ヘルプ(&H)", [model] { model()->mnu_ShowHelp_Click(); })
+    AddAction(help, "mnu_ShowHelp", "ヘルプ(&H)", [model] { model()->ShowHelp(); })
         ->setShortcut(QKeySequence(Qt::Key_F1));
-    AddAction(help, "mnuVersion", "バージョン情報(&A)", [model] { model()->mnuVersion_Click(); });
+    AddAction(help, "mnuVersion", "バージョン情報(&A)", [model] { model()->ShowAbout(); });
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
@@ -561,7 +566,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     // A disabled window still passes its input through this filter: while
     // the model waits, that input goes nowhere, except a request to stop
     // a running conversion.
-    if (running_ && model_ != nullptr && IsStopRequest(watched, event)) {
+    if (Running() && model_ != nullptr && IsStopRequest(watched, event)) {
         model_->StopConversion();
         return true;
     }
@@ -591,159 +596,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::ReportUnattended(const std::string &title, const std::string &text)
-{
-    std::string report = "vorlmake: " + (title.empty() ? std::string() : title + ": ") + text + "\n";
-    std::fwrite(report.data(), 1, report.size(), stderr);
-    std::fflush(stderr);
-}
-
-Answer MainWindow::ShowMessage(const std::string &text, const std::string &title, MessageIcon icon,
-                               MessageButtons buttons)
-{
-    if (unattended_) {
-        // Nobody is there to answer: the message goes to standard error, one
-        // line per line of the box, and the first button answers it.
-        std::string lines;
-        for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r') {
-                lines += '\n';
-                i += i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
-            } else {
-                lines += text[i];
-            }
-        }
-        while (!lines.empty() && lines.back() == '\n') {
-            lines.pop_back();
-        }
-        ReportUnattended(title, lines);
-        return buttons == MessageButtons::Ok ? Answer::Ok : Answer::Yes;
-    }
-    QMessageBox box(this);
-    box.setWindowTitle(Q(title));
-    box.setText(Q(text));
-    switch (icon) {
-    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MessageIcon::None: break;
-    }
-    switch (buttons) {
-    case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    case MessageButtons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        break;
-    }
-    switch (box.exec()) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Cancel: return Answer::Cancel;
-    default: return Answer::Ok;
-    }
-}
-
-namespace {
-
-std::optional<FileChoice> Choose(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
-{
-    const QStringList filters = NameFilters(request);
-    QFileDialog dialog(parent, Q(request.title));
-    // Qt's own dialog shows the model's descriptions unchanged; a desktop's
-    // dialog would cut them at their first parenthesis.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setAcceptMode(mode);
-    dialog.setNameFilters(filters);
-    int index = request.filterIndex - 1;
-    if (index >= 0 && index < filters.size()) {
-        dialog.selectNameFilter(filters[index]);
-    }
-    if (!request.startFolder.empty()) {
-        dialog.setDirectory(Q(request.startFolder));
-    }
-    if (!request.presetName.empty()) {
-        // The start folder decides where the dialog opens: a preset name
-        // that carries a folder of its own keeps only its name there.
-        QString preset = Q(request.presetName);
-        dialog.selectFile(request.startFolder.empty() ? preset : QFileInfo(preset).fileName());
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    // With the details hidden, Qt names the chosen filter by what it shows.
-    const QString chosen = dialog.selectedNameFilter();
-    int number = 0;
-    for (int i = 0; i < filters.size() && number == 0; ++i) {
-        if (filters[i] == chosen || Q(request.filters[i].first).simplified() == chosen.simplified()) {
-            number = i + 1;
-        }
-    }
-    return FileChoice{dialog.selectedFiles().front().toStdString(), number};
-}
-
-}  // namespace
-
-QStringList NameFilters(const FileDialogRequest &request)
-{
-    // The model writes a filter as a description the user reads and
-    // patterns separated by ';'. QFileDialog takes the patterns from the
-    // last parenthesised part of the filter, separated by blanks, and with
-    // HideNameFilterDetails shows only what comes before that part: the
-    // user reads the model's description, and the patterns still match.
-    QStringList filters;
-    for (const auto &[description, pattern] : request.filters) {
-        QStringList patterns;
-        for (const QString &part : Q(pattern).split(';', Qt::SkipEmptyParts)) {
-            // "*.*" names every file, one without a dot too, as it does
-            // where these filters come from; Qt would want a dot.
-            patterns << (part.trimmed() == "*.*" ? QString("*") : part.trimmed());
-        }
-        if (patterns.isEmpty()) {
-            patterns << "*";
-        }
-        filters << Q(description) + " (" + patterns.join(' ') + ")";
-    }
-    return filters;
-}
-
-std::optional<FileChoice> MainWindow::ChooseFileToOpen(const FileDialogRequest &request)
-{
-    if (unattended_) {
-        // A script must say which file it means on the command line.
-        ReportUnattended(request.title, "ファイルを選べないので、キャンセルしたよ。");
-        return std::nullopt;
-    }
-    return Choose(this, request, QFileDialog::AcceptOpen);
-}
-
-std::optional<FileChoice> MainWindow::ChooseFileToSave(const FileDialogRequest &request)
-{
-    if (unattended_) {
-        // A script must say which file it means on the command line.
-        ReportUnattended(request.title, "ファイルを選べないので、キャンセルしたよ。");
-        return std::nullopt;
-    }
-    return Choose(this, request, QFileDialog::AcceptSave);
-}
-
-void MainWindow::ProcessPendingMessages()
-{
-    QCoreApplication::processEvents();
-}
-
-void MainWindow::SetMainWindowEnabled(bool enabled)
-{
-    setEnabled(enabled);
-}
-
-bool MainWindow::IsMainWindowEnabled() const
-{
-    return isEnabled();
 }
 
 void MainWindow::ShowRow(int row, const RowView &view)
@@ -785,29 +637,35 @@ void MainWindow::FocusFileName(int row)
     txtVorName_[row]->end(false);
 }
 
-void MainWindow::ShowMenus(const MenuState &menus)
+void MainWindow::ShowChoiceMarks(const ChoiceMarks &marks)
 {
     auto setGroup = [this](const char *name, const auto &items) {
         for (size_t i = 0; i < items.size(); ++i) {
             Action(QString("%1_%2").arg(name).arg(i))->setChecked(items[i]);
         }
     };
-    setGroup("mnuKgr", menus.kgr);
-    setGroup("mnuHeader", menus.header);
-    setGroup("mnu_PathSel", menus.pathSel);
-    setGroup("mnuIdxTp", menus.idxTp);
-    setGroup("mnuAlsTp", menus.alsTp);
-    setGroup("mnuEndi", menus.endi);
-    Action("mnuAlias")->setChecked(menus.alias);
-    Action("mnuIndex_ffff")->setChecked(menus.indexFfff);
-    Action("mnuNoFile")->setChecked(menus.noFile);
-    Action("mnu_SoundOff")->setChecked(menus.soundOff);
-    Action("mnuDispAlias")->setChecked(menus.dispAlias);
-    Action("mnuSetLabel")->setEnabled(menus.setLabelEnabled);
-    Action("mnuIndex_ffff")->setEnabled(menus.indexFfffEnabled);
-    Action("mnuEndian")->setEnabled(menus.endianEnabled);
-    Action("mnuIdxType")->setEnabled(menus.idxTypeEnabled);
-    Action("mnuAlias")->setEnabled(menus.aliasEnabled);
+    setGroup("mnuKgr", marks.alignment);
+    setGroup("mnuHeader", marks.headerOutput);
+    setGroup("mnu_PathSel", marks.pathMode);
+    setGroup("mnuIdxTp", marks.indexBytes);
+    setGroup("mnuAlsTp", marks.aliasBytes);
+    setGroup("mnuEndi", marks.byteOrder);
+    Action("mnuAlias")->setChecked(marks.aliasTable);
+    Action("mnuIndex_ffff")->setChecked(marks.missingIndexAllOnes);
+    Action("mnuNoFile")->setChecked(marks.missingFileUnused);
+    Action("mnu_SoundOff")->setChecked(marks.soundOff);
+    Action("mnuDispAlias")->setChecked(marks.aliasColumn);
+    Action("mnuSetLabel")->setEnabled(marks.labelsEditable);
+    Action("mnuIndex_ffff")->setEnabled(marks.missingIndexChoosable);
+    Action("mnuEndian")->setEnabled(marks.byteOrderChoosable);
+    Action("mnuIdxType")->setEnabled(marks.indexBytesChoosable);
+    Action("mnuAlias")->setEnabled(marks.aliasChoosable);
+}
+
+void MainWindow::ShowUndoAvailability(bool canUndo, bool canRedo)
+{
+    Action("undoAction")->setEnabled(canUndo);
+    Action("redoAction")->setEnabled(canRedo);
 }
 
 void MainWindow::ShowRemarksHeading(const std::string &heading)
@@ -831,63 +689,10 @@ void MainWindow::ShowCurrentFolder(const std::string &folder)
     lbCurrent_->setText(Q(folder));
 }
 
-void MainWindow::SetWindowTitle(const std::string &title)
-{
-    setWindowTitle(Q(title));
-}
-
-void MainWindow::ShowMainWindow()
-{
-    show();
-}
-
-void MainWindow::CloseMainWindow()
+void MainWindow::CloseForModel()
 {
     QScopedValueRollback<bool> asked(closingForModel_, true);
     close();
-}
-
-void MainWindow::ShowTitleWindow(const std::string &versionText)
-{
-    TitleWindow title(programFolder_, Q(versionText));
-    title.exec();
-}
-
-void MainWindow::ShowAboutBox(AboutBox &about)
-{
-    AboutDialog dialog(about, programFolder_, this);
-    dialog.exec();
-}
-
-std::optional<std::string> MainWindow::ReadFile(const std::string &path)
-{
-    QFile file(Q(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    QByteArray content = file.readAll();
-    // A read that failed part way is no file that was read: the settings
-    // keep their defaults and the hint says it cannot be read, rather than
-    // take a shortened text for the whole.
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
-    }
-    return content.toStdString();
-}
-
-std::optional<int64_t> MainWindow::FileLength(const std::string &path)
-{
-    // The name came through CP932: 〜 on disk reads back as ～ (and five more).
-    QFileInfo info(Q(vorl::common::FindExistingForm(path)));
-    if (!info.isFile() || !info.isReadable()) {
-        return std::nullopt;
-    }
-    return info.size();
-}
-
-bool MainWindow::RemoveFile(const std::string &path)
-{
-    return QFile::remove(Q(path));
 }
 
 bool MainWindow::IsStopRequest(QObject *watched, QEvent *event) const
@@ -919,7 +724,7 @@ void MainWindow::ShowConversionProgress(int rowsDone, int rowCount, const std::s
     QMetaObject::invokeMethod(
         this,
         [this, rowsDone, rowCount, input = Q(currentInput)] {
-            if (!running_) {
+            if (!Running()) {
                 return;
             }
             shpProgress_->setRange(0, std::max(rowCount, 1));
@@ -927,94 +732,6 @@ void MainWindow::ShowConversionProgress(int rowsDone, int rowCount, const std::s
             lbCurrent_->setText(input);
         },
         Qt::QueuedConnection);
-}
-
-bool MainWindow::WriteFileReplacing(const std::string &path, const std::string &content)
-{
-    const QString name = Q(path);
-    if (!QDir().mkpath(QFileInfo(name).absolutePath())) {
-        return false;
-    }
-    QSaveFile file(name);
-    return file.open(QIODevice::WriteOnly) &&
-           file.write(content.data(), static_cast<qint64>(content.size())) == static_cast<qint64>(content.size()) &&
-           file.commit();
-}
-
-bool MainWindow::ShowRunSettingsDialog(RunSettings &settings)
-{
-    RunSettingsDialog dialog(settings, this);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-int MainWindow::RunWhileBusy(const std::function<int()> &work)
-{
-    // The library call runs on a worker; this thread keeps painting the
-    // (disabled) window until it is done.
-    running_ = true;
-    int result = 0;
-    QEventLoop loop;
-    std::thread worker([&] {
-        result = work();
-        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
-    });
-    loop.exec();
-    worker.join();
-    running_ = false;
-    return result;
-}
-
-bool MainWindow::ShowLabelDialog(LabelDialogState &state)
-{
-    LabelDialog dialog(state, this);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-bool MainWindow::ShowConvertDialog(ConvertDialogState &state)
-{
-    ConvertDialog dialog(state, this);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-bool MainWindow::OpenDocument(const std::string &path)
-{
-    const QString file = Q(path);
-    if (!QFileInfo(file).isFile()) {
-        return false;
-    }
-    if (openUrl_ && openUrl_(QUrl::fromLocalFile(file))) {
-        return true;
-    }
-    // No desktop browser could be started (a machine without xdg-open):
-    // the editor shows the page in a window of its own. It has no parent,
-    // so that it stays usable while the main window is disabled, and it
-    // never keeps the program running on its own.
-    if (helpBrowser_ == nullptr) {
-        helpBrowser_ = new QTextBrowser;
-        helpBrowser_->setObjectName("helpBrowser");
-        helpBrowser_->setAttribute(Qt::WA_QuitOnClose, false);
-        helpBrowser_->setOpenExternalLinks(true);
-        helpBrowser_->setWindowIcon(windowIcon());
-        helpBrowser_->resize(760, 560);
-    }
-    helpBrowser_->setSource(QUrl::fromLocalFile(file));
-    QString title = helpBrowser_->documentTitle();
-    helpBrowser_->setWindowTitle(title.isEmpty() ? QFileInfo(file).fileName() : title);
-    helpBrowser_->show();
-    helpBrowser_->raise();
-    helpBrowser_->activateWindow();
-    return true;
-}
-
-bool MainWindow::StartSystemInformation()
-{
-    // This desktop has no system information viewer of its own.
-    return false;
-}
-
-void MainWindow::Beep()
-{
-    QApplication::beep();
 }
 
 }  // namespace vorlmake

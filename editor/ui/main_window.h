@@ -9,7 +9,11 @@
 #include <map>
 #include <set>
 
+#include <memory>
+
+#include "edit_entry.h"
 #include "editor_host.h"
+#include "window_host.h"
 
 class QAction;
 class QCheckBox;
@@ -29,58 +33,33 @@ namespace vorlmake {
 
 class EditorModel;
 
-// The file dialog's name filters for the model's (description, pattern)
-// pairs, in the model's order.
-QStringList NameFilters(const FileDialogRequest &request);
-
-class MainWindow : public QMainWindow, public EditorHost {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit MainWindow(const QString &programFolder);
     ~MainWindow() override;
     void SetModel(EditorModel *model) { model_ = model; }
+    // What the model talks to: this window's drawing, dialogs and files.
+    EditorHost &Host();
+    WindowHost &Hosting() { return *host_; }
     QMenu *SettingsMenu() const { return settingsMenu_; }
-    // How a document is handed to the desktop; tests put a stand-in here so
-    // that no real browser starts.
-    void SetDesktopLauncher(std::function<bool(const QUrl &)> launcher) { openUrl_ = std::move(launcher); }
 
-    // EditorHost
-    Answer ShowMessage(const std::string &text, const std::string &title, MessageIcon icon,
-                       MessageButtons buttons) override;
-    std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest &request) override;
-    std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest &request) override;
-    void ProcessPendingMessages() override;
-    void SetMainWindowEnabled(bool enabled) override;
-    bool IsMainWindowEnabled() const override;
-    void SetUnattended(bool unattended) override { unattended_ = unattended; }
-    void ShowRow(int row, const RowView &view) override;
-    void ShowPageFields(const std::string &page, const std::string &interval) override;
-    void FocusFileName(int row) override;
-    void ShowMenus(const MenuState &menus) override;
-    void ShowRemarksHeading(const std::string &heading) override;
-    void ShowTotalSize(const std::string &text) override;
-    void ShowSaveName(const std::string &name) override;
-    void ShowCurrentFolder(const std::string &folder) override;
-    void SetWindowTitle(const std::string &title) override;
-    void ShowMainWindow() override;
-    void CloseMainWindow() override;
-    void ShowTitleWindow(const std::string &versionText) override;
-    void ShowAboutBox(AboutBox &about) override;
-    std::optional<std::string> ReadFile(const std::string &path) override;
-    std::optional<int64_t> FileLength(const std::string &path) override;
-    bool RemoveFile(const std::string &path) override;
-    void ShowConversionRunning(bool running) override;
-    int RunWhileBusy(const std::function<int()> &work) override;
-    void ShowConversionProgress(int rowsDone, int rowCount, const std::string &currentInput) override;
-    bool ShowRunSettingsDialog(RunSettings &settings) override;
-    bool WriteFileReplacing(const std::string &path, const std::string &content) override;
-    bool ShowLabelDialog(LabelDialogState &state) override;
-    bool ShowConvertDialog(ConvertDialogState &state) override;
-    bool IsRunning() const { return running_; }
-    bool OpenDocument(const std::string &path) override;
-    bool StartSystemInformation() override;
-    void Beep() override;
+    // Drawing what the model shows.
+    void ShowRow(int row, const RowView &view);
+    void ShowPageFields(const std::string &page, const std::string &interval);
+    void FocusFileName(int row);
+    void ShowChoiceMarks(const ChoiceMarks &marks);
+    void ShowRemarksHeading(const std::string &heading);
+    void ShowUndoAvailability(bool canUndo, bool canRedo);
+    void ShowTotalSize(const std::string &text);
+    void ShowSaveName(const std::string &name);
+    void ShowCurrentFolder(const std::string &folder);
+    void ShowConversionRunning(bool running);
+    // May be called from the worker thread of a run.
+    void ShowConversionProgress(int rowsDone, int rowCount, const std::string &currentInput);
+    // Closes the window on the model's word, without asking it again.
+    void CloseForModel();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -90,10 +69,9 @@ protected:
 
 private:
     bool TakesInput() const;
+    bool Running() const;
     // Escape, or a click on the stop button, while a conversion runs.
     bool IsStopRequest(QObject *watched, QEvent *event) const;
-    // A message of a run that ends by itself, on standard error.
-    void ReportUnattended(const std::string &title, const std::string &text);
     void CommitOnLeave(QLineEdit *field, std::function<void(const std::string &)> commit);
     void ShowFieldText(QLineEdit *field, const QString &text);
     void SetTabOrder();
@@ -112,11 +90,12 @@ private:
 
     QString programFolder_;
     EditorModel *model_ = nullptr;
-    std::array<QCheckBox *, 10> chkIndex_{};
-    std::array<QLineEdit *, 10> txtVorName_{};
-    std::array<QComboBox *, 10> cmbDataConv_{};
-    std::array<QLineEdit *, 10> txtBikou_{};
-    std::array<QLineEdit *, 10> txtSize_{};
+    std::unique_ptr<WindowHost> host_;
+    std::array<QCheckBox *, kRowsPerPage> chkIndex_{};
+    std::array<QLineEdit *, kRowsPerPage> txtVorName_{};
+    std::array<QComboBox *, kRowsPerPage> cmbDataConv_{};
+    std::array<QLineEdit *, kRowsPerPage> txtBikou_{};
+    std::array<QLineEdit *, kRowsPerPage> txtSize_{};
     QLineEdit *txtPage_ = nullptr;
     QLineEdit *txtInterval_ = nullptr;
     QLineEdit *txtSaveName_ = nullptr;
@@ -128,10 +107,6 @@ private:
     QPushButton *stopButton_ = nullptr;
     std::string currentFolder_;
     QMenu *settingsMenu_ = nullptr;
-    QTextBrowser *helpBrowser_ = nullptr;
-    std::function<bool(const QUrl &)> openUrl_;
-    bool running_ = false;
-    bool unattended_ = false;
     bool closingForModel_ = false;
     bool leavingField_ = false;
     std::set<const QLineEdit *> edited_;

@@ -16,29 +16,52 @@ namespace {
 namespace fs = std::filesystem;
 
 using vorl::test::ReadFile;
+using vorl::test::TempFolder;
 using vorl::test::WriteFile;
+
+// A project file of the plain settings whose entry `entry` is in use
+// without a file name: the state a project left half filled in comes
+// back in, and one that no edit in the window can make.
+std::string ProjectWithUnnamedEntry(int entry)
+{
+    std::string text =
+        "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n\t<header>\n"
+        "\t\t<headerid>Vorl</headerid>\n\t\t<indexnum>" +
+        std::to_string(entry + 1) +
+        "</indexnum>\n\t\t<indexout>infile</indexout>\n\t\t<indexmode>false</indexmode>\n"
+        "\t\t<indexbyte>4</indexbyte>\n\t\t<indexinterval>1</indexinterval>\n\t\t<dataalign>1</dataalign>\n"
+        "\t\t<pathmode>absolute</pathmode>\n\t\t<skipnofile>false</skipnofile>\n\t\t<label>Vorl_Index</label>\n"
+        "\t\t<type num='1'>static unsigned char</type>\n\t\t<type num='2'>static unsigned short</type>\n"
+        "\t\t<type num='3'>static unsigned int</type>\n\t\t<type num='4'>static unsigned long long</type>\n"
+        "\t\t<usealias byte='4'>false</usealias>\n\t\t<changeendian>false</changeendian>\n"
+        "\t\t<convert num='1'>gzip -9 -n -c &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n\t</header>\n";
+    for (int n = 0; n <= entry; ++n) {
+        text += "\t<index num='" + std::to_string(n) + "' use='" + (n == entry ? "true" : "false") +
+                "'>\n\t\t<filename></filename>\n\t</index>\n";
+    }
+    return text + "</VorlProject>\n";
+}
 
 class Run : public ::testing::Test {
 protected:
     Run() : model(host, library, "/opt/vorl", "2.0.2") {}
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "vorlrun-XXXXXX").string();
-        folder = std::string(mkdtemp(pattern.data())) + "/";
+        // The folder the program starts in is the one it works in.
         ASSERT_TRUE(model.StartUp({"-t"}, folder));
-        model.State().CurrentDir = folder;
+        ASSERT_EQ(folder, model.State().currentFolder);
         WriteFile(folder + "a.bin", std::string(1000, 'a'));
         WriteFile(folder + "b.bin", "bbbbbbb");
         WriteFile(folder + "c.txt", std::string(3000, 'c'));
     }
-    void TearDown() override { fs::remove_all(folder); }
-    EditEntry &Entry(int n) { return model.State().Entries[static_cast<size_t>(n)]; }
+    const EditEntry &Entry(int n) const { return model.State().entries[static_cast<size_t>(n)]; }
     bool Register(int entry, const std::string &name)
     {
-        model.EnterPage(std::to_string(entry / 10));
+        model.GoToPage(std::to_string(entry / 10));
         return model.RegisterFile(entry % 10, folder + name);
     }
-    std::string folder;
+    TempFolder temp;
+    std::string folder = temp.Path().string() + "/";
     FakeHost host;
     FakeLibrary library;
     EditorModel model;
@@ -46,17 +69,21 @@ protected:
 
 TEST_F(Run, RefusalsComeBeforeAnyDialog)
 {
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_EQ("有効なIndexが１つもないよ。", host.messages.back().text);
-    Entry(0).Use = true;
-    model.mnuStart_Click();
+    // An entry in use without a file name.
+    WriteFile(folder + "unnamed.vorlprj", ProjectWithUnnamedEntry(0));
+    ASSERT_TRUE(model.OpenProject(folder + "unnamed.vorlprj"));
+    ASSERT_TRUE(Entry(0).inUse);
+    ASSERT_EQ("", Entry(0).fileName);
+    model.RunConversion();
     EXPECT_EQ("Indexを有効にした項目には、ちゃんとファイル名を入力してね。", host.messages.back().text);
     EXPECT_TRUE(host.fileDialogs.empty());
     EXPECT_EQ(0, host.busyRuns);
     EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));
     // Cancelling the data file dialog stops the run as well.
     ASSERT_TRUE(Register(0, "a.bin"));
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_EQ(1u, host.fileDialogs.size());
     EXPECT_EQ(0, host.busyRuns);
 }
@@ -65,44 +92,44 @@ TEST_F(Run, HeaderNameOnlyForSeparateHeadersAndOnlyOnce)
 {
     ASSERT_TRUE(Register(0, "a.bin"));
     for (int mode : {0, 3}) {
-        model.mnuHeader_Click(mode);
+        model.SetHeaderOutput(mode);
         host.fileDialogs.clear();
         host.fileChoices = {FileChoice{folder + "out" + std::to_string(mode) + ".dat", 1}};
-        model.State().Save_file.clear();
-        model.mnuStart_Click();
+        model.UseDataFile("");
+        model.RunConversion();
         EXPECT_EQ(1u, host.fileDialogs.size()) << "mode " << mode << ": only the data file is asked for";
         EXPECT_TRUE(fs::exists(folder + "out" + std::to_string(mode) + ".dat"));
     }
-    model.mnuHeader_Click(1);
+    model.SetHeaderOutput(1);
     host.fileDialogs.clear();
     // An empty name first: the run asks whether to stop; No asks again.
     host.fileChoices = {std::nullopt, FileChoice{folder + "out.h", 1}};
     host.answers = {Answer::No};
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_EQ(2u, host.fileDialogs.size());
     EXPECT_EQ("ヘッダファイル名を指定してね。\r\nそれとも変換を中断する？", host.messages.back().text);
     EXPECT_EQ("変換中止確認", host.messages.back().title);
     EXPECT_EQ("ヘッダファイル(*.h)", host.fileDialogs[0].filters[0].first);
-    EXPECT_EQ(folder + "out.h", model.State().Header_file);
+    EXPECT_EQ(folder + "out.h", model.State().headerFile);
     EXPECT_NE(std::string::npos, ReadFile(folder + "out.h").find("Vorl_Index[] = {"));
     // A second run asks nothing.
     host.fileDialogs.clear();
     size_t messages = host.messages.size();
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_TRUE(host.fileDialogs.empty());
     EXPECT_EQ(messages, host.messages.size());
     // An existing header file: No asks again, Cancel stops.
-    model.State().Header_file.clear();
+    model.UseHeaderFile("");
     host.fileChoices = {FileChoice{folder + "out.h", 1}};
     host.answers = {Answer::Cancel};
     int runs = host.busyRuns;
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_EQ(folder + "out.h\r\nこのファイルは既に存在してるよ。\r\n上書きするの？", host.messages.back().text);
     EXPECT_EQ(runs, host.busyRuns);
     // Yes at "stop the run?" stops it.
     host.fileChoices = {std::nullopt};
     host.answers = {Answer::Yes};
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_EQ(runs, host.busyRuns);
 }
 
@@ -110,21 +137,24 @@ TEST_F(Run, TemporaryProjectIsAlwaysRemovedAndTheWindowRestored)
 {
     ASSERT_TRUE(Register(0, "a.bin"));
     WriteFile(folder + "vorproj.tmp", "an old temporary project");
-    model.State().Save_file = folder + "out.dat";
-    model.State().Prj_file = folder + "mine.vorlprj";
-    model.State().NewAccess = true;
-    model.mnuStart_Click();
+    model.UseDataFile(folder + "out.dat");
+    host.fileChoices = {FileChoice{folder + "mine.vorlprj", 1}};
+    model.SaveProjectAs();
+    ASSERT_EQ(folder + "mine.vorlprj", model.State().projectFile);
+    model.EditRemarks(0, "not saved yet");
+    ASSERT_TRUE(model.State().modified);
+    model.RunConversion();
     EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));
     EXPECT_TRUE(fs::exists(folder + "out.dat"));
-    EXPECT_EQ(folder + "mine.vorlprj", model.State().Prj_file);
-    EXPECT_TRUE(model.State().NewAccess) << "the user's unsaved changes are still unsaved";
+    EXPECT_EQ(folder + "mine.vorlprj", model.State().projectFile);
+    EXPECT_TRUE(model.State().modified) << "the user's unsaved changes are still unsaved";
     EXPECT_EQ((std::vector<bool>{true, false}), host.runningStates);
     EXPECT_FALSE(host.enabledDuringWork);
     EXPECT_TRUE(host.enabled);
     // A failing run shows the library's message with the entry behind it,
     // and cleans up the same way.
     fs::remove(folder + "a.bin");
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_EQ("ファイルが見つかりませんでした。\r\n\r\nエントリ 0: " + folder + "a.bin\r\n", host.messages.back().text);
     EXPECT_EQ("変換エラー", host.messages.back().title);
     EXPECT_EQ(MessageIcon::Critical, host.messages.back().icon);
@@ -134,14 +164,22 @@ TEST_F(Run, TemporaryProjectIsAlwaysRemovedAndTheWindowRestored)
 
 TEST_F(Run, ProjectThatCannotBeWrittenStopsBeforeTheLibrary)
 {
-    ASSERT_TRUE(Register(0, "a.bin"));
-    Entry(0).Remarks = std::string(300, 'r');  // longer than its field
-    model.State().Save_file = folder + "out.dat";
-    model.mnuStart_Click();
+    // The remarks field takes no more than fits, so the text that is
+    // longer than its field is the temporary project's own name: the user
+    // works in a folder whose path is longer than the block's name field.
+    const std::string deep = folder + std::string(250, 'd') + "/";
+    fs::create_directory(deep);
+    EditorModel there(host, library, "/opt/vorl", "2.0.2");
+    ASSERT_TRUE(there.StartUp({"-t"}, deep));
+    there.GoToPage("0");
+    ASSERT_TRUE(there.RegisterFile(0, folder + "a.bin"));
+    there.UseDataFile(folder + "out.dat");
+    there.RunConversion();
     EXPECT_EQ(0, host.busyRuns);
     EXPECT_NE("変換エラー", host.messages.back().title);
     EXPECT_NE(std::string::npos, host.messages.back().text.find("保存できないよ"));
     EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));
+    EXPECT_FALSE(fs::exists(deep + "vorproj.tmp"));
     EXPECT_TRUE(host.enabled);
 }
 
@@ -156,17 +194,17 @@ TEST_F(Run, LabelDialog)
         state.type4 = std::string(200, 'T');
         return true;
     };
-    model.mnuSetLabel_Click();
-    EXPECT_TRUE(model.State().NewAccess) << "the menu item marks the project first";
-    EXPECT_EQ("Sprites", model.State().Texts.label);
-    EXPECT_EQ("uint16_t", model.State().Texts.type[1]);
-    EXPECT_EQ(std::string(127, 'T'), model.State().Texts.type[2]);
+    model.EditHeaderLabels();
+    EXPECT_TRUE(model.State().modified) << "the menu item marks the project first";
+    EXPECT_EQ("Sprites", model.State().texts.label);
+    EXPECT_EQ("uint16_t", model.State().texts.type[1]);
+    EXPECT_EQ(std::string(127, 'T'), model.State().texts.type[2]);
     host.labelDialog = [](LabelDialogState &state) {
         state.label = "changed";
         return false;  // Cancel
     };
-    model.mnuSetLabel_Click();
-    EXPECT_EQ("Sprites", model.State().Texts.label);
+    model.EditHeaderLabels();
+    EXPECT_EQ("Sprites", model.State().texts.label);
     // The filter of the boxes.
     EXPECT_EQ("unsigned short", FilterLabelText("unsigned short*"));
     EXPECT_EQ(std::nullopt, FilterLabelText("ok_name@`表"));
@@ -183,20 +221,20 @@ TEST_F(Run, ConvertDialogAndTheDefaultConverter)
         state.commands[3] = std::string(300, 'z');
         return true;
     };
-    model.mnuCommpress_Click();
+    model.EditConverters();
     // The templates are stored in the project: changing them is a change.
-    EXPECT_TRUE(model.State().NewAccess);
-    EXPECT_EQ(3, model.State().DefaultConvert);
-    EXPECT_EQ("gzip -c \"$I\" > \"$O\"", model.State().Texts.convert[2]);
-    EXPECT_EQ(std::string(255, 'z'), model.State().Texts.convert[3]);
+    EXPECT_TRUE(model.State().modified);
+    EXPECT_EQ(3, model.State().defaultConverter);
+    EXPECT_EQ("gzip -c \"$I\" > \"$O\"", model.State().texts.convert[2]);
+    EXPECT_EQ(std::string(255, 'z'), model.State().texts.convert[3]);
     ASSERT_TRUE(Register(0, "a.bin"));
-    EXPECT_EQ(3, Entry(0).ConvertNo);
+    EXPECT_EQ(3, Entry(0).converter);
     host.convertDialog = [](ConvertDialogState &state) {
         state.defaultConvert = 1;
         return false;
     };
-    model.mnuCommpress_Click();
-    EXPECT_EQ(3, model.State().DefaultConvert);
+    model.EditConverters();
+    EXPECT_EQ(3, model.State().defaultConverter);
 }
 
 // A project filled in the editor gives, when run, exactly what vorlcnv
@@ -207,31 +245,31 @@ TEST_F(Run, OutputsMatchVorlcnv)
         state.commands[0] = "gzip -n -c \"$I\" > \"$O\"";
         return true;
     };
-    model.mnuCommpress_Click();
-    model.mnuKgr_Click(1);  // 4-byte alignment
+    model.EditConverters();
+    model.SetAlignment(4);  // 4-byte alignment
     ASSERT_TRUE(Register(0, "a.bin"));
     ASSERT_TRUE(Register(1, "b.bin"));
     ASSERT_TRUE(Register(2, "c.txt"));
     host.answers = {Answer::No};
     ASSERT_TRUE(Register(5, "b.bin"));  // shared with entry 1
     model.FirstPage();
-    model.cmbDataConv_Click(2, 1);  // gzip
-    model.txtSize_Enter(0, "2048");  // fixed size, padded
-    model.mnuDispAlias_Click();
-    model.txtBikou_Commit(1, "300");
-    model.txtBikou_Commit(5, "42");
-    model.mnuAlias_Click();
-    model.mnuAlsTp_Click(1);
+    model.SetEntryConverter(2, 1);  // gzip
+    model.SetEntrySize(0, "2048");  // fixed size, padded
+    model.ToggleAliasColumn();
+    model.SetAlias(1, "300");
+    model.SetAlias(5, "42");
+    model.ToggleAliasTable();
+    model.SetAliasBytes(2);
     for (int mode = 0; mode < 4; ++mode) {
-        model.mnuHeader_Click(mode);
+        model.SetHeaderOutput(mode);
         std::string tag = std::to_string(mode);
-        model.State().Save_file = folder + "editor" + tag + ".dat";
-        model.State().Header_file = folder + "editor" + tag + ".h";
-        model.mnuStart_Click();
+        model.UseDataFile(folder + "editor" + tag + ".dat");
+        model.UseHeaderFile(folder + "editor" + tag + ".h");
+        model.RunConversion();
         ASSERT_EQ(0u, host.messages.size() - 1) << host.messages.back().text;  // only the registration question
 
         host.fileChoices = {FileChoice{folder + "saved" + tag + ".vorlprj", 1}};
-        model.mnuSaveAs_Click();
+        model.SaveProjectAs();
         pid_t child = fork();
         if (child == 0) {
             execl(VORLCNV_PROGRAM, VORLCNV_PROGRAM, "--project", (folder + "saved" + tag + ".vorlprj").c_str(),

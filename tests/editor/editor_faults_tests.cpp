@@ -18,15 +18,38 @@ namespace {
 namespace fs = std::filesystem;
 
 using vorl::test::ReadFile;
+using vorl::test::TempFolder;
 using vorl::test::WriteFile;
+
+// A project file of the plain settings (absolute names) whose entry
+// `entry` is in use without a file name, or with no entry in use when
+// `entry` is negative: what no edit in the window can make.
+std::string ProjectWithUnnamedEntry(int entry)
+{
+    const int rows = entry < 0 ? 1 : entry + 1;
+    std::string text =
+        "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n\t<header>\n"
+        "\t\t<headerid>Vorl</headerid>\n\t\t<indexnum>" +
+        std::to_string(rows) +
+        "</indexnum>\n\t\t<indexout>infile</indexout>\n\t\t<indexmode>false</indexmode>\n"
+        "\t\t<indexbyte>4</indexbyte>\n\t\t<indexinterval>1</indexinterval>\n\t\t<dataalign>1</dataalign>\n"
+        "\t\t<pathmode>absolute</pathmode>\n\t\t<skipnofile>false</skipnofile>\n\t\t<label>Vorl_Index</label>\n"
+        "\t\t<type num='1'>static unsigned char</type>\n\t\t<type num='2'>static unsigned short</type>\n"
+        "\t\t<type num='3'>static unsigned int</type>\n\t\t<type num='4'>static unsigned long long</type>\n"
+        "\t\t<usealias byte='4'>false</usealias>\n\t\t<changeendian>false</changeendian>\n"
+        "\t\t<convert num='1'>gzip -9 -n -c &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n\t</header>\n";
+    for (int n = 0; n < rows; ++n) {
+        text += "\t<index num='" + std::to_string(n) + "' use='" + (n == entry ? "true" : "false") +
+                "'>\n\t\t<filename></filename>\n\t</index>\n";
+    }
+    return text + "</VorlProject>\n";
+}
 
 class Faults : public ::testing::Test {
 protected:
     Faults() : model(host, library, "/opt/vorl", "2.0.2") {}
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "vorlfaults-XXXXXX").string();
-        folder = std::string(mkdtemp(pattern.data())) + "/";
         game = folder + "ゲーム 素材/";
         fs::create_directories(game + "sub");
         WriteFile(game + "a.bin", "AAAA");
@@ -34,27 +57,28 @@ protected:
         WriteFile(folder + "c.bin", "CC");
         ASSERT_TRUE(model.StartUp({"-t"}, game));
     }
-    void TearDown() override { fs::remove_all(folder); }
-    EditEntry &Entry(int n) { return model.State().Entries[static_cast<size_t>(n)]; }
+    const EditEntry &Entry(int n) const { return model.State().entries[static_cast<size_t>(n)]; }
     bool Register(int entry, const std::string &path)
     {
-        model.EnterPage(std::to_string(entry / 10));
+        model.GoToPage(std::to_string(entry / 10));
         return model.RegisterFile(entry % 10, path);
     }
-    void SaveAs(const std::string &path)
+    void SaveUnderChosenName(const std::string &path)
     {
         host.fileChoices = {FileChoice{path, 1}};
-        model.mnuSaveAs_Click();
+        model.SaveProjectAs();
     }
     // a.bin in entry 0, saved as game.vorlprj, converting to out.dat.
     void SavedProject()
     {
         ASSERT_TRUE(Register(0, game + "a.bin"));
-        SaveAs(game + "game.vorlprj");
-        ASSERT_FALSE(model.State().NewAccess);
-        model.State().Save_file = folder + "out.dat";
+        SaveUnderChosenName(game + "game.vorlprj");
+        ASSERT_FALSE(model.State().modified);
+        model.UseDataFile(folder + "out.dat");
     }
-    std::string folder, game;
+    TempFolder temp;
+    std::string folder = temp.Path().string() + "/";
+    std::string game;
     FakeHost host;
     FakeLibrary library;
     EditorModel model;
@@ -71,41 +95,41 @@ TEST_F(Faults, NothingActsWhileTheLibraryConverts)
     host.answers = {Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes};
     host.fileChoices = {FileChoice{folder + "other.vorlprj", 1}, FileChoice{game + "sub/b.bin", 1}};
     host.whileWorking = [&] {
-        EXPECT_TRUE(model.IsConverting());
-        model.mnuStart_Click();
-        model.txtVorName_DblClick(0);
-        model.txtVorName_Drop(1, {game + "sub/b.bin"});
-        model.chkIndex_Click(2, true);
+        EXPECT_TRUE(model.IsRunning());
+        model.RunConversion();
+        model.ChooseInputFile(0);
+        model.RegisterDroppedFiles(1, {game + "sub/b.bin"});
+        model.SetEntryInUse(2, true);
         model.ChooseDataFile();
-        model.mnuLoadPrj_Click();
-        model.OpenDroppedFile({folder + "other.vorlprj"});
-        model.mnuNew_Click();
-        model.mnuSavePrj_Click();
-        model.mnuSaveAs_Click();
-        model.mnuKgr_Click(3);
-        model.mnuIdxTp_Click(1);
-        model.mnuHeader_Click(2);
-        model.txtSize_Enter(0, "64");
-        model.txtVorName_Insert(0);
-        model.mnuFileScan_Click();
+        model.ChooseProjectToOpen();
+        model.OpenDroppedProject({folder + "other.vorlprj"});
+        model.NewProject();
+        model.SaveProject();
+        model.SaveProjectAs();
+        model.SetAlignment(64);
+        model.SetIndexBytes(2);
+        model.SetHeaderOutput(2);
+        model.SetEntrySize(0, "64");
+        model.InsertEntry(0);
+        model.RescanSizes();
         model.NextPage();
-        EXPECT_FALSE(model.QueryClose()) << "the window stays while the library works";
+        EXPECT_FALSE(model.MayClose()) << "the window stays while the library works";
     };
-    model.mnuStart_Click();
-    EXPECT_FALSE(model.IsConverting());
+    model.RunConversion();
+    EXPECT_FALSE(model.IsRunning());
     EXPECT_EQ(1, host.busyRuns);
     EXPECT_EQ(messages, host.messages.size()) << host.messages.back().text;
     EXPECT_EQ(dialogs, host.fileDialogs.size());
-    EXPECT_EQ(game + "game.vorlprj", model.State().Prj_file);
-    EXPECT_FALSE(model.State().NewAccess);
-    EXPECT_EQ("a.bin", fs::path(Entry(0).FileName).filename().string());
-    EXPECT_FALSE(Entry(0).SizeFixed);
-    EXPECT_FALSE(Entry(1).Use);
-    EXPECT_FALSE(Entry(2).Use);
-    EXPECT_EQ(0, model.State().Page);
-    EXPECT_EQ(1, model.State().ProjectInfo.dataalign);
-    EXPECT_EQ(4, model.State().ProjectInfo.indexbyte);
-    EXPECT_EQ(0, model.State().ProjectInfo.indexout);
+    EXPECT_EQ(game + "game.vorlprj", model.State().projectFile);
+    EXPECT_FALSE(model.State().modified);
+    EXPECT_EQ("a.bin", fs::path(Entry(0).fileName).filename().string());
+    EXPECT_FALSE(Entry(0).sizeTyped);
+    EXPECT_FALSE(Entry(1).inUse);
+    EXPECT_FALSE(Entry(2).inUse);
+    EXPECT_EQ(0, model.State().currentPage);
+    EXPECT_EQ(1, model.State().block.dataalign);
+    EXPECT_EQ(4, model.State().block.indexbyte);
+    EXPECT_EQ(0, model.State().block.indexout);
     EXPECT_TRUE(ReadFile(folder + "out.dat").find("AAAA") != std::string::npos);
 }
 
@@ -116,39 +140,61 @@ TEST_F(Faults, ChangesAreKeptWhenTheSaveDoesNotHappen)
         const char *what;
         std::function<void()> prepare;
     };
+    // Each prepares the project that entry 0 is then registered in.
     const Case cases[] = {
         {"Save As cancelled", [] {}},
-        {"entries refused", [&] { Entry(3).Use = true; }},
-        {"write failed", [&] { model.State().Prj_file = folder + "missing/game.vorlprj"; }},
+        // Entry 3 in use without a file name.
+        {"entries refused",
+         [&] {
+             WriteFile(game + "unnamed.vorlprj", ProjectWithUnnamedEntry(3));
+             ASSERT_TRUE(model.OpenProject(game + "unnamed.vorlprj"));
+             ASSERT_TRUE(Entry(3).inUse);
+         }},
+        // The project's own folder is gone when it is saved.
+        {"write failed",
+         [&] {
+             fs::create_directory(folder + "missing");
+             WriteFile(folder + "missing/game.vorlprj", ProjectWithUnnamedEntry(-1));
+             ASSERT_TRUE(model.OpenProject(folder + "missing/game.vorlprj"));
+             fs::remove_all(folder + "missing");
+             ASSERT_EQ(folder + "missing/game.vorlprj", model.State().projectFile);
+         }},
     };
     for (const Case &c : cases) {
         model.ResetProject();
-        ASSERT_TRUE(Register(0, game + "a.bin"));
-        ASSERT_TRUE(model.State().NewAccess);
         c.prepare();
+        ASSERT_TRUE(Register(0, game + "a.bin")) << c.what;
+        ASSERT_TRUE(model.State().modified) << c.what;
         host.answers = {Answer::Yes, Answer::Ok};
         host.fileChoices.clear();
-        EXPECT_FALSE(model.QueryClose()) << c.what;
-        EXPECT_TRUE(model.State().NewAccess) << c.what;
+        EXPECT_FALSE(model.MayClose()) << c.what;
+        EXPECT_TRUE(model.State().modified) << c.what;
 
         // Opening another project after "Yes" keeps this one as well.
         WriteFile(folder + "other.vorlprj", ReadFile(VORL_FIXTURES "/windows_project/game.vorlprj"));
         host.answers = {Answer::Yes, Answer::Ok};
         host.fileChoices.clear();
-        model.OpenDroppedFile({folder + "other.vorlprj"});
-        EXPECT_EQ(game + "a.bin", Entry(0).FileName) << c.what;
-        EXPECT_TRUE(model.State().NewAccess) << c.what;
+        model.OpenDroppedProject({folder + "other.vorlprj"});
+        EXPECT_EQ(game + "a.bin", Entry(0).fileName) << c.what;
+        EXPECT_TRUE(model.State().modified) << c.what;
         const size_t dialogs = host.fileDialogs.size();
         host.answers = {Answer::Yes, Answer::Ok};
-        model.mnuLoadPrj_Click();
-        EXPECT_EQ(game + "a.bin", Entry(0).FileName) << c.what;
+        model.ChooseProjectToOpen();
+        EXPECT_EQ(game + "a.bin", Entry(0).fileName) << c.what;
         EXPECT_LE(host.fileDialogs.size(), dialogs + 1) << "no Open dialog after the failed save: " << c.what;
     }
-    // In run mode the window closes whatever the save did, as described.
-    model.State().InitCommand = kRunAfterLoad;
-    model.State().Prj_file.clear();
-    host.fileChoices.clear();
-    EXPECT_TRUE(model.QueryClose());
+    // In run mode ("-r") the window closes whatever the save did, as
+    // described: here a Save As of a project without a name, cancelled.
+    FakeHost runHost;
+    EditorModel runMode(runHost, library, "/opt/vorl", "2.0.2");
+    ASSERT_TRUE(runMode.StartUp({"-t", "-r"}, game));
+    runMode.GoToPage("0");
+    ASSERT_TRUE(runMode.RegisterFile(0, game + "a.bin"));
+    ASSERT_TRUE(runMode.State().modified);
+    ASSERT_EQ(kRunAfterLoad, runMode.State().startCommands & kRunAfterLoad);
+    ASSERT_EQ("", runMode.State().projectFile);
+    runHost.fileChoices.clear();
+    EXPECT_TRUE(runMode.MayClose());
 }
 
 TEST_F(Faults, ArgumentsAreTakenAsTheyAre)
@@ -165,8 +211,8 @@ TEST_F(Faults, ArgumentsAreTakenAsTheyAre)
     FakeHost second;
     EditorModel other(second, library, "/opt/vorl", "2.0.2");
     ASSERT_TRUE(other.StartUp({"-t", "game.vorlprj", "-sout.dat"}, game));
-    EXPECT_EQ(game + "game.vorlprj", other.State().Prj_file);
-    EXPECT_EQ(game, other.State().CurrentDir);
+    EXPECT_EQ(game + "game.vorlprj", other.State().projectFile);
+    EXPECT_EQ(game, other.State().currentFolder);
     EXPECT_TRUE(second.messages.empty()) << second.messages.front().text;
 }
 
@@ -211,14 +257,14 @@ TEST_F(Faults, UnattendedRunsReportTheirOutcome)
 // saved project still names the same files and converts them all.
 TEST_F(Faults, SaveAsIntoAnotherFolderKeepsNamingTheSameFiles)
 {
-    model.mnu_PathSel_Click(0);
+    model.SetPathMode(0);
     ASSERT_TRUE(Register(0, game + "a.bin"));
-    model.mnu_PathSel_Click(2);
+    model.SetPathMode(2);
     ASSERT_TRUE(Register(1, game + "sub/b.bin"));
-    model.mnu_PathSel_Click(1);
+    model.SetPathMode(1);
     ASSERT_TRUE(Register(2, folder + "c.bin"));
-    ASSERT_EQ("a.bin", Entry(0).FileName);
-    model.mnuNoFile_Click();  // a name that no longer fits would be dropped without a word
+    ASSERT_EQ("a.bin", Entry(0).fileName);
+    model.ToggleMissingFileUnused();  // a name that no longer fits would be dropped without a word
     fs::create_directory(folder + "出力");
     struct Case {
         std::string project;
@@ -230,15 +276,15 @@ TEST_F(Faults, SaveAsIntoAnotherFolderKeepsNamingTheSameFiles)
         {game + "sub/z.vorlprj", "../a.bin", "b.bin"},
     };
     for (const Case &c : cases) {
-        SaveAs(c.project);
-        ASSERT_EQ(c.project, model.State().Prj_file);
-        EXPECT_EQ(fs::path(c.project).parent_path().string() + "/", model.State().CurrentDir);
-        EXPECT_EQ(c.a, Entry(0).FileName);
-        EXPECT_EQ(c.b, Entry(1).FileName);
-        EXPECT_EQ(folder + "c.bin", Entry(2).FileName);
-        ASSERT_TRUE(model.LoadProject(c.project));
-        model.State().Save_file = folder + "out.dat";
-        model.mnuStart_Click();
+        SaveUnderChosenName(c.project);
+        ASSERT_EQ(c.project, model.State().projectFile);
+        EXPECT_EQ(fs::path(c.project).parent_path().string() + "/", model.State().currentFolder);
+        EXPECT_EQ(c.a, Entry(0).fileName);
+        EXPECT_EQ(c.b, Entry(1).fileName);
+        EXPECT_EQ(folder + "c.bin", Entry(2).fileName);
+        ASSERT_TRUE(model.OpenProject(c.project));
+        model.UseDataFile(folder + "out.dat");
+        model.RunConversion();
         const std::string data = ReadFile(folder + "out.dat");
         for (const char *payload : {"AAAA", "BBBBBB", "CC"}) {
             EXPECT_NE(std::string::npos, data.find(payload)) << c.project << " lost " << payload;
@@ -250,15 +296,15 @@ TEST_F(Faults, SaveAsIntoAnotherFolderKeepsNamingTheSameFiles)
 TEST_F(Faults, FileDialogsOpenWhereTheUserWorks)
 {
     SavedProject();
-    model.State().Save_file.clear();
-    model.mnuSaveAs_Click();
-    model.mnuLoadPrj_Click();
+    model.UseDataFile("");
+    model.SaveProjectAs();
+    model.ChooseProjectToOpen();
     model.ChooseDataFile();
-    model.mnuHeader_Click(1);
-    model.State().Save_file = folder + "out.dat";
+    model.SetHeaderOutput(1);
+    model.UseDataFile(folder + "out.dat");
     host.answers = {Answer::Yes};  // stop instead of naming a header
-    model.mnuStart_Click();
-    model.txtVorName_DblClick(0);
+    model.RunConversion();
+    model.ChooseInputFile(0);
     ASSERT_EQ(5u, host.fileDialogs.size() - 1);
     for (size_t i = 1; i < host.fileDialogs.size(); ++i) {
         EXPECT_EQ(game, host.fileDialogs[i].startFolder) << host.fileDialogs[i].title;
@@ -272,30 +318,30 @@ TEST_F(Faults, FileDialogsOpenWhereTheUserWorks)
 
 TEST_F(Faults, FailedSaveAsKeepsNameTitleAndFolderTogether)
 {
-    model.mnu_PathSel_Click(2);
+    model.SetPathMode(2);
     SavedProject();
     const std::string title = host.windowTitle;
-    model.txtSize_Enter(0, "8");
-    SaveAs(folder + "missing/x.vorlprj");
-    EXPECT_EQ(game + "game.vorlprj", model.State().Prj_file);
+    model.SetEntrySize(0, "8");
+    SaveUnderChosenName(folder + "missing/x.vorlprj");
+    EXPECT_EQ(game + "game.vorlprj", model.State().projectFile);
     EXPECT_EQ(title, host.windowTitle);
-    EXPECT_EQ(game, model.State().CurrentDir);
-    EXPECT_EQ("a.bin", Entry(0).FileName) << "the names stay relative to the project's own folder";
-    EXPECT_TRUE(model.State().NewAccess);
+    EXPECT_EQ(game, model.State().currentFolder);
+    EXPECT_EQ("a.bin", Entry(0).fileName) << "the names stay relative to the project's own folder";
+    EXPECT_TRUE(model.State().modified);
 
     // A name without an extension is given the project's.
-    SaveAs(game + "noext");
-    EXPECT_EQ(game + "noext.vorlprj", model.State().Prj_file);
+    SaveUnderChosenName(game + "noext");
+    EXPECT_EQ(game + "noext.vorlprj", model.State().projectFile);
     EXPECT_TRUE(fs::exists(game + "noext.vorlprj"));
-    SaveAs(game + "old.prj");
-    EXPECT_EQ(game + "old.prj", model.State().Prj_file);
+    SaveUnderChosenName(game + "old.prj");
+    EXPECT_EQ(game + "old.prj", model.State().projectFile);
 }
 
 TEST_F(Faults, FailedOpenShowsTheEmptyProject)
 {
     ASSERT_TRUE(Register(0, game + "a.bin"));
-    SaveAs(game + "game.vorlprj");
-    EXPECT_FALSE(model.LoadProject(folder + "missing.vorlprj"));
+    SaveUnderChosenName(game + "game.vorlprj");
+    EXPECT_FALSE(model.OpenProject(folder + "missing.vorlprj"));
     EXPECT_EQ("", host.rows[0].fileName);
     EXPECT_FALSE(host.rows[0].inUse);
     EXPECT_EQ(model.ShortTitle(), host.windowTitle);
@@ -305,35 +351,44 @@ TEST_F(Faults, EntryEditingTraps)
 {
     // A cancelled input dialog leaves the project as it was.
     model.FirstPage();
-    model.chkIndex_Click(0, true);
-    EXPECT_FALSE(Entry(0).Use);
+    model.SetEntryInUse(0, true);
+    EXPECT_FALSE(Entry(0).inUse);
     EXPECT_FALSE(host.rows[0].inUse);
-    EXPECT_FALSE(model.State().NewAccess);
+    EXPECT_FALSE(model.State().modified);
 
     // A control character cannot be read back from a project file.
     WriteFile(game + "bad\x01name.bin", "x");
     EXPECT_FALSE(Register(3, game + "bad\x01name.bin"));
-    EXPECT_FALSE(Entry(3).Use);
+    EXPECT_FALSE(Entry(3).inUse);
     EXPECT_EQ("ファイルエラー", host.messages.back().title);
 
     // Insert would push a used last entry out of the list.
-    Entry(9999) = EditEntry{true, game + "a.bin", 0, "", 0, false, 0};
-    Entry(5) = EditEntry{true, game + "a.bin", 0, "", 0, false, 0};
+    ASSERT_TRUE(Register(9999, game + "a.bin"));
+    host.answers = {Answer::Yes};  // registered twice, each with its own data
+    ASSERT_TRUE(Register(5, game + "a.bin"));
+    ASSERT_EQ(game + "a.bin", Entry(9999).fileName);
+    ASSERT_EQ(game + "a.bin", Entry(5).fileName);
     const size_t before = host.messages.size();
     model.FirstPage();
-    model.txtVorName_Insert(5);
+    model.InsertEntry(5);
     EXPECT_EQ(before + 1, host.messages.size());
     EXPECT_EQ("設定エラー", host.messages.back().title);
-    EXPECT_TRUE(Entry(9999).Use);
-    EXPECT_TRUE(Entry(5).Use);
+    EXPECT_TRUE(Entry(9999).inUse);
+    EXPECT_TRUE(Entry(5).inUse);
 }
 
 TEST_F(Faults, ManyMissingFilesMakeOneMessage)
 {
+    // Registered, then moved away before the scan.
     for (int n = 0; n < 25; ++n) {
-        Entry(n) = EditEntry{true, game + "gone" + std::to_string(n) + ".bin", 0, "", 0, false, 0};
+        WriteFile(game + "gone" + std::to_string(n) + ".bin", "G");
+        ASSERT_TRUE(Register(n, game + "gone" + std::to_string(n) + ".bin"));
     }
-    model.mnuFileScan_Click();
+    for (int n = 0; n < 25; ++n) {
+        fs::remove(game + "gone" + std::to_string(n) + ".bin");
+    }
+    ASSERT_TRUE(host.messages.empty()) << host.messages.front().text;
+    model.RescanSizes();
     ASSERT_EQ(1u, host.messages.size());
     const std::string &text = host.messages[0].text;
     EXPECT_NE(std::string::npos, text.find(game + "gone19.bin\r\n"));
@@ -342,8 +397,10 @@ TEST_F(Faults, ManyMissingFilesMakeOneMessage)
     // One missing file reads as it always did.
     model.ResetProject();
     host.messages.clear();
-    Entry(0) = EditEntry{true, game + "gone.bin", 0, "", 0, false, 0};
-    model.mnuFileScan_Click();
+    WriteFile(game + "gone.bin", "G");
+    ASSERT_TRUE(Register(0, game + "gone.bin"));
+    fs::remove(game + "gone.bin");
+    model.RescanSizes();
     ASSERT_EQ(1u, host.messages.size());
     EXPECT_EQ(game + "gone.bin\r\nファイルが読み込めないよ。", host.messages[0].text);
 }
@@ -353,10 +410,10 @@ TEST_F(Faults, FilesOfTwoGigabytesAndMore)
     const int64_t length = (int64_t{3} << 30) + 1;
     ASSERT_EQ(0, truncate((game + "a.bin").c_str(), length));
     ASSERT_TRUE(Register(0, game + "a.bin"));
-    EXPECT_EQ(length, Entry(0).Size);
+    EXPECT_EQ(length, Entry(0).size);
     EXPECT_EQ(std::to_string(length), host.rows[0].size);
-    model.mnuKgr_Click(7);  // 4096 bytes
-    EXPECT_EQ((int64_t{3} << 30) + 4096, Entry(0).Size);
+    model.SetAlignment(4096);  // 4096 bytes
+    EXPECT_EQ((int64_t{3} << 30) + 4096, Entry(0).size);
 }
 
 TEST_F(Faults, SettingsValuesAreCutOnACharacterBoundary)
@@ -368,22 +425,22 @@ TEST_F(Faults, SettingsValuesAreCutOnACharacterBoundary)
     host.files["/opt/vorl/vorlmake.ini"] = "[Setup]\r\nConvertString3=" + wide + "\r\n";
     model.ResetProject();
     // 127 two-byte characters fill 254 of the 255 bytes.
-    EXPECT_EQ(wide.substr(0, 127 * 3), model.State().Texts.convert[2]);
+    EXPECT_EQ(wide.substr(0, 127 * 3), model.State().texts.convert[2]);
 }
 
 TEST_F(Faults, HelpThatCannotBeShownIsNamed)
 {
-    model.mnu_ShowHelp_Click();
+    model.ShowHelp();
     EXPECT_TRUE(host.messages.empty());
     host.documentsOpen = false;
-    model.mnu_ShowHelp_Click();
+    model.ShowHelp();
     ASSERT_EQ(1u, host.messages.size());
     EXPECT_EQ("/opt/vorl/help.htm\r\nヘルプファイルが開けないよ。", host.messages[0].text);
 }
 
 TEST_F(Faults, DataFileDialogOpensInTheFolderOfTheNameBefore)
 {
-    model.State().Save_file = folder + "out/game.dat";
+    model.UseDataFile(folder + "out/game.dat");
     model.ChooseDataFile();
     ASSERT_EQ(1u, host.fileDialogs.size());
     EXPECT_EQ(folder + "out/", host.fileDialogs[0].startFolder);
@@ -394,7 +451,7 @@ TEST_F(Faults, SuccessfulRunShowsTheDataFileSize)
 {
     SavedProject();
     EXPECT_EQ("0 Bytes", host.totalSize);
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_EQ(std::to_string(fs::file_size(folder + "out.dat")) + " Bytes", host.totalSize);
 }
 

@@ -26,7 +26,7 @@ public:
     std::deque<Answer> answers;  // given in order; Ok when none is left
     std::array<RowView, 10> rows{};
     std::string page, interval, remarksHeading, totalSize, saveName, currentFolder, windowTitle;
-    MenuState menus;
+    ChoiceMarks menus;
     std::vector<int> focused;
     std::vector<std::string> titleWindows;
     std::vector<std::string> openedDocuments;
@@ -84,7 +84,7 @@ public:
         interval = i;
     }
     void FocusFileName(int row) override { focused.push_back(row); }
-    void ShowMenus(const MenuState &m) override { menus = m; }
+    void ShowChoiceMarks(const ChoiceMarks &m) override { menus = m; }
     void ShowRemarksHeading(const std::string &heading) override { remarksHeading = heading; }
     void ShowTotalSize(const std::string &text) override { totalSize = text; }
     void ShowSaveName(const std::string &name) override { saveName = name; }

@@ -16,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using vorl::test::ReadFile;
+using vorl::test::TempFolder;
 using vorl::test::WriteFile;
 
 class LongRun : public ::testing::Test {
@@ -23,30 +24,35 @@ protected:
     LongRun() : model(host, library, "/opt/vorl", "2.0.2") {}
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "vorllong-XXXXXX").string();
-        ASSERT_NE(nullptr, mkdtemp(pattern.data()));
-        folder = pattern + "/";
         model.UseSettingsFile(folder + "system.ini");
         model.UseUserSettingsFile(folder + "user/vorlmake.ini");
+        // The folder the program starts in is the one it works in.
         ASSERT_TRUE(model.StartUp({"-t"}, folder));
-        model.State().CurrentDir = folder;
+        ASSERT_EQ(folder, model.State().currentFolder);
         host.convertDialog = [this](ConvertDialogState &state) {
             state.commands[0] = "echo \"$I\" >> '" + folder + "log'; cat \"$I\" > \"$O\"";
             state.commands[1] = "exit 3";
             return true;
         };
-        model.mnuCommpress_Click();
+        model.EditConverters();
         for (int i = 0; i < kRows; ++i) {
             std::string name = "in" + std::to_string(i) + ".bin";
             WriteFile(folder + name, std::string(100 + i, static_cast<char>('a' + i)));
-            model.EnterPage("0");
+            model.GoToPage("0");
             ASSERT_TRUE(model.RegisterFile(i, folder + name));
-            model.cmbDataConv_Click(i, 1);
+            model.SetEntryConverter(i, 1);
         }
-        model.State().Save_file = folder + "out.dat";
+        model.UseDataFile(folder + "out.dat");
         WriteFile(folder + "out.dat", "the previous data file");
     }
-    void TearDown() override { fs::remove_all(folder); }
+    // Saves the project under its own name (chosen the first time).
+    void Save()
+    {
+        host.fileChoices = {FileChoice{folder + "long.vorlprj", 1}};
+        model.SaveProject();
+        host.fileChoices.clear();
+        ASSERT_EQ(folder + "long.vorlprj", model.State().projectFile);
+    }
     int LogLines()
     {
         std::string log = fs::exists(folder + "log") ? ReadFile(folder + "log") : "";
@@ -65,7 +71,8 @@ protected:
         return found;
     }
     static constexpr int kRows = 4;
-    std::string folder;
+    TempFolder temp;
+    std::string folder = temp.Path().string() + "/";
     FakeHost host;
     FakeLibrary library;
     EditorModel model;
@@ -73,7 +80,7 @@ protected:
 
 TEST_F(LongRun, ProgressCountsEveryRowAndNamesItsInput)
 {
-    model.mnuStart_Click();
+    model.RunConversion();
     ASSERT_TRUE(host.messages.empty()) << host.messages.back().text;
     ASSERT_EQ(static_cast<size_t>(kRows + 1), host.progress.size());
     for (int i = 0; i < kRows; ++i) {
@@ -92,33 +99,39 @@ TEST_F(LongRun, StopBeforeAnyRowLeavesEverythingAsItWas)
     for (int stopAt : {0, kRows / 2, kRows - 1}) {
         for (bool modified : {false, true}) {
             SCOPED_TRACE("stop at " + std::to_string(stopAt) + (modified ? ", modified" : ""));
-            model.State().NewAccess = modified;
+            // Saved, or changed since: remarks are the project's.
+            if (modified) {
+                model.EditRemarks(0, "stop at " + std::to_string(stopAt));
+            } else {
+                Save();
+            }
+            ASSERT_EQ(modified, model.State().modified);
             size_t messages = host.messages.size();
             host.onProgress = [this, stopAt](int done, int) {
                 if (done == stopAt) {
                     model.StopConversion();
                 }
             };
-            model.mnuStart_Click();
+            model.RunConversion();
             EXPECT_EQ("the previous data file", ReadFile(folder + "out.dat"));
             EXPECT_EQ(std::vector<std::string>{}, Leftovers());
             EXPECT_EQ(messages, host.messages.size()) << "a stop the user asked for is no error";
             EXPECT_TRUE(host.enabled);
-            EXPECT_EQ(modified, model.State().NewAccess);
+            EXPECT_EQ(modified, model.State().modified);
             EXPECT_EQ(false, host.runningStates.back());
         }
     }
     // The next run is not stopped by the last one's request.
     host.onProgress = nullptr;
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_NE("the previous data file", ReadFile(folder + "out.dat"));
 }
 
 TEST_F(LongRun, FailingConverterIsNamedWithItsEntry)
 {
-    model.EnterPage("0");
-    model.cmbDataConv_Click(2, 2);  // "exit 3"
-    model.mnuStart_Click();
+    model.GoToPage("0");
+    model.SetEntryConverter(2, 2);  // "exit 3"
+    model.RunConversion();
     const std::string &text = host.messages.back().text;
     EXPECT_EQ("変換エラー", host.messages.back().title);
     EXPECT_NE(std::string::npos, text.find("エントリ 2: " + folder + "in2.bin\r\n")) << text;
@@ -136,9 +149,10 @@ TEST_F(LongRun, RunSettingsGoToTheUsersFileAndDriveTheRun)
         settings.cacheFolder = folder + "キャッシュ";
         return true;
     };
-    model.State().NewAccess = false;
+    Save();
+    ASSERT_FALSE(model.State().modified);
     model.ChangeRunSettings();
-    EXPECT_FALSE(model.State().NewAccess) << "run settings are not the project's";
+    EXPECT_FALSE(model.State().modified) << "run settings are not the project's";
     // The user's new file starts from the settings in use, so that it
     // hides none of them.
     const std::string user = host.files[folder + "user/vorlmake.ini"];
@@ -147,10 +161,10 @@ TEST_F(LongRun, RunSettingsGoToTheUsersFileAndDriveTheRun)
     EXPECT_EQ(2, model.CurrentRunSettings().jobs);
 
     // With the cache, a second run converts nothing and packs the same.
-    model.mnuStart_Click();
+    model.RunConversion();
     const std::string first = ReadFile(folder + "out.dat");
     EXPECT_EQ(kRows, LogLines());
-    model.mnuStart_Click();
+    model.RunConversion();
     EXPECT_EQ(kRows, LogLines());
     EXPECT_EQ(first, ReadFile(folder + "out.dat"));
 
@@ -165,7 +179,7 @@ TEST_F(LongRun, RunSettingsGoToTheUsersFileAndDriveTheRun)
     EXPECT_EQ(2, model.CurrentRunSettings().jobs);
     // Read back on the next reset.
     host.writesFail = false;
-    model.mnuNew_Click();
+    model.NewProject();
     EXPECT_EQ(folder + "キャッシュ", model.CurrentRunSettings().cacheFolder);
 }
 

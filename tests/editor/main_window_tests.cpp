@@ -23,10 +23,14 @@
 #include <QTextBrowser>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <future>
+#include <string>
+#include <utility>
+#include <vector>
 #include <unistd.h>
 
 #include "editor_model.h"
@@ -127,8 +131,62 @@ private:
 void WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+// Text as an XML element of a project file holds it.
+std::string XmlText(const std::string &text)
+{
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        case '"': escaped += "&quot;"; break;
+        case '\'': escaped += "&apos;"; break;
+        default: escaped += c; break;
+        }
+    }
+    return escaped;
+}
+
+// A project file as the editor saves one: the settings of a new project
+// but for the given alignment and converter 1, and the given entries, each
+// in use with its file and converter.
+QByteArray ProjectText(int alignment, const std::string &converter,
+                       const std::vector<std::pair<std::string, int>> &entries)
+{
+    std::string text = "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n\t<header>\n"
+                       "\t\t<headerid>Vorl</headerid>\n"
+                       "\t\t<indexnum>" + std::to_string(std::max<size_t>(entries.size(), 1)) + "</indexnum>\n"
+                       "\t\t<indexout>infile</indexout>\n\t\t<indexmode>false</indexmode>\n"
+                       "\t\t<indexbyte>4</indexbyte>\n\t\t<indexinterval>1</indexinterval>\n"
+                       "\t\t<dataalign>" + std::to_string(alignment) + "</dataalign>\n"
+                       "\t\t<pathmode>relative</pathmode>\n\t\t<skipnofile>false</skipnofile>\n"
+                       "\t\t<label>Vorl_Index</label>\n";
+    for (int i = 1; i <= 4; ++i) {
+        text += "\t\t<type num='" + std::to_string(i) + "'>static unsigned int</type>\n";
+    }
+    text += "\t\t<usealias byte='4'>false</usealias>\n\t\t<changeendian>false</changeendian>\n";
+    text += converter.empty() ? std::string("\t\t<convert num='1' />\n")
+                              : "\t\t<convert num='1'>" + XmlText(converter) + "</convert>\n";
+    text += "\t\t<convert num='2' />\n\t\t<convert num='3' />\n\t\t<convert num='4' />\n\t</header>\n";
+    auto index = [&](size_t number, bool use, const std::string &name, int convert) {
+        text += "\t<index num='" + std::to_string(number) + "' use='" + (use ? "true" : "false") + "'>\n"
+                "\t\t<filename>" + XmlText(name) + "</filename>\n\t\t<remarks></remarks>\n"
+                "\t\t<filesize high='0'>0</filesize>\n\t\t<alias high='0'>0</alias>\n"
+                "\t\t<convertnum>" + std::to_string(convert) + "</convertnum>\n\t</index>\n";
+    };
+    for (size_t i = 0; i < entries.size(); ++i) {
+        index(i, true, entries[i].first, entries[i].second);
+    }
+    if (entries.empty()) {
+        index(0, false, "", 0);
+    }
+    text += "</VorlProject>\n";
+    return QByteArray::fromStdString(text);
 }
 
 void SendDrop(QWidget *target, const QString &path)
@@ -168,11 +226,23 @@ private:
     QString Text(const char *name) { return window_->findChild<QLineEdit *>(name)->text(); }
     QLineEdit *Field(const QString &name) { return window_->findChild<QLineEdit *>(name); }
 
+    // The program started afresh in a folder of the test's: it becomes the
+    // current folder, the base of the entries' names.
+    void StartIn(const QTemporaryDir &folder)
+    {
+        QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
+        window_->SetModel(nullptr);
+        model_ = std::make_unique<EditorModel>(window_->Host(), library_, QDir::tempPath().toStdString(), "2.0.2");
+        window_->SetModel(model_.get());
+        QVERIFY(model_->StartUp({"-t"}, folder.path().toStdString()));
+        QCOMPARE(model_->State().currentFolder, folder.path().toStdString() + "/");
+    }
+
     // Rows 0 to count - 1 in use, each with a file of its own of 7 bytes.
     void FillRows(const QTemporaryDir &folder, int count)
     {
         const std::string base = folder.path().toStdString() + "/";
-        model_->State().CurrentDir = base;
+        StartIn(folder);
         for (int row = 0; row < count; ++row) {
             std::string name = "in" + std::to_string(row) + ".bin";
             WriteFile(folder.path() + "/" + QString::fromStdString(name), "payload");
@@ -191,7 +261,7 @@ private slots:
     void init()
     {
         window_ = std::make_unique<MainWindow>(QDir::tempPath());
-        model_ = std::make_unique<EditorModel>(*window_, library_, QDir::tempPath().toStdString(), "2.0.2");
+        model_ = std::make_unique<EditorModel>(window_->Host(), library_, QDir::tempPath().toStdString(), "2.0.2");
         window_->SetModel(model_.get());
         QVERIFY(model_->StartUp({"-t"}, QDir::tempPath().toStdString()));
     }
@@ -309,14 +379,11 @@ private slots:
     {
         QTemporaryDir folder;
         const std::string base = folder.path().toStdString() + "/";
-        {
-            QFile input(folder.path() + "/in.bin");
-            QVERIFY(input.open(QIODevice::WriteOnly));
-            input.write("payload");
-        }
-        model_->State().CurrentDir = base;
+        StartIn(folder);
+        WriteFile(folder.path() + "/in.bin", "payload");
         QVERIFY(model_->RegisterFile(0, base + "in.bin"));
-        model_->State().Save_file = base + "out.dat";
+        model_->UseDataFile(base + "out.dat");
+        QCOMPARE(model_->State().dataFile, base + "out.dat");
         window_->show();
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -345,8 +412,8 @@ private slots:
             QTest::keyClick(label, Qt::Key_Return);
         });
         Action("mnuSetLabel")->trigger();
-        QCOMPARE(model_->State().Texts.label, std::string("Sprites"));
-        QCOMPARE(model_->State().Texts.type[1], std::string("uint16_t"));
+        QCOMPARE(model_->State().texts.label, std::string("Sprites"));
+        QCOMPARE(model_->State().texts.type[1], std::string("uint16_t"));
     }
 
     void convertDialogStoresOnOk()
@@ -360,8 +427,8 @@ private slots:
             QTest::mouseClick(dialog->findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
         });
         Action("mnuCommpress")->trigger();
-        QCOMPARE(model_->State().DefaultConvert, int16_t(3));
-        QCOMPARE(model_->State().Texts.convert[2], std::string("xz -c \"$I\" > \"$O\""));
+        QCOMPARE(model_->State().defaultConverter, int16_t(3));
+        QCOMPARE(model_->State().texts.convert[2], std::string("xz -c \"$I\" > \"$O\""));
         QTimer::singleShot(0, [] {
             QWidget *dialog = QApplication::activeModalWidget();
             QVERIFY(dialog != nullptr);
@@ -369,7 +436,7 @@ private slots:
             QTest::mouseClick(dialog->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
         });
         Action("mnuCommpress")->trigger();
-        QCOMPARE(model_->State().DefaultConvert, int16_t(3));
+        QCOMPARE(model_->State().defaultConverter, int16_t(3));
     }
 
     void everyRowElementIsNamed()
@@ -388,23 +455,33 @@ private slots:
     }
 
     // Escape, or the stop button beside the bar, stops a conversion of
-    // slow converters part way: the previous data file stays, nothing is
+    // slow converters before its end: the previous data file stays, nothing is
     // left in the folder, and the window comes back as it was.
     void stopDuringARunLeavesEverythingAsItWas()
     {
         for (const char *how : {"Escape", "stop button"}) {
             QTemporaryDir folder;
             const QString base = folder.path() + "/";
-            model_->State().CurrentDir = base.toStdString();
-            model_->State().Texts.convert[0] = "echo x >> '" + (base + "log").toStdString() + "'; sleep 0.3; cat \"$I\" > \"$O\"";
+            StartIn(folder);
+            // Six entries, each through the slow converter 1, as a project
+            // saved so and opened: nothing is modified yet.
+            const std::string converter =
+                "echo x >> '" + (base + "log").toStdString() + "'; sleep 0.3; cat \"$I\" > \"$O\"";
+            std::vector<std::pair<std::string, int>> entries;
             for (int row = 0; row < 6; ++row) {
                 WriteFile(base + QString("in%1.bin").arg(row), QByteArray(100, char('a' + row)));
-                QVERIFY(model_->RegisterFile(row, (base + QString("in%1.bin").arg(row)).toStdString()));
-                model_->cmbDataConv_Click(row, 1);
+                entries.emplace_back("in" + std::to_string(row) + ".bin", 1);
+            }
+            WriteFile(base + "slow.vorlprj", ProjectText(1, converter, entries));
+            QVERIFY(model_->OpenProject((base + "slow.vorlprj").toStdString()));
+            QCOMPARE(model_->State().texts.convert[0], converter);
+            for (int row = 0; row < 6; ++row) {
+                QCOMPARE(model_->State().entries[static_cast<size_t>(row)].converter, int16_t(1));
+                QVERIFY(model_->State().entries[static_cast<size_t>(row)].inUse);
             }
             WriteFile(base + "out.dat", "previous");
-            model_->State().Save_file = (base + "out.dat").toStdString();
-            model_->State().NewAccess = false;
+            model_->UseDataFile((base + "out.dat").toStdString());
+            QVERIFY(!model_->State().modified);
             ShowActive();
 
             auto *bar = window_->findChild<QProgressBar *>("shpProgress");
@@ -440,7 +517,7 @@ private slots:
             QStringList left = QDir(base).entryList({"vorl*", "vorproj.tmp"}, QDir::AllEntries | QDir::NoDotAndDotDot);
             QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
             QVERIFY(window_->isEnabled());
-            QVERIFY(!model_->State().NewAccess);
+            QVERIFY(!model_->State().modified);
             QVERIFY(!window_->findChild<QPushButton *>("cmdStopConversion")->isVisible());
             QCOMPARE(current->text(), folderShown);
         }
@@ -450,20 +527,22 @@ private slots:
     {
         BlockingLibrary library;
         MainWindow window(QDir::tempPath());
-        EditorModel model(window, library, QDir::tempPath().toStdString(), "2.0.2");
+        EditorModel model(window.Host(), library, QDir::tempPath().toStdString(), "2.0.2");
         window.SetModel(&model);
         auto detach = qScopeGuard([&] {
             library.Release();
             window.SetModel(nullptr);
         });
-        QVERIFY(model.StartUp({"-t"}, QDir::tempPath().toStdString()));
         QTemporaryDir folder;
+        QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
         const std::string base = folder.path().toStdString() + "/";
+        QVERIFY(model.StartUp({"-t"}, base));
+        QCOMPARE(model.State().currentFolder, base);
         WriteFile(folder.path() + "/in.bin", "payload");
         WriteFile(folder.path() + "/other.bin", "other");
-        model.State().CurrentDir = base;
         QVERIFY(model.RegisterFile(0, base + "in.bin"));
-        model.State().Save_file = base + "out.dat";
+        model.UseDataFile(base + "out.dat");
+        QCOMPARE(model.State().dataFile, base + "out.dat");
         const EditorState before = model.State();
         window.show();
         window.activateWindow();
@@ -506,15 +585,15 @@ private slots:
         QVERIFY(window.isVisible());
         QVERIFY(window.isEnabled());
         const EditorState &after = model.State();
-        QCOMPARE(after.Entries[0].FileName, before.Entries[0].FileName);
-        QCOMPARE(after.Entries[0].Use, before.Entries[0].Use);
-        QCOMPARE(after.Entries[1].FileName, before.Entries[1].FileName);
-        QCOMPARE(after.Entries[1].Use, before.Entries[1].Use);
-        QCOMPARE(after.Entries[2].Use, before.Entries[2].Use);
-        QCOMPARE(after.Save_file, before.Save_file);
-        QCOMPARE(after.Prj_file, before.Prj_file);
-        QCOMPARE(after.NewAccess, before.NewAccess);
-        QCOMPARE(after.Page, before.Page);
+        QCOMPARE(after.entries[0].fileName, before.entries[0].fileName);
+        QCOMPARE(after.entries[0].inUse, before.entries[0].inUse);
+        QCOMPARE(after.entries[1].fileName, before.entries[1].fileName);
+        QCOMPARE(after.entries[1].inUse, before.entries[1].inUse);
+        QCOMPARE(after.entries[2].inUse, before.entries[2].inUse);
+        QCOMPARE(after.dataFile, before.dataFile);
+        QCOMPARE(after.projectFile, before.projectFile);
+        QCOMPARE(after.modified, before.modified);
+        QCOMPARE(after.currentPage, before.currentPage);
         QVERIFY(QFile::exists(folder.path() + "/out.dat"));
     }
 
@@ -528,7 +607,7 @@ private slots:
         ShowActive();
         const EditorState before = model_->State();
         ModalWatch watch;
-        window_->SetMainWindowEnabled(false);
+        window_->Host().SetMainWindowEnabled(false);
         QTest::mouseDClick(Field("txtVorName_0"), Qt::LeftButton);
         QTest::mouseDClick(Field("txtSaveName"), Qt::LeftButton);
         QTest::keyClick(Field("txtVorName_0"), Qt::Key_Delete);
@@ -542,33 +621,33 @@ private slots:
         window_->close();
         QTest::qWait(100);  // time for the watch to see a box
         QVERIFY(window_->isVisible());
-        window_->SetMainWindowEnabled(true);
+        window_->Host().SetMainWindowEnabled(true);
         QVERIFY2(watch.seen.isEmpty(), qPrintable(watch.seen.join(", ")));
         const EditorState &after = model_->State();
-        QCOMPARE(after.Entries[0].FileName, before.Entries[0].FileName);
-        QCOMPARE(after.Entries[1].Use, before.Entries[1].Use);
-        QCOMPARE(after.Page, before.Page);
+        QCOMPARE(after.entries[0].fileName, before.entries[0].fileName);
+        QCOMPARE(after.entries[1].inUse, before.entries[1].inUse);
+        QCOMPARE(after.currentPage, before.currentPage);
         QVERIFY(Action("mnuHeader_0")->isChecked());
         QVERIFY(!Action("mnuHeader_3")->isChecked());
         QVERIFY(!Action("mnuAlias")->isChecked());
-        QVERIFY(!model_->Menus().header[3]);
+        QVERIFY(!model_->Marks().headerOutput[3]);
     }
 
     void unattendedMessagesGoToStandardError()
     {
-        window_->SetUnattended(true);
+        window_->Host().SetUnattended(true);
         ModalWatch watch;
         StandardErrorCapture capture;
-        Answer ok = window_->ShowMessage("一行目\r\n二行目", "警告", MessageIcon::Exclamation, MessageButtons::Ok);
-        Answer yes = window_->ShowMessage("上書きするの？", "上書き確認", MessageIcon::Question, MessageButtons::YesNo);
-        Answer first = window_->ShowMessage("保存する？", "保存確認", MessageIcon::Exclamation,
+        Answer ok = window_->Host().ShowMessage("一行目\r\n二行目", "警告", MessageIcon::Exclamation, MessageButtons::Ok);
+        Answer yes = window_->Host().ShowMessage("上書きするの？", "上書き確認", MessageIcon::Question, MessageButtons::YesNo);
+        Answer first = window_->Host().ShowMessage("保存する？", "保存確認", MessageIcon::Exclamation,
                                             MessageButtons::YesNoCancel);
         FileDialogRequest request;
         request.title = "出力ファイル";
         request.filters = {{"すべてのファイル(*.*)", "*.*"}};
         request.startFolder = QDir::tempPath().toStdString();
-        auto opened = window_->ChooseFileToOpen(request);
-        auto saved = window_->ChooseFileToSave(request);
+        auto opened = window_->Host().ChooseFileToOpen(request);
+        auto saved = window_->Host().ChooseFileToSave(request);
         QByteArray written = capture.Finish();
         QVERIFY2(watch.seen.isEmpty(), qPrintable(watch.seen.join(", ")));
         QVERIFY(ok == Answer::Ok);
@@ -591,6 +670,7 @@ private slots:
                                                    "すべてのファイル(*.*) (*)"}));
 
         QTemporaryDir folder;
+        QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
         WriteFile(folder.path() + "/noext", "x");
         WriteFile(folder.path() + "/game.vorlprj", "x");
         WriteFile(folder.path() + "/notes.txt", "x");
@@ -636,7 +716,7 @@ private slots:
             // QFileDialog keeps accept() protected; QDialog's is public and virtual.
             static_cast<QDialog *>(dialog)->accept();
         });
-        std::optional<FileChoice> choice = window_->ChooseFileToOpen(request);
+        std::optional<FileChoice> choice = window_->Host().ChooseFileToOpen(request);
         QCOMPARE(shown, QStringList({"プロジェクトファイル(*.vorlprj;*.prj)", "すべてのファイル(*.*)"}));
         QCOMPARE(directory, folder.path());
         listed.sort();
@@ -649,6 +729,8 @@ private slots:
     void fileDialogOpensInTheStartFolder()
     {
         QTemporaryDir start, elsewhere;
+        QVERIFY2(start.isValid(), qPrintable(start.errorString()));
+        QVERIFY2(elsewhere.isValid(), qPrintable(elsewhere.errorString()));
         FileDialogRequest request;
         request.title = "出力ファイル";
         request.filters = {{"すべてのファイル(*.*)", "*.*"}, {"binファイル(*.bin)", "*.bin"}};
@@ -666,7 +748,7 @@ private slots:
             }
             dialog->reject();
         });
-        QVERIFY(!window_->ChooseFileToSave(request));
+        QVERIFY(!window_->Host().ChooseFileToSave(request));
         QCOMPARE(directory, start.path());
         QCOMPARE(name, QString("out.dat"));
     }
@@ -721,7 +803,7 @@ private slots:
         interval->selectAll();
         QTest::keyClicks(interval, "2");
         QTest::keyClick(interval, Qt::Key_Tab);
-        QCOMPARE(model_->State().ProjectInfo.indexinterval, 2);
+        QCOMPARE(model_->State().block.indexinterval, 2);
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("picPageDown"));
     }
 
@@ -731,21 +813,21 @@ private slots:
         FillRows(folder, 2);
         ShowActive();
         ModalWatch watch;
-        const auto &entries = model_->State().Entries;
+        const auto &entries = model_->State().entries;
         QLineEdit *size0 = Field("txtSize_0");
         QLineEdit *size1 = Field("txtSize_1");
         size0->setFocus(Qt::TabFocusReason);
         size0->selectAll();
         QTest::keyClicks(size0, "64");
         QTest::keyClick(size0, Qt::Key_Tab);
-        QCOMPARE(entries[0].Size, 64);
-        QVERIFY(entries[0].SizeFixed);
+        QCOMPARE(entries[0].size, 64);
+        QVERIFY(entries[0].sizeTyped);
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("chkIndex_1"));
 
         // Passing through a field stores nothing.
         size1->setFocus(Qt::TabFocusReason);
         QTest::keyClick(size1, Qt::Key_Tab);
-        QVERIFY(!entries[1].SizeFixed);
+        QVERIFY(!entries[1].sizeTyped);
         // A redraw is no edit: the typed text it replaced is gone.
         size1->setFocus(Qt::TabFocusReason);
         size1->selectAll();
@@ -754,8 +836,8 @@ private slots:
         QTest::keyClick(window_.get(), Qt::Key_PageUp);
         size1->setFocus(Qt::TabFocusReason);
         QTest::keyClick(size1, Qt::Key_Tab);
-        QVERIFY(!entries[1].SizeFixed);
-        QCOMPARE(entries[1].Size, 7);
+        QVERIFY(!entries[1].sizeTyped);
+        QCOMPARE(entries[1].size, 7);
         QVERIFY(watch.seen.isEmpty());
 
         // A size off the alignment warns once, on leaving as on Enter.
@@ -765,35 +847,36 @@ private slots:
         QTest::keyClicks(size1, "6");
         QTest::keyClick(size1, Qt::Key_Tab);
         QTRY_COMPARE(watch.seen.size(), 1);
-        QCOMPARE(entries[1].Size, 8);
+        QCOMPARE(entries[1].size, 8);
         size0->setFocus(Qt::TabFocusReason);
         size0->selectAll();
         QTest::keyClicks(size0, "10");
         QTest::keyClick(size0, Qt::Key_Return);
         QTRY_COMPARE(watch.seen.size(), 2);
-        QCOMPARE(entries[0].Size, 12);
+        QCOMPARE(entries[0].size, 12);
         // The box took the focus, and leaving the field once more is no edit.
         window_->activateWindow();
         size0->setFocus(Qt::TabFocusReason);
         QTest::keyClick(size0, Qt::Key_Tab);
         QTest::qWait(100);
         QCOMPARE(watch.seen.size(), 2);
-        QCOMPARE(entries[0].Size, 12);
+        QCOMPARE(entries[0].size, 12);
     }
 
     void helpShowsInAWindowOfItsOwnWithoutADesktopBrowser()
     {
         QTemporaryDir folder;
+        QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
         const QString page = folder.path() + "/help.htm";
         WriteFile(page, "<html><head><title>VORL Maker ヘルプ</title></head><body><h1>使い方</h1></body></html>");
         MainWindow window(folder.path());
-        EditorModel model(window, library_, folder.path().toStdString(), "2.0.2");
+        EditorModel model(window.Host(), library_, folder.path().toStdString(), "2.0.2");
         window.SetModel(&model);
         auto detach = qScopeGuard([&] { window.SetModel(nullptr); });
         QVERIFY(model.StartUp({"-t"}, folder.path().toStdString()));
         QList<QUrl> launched;
         bool desktop = false;
-        window.SetDesktopLauncher([&](const QUrl &url) {
+        window.Hosting().SetDesktopLauncher([&](const QUrl &url) {
             launched << url;
             return desktop;
         });
@@ -819,13 +902,13 @@ private slots:
         QCOMPARE(help->windowTitle(), QString("VORL Maker ヘルプ"));
         // Asked again, the same window shows the page.
         help->close();
-        QVERIFY(window.OpenDocument(page.toStdString()));
+        QVERIFY(window.Host().OpenDocument(page.toStdString()));
         QCOMPARE(helpWindows().size(), 1);
         QVERIFY(help->isVisible());
         // With a desktop browser, the editor shows nothing of its own.
         help->close();
         desktop = true;
-        QVERIFY(window.OpenDocument(page.toStdString()));
+        QVERIFY(window.Host().OpenDocument(page.toStdString()));
         QCOMPARE(launched.size(), 3);
         QVERIFY(!help->isVisible());
     }
@@ -844,9 +927,13 @@ private slots:
             }
             QCOMPARE(group->actions(), items);
         }
-        // The model may leave a group without a mark.
-        model_->State().ProjectInfo.dataalign = 8;
-        model_->ShowAlignMenu();
+        // The model may leave a group without a mark: a project whose
+        // alignment is none of the choices.
+        QTemporaryDir folder;
+        StartIn(folder);
+        WriteFile(folder.path() + "/odd.vorlprj", ProjectText(8, "", {}));
+        QVERIFY(model_->OpenProject((folder.path() + "/odd.vorlprj").toStdString()));
+        QCOMPARE(model_->State().block.dataalign, 8);
         for (int i = 0; i < 8; ++i) {
             QVERIFY(!Action(qPrintable(QString("mnuKgr_%1").arg(i)))->isChecked());
         }

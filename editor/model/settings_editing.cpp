@@ -22,39 +22,41 @@ std::optional<std::string> FilterLabelText(const std::string &text)
     return kept;
 }
 
-void EditorModel::mnuSetLabel_Click()
+void EditorModel::EditHeaderLabels()
 {
+    ChangeScope change(*this);
     if (Busy()) {
         return;
     }
     MarkModified();
-    LabelDialogState dialog{state_.Texts.label, state_.Texts.type[1], state_.Texts.type[2]};
+    LabelDialogState dialog{state_.texts.label, state_.texts.type[1], state_.texts.type[2]};
     if (!host_.ShowLabelDialog(dialog)) {
         return;
     }
-    state_.Texts.label = CutToBytes(dialog.label, VORL_LABEL_SIZE - 1);
-    state_.Texts.type[1] = CutToBytes(dialog.type2, VORL_LABEL_SIZE - 1);
-    state_.Texts.type[2] = CutToBytes(dialog.type4, VORL_LABEL_SIZE - 1);
+    state_.texts.label = CutToBytes(dialog.label, VORL_LABEL_SIZE - 1);
+    state_.texts.type[1] = CutToBytes(dialog.type2, VORL_LABEL_SIZE - 1);
+    state_.texts.type[2] = CutToBytes(dialog.type4, VORL_LABEL_SIZE - 1);
 }
 
-void EditorModel::mnuCommpress_Click()
+void EditorModel::EditConverters()
 {
+    ChangeScope change(*this);
     if (Busy()) {
         return;
     }
-    ConvertDialogState dialog{state_.DefaultConvert, state_.Texts.convert};
+    ConvertDialogState dialog{state_.defaultConverter, state_.texts.convert};
     if (!host_.ShowConvertDialog(dialog)) {
         return;
     }
-    state_.DefaultConvert = static_cast<int16_t>(std::clamp(dialog.defaultConvert, 0, 4));
+    state_.defaultConverter = static_cast<int16_t>(std::clamp(dialog.defaultConvert, 0, 4));
     for (size_t i = 0; i < dialog.commands.size(); ++i) {
         std::string command = CutToBytes(dialog.commands[i], VORL_CONVERT_SIZE - 1);
         // The templates are stored in the project file; the default
         // converter is not.
-        if (command != state_.Texts.convert[i]) {
+        if (command != state_.texts.convert[i]) {
             MarkModified();
         }
-        state_.Texts.convert[i] = std::move(command);
+        state_.texts.convert[i] = std::move(command);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "settings_dialogs.h"
+#include "label_and_converter_dialogs.h"
 
 #include <QButtonGroup>
 #include <QFrame>
