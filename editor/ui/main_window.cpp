@@ -197,7 +197,7 @@ void MainWindow::SetTabOrder()
     // the folder. Rows not in use are disabled, and Tab passes them by.
     std::vector<QWidget *> order = {txtSaveName_, txtInterval_, findChild<QWidget *>("picPageDown"), txtPage_,
                                     findChild<QWidget *>("picPageUp")};
-    for (int row = 0; row < 10; ++row) {
+    for (int row = 0; row < kRowsPerPage; ++row) {
         order.insert(order.end(), {chkIndex_[row], txtVorName_[row], cmbDataConv_[row], txtBikou_[row], txtSize_[row]});
     }
     order.push_back(lbCurrent_);
@@ -275,7 +275,7 @@ void MainWindow::BuildRows(QGridLayout *grid, QWidget *parent)
     remarksHeading_ = Caption(parent, 6, "備考");
     grid->addWidget(remarksHeading_, 0, 3);
     grid->addWidget(Caption(parent, 8, "サイズ"), 0, 4, 1, 2);
-    for (int row = 0; row < 10; ++row) {
+    for (int row = 0; row < kRowsPerPage; ++row) {
         chkIndex_[row] = new QCheckBox(parent);
         chkIndex_[row]->setObjectName(QString("chkIndex_%1").arg(row));
         chkIndex_[row]->setMinimumWidth(64);
@@ -338,7 +338,7 @@ void MainWindow::ConnectRow(int row)
 
 int MainWindow::RowOf(QObject *widget) const
 {
-    for (int row = 0; row < 10; ++row) {
+    for (int row = 0; row < kRowsPerPage; ++row) {
         if (widget == txtVorName_[row] || widget == txtSize_[row]) {
             return row;
         }
