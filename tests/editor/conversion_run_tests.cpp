@@ -8,6 +8,7 @@
 
 #include "editor_model.h"
 #include "fake_host.h"
+#include "project_files.h"
 #include "test_support.h"
 
 namespace vorlmake::test {
@@ -18,29 +19,6 @@ namespace fs = std::filesystem;
 using vorl::test::ReadFile;
 using vorl::test::TempFolder;
 using vorl::test::WriteFile;
-
-// A project file of the plain settings whose entry `entry` is in use
-// without a file name: the state a project left half filled in comes
-// back in, and one that no edit in the window can make.
-std::string ProjectWithUnnamedEntry(int entry)
-{
-    std::string text =
-        "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n\t<header>\n"
-        "\t\t<headerid>Vorl</headerid>\n\t\t<indexnum>" +
-        std::to_string(entry + 1) +
-        "</indexnum>\n\t\t<indexout>infile</indexout>\n\t\t<indexmode>false</indexmode>\n"
-        "\t\t<indexbyte>4</indexbyte>\n\t\t<indexinterval>1</indexinterval>\n\t\t<dataalign>1</dataalign>\n"
-        "\t\t<pathmode>absolute</pathmode>\n\t\t<skipnofile>false</skipnofile>\n\t\t<label>Vorl_Index</label>\n"
-        "\t\t<type num='1'>static unsigned char</type>\n\t\t<type num='2'>static unsigned short</type>\n"
-        "\t\t<type num='3'>static unsigned int</type>\n\t\t<type num='4'>static unsigned long long</type>\n"
-        "\t\t<usealias byte='4'>false</usealias>\n\t\t<changeendian>false</changeendian>\n"
-        "\t\t<convert num='1'>gzip -9 -n -c &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n\t</header>\n";
-    for (int n = 0; n <= entry; ++n) {
-        text += "\t<index num='" + std::to_string(n) + "' use='" + (n == entry ? "true" : "false") +
-                "'>\n\t\t<filename></filename>\n\t</index>\n";
-    }
-    return text + "</VorlProject>\n";
-}
 
 class Run : public ::testing::Test {
 protected:
@@ -72,7 +50,7 @@ TEST_F(Run, RefusalsComeBeforeAnyDialog)
     model.RunConversion();
     EXPECT_EQ("有効なIndexが１つもないよ。", host.messages.back().text);
     // An entry in use without a file name.
-    WriteFile(folder + "unnamed.vorlprj", ProjectWithUnnamedEntry(0));
+    WriteFile(folder + "unnamed.vorlprj", ProjectWithUnnamedEntry(0).Text());
     ASSERT_TRUE(model.OpenProject(folder + "unnamed.vorlprj"));
     ASSERT_TRUE(Entry(0).inUse);
     ASSERT_EQ("", Entry(0).fileName);

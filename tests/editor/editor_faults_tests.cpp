@@ -10,6 +10,7 @@
 #include "command_line.h"
 #include "editor_model.h"
 #include "fake_host.h"
+#include "project_files.h"
 #include "test_support.h"
 
 namespace vorlmake::test {
@@ -20,30 +21,6 @@ namespace fs = std::filesystem;
 using vorl::test::ReadFile;
 using vorl::test::TempFolder;
 using vorl::test::WriteFile;
-
-// A project file of the plain settings (absolute names) whose entry
-// `entry` is in use without a file name, or with no entry in use when
-// `entry` is negative: what no edit in the window can make.
-std::string ProjectWithUnnamedEntry(int entry)
-{
-    const int rows = entry < 0 ? 1 : entry + 1;
-    std::string text =
-        "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n\t<header>\n"
-        "\t\t<headerid>Vorl</headerid>\n\t\t<indexnum>" +
-        std::to_string(rows) +
-        "</indexnum>\n\t\t<indexout>infile</indexout>\n\t\t<indexmode>false</indexmode>\n"
-        "\t\t<indexbyte>4</indexbyte>\n\t\t<indexinterval>1</indexinterval>\n\t\t<dataalign>1</dataalign>\n"
-        "\t\t<pathmode>absolute</pathmode>\n\t\t<skipnofile>false</skipnofile>\n\t\t<label>Vorl_Index</label>\n"
-        "\t\t<type num='1'>static unsigned char</type>\n\t\t<type num='2'>static unsigned short</type>\n"
-        "\t\t<type num='3'>static unsigned int</type>\n\t\t<type num='4'>static unsigned long long</type>\n"
-        "\t\t<usealias byte='4'>false</usealias>\n\t\t<changeendian>false</changeendian>\n"
-        "\t\t<convert num='1'>gzip -9 -n -c &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n\t</header>\n";
-    for (int n = 0; n < rows; ++n) {
-        text += "\t<index num='" + std::to_string(n) + "' use='" + (n == entry ? "true" : "false") +
-                "'>\n\t\t<filename></filename>\n\t</index>\n";
-    }
-    return text + "</VorlProject>\n";
-}
 
 class Faults : public ::testing::Test {
 protected:
@@ -146,7 +123,7 @@ TEST_F(Faults, ChangesAreKeptWhenTheSaveDoesNotHappen)
         // Entry 3 in use without a file name.
         {"entries refused",
          [&] {
-             WriteFile(game + "unnamed.vorlprj", ProjectWithUnnamedEntry(3));
+             WriteFile(game + "unnamed.vorlprj", ProjectWithUnnamedEntry(3).Text());
              ASSERT_TRUE(model.OpenProject(game + "unnamed.vorlprj"));
              ASSERT_TRUE(Entry(3).inUse);
          }},
@@ -154,7 +131,7 @@ TEST_F(Faults, ChangesAreKeptWhenTheSaveDoesNotHappen)
         {"write failed",
          [&] {
              fs::create_directory(folder + "missing");
-             WriteFile(folder + "missing/game.vorlprj", ProjectWithUnnamedEntry(-1));
+             WriteFile(folder + "missing/game.vorlprj", ProjectWithUnnamedEntry(-1).Text());
              ASSERT_TRUE(model.OpenProject(folder + "missing/game.vorlprj"));
              fs::remove_all(folder + "missing");
              ASSERT_EQ(folder + "missing/game.vorlprj", model.State().projectFile);

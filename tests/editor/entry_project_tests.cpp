@@ -12,6 +12,7 @@
 #include "command_line.h"
 #include "editor_model.h"
 #include "fake_host.h"
+#include "project_files.h"
 #include "test_support.h"
 #include "vorl_cnv.h"
 
@@ -23,53 +24,6 @@ namespace fs = std::filesystem;
 using vorl::test::ReadFile;
 using vorl::test::TempFolder;
 using vorl::test::WriteFile;
-
-// An entry of a project file that a test writes. The states no edit in the
-// window makes (a name with no file behind it, an entry in use without a
-// name, an entry out of use that still names a file) come in from a
-// project, as they do for the user.
-struct WrittenEntry {
-    WrittenEntry(int number, bool inUse, std::string fileName = "", int converter = 0, std::string remarks = "",
-                 uint32_t typedSize = 0, int32_t alias = 0)
-        : number(number), inUse(inUse), fileName(std::move(fileName)), converter(converter),
-          remarks(std::move(remarks)), typedSize(typedSize), alias(alias)
-    {
-    }
-    int number;
-    bool inUse;
-    std::string fileName;
-    int converter;
-    std::string remarks;
-    uint32_t typedSize;  // 0: measured from its file when the project opens
-    int32_t alias;
-};
-
-// A project file with the settings of a new project, the data alignment
-// given, and rows up to the highest entry.
-std::string ProjectText(const std::vector<WrittenEntry> &entries, int dataAlign = 1)
-{
-    int rows = 1;
-    for (const WrittenEntry &entry : entries) {
-        rows = std::max(rows, entry.number + 1);
-    }
-    std::string text = "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n\t<header>\n"
-                       "\t\t<headerid>Vorl</headerid>\n\t\t<indexnum>" +
-                       std::to_string(rows) +
-                       "</indexnum>\n\t\t<indexout>infile</indexout>\n\t\t<indexmode>false</indexmode>\n"
-                       "\t\t<indexbyte>4</indexbyte>\n\t\t<indexinterval>1</indexinterval>\n\t\t<dataalign>" +
-                       std::to_string(dataAlign) +
-                       "</dataalign>\n\t\t<pathmode>absolute</pathmode>\n\t\t<skipnofile>false</skipnofile>\n"
-                       "\t\t<usealias byte='4'>false</usealias>\n\t\t<changeendian>false</changeendian>\n"
-                       "\t</header>\n";
-    for (const WrittenEntry &entry : entries) {
-        text += "\t<index num='" + std::to_string(entry.number) + "' use='" + (entry.inUse ? "true" : "false") +
-                "'>\n\t\t<filename>" + entry.fileName + "</filename>\n\t\t<remarks>" + entry.remarks +
-                "</remarks>\n\t\t<filesize high='0'>" + std::to_string(entry.typedSize) +
-                "</filesize>\n\t\t<alias high='0'>" + std::to_string(entry.alias) +
-                "</alias>\n\t\t<convertnum>" + std::to_string(entry.converter) + "</convertnum>\n\t</index>\n";
-    }
-    return text + "</VorlProject>\n";
-}
 
 class Editing : public ::testing::Test {
 protected:
@@ -112,9 +66,11 @@ protected:
     }
     // Writes a project into the test's folder and opens it, as the user
     // opens a project; false when the editor refused it.
-    bool OpenWritten(const std::vector<WrittenEntry> &entries, const std::string &name = "written.vorlprj")
+    bool OpenWritten(const std::vector<ProjectEntry> &entries, const std::string &name = "written.vorlprj")
     {
-        WriteFile(folder / name, ProjectText(entries));
+        ProjectFile project;
+        project.entries = entries;
+        WriteFile(folder / name, project.Text());
         return model.OpenProject(In(name));
     }
     size_t MessageCount() const { return host.messages.size(); }

@@ -36,6 +36,7 @@
 #include "editor_model.h"
 #include "fake_host.h"
 #include "main_window.h"
+#include "project_files.h"
 
 using namespace vorlmake;
 
@@ -135,58 +136,23 @@ void WriteFile(const QString &path, const QByteArray &bytes)
     QCOMPARE(file.write(bytes), qint64(bytes.size()));
 }
 
-// Text as an XML element of a project file holds it.
-std::string XmlText(const std::string &text)
-{
-    std::string escaped;
-    for (char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        case '\'': escaped += "&apos;"; break;
-        default: escaped += c; break;
-        }
-    }
-    return escaped;
-}
-
 // A project file as the editor saves one: the settings of a new project
-// but for the given alignment and converter 1, and the given entries, each
-// in use with its file and converter.
-QByteArray ProjectText(int alignment, const std::string &converter,
-                       const std::vector<std::pair<std::string, int>> &entries)
+// but for the given alignment, relative names, every type the same and
+// converter 1 given with the other three empty, and the given entries,
+// numbered from 0, each in use with its file and converter; a single row
+// out of use when there is none.
+QByteArray ProjectText(int alignment, const std::string &converter, const std::vector<test::ProjectEntry> &entries)
 {
-    std::string text = "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n\t<header>\n"
-                       "\t\t<headerid>Vorl</headerid>\n"
-                       "\t\t<indexnum>" + std::to_string(std::max<size_t>(entries.size(), 1)) + "</indexnum>\n"
-                       "\t\t<indexout>infile</indexout>\n\t\t<indexmode>false</indexmode>\n"
-                       "\t\t<indexbyte>4</indexbyte>\n\t\t<indexinterval>1</indexinterval>\n"
-                       "\t\t<dataalign>" + std::to_string(alignment) + "</dataalign>\n"
-                       "\t\t<pathmode>relative</pathmode>\n\t\t<skipnofile>false</skipnofile>\n"
-                       "\t\t<label>Vorl_Index</label>\n";
-    for (int i = 1; i <= 4; ++i) {
-        text += "\t\t<type num='" + std::to_string(i) + "'>static unsigned int</type>\n";
-    }
-    text += "\t\t<usealias byte='4'>false</usealias>\n\t\t<changeendian>false</changeendian>\n";
-    text += converter.empty() ? std::string("\t\t<convert num='1' />\n")
-                              : "\t\t<convert num='1'>" + XmlText(converter) + "</convert>\n";
-    text += "\t\t<convert num='2' />\n\t\t<convert num='3' />\n\t\t<convert num='4' />\n\t</header>\n";
-    auto index = [&](size_t number, bool use, const std::string &name, int convert) {
-        text += "\t<index num='" + std::to_string(number) + "' use='" + (use ? "true" : "false") + "'>\n"
-                "\t\t<filename>" + XmlText(name) + "</filename>\n\t\t<remarks></remarks>\n"
-                "\t\t<filesize high='0'>0</filesize>\n\t\t<alias high='0'>0</alias>\n"
-                "\t\t<convertnum>" + std::to_string(convert) + "</convertnum>\n\t</index>\n";
-    };
-    for (size_t i = 0; i < entries.size(); ++i) {
-        index(i, true, entries[i].first, entries[i].second);
-    }
+    test::ProjectFile project;
+    project.dataAlign = alignment;
+    project.pathMode = "relative";
+    project.types.fill("static unsigned int");
+    project.converters = {{1, converter}, {2, ""}, {3, ""}, {4, ""}};
+    project.entries = entries;
     if (entries.empty()) {
-        index(0, false, "", 0);
+        project.entries.emplace_back(0, false);
     }
-    text += "</VorlProject>\n";
-    return QByteArray::fromStdString(text);
+    return QByteArray::fromStdString(project.Text());
 }
 
 void SendDrop(QWidget *target, const QString &path)
@@ -467,10 +433,10 @@ private slots:
             // saved so and opened: nothing is modified yet.
             const std::string converter =
                 "echo x >> '" + (base + "log").toStdString() + "'; sleep 0.3; cat \"$I\" > \"$O\"";
-            std::vector<std::pair<std::string, int>> entries;
+            std::vector<test::ProjectEntry> entries;
             for (int row = 0; row < 6; ++row) {
                 WriteFile(base + QString("in%1.bin").arg(row), QByteArray(100, char('a' + row)));
-                entries.emplace_back("in" + std::to_string(row) + ".bin", 1);
+                entries.emplace_back(row, true, "in" + std::to_string(row) + ".bin", 1);
             }
             WriteFile(base + "slow.vorlprj", ProjectText(1, converter, entries));
             QVERIFY(model_->OpenProject((base + "slow.vorlprj").toStdString()));
