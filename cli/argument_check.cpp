@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "command_line_options.h"
+#include "number_text.h"
 #include "terminal_text.h"
 #include "vorl_cnv.h"
 
@@ -51,7 +52,7 @@ std::optional<int64_t> SmallDecimal(std::string_view text)
     if (!AllDigits(text) || text.size() > 9) {
         return std::nullopt;
     }
-    return std::stoll(std::string(text));
+    return static_cast<int64_t>(vorl::common::ReadNumberText(text).value);
 }
 
 // A number of an entry as the library reads it (decimal, 0x hex or 0
@@ -62,33 +63,14 @@ bool IsEntryNumber(std::string_view text)
     if (text.empty()) {
         return true;  // "name,,alias": no converter
     }
-    bool negative = text[0] == '-';
-    if (text[0] == '-' || text[0] == '+') {
-        text.remove_prefix(1);
-    }
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    } else if (text.size() > 1 && text[0] == '0') {
-        base = 8;
-        text.remove_prefix(1);
-    }
-    if (text.empty()) {
+    // Blanks the library would skip are refused all the same: the whole
+    // text must be the number.
+    auto number = vorl::common::ReadNumberText(text, vorl::common::NumberBase::Prefixed);
+    if (vorl::common::IsNumberBlank(text[0]) || !number.digits || number.end != text.size() || number.overflowed ||
+        number.value > UINT32_MAX) {
         return false;
     }
-    uint64_t value = 0;
-    for (char c : text) {
-        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
-        if (digit >= base) {
-            return false;
-        }
-        value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
-        if (value > UINT32_MAX) {
-            return false;
-        }
-    }
-    return negative ? value <= uint64_t{1} << 31 : true;
+    return !number.negative || number.value <= uint64_t{1} << 31;
 }
 
 std::string CheckEntry(const std::string &entry)
@@ -321,7 +303,7 @@ std::optional<uint64_t> ParseByteSize(std::string_view text)
     if (!AllDigits(digits) || digits.size() > 15) {
         return std::nullopt;
     }
-    const uint64_t number = std::stoull(std::string(digits));
+    const uint64_t number = vorl::common::ReadNumberText(digits).value;
     // A size whose bytes do not fit 64 bits is no size.
     if (number > (UINT64_MAX >> shift)) {
         return std::nullopt;

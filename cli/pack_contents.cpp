@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 
+#include "number_text.h"
 #include "vorl_reader.h"
 
 namespace vorlcnv {
@@ -511,18 +512,10 @@ int Report(int status, const std::string &error)
 // too large for any table still is one, and is refused as out of range.
 std::optional<uint64_t> RowNumber(const std::string &text)
 {
-    if (text.empty()) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
         return std::nullopt;
     }
-    uint64_t row = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        const unsigned digit = static_cast<unsigned>(c - '0');
-        row = row > (UINT64_MAX - digit) / 10 ? UINT64_MAX : row * 10 + digit;
-    }
-    return row;
+    return vorl::common::ClampedMagnitude(vorl::common::ReadNumberText(text), UINT64_MAX);
 }
 
 }  // namespace

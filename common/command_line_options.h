@@ -9,7 +9,7 @@
 #include <optional>
 #include <string_view>
 
-#include "decimal_value.h"
+#include "number_text.h"
 
 namespace vorl::options {
 

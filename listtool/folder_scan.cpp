@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "list_settings.h"
+#include "wildcard_match.h"
 
 namespace vorllist {
 namespace {
@@ -35,7 +36,8 @@ std::vector<Entry> ListFolder(const std::string &folder)
     return entries;
 }
 
-size_t CharacterLength(const std::string &text, size_t at)
+// A UTF-8 character: its first byte and the continuation bytes after it.
+size_t CharacterLength(std::string_view text, size_t at)
 {
     size_t length = 1;
     while (at + length < text.size() && (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80) {
@@ -44,33 +46,11 @@ size_t CharacterLength(const std::string &text, size_t at)
     return length;
 }
 
-// '?' matches one character, '*' any run of them, case-sensitively; every
-// other character stands for itself.
+constexpr vorl::common::WildcardCharacters kUtf8 = {CharacterLength, false};
+
 bool Matches(const std::string &pattern, const std::string &name)
 {
-    size_t p = 0, n = 0, starPattern = std::string::npos, starName = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starPattern = ++p;
-            starName = n;
-        } else if (p < pattern.size() && pattern[p] == '?') {
-            ++p;
-            n += CharacterLength(name, n);
-        } else if (p < pattern.size() && pattern[p] == name[n]) {
-            ++p;
-            ++n;
-        } else if (starPattern != std::string::npos) {
-            p = starPattern;
-            starName += CharacterLength(name, starName);
-            n = starName;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') {
-        ++p;
-    }
-    return p == pattern.size();
+    return vorl::common::MatchWildcard(pattern, name, kUtf8);
 }
 
 std::string WithSeparator(const std::string &folder)

@@ -1,6 +1,6 @@
 #include "list_settings.h"
 
-#include <cstdlib>
+#include "number_text.h"
 
 namespace vorllist {
 namespace {
@@ -15,8 +15,11 @@ void ApplyOption(ListSettings &settings, const std::string &argument)
     char letter = argument.size() > 1 ? argument[1] : '\0';
     if (letter == 'a' || letter == 'A') {
         settings.aliasMode = true;
-        // strtol with base 0: "0x" hexadecimal, a leading "0" octal.
-        settings.aliasOffset = static_cast<int32_t>(std::strtol(argument.c_str() + 2, nullptr, 0));
+        // As strtol with base 0 reads it ("0x" hexadecimal, a leading "0"
+        // octal), kept to its low 32 bits.
+        auto offset =
+            vorl::common::ReadNumberText(std::string_view(argument).substr(2), vorl::common::NumberBase::Prefixed);
+        settings.aliasOffset = static_cast<int32_t>(vorl::common::SaturatedSigned(offset));
     } else if (argument.size() == 2 && (letter == 's' || letter == 'S')) {
         settings.subFolders = true;
     } else if (letter == 'o' || letter == 'O') {

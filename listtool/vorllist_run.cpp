@@ -9,13 +9,13 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "folder_scan.h"
 #include "list_settings.h"
+#include "number_text.h"
 #include "recode_text.h"
 #include "symbolic_links.h"
 #include "vorllist_run.h"
@@ -57,7 +57,11 @@ int Refuse(const std::string &message)
 // like atol.
 long NumberAt(const std::string &name, size_t position)
 {
-    return position < name.size() ? std::atol(name.c_str() + position) : 0;
+    if (position >= name.size()) {
+        return 0;
+    }
+    return static_cast<long>(
+        vorl::common::SaturatedSigned(vorl::common::ReadNumberText(std::string_view(name).substr(position))));
 }
 
 struct Numbered {

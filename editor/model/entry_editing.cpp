@@ -8,6 +8,8 @@
 
 #include "editor_model.h"
 #include "library_calls.h"
+#include "number_text.h"
+#include "round_up.h"
 
 namespace vorlmake {
 namespace {
@@ -18,7 +20,11 @@ constexpr size_t kRemarksLimit = 256;
 // "*N": the entry number N, or -1 for a name that is no reference.
 long ReferenceOf(const std::string &name)
 {
-    return !name.empty() && name[0] == '*' ? std::atol(name.c_str() + 1) : -1;
+    if (name.empty() || name[0] != '*') {
+        return -1;
+    }
+    return static_cast<long>(
+        vorl::common::SaturatedSigned(vorl::common::ReadNumberText(std::string_view(name).substr(1))));
 }
 
 // An entry out of use keeps only its typed-size flag and its alias.
@@ -95,6 +101,13 @@ bool FilterRemarks(std::string &text, size_t limit, size_t byteLimit)
 int64_t EditorModel::RoundUpToAlignment(int64_t size) const
 {
     int64_t align = std::max<int32_t>(state_.block.dataalign, 1);
+    if (size >= 0) {
+        return static_cast<int64_t>(vorl::common::RoundUp(static_cast<uint64_t>(size), static_cast<uint64_t>(align)));
+    }
+    // A typed size of 2 GiB and more comes from the project as a negative
+    // number (TableToEntries), which RoundUp cannot take. It is raised to
+    // one unit past its truncation toward zero, the step such a size has
+    // always taken, so that saving a project again writes what it wrote.
     int64_t remainder = size % align;
     return remainder == 0 ? size : size + align - remainder;
 }

@@ -1,6 +1,6 @@
 #include "hint_file.h"
 
-#include <cstdlib>
+#include "number_text.h"
 
 namespace vorlmake {
 
@@ -44,7 +44,7 @@ std::string PickHint(const std::optional<std::string> &fileText, double random)
         return shown;
     }
     shown = fields[0];
-    long count = std::atol(fields[0].c_str());
+    long count = static_cast<long>(vorl::common::SaturatedSigned(vorl::common::ReadNumberText(fields[0])));
     long pick = static_cast<long>(random * (static_cast<double>(count) + 0.9999));
     for (long k = 1; k <= pick + 1 && k < static_cast<long>(fields.size()); ++k) {
         shown = fields[static_cast<size_t>(k)];

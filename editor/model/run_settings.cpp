@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "number_text.h"
 #include "profile_file.h"
 
 namespace vorlmake {
@@ -20,7 +21,7 @@ RunSettings ReadRunSettings(std::string_view settingsContent)
     bool number = !jobs.empty() && jobs.size() <= 4 && std::all_of(jobs.begin(), jobs.end(), [](char c) {
         return c >= '0' && c <= '9';
     });
-    settings.jobs = number ? std::min(std::stoi(jobs), kMostJobs) : 1;
+    settings.jobs = number ? std::min(static_cast<int>(vorl::common::ReadNumberText(jobs).value), kMostJobs) : 1;
     settings.cacheFolder = ReadProfileString(settingsContent, kSection, kCacheKey, "");
     return settings;
 }

@@ -3,18 +3,17 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "command_line_options.h"
-#include "decimal_text.h"
 #include "directory_listing.h"
 #include "file_system.h"
 #include "fixed_text.h"
 #include "host_file.h"
+#include "number_text.h"
 #include "path_rules.h"
 #include "text_file.h"
 
@@ -47,7 +46,7 @@ void SetDefaults(VorlInformation &info)
 
 int32_t AlignmentOf(std::string_view value)
 {
-    int32_t align = ReadDecimal(value);
+    int32_t align = common::DecimalValue(value);
     if (align < 0) {
         return align;  // passed on; the conversion refuses it
     }
@@ -58,24 +57,18 @@ int32_t AlignmentOf(std::string_view value)
     return align > kLargestAlignment ? kLargestAlignment : align;
 }
 
-// A number of an entry argument, read like strtoul with base 0.
+// A number of an entry argument, read as strtoul with base 0 reads it
+// where unsigned long has 64 bits, on every host alike, so that one line
+// gives the same records wherever it is packed.
 uint32_t EntryNumber(std::string_view text)
 {
-    std::string copy(text);
-    return static_cast<uint32_t>(std::strtoul(copy.c_str(), nullptr, 0));
+    return static_cast<uint32_t>(common::SaturatedUnsigned(common::ReadNumberText(text, common::NumberBase::Prefixed)));
 }
 
 // A reference's row number; numbers too large to be a row stay too large.
 long ReferenceNumber(std::string_view digits)
 {
-    long number = 0;
-    for (size_t i = 0; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
-        number = number * 10 + (digits[i] - '0');
-        if (number > VORL_MAX_ROWS) {
-            return VORL_MAX_ROWS;
-        }
-    }
-    return number;
+    return static_cast<long>(common::ClampedMagnitude(common::ReadNumberText(digits), VORL_MAX_ROWS));
 }
 
 void AppendRecord(CommandLineState &state, const std::string &name, uint32_t convert, uint64_t size,

@@ -9,7 +9,9 @@
 #include "converter_run.h"
 #include "file_system.h"
 #include "fixed_text.h"
+#include "number_text.h"
 #include "path_rules.h"
+#include "round_up.h"
 #include "stream_copy.h"
 
 namespace vorl {
@@ -20,30 +22,12 @@ namespace {
 // without a number gives -1, which no row has.
 long ParseReference(std::string_view digits)
 {
-    size_t i = 0;
-    while (i < digits.size() && (digits[i] == ' ' || (digits[i] >= '\t' && digits[i] <= '\r'))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < digits.size() && (digits[i] == '+' || digits[i] == '-')) {
-        negative = digits[i++] == '-';
-    }
-    if (i == digits.size() || digits[i] < '0' || digits[i] > '9') {
+    const common::NumberText number = common::ReadNumberText(digits);
+    if (!number.digits) {
         return -1;
     }
-    long number = 0;
-    for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
-        number = number * 10 + (digits[i] - '0');
-        if (number > VORL_MAX_ROWS) {
-            number = VORL_MAX_ROWS;
-        }
-    }
-    return negative ? -number : number;
-}
-
-uint64_t RoundUp(uint64_t value, uint64_t multiple)
-{
-    return (value + multiple - 1) / multiple * multiple;
+    const long row = static_cast<long>(common::ClampedMagnitude(number, VORL_MAX_ROWS));
+    return number.negative ? -row : row;
 }
 
 class Packer {
@@ -218,7 +202,7 @@ private:
         } else if (length >= stored) {
             length = stored;
         }
-        stored = RoundUp(stored, align_);
+        stored = common::RoundUp(stored, align_);
         uint64_t next = running_ + stored / align_;
         // With running offsets the end entry will hold `next`: a value the
         // table cannot hold is refused before its bytes are written.

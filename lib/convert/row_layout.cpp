@@ -1,11 +1,14 @@
 #include "row_layout.h"
 
+#include "round_up.h"
+
 namespace vorl {
 namespace {
 
+// Both are positive once the block has passed its checks.
 int64_t RoundUp(int64_t value, int64_t multiple)
 {
-    return (value + multiple - 1) / multiple * multiple;
+    return static_cast<int64_t>(common::RoundUp(static_cast<uint64_t>(value), static_cast<uint64_t>(multiple)));
 }
 
 }  // namespace
@@ -25,8 +28,7 @@ RowLayout ComputeRowLayout(const VorlInformation &info)
     }
     uint64_t tableBytes = 8 + static_cast<uint64_t>(layout.rows) * static_cast<uint64_t>(info.indexbyte + info.usealias);
     if (info.indexout == kIndexInFile) {
-        uint64_t align = static_cast<uint64_t>(info.dataalign);
-        layout.padding = (align - tableBytes % align) % align;
+        layout.padding = common::RoundUp(tableBytes, static_cast<uint64_t>(info.dataalign)) - tableBytes;
     }
     layout.indexBytes = tableBytes + layout.padding;
     return layout;

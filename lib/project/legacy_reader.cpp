@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "decimal_text.h"
 #include "entry_file_name.h"
 #include "fixed_text.h"
+#include "number_text.h"
 #include "text_file.h"
 
 namespace vorl {
@@ -47,7 +47,7 @@ public:
     bool Boolean() { return Raw().compare(0, 6, "#TRUE#") == 0; }
     // Only an explicit "#FALSE" clears a size.
     bool SizeFlag() { return Raw().compare(0, 6, "#FALSE") != 0; }
-    int32_t Decimal() { return ReadDecimal(Raw()); }
+    int32_t Decimal() { return common::DecimalValue(Raw()); }
     // A text up to its line end.
     std::string RawText(size_t limit)
     {

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "decimal_text.h"
 #include "entry_file_name.h"
 #include "fixed_text.h"
 #include "host_file.h"
+#include "number_text.h"
 #include "xml_text.h"
 
 namespace vorl {
@@ -138,7 +138,7 @@ void StartInHeader(XmlReadContext &context, int element, const XML_Char **attrib
     if (element == kType || element == kConvert) {
         context.numberAttribute = -1;
         if (const XML_Char *num = Attribute(attributes, "num")) {
-            context.numberAttribute = ReadDecimal(num);
+            context.numberAttribute = common::DecimalValue(num);
         }
         if (context.numberAttribute < 0) {
             context.Fail(VORL_ERR_XML_PARSE);
@@ -147,7 +147,7 @@ void StartInHeader(XmlReadContext &context, int element, const XML_Char **attrib
         // A "true" without a width has no meaning: it stays below 0.
         context.numberAttribute = -1;
         if (const XML_Char *width = Attribute(attributes, "byte")) {
-            context.numberAttribute = ReadDecimal(width);
+            context.numberAttribute = common::DecimalValue(width);
         }
     }
 }
@@ -159,7 +159,7 @@ void StartIndex(XmlReadContext &context, const XML_Char **attributes)
     // Attribute order has no meaning in XML (tools that reformat a file
     // reorder them): the row is known before "use" is applied to it.
     if (const XML_Char *num = Attribute(attributes, "num")) {
-        context.currentEntry = ReadDecimal(num);
+        context.currentEntry = common::DecimalValue(num);
     }
     for (const XML_Char **a = attributes; a[0] != nullptr; a += 2) {
         std::string_view name = a[0];
@@ -188,7 +188,7 @@ void StartInIndex(XmlReadContext &context, int element, const XML_Char **attribu
     if (element == kFilesize || element == kAlias) {
         context.highAttribute = 0;
         if (const XML_Char *high = Attribute(attributes, "high")) {
-            context.highAttribute = ReadDecimal(high);
+            context.highAttribute = common::DecimalValue(high);
         }
     }
 }
@@ -204,7 +204,7 @@ void XMLCALL OnStartElement(void *userData, const XML_Char *name, const XML_Char
     case ReaderState::Outside:
         if (element == kVorlProject) {
             if (const XML_Char *version = Attribute(attributes, "version")) {
-                context.block->version = ReadDecimal(version);
+                context.block->version = common::DecimalValue(version);
             }
             context.state = ReaderState::InProject;
         }
@@ -285,14 +285,14 @@ void EndHeaderField(XmlReadContext &context, int element, const std::string &tex
     VorlInformation &info = *context.block;
     switch (element) {
     case kIndexnum:
-        info.indexnum = ReadDecimal(text);
+        info.indexnum = common::DecimalValue(text);
         if (info.indexnum < 1) {
             context.Fail(VORL_ERR_XML_PARSE);
         }
         break;
-    case kIndexbyte: info.indexbyte = ReadDecimal(text); break;
-    case kIndexinterval: info.indexinterval = ReadDecimal(text); break;
-    case kDataalign: info.dataalign = ReadDecimal(text); break;
+    case kIndexbyte: info.indexbyte = common::DecimalValue(text); break;
+    case kIndexinterval: info.indexinterval = common::DecimalValue(text); break;
+    case kDataalign: info.dataalign = common::DecimalValue(text); break;
     case kIndexout: StoreKeyword(context, info.indexout, text, {"infile", "outtext", "outbinary", "nothing"}); break;
     case kPathmode: StoreKeyword(context, info.pathmode, text, {"nothing", "absolute", "relative"}); break;
     case kIndexmode: StoreKeyword(context, info.indexmode, text, {"false", "true"}); break;
@@ -347,14 +347,14 @@ void EndEntryField(XmlReadContext &context, int element, const std::string &text
         break;
     case kRemarks: StoreFieldText(entry.remarks, text); break;
     case kFilesize:
-        entry.filesize = static_cast<uint32_t>(ReadDecimal(text));
+        entry.filesize = static_cast<uint32_t>(common::DecimalValue(text));
         entry.filesizehigh = static_cast<uint32_t>(context.highAttribute);
         break;
     case kAlias:
-        entry.alias = static_cast<uint32_t>(ReadDecimal(text));
+        entry.alias = static_cast<uint32_t>(common::DecimalValue(text));
         entry.aliashigh = static_cast<uint32_t>(context.highAttribute);
         break;
-    case kConvertnum: entry.convertnum = ReadDecimal(text); break;
+    case kConvertnum: entry.convertnum = common::DecimalValue(text); break;
     default: break;
     }
 }
