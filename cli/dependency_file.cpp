@@ -26,7 +26,7 @@ void ReadFiles::Note(void *context, const char *libraryPath, int32_t kind)
 
 void ReadFiles::Add(const std::string &utf8Name)
 {
-    if (!utf8Name.empty() && std::find(names_.begin(), names_.end(), utf8Name) == names_.end()) {
+    if (!utf8Name.empty() && seen_.insert(utf8Name).second) {
         names_.push_back(utf8Name);
     }
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace vorlcnv {
@@ -19,7 +20,8 @@ public:
     void Add(const std::string &utf8Name);
 
 private:
-    std::vector<std::string> names_;
+    std::vector<std::string> names_;     // in the order they were read
+    std::unordered_set<std::string> seen_;  // the same, to find one at once
 };
 
 // A name as Make reads it: blanks, '#', ':' and '\' before them escaped,

@@ -214,8 +214,11 @@ RunOptions NewOptions(ReadFiles &read, const SharedSwitches &shared)
     VorlConvertOptions &options = run.options;
     std::memset(&options, 0, sizeof options);
     options.size = sizeof options;
-    options.fileread = &ReadFiles::Note;
-    options.filereadcontext = &read;
+    // The files read are only wanted for a dependency file.
+    if (!shared.depfile.empty()) {
+        options.fileread = &ReadFiles::Note;
+        options.filereadcontext = &read;
+    }
     options.verifyonly = shared.verify ? 1 : 0;
     options.jobs = ChooseJobs(shared.jobs, run.error);
     CacheChoice cache;

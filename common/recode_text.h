@@ -35,14 +35,25 @@ inline std::optional<std::string> RecodeText(const char *to, const char *from, s
     return out;
 }
 
+// Both encodings hold ASCII as it is: most names need no converter at all.
+inline bool IsPlainAscii(std::string_view text)
+{
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
 inline std::optional<std::string> Cp932ToUtf8(std::string_view cp932)
 {
-    return RecodeText("UTF-8", "CP932", cp932);
+    return IsPlainAscii(cp932) ? std::optional<std::string>(cp932) : RecodeText("UTF-8", "CP932", cp932);
 }
 
 inline std::optional<std::string> Utf8ToCp932(std::string_view utf8)
 {
-    return RecodeText("CP932", "UTF-8", utf8);
+    return IsPlainAscii(utf8) ? std::optional<std::string>(utf8) : RecodeText("CP932", "UTF-8", utf8);
 }
 
 }  // namespace vorl::common

@@ -273,13 +273,15 @@ int ReadLegacyEntries(VorlInformation &info)
     }
     size_t rows = static_cast<size_t>(info.indexnum);
     if (info.entries == nullptr) {
+        // calloc's table is clear already.
         info.entries = static_cast<IndexEntry *>(std::calloc(rows, sizeof(IndexEntry)));
         if (info.entries == nullptr) {
             CloseStream(info);
             return VORL_ERR_NO_MEMORY;
         }
+    } else {
+        std::memset(info.entries, 0, rows * sizeof(IndexEntry));
     }
-    std::memset(info.entries, 0, rows * sizeof(IndexEntry));
     LegacyLines lines(*reader);
     std::string_view prjdir = FieldText(info.prjdir);
     for (size_t row = 0; row < rows; ++row) {
