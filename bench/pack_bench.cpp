@@ -116,9 +116,9 @@ double Median(std::vector<double> values)
 }
 
 struct Outcome {
-    double baseline;  // median seconds
-    double subject;   // median seconds
-    double ratio;     // median of the rounds' subject / baseline
+    double baseline;     // median seconds
+    double subject;      // median seconds
+    double ratio;        // median of the rounds' subject / baseline
     double baselineCpu;  // median processor seconds
     double subjectCpu;
     long subjectPeakKiB;
@@ -175,7 +175,9 @@ void Judge(const char *what, const Side &baseline, const Side &subject, const Ou
     }
     std::printf("%s: median %s %.3f s, %s %.3f s, ratio %.3f (goal <= %.2f): %s\n", what, baseline.label,
                 outcome.baseline, subject.label, outcome.subject, outcome.ratio, goal,
-                !judged ? "not judged" : meets ? "meets the goal" : "MISSES the goal");
+                !judged ? "not judged"
+                : meets ? "meets the goal"
+                        : "MISSES the goal");
     // Processor time that grows with more at once tells a machine that
     // cannot give each of them a core of its own.
     std::printf("%s: median processor time %s %.3f s, %s %.3f s\n", what, baseline.label, outcome.baselineCpu,
@@ -324,7 +326,8 @@ void LargeFiles(const std::string &root, int rounds)
     }
     Side cat{"cat", {{"cat"}, "", folder + "/cat.out"}, {folder + "/cat.out"}};
     cat.command.args.insert(cat.command.args.end(), inputs.begin(), inputs.end());
-    Side pack{"pack", {{"/proc/self/exe", "--pack-large", folder, folder + "/pack.dat"}, "", ""}, {folder + "/pack.dat"}};
+    Side pack{
+        "pack", {{"/proc/self/exe", "--pack-large", folder, folder + "/pack.dat"}, "", ""}, {folder + "/pack.dat"}};
     Command warm = cat.command;
     warm.stdoutFile = "/dev/null";
     Run(warm);  // brings the inputs into the page cache
@@ -371,27 +374,30 @@ void FillText(std::vector<char> &block, std::mt19937_64 &random, const std::vect
 
 std::string ProjectText(int count, bool converted)
 {
-    std::string text = "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n\t<header>\n"
-                       "\t\t<headerid>Vorl</headerid>\n"
-                       "\t\t<indexnum>" + std::to_string(count) + "</indexnum>\n"
-                       "\t\t<indexout>outtext</indexout>\n\t\t<indexmode>false</indexmode>\n"
-                       "\t\t<indexbyte>4</indexbyte>\n\t\t<indexinterval>1</indexinterval>\n"
-                       "\t\t<dataalign>4</dataalign>\n\t\t<pathmode>relative</pathmode>\n"
-                       "\t\t<skipnofile>false</skipnofile>\n\t\t<label>BenchIndex</label>\n"
-                       "\t\t<type num='1'>static const unsigned char</type>\n"
-                       "\t\t<type num='2'>static const unsigned short</type>\n"
-                       "\t\t<type num='3'>static const unsigned int</type>\n"
-                       "\t\t<type num='4'>static const unsigned long long</type>\n"
-                       "\t\t<usealias byte='0'>false</usealias>\n\t\t<changeendian>false</changeendian>\n"
-                       "\t\t<convert num='1'>gzip -9 -n -c &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n"
-                       "\t\t<convert num='2' />\n\t\t<convert num='3' />\n\t\t<convert num='4' />\n\t</header>\n";
+    std::string text =
+        "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n\t<header>\n"
+        "\t\t<headerid>Vorl</headerid>\n"
+        "\t\t<indexnum>" +
+        std::to_string(count) +
+        "</indexnum>\n"
+        "\t\t<indexout>outtext</indexout>\n\t\t<indexmode>false</indexmode>\n"
+        "\t\t<indexbyte>4</indexbyte>\n\t\t<indexinterval>1</indexinterval>\n"
+        "\t\t<dataalign>4</dataalign>\n\t\t<pathmode>relative</pathmode>\n"
+        "\t\t<skipnofile>false</skipnofile>\n\t\t<label>BenchIndex</label>\n"
+        "\t\t<type num='1'>static const unsigned char</type>\n"
+        "\t\t<type num='2'>static const unsigned short</type>\n"
+        "\t\t<type num='3'>static const unsigned int</type>\n"
+        "\t\t<type num='4'>static const unsigned long long</type>\n"
+        "\t\t<usealias byte='0'>false</usealias>\n\t\t<changeendian>false</changeendian>\n"
+        "\t\t<convert num='1'>gzip -9 -n -c &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n"
+        "\t\t<convert num='2' />\n\t\t<convert num='3' />\n\t\t<convert num='4' />\n\t</header>\n";
     for (int i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "in%03d.txt", i);
         text += "\t<index num='" + std::to_string(i) + "' use='true'>\n\t\t<filename>" + name +
                 "</filename>\n\t\t<remarks></remarks>\n\t\t<filesize high='0'>0</filesize>\n"
-                "\t\t<alias high='0'>0</alias>\n\t\t<convertnum>" + (converted ? "1" : "0") +
-                "</convertnum>\n\t</index>\n";
+                "\t\t<alias high='0'>0</alias>\n\t\t<convertnum>" +
+                (converted ? "1" : "0") + "</convertnum>\n\t</index>\n";
     }
     return text + "</VorlProject>\n";
 }
@@ -432,9 +438,11 @@ void Converters(const std::string &root, const std::string &vorlcnv, int rounds)
 
     auto side = [&](const char *label, const std::string &project, const std::string &out,
                     std::vector<std::string> extra) {
-        Side s{label, {{vorlcnv, "-q", "--project", project, "--data", folder + "/" + out + ".dat", "--header",
-                        folder + "/" + out + ".h"},
-                       folder, ""},
+        Side s{label,
+               {{vorlcnv, "-q", "--project", project, "--data", folder + "/" + out + ".dat", "--header",
+                 folder + "/" + out + ".h"},
+                folder,
+                ""},
                {folder + "/" + out + ".dat", folder + "/" + out + ".h"}};
         s.command.args.insert(s.command.args.end(), extra.begin(), extra.end());
         return s;
@@ -452,7 +460,8 @@ void Converters(const std::string &root, const std::string &vorlcnv, int rounds)
                {{"sh", "-c",
                  std::string("printf '%s\\n' in*.txt | xargs -P") + parallel +
                      " -n1 sh -c 'gzip -9 -n -c \"$0\" > \"$0.gz\"'"},
-                folder, ""},
+                folder,
+                ""},
                {}};
         for (int i = 0; i < kConvertCount; ++i) {
             char name[32];
@@ -523,7 +532,9 @@ int main(int argc, char **argv)
             Fail("unknown case " + name + " (small, large or convert)");
         }
     }
-    auto wanted = [&](const char *name) { return only.empty() || std::find(only.begin(), only.end(), name) != only.end(); };
+    auto wanted = [&](const char *name) {
+        return only.empty() || std::find(only.begin(), only.end(), name) != only.end();
+    };
     std::string root = (positional.size() > 0 ? positional[0] : ".") + "/pack_bench_inputs";
     int rounds = positional.size() > 1 ? std::atoi(positional[1].c_str()) : 5;
     if (rounds < 1) {

@@ -85,17 +85,20 @@ private:
 std::string MakeProject(const fs::path &folder)
 {
     fs::create_directories(folder / "data");
-    std::string project = "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n<header>\n"
-                          "<headerid>Vorl</headerid><indexnum>" + std::to_string(kEntries) + "</indexnum>\n"
-                          "<indexout>infile</indexout><indexmode>false</indexmode><indexbyte>4</indexbyte>\n"
-                          "<indexinterval>1</indexinterval><dataalign>4</dataalign><pathmode>relative</pathmode>\n"
-                          "<skipnofile>false</skipnofile><label>Index</label><usealias byte='4'>false</usealias>\n"
-                          "<changeendian>false</changeendian>\n</header>\n";
+    std::string project =
+        "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n<header>\n"
+        "<headerid>Vorl</headerid><indexnum>" +
+        std::to_string(kEntries) +
+        "</indexnum>\n"
+        "<indexout>infile</indexout><indexmode>false</indexmode><indexbyte>4</indexbyte>\n"
+        "<indexinterval>1</indexinterval><dataalign>4</dataalign><pathmode>relative</pathmode>\n"
+        "<skipnofile>false</skipnofile><label>Index</label><usealias byte='4'>false</usealias>\n"
+        "<changeendian>false</changeendian>\n</header>\n";
     for (int i = 0; i < kEntries; ++i) {
         std::string name = "data/item" + std::to_string(i) + ".bin";
         std::ofstream(folder / name, std::ios::binary) << std::string(static_cast<size_t>(100 + i % 900), 'x');
-        project += "<index num='" + std::to_string(i) + "' use='true'><filename>" + name +
-                   "</filename><remarks>item " + std::to_string(i) +
+        project += "<index num='" + std::to_string(i) + "' use='true'><filename>" + name + "</filename><remarks>item " +
+                   std::to_string(i) +
                    "</remarks><filesize high='0'>0</filesize><alias high='0'>0</alias>"
                    "<convertnum>0</convertnum></index>\n";
     }

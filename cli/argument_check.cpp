@@ -23,13 +23,20 @@ constexpr int32_t kLargestAlignment = 4096;
 std::optional<std::string_view> ValueForm(Option option)
 {
     switch (option) {
-    case Option::Mode: return "-pN";
-    case Option::Align: return "-aN";
-    case Option::Label: return "-lTEXT";
-    case Option::Header: return "-hFILE";
-    case Option::Data: return "-oFILE";
-    case Option::ListFile: return "-fFILE";
-    default: return std::nullopt;
+        case Option::Mode:
+            return "-pN";
+        case Option::Align:
+            return "-aN";
+        case Option::Label:
+            return "-lTEXT";
+        case Option::Header:
+            return "-hFILE";
+        case Option::Data:
+            return "-oFILE";
+        case Option::ListFile:
+            return "-fFILE";
+        default:
+            return std::nullopt;
     }
 }
 
@@ -96,38 +103,38 @@ std::string CheckEntry(const std::string &entry)
 std::string CheckOptionValue(Option option, const std::string &argument, std::string_view value)
 {
     switch (option) {
-    case Option::Mode: {
-        auto mode = SmallDecimal(value);
-        if (!mode || *mode > VORL_INDEX_NONE) {
-            return "the index output must be 0, 1, 2 or 3: " + argument;
+        case Option::Mode: {
+            auto mode = SmallDecimal(value);
+            if (!mode || *mode > VORL_INDEX_NONE) {
+                return "the index output must be 0, 1, 2 or 3: " + argument;
+            }
+            return {};
         }
-        return {};
-    }
-    case Option::Align: {
-        auto align = SmallDecimal(value);
-        if (!align || (*align != 1 && (*align % 4 != 0 || *align == 0 || *align > kLargestAlignment))) {
-            return "the alignment must be 1 or a multiple of 4 up to 4096: " + argument;
+        case Option::Align: {
+            auto align = SmallDecimal(value);
+            if (!align || (*align != 1 && (*align % 4 != 0 || *align == 0 || *align > kLargestAlignment))) {
+                return "the alignment must be 1 or a multiple of 4 up to 4096: " + argument;
+            }
+            return {};
         }
-        return {};
-    }
-    case Option::Label: {
-        auto text = ToLibraryText(value);
-        if (!text || text->size() >= VORL_LABEL_SIZE) {
-            return "the type and label must fit 127 bytes in Shift-JIS (CP932): " + argument;
+        case Option::Label: {
+            auto text = ToLibraryText(value);
+            if (!text || text->size() >= VORL_LABEL_SIZE) {
+                return "the type and label must fit 127 bytes in Shift-JIS (CP932): " + argument;
+            }
+            return {};
         }
-        return {};
-    }
-    case Option::Header:
-    case Option::Data:
-    case Option::ListFile: {
-        auto text = ToLibraryText(value);
-        if (!text || text->size() >= VORL_PATH_SIZE) {
-            return "the name is too long (259 bytes in Shift-JIS at most) or has no Shift-JIS form: " + argument;
+        case Option::Header:
+        case Option::Data:
+        case Option::ListFile: {
+            auto text = ToLibraryText(value);
+            if (!text || text->size() >= VORL_PATH_SIZE) {
+                return "the name is too long (259 bytes in Shift-JIS at most) or has no Shift-JIS form: " + argument;
+            }
+            return {};
         }
-        return {};
-    }
-    default:
-        return {};
+        default:
+            return {};
     }
 }
 
@@ -184,8 +191,7 @@ std::string CheckOption(const std::string &argument, CheckedLine &line)
 // Reads one of vorlcnv's own switches at arguments[i] (moving i past its
 // value). False when the argument is none of them; `error` is set when it
 // is one with a wrong or missing value.
-bool ReadSharedSwitch(const std::vector<std::string> &arguments, size_t &i, SharedSwitches &shared,
-                      std::string &error)
+bool ReadSharedSwitch(const std::vector<std::string> &arguments, size_t &i, SharedSwitches &shared, std::string &error)
 {
     const std::string &argument = arguments[i];
     auto next = [&](const char *form) -> std::optional<std::string> {
@@ -260,8 +266,9 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
         }
     }
     if (!modeGiven) {
-        line.error = "the index output is required: -p0 (in the data file), -p1 (C header), -p2 (binary "
-                     "header) or -p3 (none)";
+        line.error =
+            "the index output is required: -p0 (in the data file), -p1 (C header), -p2 (binary "
+            "header) or -p3 (none)";
     }
     return line;
 }
@@ -293,10 +300,20 @@ std::optional<uint64_t> ParseByteSize(std::string_view text)
     int shift = 0;
     if (!text.empty()) {
         switch (text.back()) {
-        case 'K': case 'k': shift = 10; break;
-        case 'M': case 'm': shift = 20; break;
-        case 'G': case 'g': shift = 30; break;
-        default: break;
+            case 'K':
+            case 'k':
+                shift = 10;
+                break;
+            case 'M':
+            case 'm':
+                shift = 20;
+                break;
+            case 'G':
+            case 'g':
+                shift = 30;
+                break;
+            default:
+                break;
         }
     }
     std::string_view digits = shift != 0 ? text.substr(0, text.size() - 1) : text;

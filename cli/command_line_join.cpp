@@ -10,12 +10,13 @@ JoinResult JoinArguments(const std::vector<std::string> &utf8Arguments)
 {
     JoinResult result;
     for (const std::string &argument : utf8Arguments) {
-        bool unsendable = std::any_of(argument.begin(), argument.end(), [](char c) {
-            return c == '"' || static_cast<unsigned char>(c) < ' ';
-        });
+        bool unsendable = std::any_of(argument.begin(), argument.end(),
+                                      [](char c) { return c == '"' || static_cast<unsigned char>(c) < ' '; });
         if (unsendable) {
-            result.error = "this argument holds a double quote or a control character, which the command line "
-                           "cannot carry: " + argument;
+            result.error =
+                "this argument holds a double quote or a control character, which the command line "
+                "cannot carry: " +
+                argument;
             return result;
         }
         auto text = ToLibraryText(argument);

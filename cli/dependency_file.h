@@ -20,7 +20,7 @@ public:
     void Add(const std::string &utf8Name);
 
 private:
-    std::vector<std::string> names_;     // in the order they were read
+    std::vector<std::string> names_;        // in the order they were read
     std::unordered_set<std::string> seen_;  // the same, to find one at once
 };
 

@@ -88,8 +88,8 @@ std::string AddUserList(const std::string &userList, TemporaryLists &lists, Libr
     }
     auto cp932 = vorl::common::Utf8ToCp932(text);
     if (!cp932) {
-        result.error = userList + ":" + std::to_string(FirstUnencodableLine(text)) +
-                       ": this line has no Shift-JIS (CP932) form";
+        result.error =
+            userList + ":" + std::to_string(FirstUnencodableLine(text)) + ": this line has no Shift-JIS (CP932) form";
         return {};
     }
     auto copy = lists.Write(*cp932);
@@ -231,8 +231,9 @@ LibraryLine BuildLibraryLine(const std::vector<LineItem> &items, TemporaryLists 
     if (result.tooLong) {
         result = BuildWith(items, lists, true);
         if (result.tooLong) {
-            result.error = "the options and lists do not fit the library's command line (4095 characters, 255 "
-                           "arguments)";
+            result.error =
+                "the options and lists do not fit the library's command line (4095 characters, 255 "
+                "arguments)";
         }
     }
     return result;

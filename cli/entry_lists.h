@@ -15,9 +15,9 @@ namespace vorlcnv {
 
 // Where the entries of a list the library reads came from.
 struct ListSource {
-    std::string libraryName;          // the list as named on the library's line (CP932)
-    std::string userList;             // the user's list it copies (UTF-8), or empty
-    std::vector<std::string> entries; // the arguments it holds, one per line, when it is ours
+    std::string libraryName;           // the list as named on the library's line (CP932)
+    std::string userList;              // the user's list it copies (UTF-8), or empty
+    std::vector<std::string> entries;  // the arguments it holds, one per line, when it is ours
 };
 
 // A private folder for the lists, removed with them when this goes.
@@ -41,11 +41,11 @@ private:
 };
 
 struct LibraryLine {
-    std::string line;                 // CP932, for the library
-    std::vector<ListSource> lists;    // every list the line names
-    std::string error;                // why the line cannot be made (UTF-8), or empty
-    bool tooLong = false;             // the line exceeds the library's limits
-    bool listNotWritten = false;      // a temporary list could not be written
+    std::string line;               // CP932, for the library
+    std::vector<ListSource> lists;  // every list the line names
+    std::string error;              // why the line cannot be made (UTF-8), or empty
+    bool tooLong = false;           // the line exceeds the library's limits
+    bool listNotWritten = false;    // a temporary list could not be written
 };
 
 // Builds the library's line from checked items. Runs of entries go into

@@ -40,18 +40,25 @@ std::string SystemError(int osError, const char *otherwise)
 std::string Reason(const VorlFailureReport &report)
 {
     switch (report.cause) {
-    case VORL_CAUSE_FOLDER: return "is a folder";
-    case VORL_CAUSE_UNREADABLE: return SystemError(report.oserror, "cannot be read");
-    case VORL_CAUSE_EMPTY: return "is empty";
-    case VORL_CAUSE_UNWRITABLE: return SystemError(report.oserror, "cannot be written");
-    case VORL_CAUSE_NO_FOLDER: return "its folder does not exist";
-    case VORL_CAUSE_OUTPUT_IS_INPUT: return "is also one of the inputs";
-    case VORL_CAUSE_CONVERTER:
-        if (report.status > 0) {
-            return "the converter ended with status " + std::to_string(report.status);
-        }
-        return report.status == 0 ? "the converter wrote no output" : "the converter was ended by a signal";
-    default: return {};
+        case VORL_CAUSE_FOLDER:
+            return "is a folder";
+        case VORL_CAUSE_UNREADABLE:
+            return SystemError(report.oserror, "cannot be read");
+        case VORL_CAUSE_EMPTY:
+            return "is empty";
+        case VORL_CAUSE_UNWRITABLE:
+            return SystemError(report.oserror, "cannot be written");
+        case VORL_CAUSE_NO_FOLDER:
+            return "its folder does not exist";
+        case VORL_CAUSE_OUTPUT_IS_INPUT:
+            return "is also one of the inputs";
+        case VORL_CAUSE_CONVERTER:
+            if (report.status > 0) {
+                return "the converter ended with status " + std::to_string(report.status);
+            }
+            return report.status == 0 ? "the converter wrote no output" : "the converter was ended by a signal";
+        default:
+            return {};
     }
 }
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
 #include <cinttypes>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -46,29 +46,31 @@ std::string Failure(const PackBytes &pack, int status)
     std::string_view head = separate ? pack.header : pack.dataHead;
     std::string why;
     switch (status) {
-    case VORL_READER_ERR_SHORT:
-        why = indexName + ": ends before its index does (cut short, or not a pack)";
-        break;
-    case VORL_READER_ERR_FORMAT: {
-        unsigned rows = static_cast<unsigned char>(head[4]) | static_cast<unsigned char>(head[5]) << 8;
-        unsigned word = static_cast<unsigned char>(head[6]) | static_cast<unsigned char>(head[7]) << 8;
-        why = rows == 0 ? indexName + ": not a pack: its index has no rows"
-                        : indexName + Format(": not a pack: format word 0x%04X has bits no pack uses", word);
-        break;
-    }
-    case VORL_READER_ERR_KIND:
-        why = separate ? indexName + ": not a separate index: its index is in front of its own data"
-                       : indexName + ": a separate index, not a data file: give it with --header, after its data file";
-        break;
-    case VORL_READER_ERR_BODY_SIZE:
-    case VORL_READER_ERR_OUTSIDE:
-        why = pack.dataName + ": the index does not fit this data (" +
-              (status == VORL_READER_ERR_OUTSIDE ? "a row points past its end" : "its size is not a whole number of units") +
-              "): cut short" + (separate ? ", or the data of another index" : ", or not a pack");
-        break;
-    default:
-        why = indexName + ": " + VorlReaderErrorText(status);
-        break;
+        case VORL_READER_ERR_SHORT:
+            why = indexName + ": ends before its index does (cut short, or not a pack)";
+            break;
+        case VORL_READER_ERR_FORMAT: {
+            unsigned rows = static_cast<unsigned char>(head[4]) | static_cast<unsigned char>(head[5]) << 8;
+            unsigned word = static_cast<unsigned char>(head[6]) | static_cast<unsigned char>(head[7]) << 8;
+            why = rows == 0 ? indexName + ": not a pack: its index has no rows"
+                            : indexName + Format(": not a pack: format word 0x%04X has bits no pack uses", word);
+            break;
+        }
+        case VORL_READER_ERR_KIND:
+            why = separate
+                      ? indexName + ": not a separate index: its index is in front of its own data"
+                      : indexName + ": a separate index, not a data file: give it with --header, after its data file";
+            break;
+        case VORL_READER_ERR_BODY_SIZE:
+        case VORL_READER_ERR_OUTSIDE:
+            why = pack.dataName + ": the index does not fit this data (" +
+                  (status == VORL_READER_ERR_OUTSIDE ? "a row points past its end"
+                                                     : "its size is not a whole number of units") +
+                  "): cut short" + (separate ? ", or the data of another index" : ", or not a pack");
+            break;
+        default:
+            why = indexName + ": " + VorlReaderErrorText(status);
+            break;
     }
     return "vorlcnv: " + why;
 }
@@ -87,14 +89,14 @@ bool OpenIndex(const PackBytes &pack, VorlReaderIndex &index, std::string &error
         std::string_view head = pack.dataHead.substr(0, std::min(pack.dataHead.size(), dataSize));
         status = VorlReaderOpenPackHead(&index, head.empty() ? &nothing : head.data(), head.size(), dataSize);
     } else {
-        status = VorlReaderOpen(&index, pack.header.empty() ? &nothing : pack.header.data(), pack.header.size(),
-                                dataSize);
+        status =
+            VorlReaderOpen(&index, pack.header.empty() ? &nothing : pack.header.data(), pack.header.size(), dataSize);
         // The listing is also a check: bytes after the table mean the file
         // is something else that happens to start like an index.
         if (status == VORL_READER_OK && pack.header.size() != index.tableSize) {
             const size_t extra = pack.header.size() - index.tableSize;
-            error = "vorlcnv: " + pack.headerName + ": " + Decimal(extra) + (extra == 1 ? " byte follows" : " bytes follow") +
-                    " its index (not a separate index?)";
+            error = "vorlcnv: " + pack.headerName + ": " + Decimal(extra) +
+                    (extra == 1 ? " byte follows" : " bytes follow") + " its index (not a separate index?)";
             return false;
         }
     }
@@ -237,7 +239,8 @@ void AppendText(const VorlReaderIndex &index, std::string &out)
 {
     out += FormatLine(index);
     out += "body: " + Decimal(index.bodySize) + " bytes";
-    out += index.separate ? std::string(", the whole data file\n") : " from file offset " + Decimal(index.bodyStart) + "\n";
+    out += index.separate ? std::string(", the whole data file\n")
+                          : " from file offset " + Decimal(index.bodyStart) + "\n";
     AppendTable(index, out);
 }
 
@@ -271,7 +274,8 @@ void AppendJson(const VorlReaderIndex &index, std::string &out)
         out += ", \"value\": " + Decimal(entry.value);
         out += std::string(", \"has_data\": ") + (data ? "true" : "false");
         out += ", \"offset\": " + JsonNumberOrNull(data, entry.offset);
-        out += ", \"file_offset\": " + JsonNumberOrNull(data && !index.separate, uint64_t{index.bodyStart} + entry.offset);
+        out +=
+            ", \"file_offset\": " + JsonNumberOrNull(data && !index.separate, uint64_t{index.bodyStart} + entry.offset);
         out += ", \"size\": " + Decimal(entry.size);
         out += ", \"shared_with\": " + JsonNumberOrNull(data && entry.owner != row, entry.owner);
         out += ", \"alias\": " + JsonNumberOrNull(alias, entry.alias);

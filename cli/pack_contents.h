@@ -9,9 +9,9 @@
 namespace vorlcnv {
 
 // Exit statuses of the two commands beside 0, as in sysexits.h.
-constexpr int kInspectUsage = 64;     // wrong arguments
-constexpr int kInspectData = 65;      // not a pack, cut short, or no such item
-constexpr int kInspectNoInput = 66;   // a file that cannot be opened
+constexpr int kInspectUsage = 64;    // wrong arguments
+constexpr int kInspectData = 65;     // not a pack, cut short, or no such item
+constexpr int kInspectNoInput = 66;  // a file that cannot be opened
 constexpr int kInspectCannotCreate = 73;
 constexpr int kInspectWriteError = 74;
 
@@ -25,8 +25,8 @@ int RunExtractCommand(const std::vector<std::string> &arguments);
 // and its whole size, and the separate index file's bytes when there is
 // one. Nothing here touches a file, so the fuzzers can use it as it is.
 struct PackBytes {
-    std::string dataName;       // as messages name it
-    std::string headerName;     // empty when the index is in front of the data
+    std::string dataName;    // as messages name it
+    std::string headerName;  // empty when the index is in front of the data
     std::string_view dataHead;
     uint64_t dataSize = 0;
     std::string_view header;

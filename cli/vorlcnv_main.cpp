@@ -317,7 +317,8 @@ int ReportUpToDate(const Outputs &outputs, bool quiet)
 {
     if (!quiet) {
         std::fprintf(stderr, "vorlcnv: %s%s%s up to date\n", outputs.data.c_str(),
-                     outputs.header.empty() ? " is" : " and ", outputs.header.empty() ? "" : (outputs.header + " are").c_str());
+                     outputs.header.empty() ? " is" : " and ",
+                     outputs.header.empty() ? "" : (outputs.header + " are").c_str());
     }
     return 0;
 }
@@ -418,7 +419,8 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
             return status;
         }
     }
-    return checked.shared.verify ? ReportUpToDate(outputs, checked.shared.quiet) : Succeed(outputs, checked.shared.quiet);
+    return checked.shared.verify ? ReportUpToDate(outputs, checked.shared.quiet)
+                                 : Succeed(outputs, checked.shared.quiet);
 }
 
 // A relative output name lies in the project's folder.
@@ -430,7 +432,6 @@ std::string BesideProject(const std::string &project, const std::string &name)
     size_t slash = project.rfind('/');
     return slash == std::string::npos ? name : project.substr(0, slash + 1) + name;
 }
-
 
 // The project is read into a block of our own and converted through the
 // extension export, which says where a failure happened.
@@ -478,7 +479,8 @@ int ConvertProject(const ProjectArguments &args)
     options.workbase = args.hasWorkdir ? workdir->c_str() : nullptr;
     rc = VorlConvertWithOptions(&info, nullptr, &options);
     bool separateHeader = info.indexout == VORL_INDEX_C_HEADER || info.indexout == VORL_INDEX_BINARY;
-    std::string headerName = ToTerminalText(std::string(info.headerfile, strnlen(info.headerfile, sizeof info.headerfile)));
+    std::string headerName =
+        ToTerminalText(std::string(info.headerfile, strnlen(info.headerfile, sizeof info.headerfile)));
     VorlReleaseInformation(&info);
     if (rc == VORL_ERR_CANCELLED) {
         return Stopped(control);

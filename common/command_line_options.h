@@ -13,8 +13,24 @@
 
 namespace vorl::options {
 
-enum class Option { Mode, Align, IndexMark, RunningOffsets, Skip, NoSkip, Alias, NoAlias, BigEndian, LittleEndian,
-                    Width2, Width4, Label, Header, Data, ListFile };
+enum class Option {
+    Mode,
+    Align,
+    IndexMark,
+    RunningOffsets,
+    Skip,
+    NoSkip,
+    Alias,
+    NoAlias,
+    BigEndian,
+    LittleEndian,
+    Width2,
+    Width4,
+    Label,
+    Header,
+    Data,
+    ListFile
+};
 
 struct OptionText {
     std::string_view text;
@@ -24,11 +40,21 @@ struct OptionText {
 // Tested from top to bottom; the first whose text begins the argument
 // (ignoring case) wins, and the rest of the argument is its value.
 constexpr std::array<OptionText, 16> kOptions = {{
-    {"-p", Option::Mode},        {"-a", Option::Align},         {"-i", Option::IndexMark},
-    {"--i", Option::RunningOffsets}, {"-s", Option::Skip},      {"--s", Option::NoSkip},
-    {"-e", Option::Alias},       {"--e", Option::NoAlias},      {"-b", Option::BigEndian},
-    {"--b", Option::LittleEndian}, {"-t2", Option::Width2},     {"-t4", Option::Width4},
-    {"-l", Option::Label},       {"-h", Option::Header},        {"-o", Option::Data},
+    {"-p", Option::Mode},
+    {"-a", Option::Align},
+    {"-i", Option::IndexMark},
+    {"--i", Option::RunningOffsets},
+    {"-s", Option::Skip},
+    {"--s", Option::NoSkip},
+    {"-e", Option::Alias},
+    {"--e", Option::NoAlias},
+    {"-b", Option::BigEndian},
+    {"--b", Option::LittleEndian},
+    {"-t2", Option::Width2},
+    {"-t4", Option::Width4},
+    {"-l", Option::Label},
+    {"-h", Option::Header},
+    {"-o", Option::Data},
     {"-f", Option::ListFile},
 }};
 

@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         first[7] = static_cast<char>((first[7] & 0x78) | ((choice & 1) != 0 ? 0x40 : 0));
         first[6] = static_cast<char>(first[6] & 0x7F);
         first[5] = 0;
-        first[4] = static_cast<char>(1 + static_cast<unsigned char>(first[4]) % std::max<size_t>(1, (first.size() - 8) / 2));
+        first[4] =
+            static_cast<char>(1 + static_cast<unsigned char>(first[4]) % std::max<size_t>(1, (first.size() - 8) / 2));
     }
     vorlcnv::PackBytes pack;
     pack.dataName = "data.bin";

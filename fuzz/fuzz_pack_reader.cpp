@@ -134,10 +134,12 @@ void Exercise(const VorlReaderIndex &index, const unsigned char *body)
             Check(!single.hasData || (data != nullptr && size == single.size));
             uint64_t alias = 0;
             status = VorlReaderAlias(&index, row, &alias);
-            Check(aliasWidth == 0 ? status == VORL_READER_ERR_NO_ALIAS : status == VORL_READER_OK && alias == single.alias);
+            Check(aliasWidth == 0 ? status == VORL_READER_ERR_NO_ALIAS
+                                  : status == VORL_READER_OK && alias == single.alias);
             int64_t signedAlias = VorlReaderSignedAlias(&index, alias);
-            Check(aliasWidth == 0 || aliasWidth == 8 || (signedAlias >= -(int64_t{1} << (8 * aliasWidth - 1)) &&
-                                      signedAlias < (int64_t{1} << (8 * aliasWidth))));
+            Check(aliasWidth == 0 || aliasWidth == 8 ||
+                  (signedAlias >= -(int64_t{1} << (8 * aliasWidth - 1)) &&
+                   signedAlias < (int64_t{1} << (8 * aliasWidth))));
         }
         ++row;
     }
@@ -166,56 +168,56 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int status = VORL_READER_OK;
     const unsigned char *body = nullptr;
     switch (choice & 3) {
-    case 0: {  // a whole pack
-        first.insert(first.end(), rest.begin(), rest.end());
-        if (repair) {
-            Repair(first, false, 0);
-        }
-        std::vector<unsigned char> pack(first);
-        status = VorlReaderOpenPack(&index, pack.data(), pack.size());
-        if (status == VORL_READER_OK) {
-            Check(index.body == pack.data() + VorlReaderBodyStart(&index));
-            Check(VorlReaderBodyStart(&index) + VorlReaderBodySize(&index) == pack.size());
-            Exercise(index, nullptr);
-        }
-        break;
-    }
-    case 1: {  // the head of a pack whose whole size is known
-        const size_t packSize = first.size() + rest.size();
-        if (repair) {
-            std::vector<unsigned char> whole(first);
-            whole.insert(whole.end(), rest.begin(), rest.end());
-            Repair(whole, false, 0);
-            std::copy(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(first.size()), first.begin());
-        }
-        status = VorlReaderOpenPackHead(&index, first.data(), first.size(), packSize);
-        if (status == VORL_READER_OK) {
-            Check(index.body == nullptr && VorlReaderBodyStart(&index) + VorlReaderBodySize(&index) == packSize);
-            const unsigned char *item = nullptr;
-            size_t itemSize = 0;
-            Check(VorlReaderItem(&index, nullptr, 0, &item, &itemSize) == VORL_READER_ERR_ARGUMENT);
-            // The body is not at hand: the walk alone.
-            VorlReaderCursor cursor;
-            VorlReaderEntry entry;
-            VorlReaderStartRows(&cursor);
-            for (size_t row = 0; VorlReaderNextRow(&index, &cursor, &entry) == 1; ++row) {
-                CheckEntry(index, row, entry);
+        case 0: {  // a whole pack
+            first.insert(first.end(), rest.begin(), rest.end());
+            if (repair) {
+                Repair(first, false, 0);
             }
+            std::vector<unsigned char> pack(first);
+            status = VorlReaderOpenPack(&index, pack.data(), pack.size());
+            if (status == VORL_READER_OK) {
+                Check(index.body == pack.data() + VorlReaderBodyStart(&index));
+                Check(VorlReaderBodyStart(&index) + VorlReaderBodySize(&index) == pack.size());
+                Exercise(index, nullptr);
+            }
+            break;
         }
-        break;
-    }
-    default: {  // a separate index and its data
-        if (repair) {
-            Repair(first, true, rest.size());
+        case 1: {  // the head of a pack whose whole size is known
+            const size_t packSize = first.size() + rest.size();
+            if (repair) {
+                std::vector<unsigned char> whole(first);
+                whole.insert(whole.end(), rest.begin(), rest.end());
+                Repair(whole, false, 0);
+                std::copy(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(first.size()), first.begin());
+            }
+            status = VorlReaderOpenPackHead(&index, first.data(), first.size(), packSize);
+            if (status == VORL_READER_OK) {
+                Check(index.body == nullptr && VorlReaderBodyStart(&index) + VorlReaderBodySize(&index) == packSize);
+                const unsigned char *item = nullptr;
+                size_t itemSize = 0;
+                Check(VorlReaderItem(&index, nullptr, 0, &item, &itemSize) == VORL_READER_ERR_ARGUMENT);
+                // The body is not at hand: the walk alone.
+                VorlReaderCursor cursor;
+                VorlReaderEntry entry;
+                VorlReaderStartRows(&cursor);
+                for (size_t row = 0; VorlReaderNextRow(&index, &cursor, &entry) == 1; ++row) {
+                    CheckEntry(index, row, entry);
+                }
+            }
+            break;
         }
-        status = VorlReaderOpen(&index, first.data(), first.size(), rest.size());
-        if (status == VORL_READER_OK) {
-            Check(VorlReaderBodyStart(&index) == 0 && index.tableSize <= first.size());
-            body = rest.empty() ? first.data() : rest.data();
-            Exercise(index, body);
+        default: {  // a separate index and its data
+            if (repair) {
+                Repair(first, true, rest.size());
+            }
+            status = VorlReaderOpen(&index, first.data(), first.size(), rest.size());
+            if (status == VORL_READER_OK) {
+                Check(VorlReaderBodyStart(&index) == 0 && index.tableSize <= first.size());
+                body = rest.empty() ? first.data() : rest.data();
+                Exercise(index, body);
+            }
+            break;
         }
-        break;
-    }
     }
     if (status != VORL_READER_OK) {
         Check(status < 0 && VorlReaderRowCount(&index) == 0);

@@ -4,9 +4,9 @@
 
 #include <dirent.h>
 #include <ftw.h>
-#include <sys/stat.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>

@@ -33,9 +33,10 @@ constexpr int kNoWildcardStatus = -2;
 void PrintBanner()
 {
     std::printf("VorlListMaker  Ver0.1.0 2010/01/30\n");
-    std::printf("VORL Maker for Linux %s. Makes the list file of numbered input files for vorlcnv -f.\n"
-                "Quote the pattern so that the shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n",
-                VORL_PACKAGE_VERSION);
+    std::printf(
+        "VORL Maker for Linux %s. Makes the list file of numbered input files for vorlcnv -f.\n"
+        "Quote the pattern so that the shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n",
+        VORL_PACKAGE_VERSION);
 }
 
 void PrintUsage()
@@ -151,8 +152,8 @@ std::string BuildList(const std::vector<Numbered> &sorted, const ListSettings &s
     std::string list;
     if (settings.aliasMode) {
         for (const Numbered &entry : sorted) {
-            list += entry.line + ",," + std::to_string(static_cast<int64_t>(entry.number) + settings.aliasOffset) +
-                    "\r\n";
+            list +=
+                entry.line + ",," + std::to_string(static_cast<int64_t>(entry.number) + settings.aliasOffset) + "\r\n";
         }
         return list;
     }
@@ -181,8 +182,9 @@ int Run(const std::vector<std::string> &arguments)
         int status = Refuse("入力ファイルは１つだけ指定してください。");
         // Most often the shell has expanded an unquoted pattern into files.
         std::fflush(stdout);
-        std::fprintf(stderr, "VorlList: several input names were given: when the shell expanded the pattern into "
-                             "files, quote it: VorlList -oassets.lst 'sprite???.png'\n");
+        std::fprintf(stderr,
+                     "VorlList: several input names were given: when the shell expanded the pattern into "
+                     "files, quote it: VorlList -oassets.lst 'sprite???.png'\n");
         return status;
     }
     size_t position = settings.pattern.find('?');
@@ -215,15 +217,16 @@ int Run(const std::vector<std::string> &arguments)
         // A list line carries one entry argument: a comma would start the
         // converter field, "**" a reference, a line end another entry, and
         // the conversion reads a backslash as a folder separator.
-        bool unlistable = file.name.find_first_of(",\\") != std::string::npos || file.name.rfind("**", 0) == 0 ||
-                          std::any_of(file.name.begin(), file.name.end(),
-                                      [](char c) { return static_cast<unsigned char>(c) < ' '; });
+        bool unlistable =
+            file.name.find_first_of(",\\") != std::string::npos || file.name.rfind("**", 0) == 0 ||
+            std::any_of(file.name.begin(), file.name.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; });
         if (unlistable) {
-            return Refuse("コンマ、円記号、制御文字、先頭の「**」を含むファイル名はリストに書けません: " + file.folder + file.name);
+            return Refuse("コンマ、円記号、制御文字、先頭の「**」を含むファイル名はリストに書けません: " + file.folder +
+                          file.name);
         }
         if (number > (settings.aliasMode ? kLargestAliasNumber : kLargestListedNumber)) {
             return Refuse(std::string(settings.aliasMode ? "ファイル番号が大きすぎます（2147483647まで）: "
-                                                          : "ファイル番号が大きすぎます（9998まで）: ") +
+                                                         : "ファイル番号が大きすぎます（9998まで）: ") +
                           file.folder + file.name);
         }
         auto line = vorl::common::Utf8ToCp932(file.folder + file.name);

@@ -34,13 +34,16 @@ protected:
 // an empty rule for every prerequisite, absolute names.
 TEST_F(InABuild, DependencyFileNamesEveryFileTheConversionRead)
 {
-    ProgramResult result = Run({"-p1", "--depfile", "pack.d", "-opack.dat", "-hpack.h", "-fassets.lst", "sprite:1.bin"});
+    ProgramResult result =
+        Run({"-p1", "--depfile", "pack.d", "-opack.dat", "-hpack.h", "-fassets.lst", "sprite:1.bin"});
     ASSERT_EQ(0, result.status) << result.err;
     const std::string base = Absolute("");
     auto escaped = [](std::string name) {
         std::string out;
         for (char c : name) {
-            out += c == ' ' || c == '#' || c == ':' ? std::string("\\") + c : c == '$' ? std::string("$$") : std::string(1, c);
+            out += c == ' ' || c == '#' || c == ':' ? std::string("\\") + c
+                   : c == '$'                       ? std::string("$$")
+                                                    : std::string(1, c);
         }
         return out;
     };

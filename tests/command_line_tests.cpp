@@ -169,7 +169,7 @@ TEST_F(CommandArguments, MissingFilesAndWildcards)
     ASSERT_CODE(VORL_OK, Parse({"-p0", "-s", "@absent.bin", "@?.bin", "@*-dir.bin", "@b*"}));
     EXPECT_EQ(0, Row(0).use);
     EXPECT_EQ((folder_ / "a.bin").string(), Row(1).filename);  // the first match in name order
-    EXPECT_EQ(0, Row(2).use);                                   // folders are no inputs
+    EXPECT_EQ(0, Row(2).use);                                  // folders are no inputs
     EXPECT_EQ((folder_ / "b.bin").string(), Row(3).filename);
 }
 
@@ -177,8 +177,8 @@ TEST_F(CommandArguments, ListFiles)
 {
     std::string cp932Name = "\x95\x5C.bin";  // "表.bin": its last byte is 0x5C
     WriteFile(folder_ / "表.bin", "JP");
-    WriteFile(folder_ / "list.lst", (folder_ / "a.bin").string() + "\r\n\r\n" + (folder_ / "b.bin").string() +
-                                         ",,5\n" + folder_.Path().string() + "/" + cp932Name + "\r\n**0");
+    WriteFile(folder_ / "list.lst", (folder_ / "a.bin").string() + "\r\n\r\n" + (folder_ / "b.bin").string() + ",,5\n" +
+                                        folder_.Path().string() + "/" + cp932Name + "\r\n**0");
     ASSERT_CODE(VORL_OK, Parse({"-p0", "-f@list.lst"}));
     ASSERT_EQ(5, info_.indexnum);
     EXPECT_EQ(1, Row(0).use);
@@ -237,10 +237,11 @@ TEST_F(CommandLineConversion, PacksTheNamedFiles)
     EXPECT_EQ(ReadFile("vorldata.dat"), ReadFile("other.dat"));
     ASSERT_CODE(VORL_OK, VorlConvertCommandLine("-P1 \"my file.bin\" \"\" **0 -t2 \"-lunsigned short tbl\""));
     EXPECT_EQ("MF", ReadFile("vorldata.dat"));
-    EXPECT_NE(std::string::npos, ReadFile("vorlhead.dat").find("unsigned short tbl[] = {\n"
-                                                               "\t\t\t\t\t\t\t0x0000,\n"
-                                                               "\t\t\t\t\t\t\t0x0002,\n"
-                                                               "\t\t\t\t\t\t\t0x0000,\n"));
+    EXPECT_NE(std::string::npos, ReadFile("vorlhead.dat")
+                                     .find("unsigned short tbl[] = {\n"
+                                           "\t\t\t\t\t\t\t0x0000,\n"
+                                           "\t\t\t\t\t\t\t0x0002,\n"
+                                           "\t\t\t\t\t\t\t0x0000,\n"));
 }
 
 TEST_F(CommandLineConversion, Failures)

@@ -95,7 +95,10 @@ TEST_F(Conversion, FixedSizesCutOrPad)
     block->indexout = 3;
     block.SetData(Data());
     EXPECT_CODE(VORL_OK, block.Convert());
-    EXPECT_EQ(Hex(std::string("012\0" "0123456789\0\0\0\0\0\0", 20)), Hex(ReadFile(Data())));
+    EXPECT_EQ(Hex(std::string("012\0"
+                              "0123456789\0\0\0\0\0\0",
+                              20)),
+              Hex(ReadFile(Data())));
 }
 
 TEST_F(Conversion, ReferencesShareDataAndUnusedRowsFollowTheMode)
@@ -252,12 +255,13 @@ TEST_F(Conversion, CHeaderMode)
     EXPECT_FALSE(fs::exists(Data())) << "a failed conversion leaves no data file it made";
     block.SetHeader(Header());
     EXPECT_CODE(VORL_OK, block.Convert());
-    EXPECT_EQ("/* VORL Maker Header File */\n\n"
-              "static unsigned short VorlIndex[] = {\n"
-              "\t\t\t\t\t\t\t0x0000,\n\t\t\t\t\t\t\t0x0002,\n\t\t\t\t\t\t\t0x0003,\n"
-              "\t\t\t\t\t\t\t};\n\n"
-              "#define\tVorlIndex_SIZE\tsizeof(VorlIndex)\n",
-              ReadFile(Header()));
+    EXPECT_EQ(
+        "/* VORL Maker Header File */\n\n"
+        "static unsigned short VorlIndex[] = {\n"
+        "\t\t\t\t\t\t\t0x0000,\n\t\t\t\t\t\t\t0x0002,\n\t\t\t\t\t\t\t0x0003,\n"
+        "\t\t\t\t\t\t\t};\n\n"
+        "#define\tVorlIndex_SIZE\tsizeof(VorlIndex)\n",
+        ReadFile(Header()));
     EXPECT_EQ("AABC", ReadFile(Data()));
     ExpectNoTemporaries();
 }

@@ -254,11 +254,21 @@ std::string Escaped(const std::string &text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out.push_back(c); break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out.push_back(c);
+                break;
         }
     }
     return out;
@@ -281,13 +291,14 @@ protected:
         }
         WriteFile(folder_ / "prj/game.vorlprj",
                   "<?xml version='1.0' encoding='utf-8'?>\n<VorlProject version='400'>\n<header>\n"
-                  "\t<headerid>Vorl</headerid><indexnum>" + std::to_string(names.size()) +
+                  "\t<headerid>Vorl</headerid><indexnum>" +
+                      std::to_string(names.size()) +
                       "</indexnum><indexout>outtext</indexout>\n"
                       "\t<indexmode>false</indexmode><indexbyte>4</indexbyte><indexinterval>1</indexinterval>\n"
                       "\t<dataalign>4</dataalign><pathmode>relative</pathmode><skipnofile>false</skipnofile>\n"
                       "\t<label>Packed</label><type num='3'>static const unsigned int</type>\n"
-                      "\t<convert num='1'>" + Escaped(convert) + "</convert>\n</header>\n" + rows +
-                      "</VorlProject>\n");
+                      "\t<convert num='1'>" +
+                      Escaped(convert) + "</convert>\n</header>\n" + rows + "</VorlProject>\n");
     }
     std::string Logging() const
     {
@@ -372,8 +383,8 @@ TEST_F(CachedProject, TwoProcessesShareOneFolder)
     ProgramResult stats = Vorlcnv({"--cache-stats", "cache"});
     ASSERT_EQ(0, stats.status) << stats.err;
     unsigned long long hits = 0, misses = 0;
-    ASSERT_EQ(2, std::sscanf(stats.out.substr(stats.out.find("hits:")).c_str(), "hits: %llu misses: %llu", &hits,
-                             &misses))
+    ASSERT_EQ(2,
+              std::sscanf(stats.out.substr(stats.out.find("hits:")).c_str(), "hits: %llu misses: %llu", &hits, &misses))
         << stats.out;
     EXPECT_EQ(32u, hits + misses) << stats.out;
     EXPECT_LE(16u, hits) << stats.out;

@@ -138,11 +138,7 @@ TEST_F(Converter, HostileNamesNeverRunCommands)
         "tab\there",
     };
     const std::vector<std::string> templates = {
-        R"(cp "$I" "$O")",
-        R"(cp $I $O)",
-        R"(cp '$I' '$O')",
-        R"(cat < $I > "$O")",
-        R"(sh -c 'cat "$$1"' - "$I" > "$O")",
+        R"(cp "$I" "$O")", R"(cp $I $O)", R"(cp '$I' '$O')", R"(cat < $I > "$O")", R"(sh -c 'cat "$$1"' - "$I" > "$O")",
     };
     for (const auto &name : names) {
         WriteFile(folder_ / name, "content:" + name);

@@ -7,11 +7,11 @@
 #include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,8 +149,7 @@ protected:
         EXPECT_TRUE(fs::is_empty(folder_ / "work"));
         for (const auto &entry : fs::directory_iterator(folder_.Path())) {
             std::string name = entry.path().filename().string();
-            EXPECT_TRUE(name == "work" || name == "a.bin" || name == "b.bin" || name == "out.dat" ||
-                        name == "out.h")
+            EXPECT_TRUE(name == "work" || name == "a.bin" || name == "b.bin" || name == "out.dat" || name == "out.h")
                 << "left behind: " << name;
         }
     }
@@ -269,8 +268,9 @@ TEST(FailingReads, ProjectAndListFilesAreNotCutShort)
 #endif
     TempFolder folder;
     WriteFile(folder / "old.prj", "\"VORL ProjectFile Ver 4.00\"\r\n4\r\n0\r\n0\r\n\"Idx\"\r\n");
-    WriteFile(folder / "new.vorlprj", "<VorlProject version='400'><header><indexnum>1</indexnum></header>"
-                                      "<index num='0' use='true'><filename>a.bin</filename></index></VorlProject>");
+    WriteFile(folder / "new.vorlprj",
+              "<VorlProject version='400'><header><indexnum>1</indexnum></header>"
+              "<index num='0' use='true'><filename>a.bin</filename></index></VorlProject>");
     for (const char *name : {"old.prj", "new.vorlprj"}) {
         const std::string path = (folder / name).string();
         int code = RunWithFailingReads([&] {
@@ -297,7 +297,8 @@ TEST(FailingReads, ProjectAndListFilesAreNotCutShort)
 // their targets and then renamed, and a copy that fails changes nothing.
 TEST_F(Faults, WorkingDirectoryOnAnotherFileSystem)
 {
-    struct stat shm {}, here {};
+    struct stat shm {
+    }, here{};
     if (stat("/dev/shm", &shm) != 0 || stat(folder_.Path().c_str(), &here) != 0 || shm.st_dev == here.st_dev ||
         access("/dev/shm", W_OK) != 0) {
         GTEST_SKIP() << "no second file system to work on";
@@ -417,15 +418,17 @@ TEST(WorkDirectories, TwoProcessesAtOnce)
     TempFolder folder;
     fs::create_directory(folder / "work");
     WriteFile(folder / "a.bin", std::string(200000, 'a'));
-    WriteFile(folder / "p.vorlprj", "<VorlProject version='400'><header><indexnum>1</indexnum><indexbyte>4</indexbyte>"
-                                    "<indexinterval>1</indexinterval><dataalign>1</dataalign><indexout>infile</indexout>"
-                                    "</header><index num='0' use='true'><filename>a.bin</filename></index></VorlProject>");
+    WriteFile(folder / "p.vorlprj",
+              "<VorlProject version='400'><header><indexnum>1</indexnum><indexbyte>4</indexbyte>"
+              "<indexinterval>1</indexinterval><dataalign>1</dataalign><indexout>infile</indexout>"
+              "</header><index num='0' use='true'><filename>a.bin</filename></index></VorlProject>");
     std::vector<pid_t> children;
     for (int i = 0; i < 2; ++i) {
         pid_t child = fork();
         if (child == 0) {
             std::string data = "out" + std::to_string(i) + ".dat";
-            _exit(-VorlConvertPrjFile((folder / "p.vorlprj").c_str(), data.c_str(), nullptr, (folder / "work").c_str()));
+            _exit(
+                -VorlConvertPrjFile((folder / "p.vorlprj").c_str(), data.c_str(), nullptr, (folder / "work").c_str()));
         }
         children.push_back(child);
     }

@@ -51,10 +51,21 @@ TEST(Wildcard, MatchesCharactersAndRuns)
         bool matches;
     };
     const Case cases[] = {
-        {"*", "anything", true},      {"*.bmp", "a.bmp", true},     {"*.bmp", "a.BMP", false},
-        {"a?c", "abc", true},         {"a?c", "ac", false},         {"a*b*c", "aXXbYYc", true},
-        {"a*b*c", "aXXbYY", false},   {"*.*", "noext", false},      {"???", "\x83\x5C" "ab", true},
-        {"?", "\x83\x5C", true},      {"", "", true},               {"**x", "yx", true},
+        {"*", "anything", true},
+        {"*.bmp", "a.bmp", true},
+        {"*.bmp", "a.BMP", false},
+        {"a?c", "abc", true},
+        {"a?c", "ac", false},
+        {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXbYY", false},
+        {"*.*", "noext", false},
+        {"???",
+         "\x83\x5C"
+         "ab",
+         true},
+        {"?", "\x83\x5C", true},
+        {"", "", true},
+        {"**x", "yx", true},
         {"\x83*", "\x83\x5C", false},
     };
     for (const auto &c : cases) {

@@ -25,9 +25,9 @@ std::vector<std::string> HostileNameList()
             names.push_back("h" + std::string(1, static_cast<char>(byte)) + "x.bin");
         }
     }
-    for (const char *name : {"`touch CANARY`", "$(touch CANARY)", "a;touch CANARY", "'; touch CANARY; '",
-                             "\"; touch CANARY; \"", "-rf", " lead", "trail ", "a b c", "${IFS}x", "*", "?",
-                             "new\nline", "表 データ.bin", "**0", "a,1,2"}) {
+    for (const char *name :
+         {"`touch CANARY`", "$(touch CANARY)", "a;touch CANARY", "'; touch CANARY; '", "\"; touch CANARY; \"", "-rf",
+          " lead", "trail ", "a b c", "${IFS}x", "*", "?", "new\nline", "表 データ.bin", "**0", "a,1,2"}) {
         names.push_back(name);
     }
     return names;

@@ -30,9 +30,22 @@ std::string LegacyFile(const std::string &version, const std::vector<std::string
 // 2-byte index with a 2-byte alias, big-endian, missing files skipped.
 std::vector<std::string> Header400(int count, const std::string &label = "Idx")
 {
-    return {"4",    "0",         std::to_string(count - 1), Quote(label), Quote("static unsigned short"),
-            "#FALSE#", "2",     "1",      "#TRUE#",  "2",
-            "#TRUE#",  "#TRUE#", "gzip -c \"$I\" > \"$O\"", "", "", "conv $I $O"};
+    return {"4",
+            "0",
+            std::to_string(count - 1),
+            Quote(label),
+            Quote("static unsigned short"),
+            "#FALSE#",
+            "2",
+            "1",
+            "#TRUE#",
+            "2",
+            "#TRUE#",
+            "#TRUE#",
+            "gzip -c \"$I\" > \"$O\"",
+            "",
+            "",
+            "conv $I $O"};
 }
 
 // A 4.00 entry record.
@@ -90,9 +103,9 @@ TEST_F(LegacyReader, VersionLine)
 
 TEST_F(LegacyReader, Version400HeaderAndRecords)
 {
-    std::string content = LegacyFile(
-        "4.00", Join({Header400(4), Record400("a.bin", 1, "first", "1024", "#FALSE#", "7"), Unused(),
-                      Record400("b.bin", 0, "", "1024", "#TRUE#", "-1"), Record400("*0", 4, "r\"q", "0", "#TRUE#", "0")}));
+    std::string content = LegacyFile("4.00", Join({Header400(4), Record400("a.bin", 1, "first", "1024", "#FALSE#", "7"),
+                                                   Unused(), Record400("b.bin", 0, "", "1024", "#TRUE#", "-1"),
+                                                   Record400("*0", 4, "r\"q", "0", "#TRUE#", "0")}));
     ASSERT_CODE(VORL_OK, Read(content));
     EXPECT_EQ(4, info_.dataalign);
     EXPECT_EQ(0, info_.indexout);
@@ -152,8 +165,8 @@ TEST_F(LegacyReader, OlderHeaderGroups)
 {
     // 3.50: no alias, endian, skip or converter lines.
     std::vector<std::string> v350 = {"16", "1", "0", Quote("Lbl"), Quote("static unsigned long"), "#TRUE#", "1", "2"};
-    auto record350 = std::vector<std::string>{"#TRUE#", Quote("x.bin"), "#TRUE#", "#TRUE#", Quote("rem"), "5",
-                                              "300", "#TRUE#"};
+    auto record350 =
+        std::vector<std::string>{"#TRUE#", Quote("x.bin"), "#TRUE#", "#TRUE#", Quote("rem"), "5", "300", "#TRUE#"};
     v350.insert(v350.end(), record350.begin(), record350.end());
     ASSERT_CODE(VORL_OK, Read(LegacyFile("3.50", v350)));
     EXPECT_EQ(16, info_.dataalign);
@@ -172,7 +185,7 @@ TEST_F(LegacyReader, OlderHeaderGroups)
 
     // 3.15: three alignment booleans, three output booleans, a path-mode
     // boolean, no interval and no type line.
-    std::vector<std::string> v315 = {"#FALSE#", "#TRUE#", "#TRUE#",   "#FALSE#", "#FALSE#", "#TRUE#",
+    std::vector<std::string> v315 = {"#FALSE#", "#TRUE#",   "#TRUE#",  "#FALSE#", "#FALSE#", "#TRUE#",
                                      "0",       Quote("L"), "skipped", "#FALSE#", "#TRUE#"};
     auto unused = std::vector<std::string>{"#FALSE#", "", "", "", "", "", "", ""};
     v315.insert(v315.end(), unused.begin(), unused.end());
@@ -184,8 +197,8 @@ TEST_F(LegacyReader, OlderHeaderGroups)
     EXPECT_STREQ("", info_.type[2]);  // no type line below 3.22
 
     // 3.02: one alignment boolean.
-    std::vector<std::string> v302 = {"#TRUE#", "#FALSE#", "#TRUE#", "#FALSE#", "0", Quote("L"), "x", "#FALSE#",
-                                     "#FALSE#"};
+    std::vector<std::string> v302 = {"#TRUE#",   "#FALSE#", "#TRUE#",  "#FALSE#", "0",
+                                     Quote("L"), "x",       "#FALSE#", "#FALSE#"};
     v302.insert(v302.end(), unused.begin(), unused.end());
     ASSERT_CODE(VORL_OK, Read(LegacyFile("3.02", v302)));
     EXPECT_EQ(2048, info_.dataalign);
@@ -195,9 +208,9 @@ TEST_F(LegacyReader, OlderHeaderGroups)
 
 TEST_F(LegacyReader, EntryNamesResolveAgainstTheProjectFolder)
 {
-    std::string content = LegacyFile("4.00", Join({Header400(3), Record400("..\\pic\\a.bmp", 0, "", "0", "#FALSE#", "0"),
-                                                   Record400("*3", 0, "", "0", "#FALSE#", "0"),
-                                                   Record400("/abs/x", 0, "", "0", "#FALSE#", "0")}));
+    std::string content = LegacyFile(
+        "4.00", Join({Header400(3), Record400("..\\pic\\a.bmp", 0, "", "0", "#FALSE#", "0"),
+                      Record400("*3", 0, "", "0", "#FALSE#", "0"), Record400("/abs/x", 0, "", "0", "#FALSE#", "0")}));
     ASSERT_CODE(VORL_OK, Read(content, "/data/prj/"));
     EXPECT_STREQ("/data/pic\\a.bmp", Row(0).filename);
     EXPECT_STREQ("*3", Row(1).filename);
@@ -223,8 +236,8 @@ TEST_F(LegacyReader, OverlongTextsAndSplitLines)
     EXPECT_STREQ("", info_.label);
     EXPECT_STREQ("YPE", info_.type[1]);
     // Remarks keep at most 253 characters of an over-long line.
-    ASSERT_CODE(VORL_OK,
-                Read(LegacyFile("4.00", Join({Header400(1), Record400("a", 0, std::string(300, 'r'), "0", "#F", "0")}))));
+    ASSERT_CODE(VORL_OK, Read(LegacyFile(
+                             "4.00", Join({Header400(1), Record400("a", 0, std::string(300, 'r'), "0", "#F", "0")}))));
     EXPECT_EQ(253u, std::strlen(Row(0).remarks));
 }
 
@@ -248,8 +261,9 @@ TEST_F(LegacyReader, ConverterLinesOfUpTo255Characters)
 // A name that does not fit its field is never an entry without a file.
 TEST_F(LegacyReader, NameTooLongForItsFieldIsRefused)
 {
-    EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND,
-                Read(LegacyFile("4.00", Join({Header400(1), Record400(std::string(300, 'n'), 0, "", "0", "#F", "0")}))));
+    EXPECT_CODE(
+        VORL_ERR_FILE_NOT_FOUND,
+        Read(LegacyFile("4.00", Join({Header400(1), Record400(std::string(300, 'n'), 0, "", "0", "#F", "0")}))));
     EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND,
                 Read(LegacyFile("4.00", Join({Header400(1), Record400(std::string(200, 'n'), 0, "", "0", "#F", "0")})),
                      "/" + std::string(100, 'd') + "/"));
@@ -288,7 +302,7 @@ TEST_F(LegacyReader, CallerTableIsClearedFirst)
     block.SetText(block->prjfile, sizeof block->prjfile, (folder_ / "old.prj").string());
     ASSERT_CODE(VORL_OK, VorlGetProjectFileVB(&block.Info(), block->entries));
     EXPECT_EQ(0, block.Row(0).use);
-    EXPECT_EQ(1, block.Row(2).use);  // beyond the project's rows
+    EXPECT_EQ(1, block.Row(2).use);   // beyond the project's rows
     void *stream = block->prjstream;  // a packed field: compared by value
     EXPECT_EQ(nullptr, stream);
 }
@@ -296,8 +310,9 @@ TEST_F(LegacyReader, CallerTableIsClearedFirst)
 TEST_F(LegacyReader, JapaneseTextsStayCp932)
 {
     std::string label = "\x83\x51\x81\x5B\x83\x80";  // "ゲーム"
-    std::string remarks = "\x95\x5C\x8E\xA6";          // "表示"
-    ASSERT_CODE(VORL_OK, Read(LegacyFile("4.00", Join({Header400(1, label), Record400("a", 0, remarks, "0", "#F", "0")}))));
+    std::string remarks = "\x95\x5C\x8E\xA6";        // "表示"
+    ASSERT_CODE(VORL_OK,
+                Read(LegacyFile("4.00", Join({Header400(1, label), Record400("a", 0, remarks, "0", "#F", "0")}))));
     EXPECT_EQ(label, std::string(info_.label));
     EXPECT_EQ(remarks, std::string(Row(0).remarks));
 }

@@ -26,15 +26,14 @@ TEST(RowLayout, CountsRowsAsTheSettingsSay)
         uint64_t padding;
     };
     const Case cases[] = {
-        {5, 4, 0, 0, 2, 0, 1, 9, 0},      // 8 rows, then the end entry
-        {5, 4, 0, 1, 2, 0, 1, 8, 0},      // all-ones marker: no end entry
-        {5, 4, 3, 0, 2, 0, 1, 8, 0},      // no index output: no end entry
-        {5, 1, 2, 0, 2, 8, 1, 8, 0},      // 6 rounded up to a multiple of 8 / 2
-        {5, 1, 1, 0, 2, 8, 1, 6, 0},      // the C text is not rounded for aliases
-        {3, 1, 0, 1, 2, 0, 4, 3, 2},      // 8 + 6 = 14 bytes, padded to 16
-        {2, 1, 0, 0, 4, 4, 16, 3, 0},     // equal widths: no rounding; 8 + 3 x 8 = 32
-        {9999, 1, 0, 0, 4, 0, 1, 10000, 0},
-        {9999, 2, 0, 0, 4, 0, 1, 10001, 0},
+        {5, 4, 0, 0, 2, 0, 1, 9, 0},   // 8 rows, then the end entry
+        {5, 4, 0, 1, 2, 0, 1, 8, 0},   // all-ones marker: no end entry
+        {5, 4, 3, 0, 2, 0, 1, 8, 0},   // no index output: no end entry
+        {5, 1, 2, 0, 2, 8, 1, 8, 0},   // 6 rounded up to a multiple of 8 / 2
+        {5, 1, 1, 0, 2, 8, 1, 6, 0},   // the C text is not rounded for aliases
+        {3, 1, 0, 1, 2, 0, 4, 3, 2},   // 8 + 6 = 14 bytes, padded to 16
+        {2, 1, 0, 0, 4, 4, 16, 3, 0},  // equal widths: no rounding; 8 + 3 x 8 = 32
+        {9999, 1, 0, 0, 4, 0, 1, 10000, 0}, {9999, 2, 0, 0, 4, 0, 1, 10001, 0},
     };
     for (const auto &c : cases) {
         Block block(c.indexnum);
@@ -57,13 +56,8 @@ TEST(FormatWord, CodesAlignmentWidthsOrderAndMode)
         uint16_t word;
     };
     const Case cases[] = {
-        {4, 2, 0, 0, 0, 0x0012},
-        {4, 2, 0, 0, 2, 0x4012},
-        {1, 4, 0, 0, 0, 0x0000},
-        {4096, 1, 0, 0, 0, 0x003C},
-        {2, 8, 8, 1, 0, 0x3061},
-        {4, 4, 1, 0, 2, 0x7802},
-        {6, 4, 0, 0, 0, 0x0002},      // 6 halves twice while above 1
+        {4, 2, 0, 0, 0, 0x0012},     {4, 2, 0, 0, 2, 0x4012}, {1, 4, 0, 0, 0, 0x0000}, {4096, 1, 0, 0, 0, 0x003C},
+        {2, 8, 8, 1, 0, 0x3061},     {4, 4, 1, 0, 2, 0x7802}, {6, 4, 0, 0, 0, 0x0002},  // 6 halves twice while above 1
         {65536, 4, 0, 0, 0, 0x0000},  // 16 halvings do not fit four bits
     };
     for (const auto &c : cases) {
@@ -154,8 +148,8 @@ TEST(BinaryIndex, MarkerAtEveryWidth)
         block->indexmode = 1;
         block->indexbyte = width;
         std::string index = BuildBinaryIndex(block.Info(), ComputeRowLayout(block.Info()), {kNoDataMarker});
-        std::string expected = width == 8 ? Bytes({0xff, 0xff, 0xff, 0xff, 0, 0, 0, 0})
-                                          : std::string(static_cast<size_t>(width), '\xff');
+        std::string expected =
+            width == 8 ? Bytes({0xff, 0xff, 0xff, 0xff, 0, 0, 0, 0}) : std::string(static_cast<size_t>(width), '\xff');
         EXPECT_EQ(Hex(expected), Hex(index.substr(8))) << width;
     }
 }
@@ -178,26 +172,28 @@ Block TextBlock(int indexbyte, int version)
 TEST(HeaderText, WorkedExampleWithDefine)
 {
     Block block = TextBlock(2, 400);
-    EXPECT_EQ("/* VORL Maker Header File */\n\n"
-              "static unsigned short VorlIndex[] = {\n"
-              "\t\t\t\t\t\t\t0x0000,\n"
-              "\t\t\t\t\t\t\t0x0002,\n"
-              "\t\t\t\t\t\t\t0x0003,\n"
-              "\t\t\t\t\t\t\t};\n\n"
-              "#define\tVorlIndex_SIZE\tsizeof(VorlIndex)\n",
-              BuildHeaderText(block.Info(), {0, 2, 3}));
+    EXPECT_EQ(
+        "/* VORL Maker Header File */\n\n"
+        "static unsigned short VorlIndex[] = {\n"
+        "\t\t\t\t\t\t\t0x0000,\n"
+        "\t\t\t\t\t\t\t0x0002,\n"
+        "\t\t\t\t\t\t\t0x0003,\n"
+        "\t\t\t\t\t\t\t};\n\n"
+        "#define\tVorlIndex_SIZE\tsizeof(VorlIndex)\n",
+        BuildHeaderText(block.Info(), {0, 2, 3}));
 }
 
 TEST(HeaderText, OldVersionsHaveNoDefine)
 {
     Block block = TextBlock(1, 321);
-    EXPECT_EQ("/* VORL Maker Header File */\n\n"
-              "static unsigned char VorlIndex[] = {\n"
-              "\t\t\t\t\t\t\t0x05,\n"
-              "\t\t\t\t\t\t\t0xff,\n"
-              "\t\t\t\t\t\t\t0x00,\n"
-              "\t\t\t\t\t\t\t};\n\n",
-              BuildHeaderText(block.Info(), {5, kNoDataMarker, 0}));
+    EXPECT_EQ(
+        "/* VORL Maker Header File */\n\n"
+        "static unsigned char VorlIndex[] = {\n"
+        "\t\t\t\t\t\t\t0x05,\n"
+        "\t\t\t\t\t\t\t0xff,\n"
+        "\t\t\t\t\t\t\t0x00,\n"
+        "\t\t\t\t\t\t\t};\n\n",
+        BuildHeaderText(block.Info(), {5, kNoDataMarker, 0}));
 }
 
 TEST(HeaderText, AliasArrayWithEightByteValues)
@@ -208,19 +204,20 @@ TEST(HeaderText, AliasArrayWithEightByteValues)
     block.Row(0).alias = 2;
     block.Row(0).aliashigh = 1;
     block.Row(1).alias = 0xABCDEF01;
-    EXPECT_EQ("/* VORL Maker Header File */\n\n"
-              "static unsigned long long VorlIndex[] = {\n"
-              "\t\t\t\t\t\t\t0x0000000000000000,\n"
-              "\t\t\t\t\t\t\t0x00000000ffffffff,\n"
-              "\t\t\t\t\t\t\t0x0000000000000007,\n"
-              "\t\t\t\t\t\t\t};\n\n"
-              "static unsigned long long VorlIndex_alias[] = {\n"
-              "\t\t\t\t\t\t\t0x0000000100000002,\n"
-              "\t\t\t\t\t\t\t0x00000000abcdef01,\n"
-              "\t\t\t\t\t\t\t0x0000000000000000,\n"
-              "\t\t\t\t\t\t\t};\n\n"
-              "#define\tVorlIndex_SIZE\tsizeof(VorlIndex)\n",
-              BuildHeaderText(block.Info(), {0, kNoDataMarker, 7}));
+    EXPECT_EQ(
+        "/* VORL Maker Header File */\n\n"
+        "static unsigned long long VorlIndex[] = {\n"
+        "\t\t\t\t\t\t\t0x0000000000000000,\n"
+        "\t\t\t\t\t\t\t0x00000000ffffffff,\n"
+        "\t\t\t\t\t\t\t0x0000000000000007,\n"
+        "\t\t\t\t\t\t\t};\n\n"
+        "static unsigned long long VorlIndex_alias[] = {\n"
+        "\t\t\t\t\t\t\t0x0000000100000002,\n"
+        "\t\t\t\t\t\t\t0x00000000abcdef01,\n"
+        "\t\t\t\t\t\t\t0x0000000000000000,\n"
+        "\t\t\t\t\t\t\t};\n\n"
+        "#define\tVorlIndex_SIZE\tsizeof(VorlIndex)\n",
+        BuildHeaderText(block.Info(), {0, kNoDataMarker, 7}));
 }
 
 TEST(HeaderText, AliasIsPrintedAtItsStoredWidth)

@@ -80,17 +80,18 @@ TEST_F(PackInspection, ListsAPackWithItsIndexInFront)
               result.out);
     result = Run({"--list", "pack.dat"});
     EXPECT_EQ(0, result.status) << result.err;
-    EXPECT_EQ("format: 4-byte index, 4-byte alias, least significant byte first, alignment 4, 6 rows, running "
-              "offsets, id \"Vorl\"\n"
-              "body: 20 bytes from file offset 56\n"
-              "row  offset  in file  size  alias\n"
-              "  0       0       56     8  4294967295 (-1)\n"
-              "  1       -        -     -  0                no data\n"
-              "  2       8       64     4  200\n"
-              "  3       0       56     8  0                shared with 0\n"
-              "  4      12       68     8  32767\n"
-              "  5       -        -     -  0                no data\n",
-              result.out);
+    EXPECT_EQ(
+        "format: 4-byte index, 4-byte alias, least significant byte first, alignment 4, 6 rows, running "
+        "offsets, id \"Vorl\"\n"
+        "body: 20 bytes from file offset 56\n"
+        "row  offset  in file  size  alias\n"
+        "  0       0       56     8  4294967295 (-1)\n"
+        "  1       -        -     -  0                no data\n"
+        "  2       8       64     4  200\n"
+        "  3       0       56     8  0                shared with 0\n"
+        "  4      12       68     8  32767\n"
+        "  5       -        -     -  0                no data\n",
+        result.out);
 }
 
 TEST_F(PackInspection, ListsASeparateIndexWithItsData)
@@ -100,22 +101,24 @@ TEST_F(PackInspection, ListsASeparateIndexWithItsData)
     ProgramResult result = Run({"--list", "--json", "--header", "index.bin", "--", "data.bin"});
     EXPECT_EQ(0, result.status) << result.err;
     EXPECT_NE(std::string::npos, result.out.find("\"body_start\": null,\n")) << result.out;
-    EXPECT_NE(std::string::npos, result.out.find("{\"row\": 1, \"value\": 65535, \"has_data\": false, \"offset\": null, "
-                                                 "\"file_offset\": null, \"size\": 0, \"shared_with\": null, \"alias\": "
-                                                 "null, \"signed_alias\": null}"))
+    EXPECT_NE(std::string::npos,
+              result.out.find("{\"row\": 1, \"value\": 65535, \"has_data\": false, \"offset\": null, "
+                              "\"file_offset\": null, \"size\": 0, \"shared_with\": null, \"alias\": "
+                              "null, \"signed_alias\": null}"))
         << result.out;
     result = Run({"--list", "data.bin", "--header", "index.bin"});
     EXPECT_EQ(0, result.status) << result.err;
-    EXPECT_EQ("format: 2-byte index, no alias, most significant byte first, alignment 1, 5 rows, all-ones for no "
-              "data, id \"Vorl\"\n"
-              "body: 15 bytes, the whole data file\n"
-              "row  offset  size\n"
-              "  0       0     5\n"
-              "  1       -     -  no data\n"
-              "  2       5     3\n"
-              "  3       0     5  shared with 0\n"
-              "  4       8     7\n",
-              result.out);
+    EXPECT_EQ(
+        "format: 2-byte index, no alias, most significant byte first, alignment 1, 5 rows, all-ones for no "
+        "data, id \"Vorl\"\n"
+        "body: 15 bytes, the whole data file\n"
+        "row  offset  size\n"
+        "  0       0     5\n"
+        "  1       -     -  no data\n"
+        "  2       5     3\n"
+        "  3       0     5  shared with 0\n"
+        "  4       8     7\n",
+        result.out);
 }
 
 TEST_F(PackInspection, ExtractsEveryItemAsStored)
@@ -201,20 +204,34 @@ TEST_F(PackInspection, CutAndBentPacksAreRefused)
         return bytes;
     };
     const Case cases[] = {
-        {bent(pack, 7, 0x80), {"--list", "bent"}, "vorlcnv: bent: not a pack: format word 0x8010 has bits no pack uses\n"},
-        {bent(pack, 4, 0x60), {"--list", "bent"}, "vorlcnv: bent: ends before its index does (cut short, or not a pack)\n"},
+        {bent(pack, 7, 0x80),
+         {"--list", "bent"},
+         "vorlcnv: bent: not a pack: format word 0x8010 has bits no pack uses\n"},
+        {bent(pack, 4, 0x60),
+         {"--list", "bent"},
+         "vorlcnv: bent: ends before its index does (cut short, or not a pack)\n"},
         {bent(pack, 4, 0x00), {"--list", "bent"}, "vorlcnv: bent: not a pack: its index has no rows\n"},
-        {bent(pack, 8, 0x40), {"--list", "bent"}, "vorlcnv: bent: the index does not fit this data (a row points past "
-                                                   "its end): cut short, or not a pack\n"},
-        {index, {"--list", "bent"}, "vorlcnv: bent: a separate index, not a data file: give it with --header, after its "
-                                    "data file\n"},
-        {pack, {"--list", "data.bin", "--header", "bent"}, "vorlcnv: bent: not a separate index: its index is in front "
-                                                           "of its own data\n"},
-        {index + "x", {"--list", "data.bin", "--header", "bent"}, "vorlcnv: bent: 1 byte follows its index (not a "
-                                                                  "separate index?)\n"},
-        {"AAAAABB", {"--list", "bent", "--header", "index.bin"}, "vorlcnv: bent: the index does not fit this data (its "
-                                                                 "size is not a whole number of units): cut short, or "
-                                                                 "the data of another index\n"},
+        {bent(pack, 8, 0x40),
+         {"--list", "bent"},
+         "vorlcnv: bent: the index does not fit this data (a row points past "
+         "its end): cut short, or not a pack\n"},
+        {index,
+         {"--list", "bent"},
+         "vorlcnv: bent: a separate index, not a data file: give it with --header, after its "
+         "data file\n"},
+        {pack,
+         {"--list", "data.bin", "--header", "bent"},
+         "vorlcnv: bent: not a separate index: its index is in front "
+         "of its own data\n"},
+        {index + "x",
+         {"--list", "data.bin", "--header", "bent"},
+         "vorlcnv: bent: 1 byte follows its index (not a "
+         "separate index?)\n"},
+        {"AAAAABB",
+         {"--list", "bent", "--header", "index.bin"},
+         "vorlcnv: bent: the index does not fit this data (its "
+         "size is not a whole number of units): cut short, or "
+         "the data of another index\n"},
         {"", {"--extract", "0", "bent"}, "vorlcnv: bent: ends before its index does (cut short, or not a pack)\n"},
     };
     for (const Case &c : cases) {
@@ -245,19 +262,31 @@ TEST_F(PackInspection, WrongArgumentsFilesAndOutputs)
         {{"--list"}, 64, "vorlcnv: --list needs a data file\nTry 'vorlcnv --help'.\n"},
         {{"--list", "pack.dat", "more"}, 64, "vorlcnv: unexpected argument 'more'\nTry 'vorlcnv --help'.\n"},
         {{"--list", "pack.dat", "--header"}, 64, "vorlcnv: option '--header' needs a value\nTry 'vorlcnv --help'.\n"},
-        {{"--list", "--header=x", "pack.dat"}, 64, "vorlcnv: unknown option '--header=x' for --list\nTry 'vorlcnv --help'.\n"},
-        {{"--list", "pack.dat", "--output", "x"}, 64, "vorlcnv: unknown option '--output' for --list\nTry 'vorlcnv --help'.\n"},
-        {{"--list", "--header", "a", "--header", "b", "pack.dat"}, 64,
+        {{"--list", "--header=x", "pack.dat"},
+         64,
+         "vorlcnv: unknown option '--header=x' for --list\nTry 'vorlcnv --help'.\n"},
+        {{"--list", "pack.dat", "--output", "x"},
+         64,
+         "vorlcnv: unknown option '--output' for --list\nTry 'vorlcnv --help'.\n"},
+        {{"--list", "--header", "a", "--header", "b", "pack.dat"},
+         64,
          "vorlcnv: option '--header' is given twice\nTry 'vorlcnv --help'.\n"},
-        {{"--extract", "pack.dat"}, 64, "vorlcnv: --extract needs a row number and a data file\nTry 'vorlcnv --help'.\n"},
+        {{"--extract", "pack.dat"},
+         64,
+         "vorlcnv: --extract needs a row number and a data file\nTry 'vorlcnv --help'.\n"},
         {{"--extract", "-1", "pack.dat"}, 64, "vorlcnv: unknown option '-1' for --extract\nTry 'vorlcnv --help'.\n"},
         {{"--extract", "1x", "pack.dat"}, 64, "vorlcnv: '1x' is not a row number\nTry 'vorlcnv --help'.\n"},
-        {{"--extract", "0", "pack.dat", "--json"}, 64, "vorlcnv: unknown option '--json' for --extract\nTry 'vorlcnv --help'.\n"},
+        {{"--extract", "0", "pack.dat", "--json"},
+         64,
+         "vorlcnv: unknown option '--json' for --extract\nTry 'vorlcnv --help'.\n"},
         {{"--list", "none.dat"}, 66, "vorlcnv: none.dat: cannot open: No such file or directory\n"},
         {{"--list", "work"}, 66, "vorlcnv: work: is a folder, not a file\n"},
-        {{"--extract", "0", "pack.dat", "--output", "/dev/full"}, 74,
+        {{"--extract", "0", "pack.dat", "--output", "/dev/full"},
+         74,
          "vorlcnv: write error on /dev/full: No space left on device\n"},
-        {{"--extract", "0", "pack.dat", "--output", "none/x"}, 73, "vorlcnv: none/x: cannot create: No such file or directory\n"},
+        {{"--extract", "0", "pack.dat", "--output", "none/x"},
+         73,
+         "vorlcnv: none/x: cannot create: No such file or directory\n"},
     };
     for (const Case &c : cases) {
         ProgramResult result = Run(c.arguments);
@@ -267,8 +296,8 @@ TEST_F(PackInspection, WrongArgumentsFilesAndOutputs)
     }
     const std::string program = VORLCNV_PROGRAM;
     for (const char *command : {" --list pack.dat", " --extract 0 pack.dat"}) {
-        ProgramResult result = RunProgram("/bin/sh", {"-c", "exec '" + program + "'" + command + " >/dev/full"},
-                                          folder_.Path());
+        ProgramResult result =
+            RunProgram("/bin/sh", {"-c", "exec '" + program + "'" + command + " >/dev/full"}, folder_.Path());
         EXPECT_EQ(74, result.status) << command;
         EXPECT_EQ("vorlcnv: write error on standard output: No space left on device\n", result.err);
     }

@@ -26,8 +26,8 @@ namespace {
 
 bool SameEntry(const VorlReaderEntry &a, const VorlReaderEntry &b)
 {
-    return a.value == b.value && a.alias == b.alias && a.offset == b.offset && a.size == b.size &&
-           a.owner == b.owner && a.hasData == b.hasData && a.marked == b.marked;
+    return a.value == b.value && a.alias == b.alias && a.offset == b.offset && a.size == b.size && a.owner == b.owner &&
+           a.hasData == b.hasData && a.marked == b.marked;
 }
 
 uint64_t RoundUp(uint64_t value, uint64_t multiple)
@@ -49,9 +49,9 @@ const RowPlan kRows[] = {
     {"AAAAA", true, 0, 0xFFFFFFFFu, 0},  // -1
     {nullptr, true, 0, 7, 0},            // a missing file, skipped
     {"BBB", true, 0, 200, 0},
-    {"", false, 0, 0, 0},                // unused
+    {"", false, 0, 0, 0},  // unused
     {"*0", true, 0, 3, 0},
-    {"CCCCCC", true, 9, 0x7F, 0},        // stored longer than the file
+    {"CCCCCC", true, 9, 0x7F, 0},  // stored longer than the file
     {"*2", true, 0, 1, 0x01020304},
 };
 constexpr int kPlannedRows = 7;
@@ -83,7 +83,7 @@ protected:
         Block block(kPlannedRows);
         for (int row = 0; row < kPlannedRows; ++row) {
             const RowPlan &plan = kRows[row];
-            std::string name = plan.content == nullptr ? (folder_ / "missing").string()
+            std::string name = plan.content == nullptr  ? (folder_ / "missing").string()
                                : plan.content[0] == '*' ? plan.content
                                                         : (folder_ / ("in" + std::to_string(row))).string();
             block.UseFile(row, name, plan.filesize);
@@ -119,101 +119,104 @@ std::string Describe(const Combination &c)
 TEST_F(PackReader, EveryCombinationReadsBackRowByRow)
 {
     for (int indexWidth : {1, 2, 4, 8})
-    for (int aliasWidth : {0, 1, 2, 4, 8})
-    for (int msb : {0, 1})
-    for (int indexMode : {0, 1})
-    for (int output : {VORL_INDEX_IN_DATA, VORL_INDEX_BINARY})
-    for (int align : {1, 4, 4096}) {
-        const Combination c{indexWidth, aliasWidth, msb, indexMode, output, align};
-        SCOPED_TRACE(Describe(c));
-        std::string data, header;
-        Pack(c, data, header);
-        if (HasFatalFailure()) {
-            return;
-        }
-        VorlReaderIndex index;
-        const void *body = nullptr;
-        if (output == VORL_INDEX_IN_DATA) {
-            ASSERT_EQ(VORL_READER_OK, VorlReaderOpenPack(&index, data.data(), data.size()));
-        } else {
-            ASSERT_EQ(VORL_READER_OK, VorlReaderOpen(&index, header.data(), header.size(), data.size()));
-            EXPECT_EQ(header.size(), index.tableSize);
-            body = data.data();
-        }
-        // The rows: the entries rounded up to the interval, the end row of
-        // running offsets, then room for the alias table's alignment.
-        uint64_t rows = RoundUp(kPlannedRows, 4) + (indexMode == 0 ? 1 : 0);
-        if (aliasWidth > indexWidth) {
-            rows = RoundUp(rows, static_cast<uint64_t>(aliasWidth / indexWidth));
-        }
-        ASSERT_EQ(rows, VorlReaderRowCount(&index));
-        EXPECT_EQ(static_cast<unsigned>(indexWidth), VorlReaderIndexWidth(&index));
-        EXPECT_EQ(static_cast<unsigned>(aliasWidth), VorlReaderAliasWidth(&index));
-        EXPECT_EQ(msb, VorlReaderMostSignificantFirst(&index));
-        EXPECT_EQ(static_cast<size_t>(align), VorlReaderAlignment(&index));
-        EXPECT_EQ(indexMode == 0 ? 1 : 0, VorlReaderRunningOffsets(&index));
-        EXPECT_EQ(output == VORL_INDEX_BINARY ? 1 : 0, index.separate);
-        EXPECT_EQ(output == VORL_INDEX_BINARY ? 0u : data.size() - VorlReaderBodySize(&index),
-                  VorlReaderBodyStart(&index));
+        for (int aliasWidth : {0, 1, 2, 4, 8})
+            for (int msb : {0, 1})
+                for (int indexMode : {0, 1})
+                    for (int output : {VORL_INDEX_IN_DATA, VORL_INDEX_BINARY})
+                        for (int align : {1, 4, 4096}) {
+                            const Combination c{indexWidth, aliasWidth, msb, indexMode, output, align};
+                            SCOPED_TRACE(Describe(c));
+                            std::string data, header;
+                            Pack(c, data, header);
+                            if (HasFatalFailure()) {
+                                return;
+                            }
+                            VorlReaderIndex index;
+                            const void *body = nullptr;
+                            if (output == VORL_INDEX_IN_DATA) {
+                                ASSERT_EQ(VORL_READER_OK, VorlReaderOpenPack(&index, data.data(), data.size()));
+                            } else {
+                                ASSERT_EQ(VORL_READER_OK,
+                                          VorlReaderOpen(&index, header.data(), header.size(), data.size()));
+                                EXPECT_EQ(header.size(), index.tableSize);
+                                body = data.data();
+                            }
+                            // The rows: the entries rounded up to the interval, the end row of
+                            // running offsets, then room for the alias table's alignment.
+                            uint64_t rows = RoundUp(kPlannedRows, 4) + (indexMode == 0 ? 1 : 0);
+                            if (aliasWidth > indexWidth) {
+                                rows = RoundUp(rows, static_cast<uint64_t>(aliasWidth / indexWidth));
+                            }
+                            ASSERT_EQ(rows, VorlReaderRowCount(&index));
+                            EXPECT_EQ(static_cast<unsigned>(indexWidth), VorlReaderIndexWidth(&index));
+                            EXPECT_EQ(static_cast<unsigned>(aliasWidth), VorlReaderAliasWidth(&index));
+                            EXPECT_EQ(msb, VorlReaderMostSignificantFirst(&index));
+                            EXPECT_EQ(static_cast<size_t>(align), VorlReaderAlignment(&index));
+                            EXPECT_EQ(indexMode == 0 ? 1 : 0, VorlReaderRunningOffsets(&index));
+                            EXPECT_EQ(output == VORL_INDEX_BINARY ? 1 : 0, index.separate);
+                            EXPECT_EQ(output == VORL_INDEX_BINARY ? 0u : data.size() - VorlReaderBodySize(&index),
+                                      VorlReaderBodyStart(&index));
 
-        VorlReaderCursor cursor;
-        VorlReaderStartRows(&cursor);
-        uint64_t nextOffset = 0;
-        std::vector<uint64_t> offsets(kPlannedRows, 0);
-        for (size_t row = 0; row < rows; ++row) {
-            SCOPED_TRACE("row " + std::to_string(row));
-            VorlReaderEntry entry, walked;
-            ASSERT_EQ(VORL_READER_OK, VorlReaderRow(&index, row, &entry));
-            ASSERT_EQ(1, VorlReaderNextRow(&index, &cursor, &walked));
-            EXPECT_TRUE(SameEntry(entry, walked)) << "a walk reads as single rows do";
-            const RowPlan *plan = row < kPlannedRows ? &kRows[row] : nullptr;
-            const bool stored = plan != nullptr && plan->used && plan->content != nullptr && plan->content[0] != '*';
-            const bool shares = plan != nullptr && plan->used && plan->content != nullptr && plan->content[0] == '*';
-            EXPECT_EQ(stored || shares, entry.hasData != 0);
-            if (aliasWidth != 0) {
-                uint64_t alias = plan == nullptr ? 0 : plan->alias;
-                if (aliasWidth == 8 && plan != nullptr) {
-                    alias |= uint64_t{plan->aliashigh} << 32;
-                } else if (aliasWidth < 8) {
-                    alias &= (uint64_t{1} << (8 * aliasWidth)) - 1;
-                }
-                EXPECT_EQ(alias, entry.alias);
-                if (row == 0 && aliasWidth < 8) {
-                    EXPECT_EQ(-1, VorlReaderSignedAlias(&index, entry.alias));
-                }
-            }
-            const unsigned char *item = nullptr;
-            size_t itemSize = 0;
-            int itemStatus = VorlReaderItem(&index, body, row, &item, &itemSize);
-            if (!entry.hasData) {
-                EXPECT_EQ(VORL_READER_NO_DATA, itemStatus);
-                continue;
-            }
-            ASSERT_EQ(VORL_READER_OK, itemStatus);
-            if (stored) {
-                std::string content = plan->content;
-                uint64_t size = RoundUp(std::max<uint64_t>(content.size(), plan->filesize), align);
-                EXPECT_EQ(row, entry.owner);
-                EXPECT_EQ(nextOffset, entry.offset);
-                EXPECT_EQ(size, entry.size);
-                offsets[row] = nextOffset;
-                nextOffset += size;
-                std::string bytes(reinterpret_cast<const char *>(item), itemSize);
-                EXPECT_EQ(content + std::string(size - content.size(), '\0'), bytes);
-            } else {
-                size_t target = static_cast<size_t>(std::stoi(plan->content + 1));
-                VorlReaderEntry shared;
-                ASSERT_EQ(VORL_READER_OK, VorlReaderRow(&index, target, &shared));
-                EXPECT_EQ(target, entry.owner);
-                EXPECT_EQ(offsets[target], entry.offset);
-                EXPECT_EQ(shared.size, entry.size);
-            }
-        }
-        EXPECT_EQ(nextOffset, VorlReaderBodySize(&index)) << "the items fill the body";
-        VorlReaderEntry past;
-        EXPECT_EQ(0, VorlReaderNextRow(&index, &cursor, &past));
-        EXPECT_EQ(VORL_READER_ERR_ROW, VorlReaderRow(&index, rows, &past));
-    }
+                            VorlReaderCursor cursor;
+                            VorlReaderStartRows(&cursor);
+                            uint64_t nextOffset = 0;
+                            std::vector<uint64_t> offsets(kPlannedRows, 0);
+                            for (size_t row = 0; row < rows; ++row) {
+                                SCOPED_TRACE("row " + std::to_string(row));
+                                VorlReaderEntry entry, walked;
+                                ASSERT_EQ(VORL_READER_OK, VorlReaderRow(&index, row, &entry));
+                                ASSERT_EQ(1, VorlReaderNextRow(&index, &cursor, &walked));
+                                EXPECT_TRUE(SameEntry(entry, walked)) << "a walk reads as single rows do";
+                                const RowPlan *plan = row < kPlannedRows ? &kRows[row] : nullptr;
+                                const bool stored = plan != nullptr && plan->used && plan->content != nullptr &&
+                                                    plan->content[0] != '*';
+                                const bool shares = plan != nullptr && plan->used && plan->content != nullptr &&
+                                                    plan->content[0] == '*';
+                                EXPECT_EQ(stored || shares, entry.hasData != 0);
+                                if (aliasWidth != 0) {
+                                    uint64_t alias = plan == nullptr ? 0 : plan->alias;
+                                    if (aliasWidth == 8 && plan != nullptr) {
+                                        alias |= uint64_t{plan->aliashigh} << 32;
+                                    } else if (aliasWidth < 8) {
+                                        alias &= (uint64_t{1} << (8 * aliasWidth)) - 1;
+                                    }
+                                    EXPECT_EQ(alias, entry.alias);
+                                    if (row == 0 && aliasWidth < 8) {
+                                        EXPECT_EQ(-1, VorlReaderSignedAlias(&index, entry.alias));
+                                    }
+                                }
+                                const unsigned char *item = nullptr;
+                                size_t itemSize = 0;
+                                int itemStatus = VorlReaderItem(&index, body, row, &item, &itemSize);
+                                if (!entry.hasData) {
+                                    EXPECT_EQ(VORL_READER_NO_DATA, itemStatus);
+                                    continue;
+                                }
+                                ASSERT_EQ(VORL_READER_OK, itemStatus);
+                                if (stored) {
+                                    std::string content = plan->content;
+                                    uint64_t size = RoundUp(std::max<uint64_t>(content.size(), plan->filesize), align);
+                                    EXPECT_EQ(row, entry.owner);
+                                    EXPECT_EQ(nextOffset, entry.offset);
+                                    EXPECT_EQ(size, entry.size);
+                                    offsets[row] = nextOffset;
+                                    nextOffset += size;
+                                    std::string bytes(reinterpret_cast<const char *>(item), itemSize);
+                                    EXPECT_EQ(content + std::string(size - content.size(), '\0'), bytes);
+                                } else {
+                                    size_t target = static_cast<size_t>(std::stoi(plan->content + 1));
+                                    VorlReaderEntry shared;
+                                    ASSERT_EQ(VORL_READER_OK, VorlReaderRow(&index, target, &shared));
+                                    EXPECT_EQ(target, entry.owner);
+                                    EXPECT_EQ(offsets[target], entry.offset);
+                                    EXPECT_EQ(shared.size, entry.size);
+                                }
+                            }
+                            EXPECT_EQ(nextOffset, VorlReaderBodySize(&index)) << "the items fill the body";
+                            VorlReaderEntry past;
+                            EXPECT_EQ(0, VorlReaderNextRow(&index, &cursor, &past));
+                            EXPECT_EQ(VORL_READER_ERR_ROW, VorlReaderRow(&index, rows, &past));
+                        }
 }
 
 // The one reading the format leaves open, as documented: with running
@@ -289,13 +292,13 @@ TEST_F(PackReader, BentHeadsAreRefused)
         int status;
     };
     const Bend bends[] = {
-        {6, 0x80, VORL_READER_ERR_FORMAT}, {7, 0x01, VORL_READER_ERR_FORMAT}, {7, 0x04, VORL_READER_ERR_FORMAT},
-        {7, 0x02, VORL_READER_ERR_FORMAT}, {7, 0x80, VORL_READER_ERR_FORMAT},
-        {7, 0x08, VORL_READER_ERR_FORMAT},  // an alias width without the table
-        {7, 0x40, VORL_READER_ERR_KIND},   {4, 0x00, VORL_READER_ERR_FORMAT},  // no rows
-        {4, 0x30, VORL_READER_ERR_SHORT},  {5, 0x01, VORL_READER_ERR_SHORT},   // rows beyond the file
-        {6, 0x02, VORL_READER_ERR_BODY_SIZE},                                  // alignment 4
-        {8, 0x7F, VORL_READER_ERR_OUTSIDE},                                    // row 0 past the end
+        {6, 0x80, VORL_READER_ERR_FORMAT},    {7, 0x01, VORL_READER_ERR_FORMAT},
+        {7, 0x04, VORL_READER_ERR_FORMAT},    {7, 0x02, VORL_READER_ERR_FORMAT},
+        {7, 0x80, VORL_READER_ERR_FORMAT},    {7, 0x08, VORL_READER_ERR_FORMAT},  // an alias width without the table
+        {7, 0x40, VORL_READER_ERR_KIND},      {4, 0x00, VORL_READER_ERR_FORMAT},  // no rows
+        {4, 0x30, VORL_READER_ERR_SHORT},     {5, 0x01, VORL_READER_ERR_SHORT},   // rows beyond the file
+        {6, 0x02, VORL_READER_ERR_BODY_SIZE},                                     // alignment 4
+        {8, 0x7F, VORL_READER_ERR_OUTSIDE},                                       // row 0 past the end
     };
     for (const Bend &bend : bends) {
         std::string bent = data;

@@ -164,8 +164,8 @@ TEST_F(Parallel, StopFromTheCallbackLeavesEverythingAsItWas)
         const std::set<std::string> before = Listing(folder_.Path());
         for (int jobs : {1, 3}) {
             for (int32_t stopAt : {0, 4, 9}) {
-                SCOPED_TRACE("indexout " + std::to_string(indexout) + ", jobs " + std::to_string(jobs) +
-                             ", stop at " + std::to_string(stopAt));
+                SCOPED_TRACE("indexout " + std::to_string(indexout) + ", jobs " + std::to_string(jobs) + ", stop at " +
+                             std::to_string(stopAt));
                 Recorder recorder;
                 recorder.stopAt = stopAt;
                 EXPECT_CODE(VORL_ERR_CANCELLED, Convert(block, jobs, &recorder));
@@ -195,8 +195,8 @@ TEST_F(Parallel, CallbackSeesEveryRowOnceAndTheBytesGrow)
     } shapes[] = {{VORL_INDEX_NONE, 1}, {VORL_INDEX_IN_DATA, 1}, {VORL_INDEX_NONE, 4}};
     for (const auto &shape : shapes) {
         for (int jobs : {1, 3}) {
-            SCOPED_TRACE("indexout " + std::to_string(shape.indexout) + ", interval " +
-                         std::to_string(shape.interval) + ", jobs " + std::to_string(jobs));
+            SCOPED_TRACE("indexout " + std::to_string(shape.indexout) + ", interval " + std::to_string(shape.interval) +
+                         ", jobs " + std::to_string(jobs));
             Block block = Mixed(shape.indexout);
             block->indexinterval = shape.interval;
             Recorder recorder;

@@ -70,8 +70,8 @@ const PathCase kNativeRelToAbs[] = {
     {"/abs/f", "/data", nullptr, "/abs/f"},
 };
 
-std::string Apply(int (*convert)(const char *, const char *, char *, int, const host::PathRules &),
-                const PathCase &c, const host::PathRules &rules)
+std::string Apply(int (*convert)(const char *, const char *, char *, int, const host::PathRules &), const PathCase &c,
+                  const host::PathRules &rules)
 {
     char out[512] = {};
     EXPECT_EQ(1, convert(c.path, c.base, out, 511, rules)) << c.path << " | " << c.base;
@@ -224,10 +224,18 @@ std::string JapaneseRow(const char *text, const std::string &folder, char separa
     std::string row;
     for (const char *c = text; *c != '\0'; ++c) {
         switch (*c) {
-        case '#': row.push_back(separator); break;
-        case '+': row.push_back(join); break;
-        case 'F': row += folder; break;
-        default: row.push_back(*c); break;
+            case '#':
+                row.push_back(separator);
+                break;
+            case '+':
+                row.push_back(join);
+                break;
+            case 'F':
+                row += folder;
+                break;
+            default:
+                row.push_back(*c);
+                break;
         }
     }
     auto cp932 = common::Utf8ToCp932(row);

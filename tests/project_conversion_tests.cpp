@@ -35,8 +35,7 @@ TEST_F(ProjectConversion, WindowsXmlProjectFindsItsFilesBesideIt)
 {
     ASSERT_CODE(VORL_OK, Convert(Prj() / "game.vorlprj", "game.dat", nullptr));
     std::string data = ReadFile(Prj() / "game.dat");  // resolved against the project's folder
-    std::string expectedIndex = "GAME" + Bytes({5, 0, 0x12, 0x28}) +
-                                Bytes({0, 0, 8, 0, 13, 0, 0, 0, 13, 0}) +
+    std::string expectedIndex = "GAME" + Bytes({5, 0, 0x12, 0x28}) + Bytes({0, 0, 8, 0, 13, 0, 0, 0, 13, 0}) +
                                 Bytes({100, 0, 200, 0, 0, 0, 0x2c, 1, 0, 0});
     std::string body = ReadFile(Prj() / "pic" / "title.bmp") + ReadFile(Prj() / "snd" / "bgm.wav") + Bytes({0});
     EXPECT_EQ(Hex(expectedIndex + body), Hex(data));
@@ -103,8 +102,12 @@ TEST_F(ProjectConversion, ArgumentsThatCannotBeTakenIn)
         const char *project, *data, *header;
     };
     const Case cases[] = {
-        {nullptr, "a.dat", nullptr}, {project.c_str(), nullptr, nullptr}, {"", "a.dat", nullptr},
-        {project.c_str(), "", nullptr}, {tooLong.c_str(), "a.dat", nullptr}, {project.c_str(), tooLong.c_str(), nullptr},
+        {nullptr, "a.dat", nullptr},
+        {project.c_str(), nullptr, nullptr},
+        {"", "a.dat", nullptr},
+        {project.c_str(), "", nullptr},
+        {tooLong.c_str(), "a.dat", nullptr},
+        {project.c_str(), tooLong.c_str(), nullptr},
         {project.c_str(), "a.dat", tooLong.c_str()},
     };
     for (const auto &c : cases) {
@@ -117,8 +120,9 @@ TEST_F(ProjectConversion, ArgumentsThatCannotBeTakenIn)
 TEST_F(ProjectConversion, EveryFailureRemovesTheWorkingDirectory)
 {
     WriteFile(Prj() / "text.txt", "not a project");
-    WriteFile(Prj() / "broken.vorlprj", "<VorlProject version='400'><header><indexnum>1</indexnum>"
-                                        "<indexmode>maybe</indexmode></header></VorlProject>");
+    WriteFile(Prj() / "broken.vorlprj",
+              "<VorlProject version='400'><header><indexnum>1</indexnum>"
+              "<indexmode>maybe</indexmode></header></VorlProject>");
     WriteFile(Prj() / "missing-input.vorlprj",
               "<VorlProject version='400'><header><indexnum>1</indexnum><indexbyte>4</indexbyte>"
               "<indexinterval>1</indexinterval><dataalign>1</dataalign><indexout>outtext</indexout></header>"

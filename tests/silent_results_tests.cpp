@@ -120,9 +120,14 @@ TEST_F(SilentResults, AlignmentTheIndexCannotStateIsRefused)
         int expected;
     };
     const Case cases[] = {
-        {0, 12, VORL_ERR_BAD_ACCESS}, {2, 12, VORL_ERR_BAD_ACCESS}, {0, 65536, VORL_ERR_BAD_ACCESS},
-        {2, 8192, VORL_ERR_BAD_ACCESS}, {0, 4096, VORL_OK},        {2, 1, VORL_OK},
-        {1, 12, VORL_OK},             {3, 12, VORL_OK},
+        {0, 12, VORL_ERR_BAD_ACCESS},
+        {2, 12, VORL_ERR_BAD_ACCESS},
+        {0, 65536, VORL_ERR_BAD_ACCESS},
+        {2, 8192, VORL_ERR_BAD_ACCESS},
+        {0, 4096, VORL_OK},
+        {2, 1, VORL_OK},
+        {1, 12, VORL_OK},
+        {3, 12, VORL_OK},
     };
     for (const Case &c : cases) {
         fs::remove(folder_ / "out.dat");
@@ -146,9 +151,16 @@ TEST_F(SilentResults, AliasesThatDoNotFitAreRefused)
         int expected;
     };
     const Case cases[] = {
-        {2, 70000, VORL_ERR_INDEX_RANGE}, {2, 65535, VORL_OK}, {2, -1, VORL_OK},     {2, -32768, VORL_OK},
-        {2, -32769, VORL_ERR_INDEX_RANGE}, {1, 256, VORL_ERR_INDEX_RANGE}, {1, -128, VORL_OK},
-        {1, -129, VORL_ERR_INDEX_RANGE},  {4, -70000, VORL_OK},   {8, -1, VORL_OK},
+        {2, 70000, VORL_ERR_INDEX_RANGE},
+        {2, 65535, VORL_OK},
+        {2, -1, VORL_OK},
+        {2, -32768, VORL_OK},
+        {2, -32769, VORL_ERR_INDEX_RANGE},
+        {1, 256, VORL_ERR_INDEX_RANGE},
+        {1, -128, VORL_OK},
+        {1, -129, VORL_ERR_INDEX_RANGE},
+        {4, -70000, VORL_OK},
+        {8, -1, VORL_OK},
     };
     for (const Case &c : cases) {
         Block block = ThreeRows(2);

@@ -1,9 +1,9 @@
 #include "test_support.h"
 
 #include <fcntl.h>
-#include "recode_text.h"
 #include <sys/wait.h>
 #include <unistd.h>
+#include "recode_text.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -20,8 +20,8 @@ protected:
     }
     ProgramResult Run(const std::vector<std::string> &arguments)
     {
-        return RunProgram(VORLCNV_PROGRAM, arguments, folder_.Path(), {{"VORLTEMP", (folder_ / "work").string()},
-                                                                       {"TMPDIR", (folder_ / "work").string()}});
+        return RunProgram(VORLCNV_PROGRAM, arguments, folder_.Path(),
+                          {{"VORLTEMP", (folder_ / "work").string()}, {"TMPDIR", (folder_ / "work").string()}});
     }
     TempFolder folder_;
 };
@@ -76,9 +76,10 @@ TEST_F(VorlcnvArguments, AreCheckedBeforeAnythingRuns)
     EXPECT_FALSE(fs::exists(folder_ / "vorlhead.dat"));
 
     // The values the library keeps as they are pass.
-    for (std::vector<std::string> arguments : {std::vector<std::string>{"-p1", "-a1", "-e", "a.png,0,-1"},
-                                               {"-P3", "-A4096", "-T2", "a.png,,0x7fffffff"},
-                                               {"-p0", "-a4", "-e", "-l" + std::string(127, 'L'), "a.png,0,4294967295"}}) {
+    for (std::vector<std::string> arguments :
+         {std::vector<std::string>{"-p1", "-a1", "-e", "a.png,0,-1"},
+          {"-P3", "-A4096", "-T2", "a.png,,0x7fffffff"},
+          {"-p0", "-a4", "-e", "-l" + std::string(127, 'L'), "a.png,0,4294967295"}}) {
         ProgramResult result = Run(arguments);
         EXPECT_EQ(0, result.status) << arguments[1] << ": " << result.err;
     }
@@ -112,15 +113,16 @@ TEST_F(VorlcnvArguments, AnyNumberOfEntriesPackLikeTheirList)
     for (int i = 0; i < 2000; ++i) {
         char name[80];
         std::snprintf(name, sizeof name, "asset_with_a_rather_long_name_number_%04d.bin", i);
-        WriteFile(folder_ / (folder + name), std::string(static_cast<size_t>(i % 7 + 1), static_cast<char>('a' + i % 26)));
+        WriteFile(folder_ / (folder + name),
+                  std::string(static_cast<size_t>(i % 7 + 1), static_cast<char>('a' + i % 26)));
         arguments.push_back(folder + name);
     }
     arguments.insert(arguments.begin() + 1000, "-i");  // an option between entries keeps its place
     ProgramResult direct = Run(arguments);
     ASSERT_EQ(0, direct.status) << direct.err;
 
-    ProgramResult list = RunProgram(VORLLIST_PROGRAM, {"-ofiles.lst", folder + "asset_with_a_rather_long_name_number_????.bin"},
-                                    folder_.Path());
+    ProgramResult list = RunProgram(
+        VORLLIST_PROGRAM, {"-ofiles.lst", folder + "asset_with_a_rather_long_name_number_????.bin"}, folder_.Path());
     ASSERT_EQ(0, list.status) << list.out;
     std::string lines = ReadFile(folder_ / "files.lst");
     size_t middle = 0;
@@ -129,7 +131,8 @@ TEST_F(VorlcnvArguments, AnyNumberOfEntriesPackLikeTheirList)
     }
     WriteFile(folder_ / "first.lst", lines.substr(0, middle));
     WriteFile(folder_ / "second.lst", lines.substr(middle));
-    ProgramResult listed = Run({"-p1", "-a4", "-t4", "-s", "-olisted.dat", "-hlisted.h", "-ffirst.lst", "-i", "-fsecond.lst"});
+    ProgramResult listed =
+        Run({"-p1", "-a4", "-t4", "-s", "-olisted.dat", "-hlisted.h", "-ffirst.lst", "-i", "-fsecond.lst"});
     ASSERT_EQ(0, listed.status) << listed.err;
     EXPECT_TRUE(ReadFile(folder_ / "direct.dat") == ReadFile(folder_ / "listed.dat"));
     EXPECT_TRUE(ReadFile(folder_ / "direct.h") == ReadFile(folder_ / "listed.h"));
@@ -196,8 +199,7 @@ TEST_F(VorlcnvArguments, UnreadableInputIsNamedWithItsReason)
         arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", program});
         program = "/usr/bin/setpriv";
     }
-    ProgramResult result =
-        RunProgram(program, arguments, folder_.Path(), {{"VORLTEMP", (folder_ / "work").string()}});
+    ProgramResult result = RunProgram(program, arguments, folder_.Path(), {{"VORLTEMP", (folder_ / "work").string()}});
     EXPECT_EQ(9, result.status);
     EXPECT_EQ("vorlcnv: secret.bin: ファイルが見つかりませんでした。 (error 9: Permission denied)\n", result.err);
     EXPECT_FALSE(fs::exists(folder_ / "out.dat"));

@@ -68,9 +68,10 @@ protected:
                   "\t<headerid>Vorl</headerid><indexnum>8</indexnum><indexout>infile</indexout>\n"
                   "\t<indexmode>false</indexmode><indexbyte>4</indexbyte><indexinterval>1</indexinterval>\n"
                   "\t<dataalign>1</dataalign><pathmode>relative</pathmode><skipnofile>false</skipnofile>\n"
-                  "\t<convert num='1'>echo &quot;$I&quot; &gt;&gt; " + Started().string() +
+                  "\t<convert num='1'>echo &quot;$I&quot; &gt;&gt; " +
+                      Started().string() +
                       "; sleep 0.6; cat &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n"
-                  "</header>\n" +
+                      "</header>\n" +
                       rows + "</VorlProject>\n");
         WriteFile(Project() / "out.dat", "the previous pack");
     }

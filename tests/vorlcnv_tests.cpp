@@ -39,11 +39,12 @@ TEST_F(Vorlcnv, SuccessPrintsOneSummaryLineOnStandardError)
     result = Run({"-p1", "-t2", "-lunsigned short tbl", "a.bin", "", "**0", "-oout.dat", "-hout.h"});
     EXPECT_EQ(0, result.status) << result.err;
     EXPECT_EQ("vorlcnv: wrote out.dat (4 bytes), out.h (155 bytes)\n", result.err);
-    EXPECT_NE(std::string::npos, ReadFile(folder_ / "out.h").find("unsigned short tbl[] = {\n"
-                                                                  "\t\t\t\t\t\t\t0x0000,\n"
-                                                                  "\t\t\t\t\t\t\t0x0004,\n"
-                                                                  "\t\t\t\t\t\t\t0x0000,\n"
-                                                                  "\t\t\t\t\t\t\t0x0004,\n"));
+    EXPECT_NE(std::string::npos, ReadFile(folder_ / "out.h")
+                                     .find("unsigned short tbl[] = {\n"
+                                           "\t\t\t\t\t\t\t0x0000,\n"
+                                           "\t\t\t\t\t\t\t0x0004,\n"
+                                           "\t\t\t\t\t\t\t0x0000,\n"
+                                           "\t\t\t\t\t\t\t0x0004,\n"));
     EXPECT_TRUE(fs::is_empty(folder_ / "work"));
 }
 
@@ -64,12 +65,18 @@ TEST_F(Vorlcnv, FailureNamesTheFileAndShowsTheLibrarysMessage)
         {{"-p0", "-fassets.lst"}, 9, "vorlcnv: assets.lst:3: plain.bin: ファイルが見つかりませんでした。 (error 9)\n"},
         {{"-p0", "-fnone.lst"}, 9, "vorlcnv: none.lst: ファイルが見つかりませんでした。 (error 9)\n"},
         {{"-p0", "folder"}, 9, "vorlcnv: folder: ファイルが見つかりませんでした。 (error 9: is a folder)\n"},
-        {{"-p0", "a.bin", "empty.bin"}, 9, "vorlcnv: empty.bin: ファイルが見つかりませんでした。 (error 9: is empty)\n"},
+        {{"-p0", "a.bin", "empty.bin"},
+         9,
+         "vorlcnv: empty.bin: ファイルが見つかりませんでした。 (error 9: is empty)\n"},
         {{"-p0", "**0"}, 14, "vorlcnv: **0: 自分より大きいインデックス番号を、参照することは出来ません。 (error 14)\n"},
-        {{"-p0", "-onowhere/out.dat", "a.bin"}, 13,
+        {{"-p0", "-onowhere/out.dat", "a.bin"},
+         13,
          "vorlcnv: nowhere/out.dat: 出力ファイルが作成できませんでした。 (error 13: its folder does not exist)\n"},
-        {{"-p2", "a.bin", "-ofolder"}, 13, "vorlcnv: folder: 出力ファイルが作成できませんでした。 (error 13: is a folder)\n"},
-        {{"-p3", "-oa.bin", "a.bin"}, 13,
+        {{"-p2", "a.bin", "-ofolder"},
+         13,
+         "vorlcnv: folder: 出力ファイルが作成できませんでした。 (error 13: is a folder)\n"},
+        {{"-p3", "-oa.bin", "a.bin"},
+         13,
          "vorlcnv: a.bin: 出力ファイルが作成できませんでした。 (error 13: is also one of the inputs)\n"},
     };
     for (const auto &c : cases) {
@@ -83,9 +90,13 @@ TEST_F(Vorlcnv, FailureNamesTheFileAndShowsTheLibrarysMessage)
 
 TEST_F(Vorlcnv, ArgumentsItCannotPassOn)
 {
-    for (std::vector<std::string> arguments :
-         {std::vector<std::string>{}, {"-p0", "line\nbreak"}, {"-p0", "\xF0\x9F\x98\x80.bin"}, {"-p0", "-o\"q\".dat", "a.bin"},
-          {"--project", "p.vorlprj"}, {"--project", "p", "--data"}, {"--data", "x", "--colour", "red"}}) {
+    for (std::vector<std::string> arguments : {std::vector<std::string>{},
+                                               {"-p0", "line\nbreak"},
+                                               {"-p0", "\xF0\x9F\x98\x80.bin"},
+                                               {"-p0", "-o\"q\".dat", "a.bin"},
+                                               {"--project", "p.vorlprj"},
+                                               {"--project", "p", "--data"},
+                                               {"--data", "x", "--colour", "red"}}) {
         ProgramResult result = Run(arguments);
         EXPECT_EQ(64, result.status);
         EXPECT_NE(std::string::npos, result.err.find("vorlcnv: ")) << result.err;
@@ -113,10 +124,11 @@ TEST_F(Vorlcnv, FoldersWhoseNamesEndInByte5C)
     ProgramResult result = Run({"-p3", "ソース/表?.bin", "-oout.dat"});
     EXPECT_EQ(0, result.status) << result.err;
     EXPECT_EQ("ONE", ReadFile(folder_ / "out.dat"));
-    WriteFile(folder_ / "ソフト表/game.vorlprj",
-              "<VorlProject version='400'><header><indexnum>1</indexnum><indexout>nothing</indexout><indexbyte>4</indexbyte>"
-              "<indexinterval>1</indexinterval><dataalign>1</dataalign></header>"
-              "<index num='0' use='true'><filename>../能力.bin</filename></index></VorlProject>");
+    WriteFile(
+        folder_ / "ソフト表/game.vorlprj",
+        "<VorlProject version='400'><header><indexnum>1</indexnum><indexout>nothing</indexout><indexbyte>4</indexbyte>"
+        "<indexinterval>1</indexinterval><dataalign>1</dataalign></header>"
+        "<index num='0' use='true'><filename>../能力.bin</filename></index></VorlProject>");
     result = Run({"--project", "ソフト表/game.vorlprj", "--data", "out2.dat"});
     EXPECT_EQ(0, result.status) << result.err;
     EXPECT_EQ("ABILITY", ReadFile(folder_ / "ソフト表/out2.dat"));
@@ -143,7 +155,8 @@ TEST_F(Vorlcnv, HelpAndVersion)
     }
     ProgramResult version = Run({"--version"});
     EXPECT_EQ(0, version.status);
-    EXPECT_EQ("vorlcnv (VORL Maker for Linux) " VORL_PACKAGE_VERSION "\nlibrary version 2.0.2 (0x2000002), project format 4.00\n",
+    EXPECT_EQ("vorlcnv (VORL Maker for Linux) " VORL_PACKAGE_VERSION
+              "\nlibrary version 2.0.2 (0x2000002), project format 4.00\n",
               version.out);
 }
 
@@ -220,8 +233,8 @@ TEST_F(Vorlcnv, NamesTheLibraryCannotTakeAreRefused)
     // The last "-o" counts, and "-P" reads as "-p": the report follows the library.
     ProgramResult result = Run({"-P2", "a.bin", "-ofirst.dat", "-osecond.dat", "-Hh.bin"});
     EXPECT_EQ(0, result.status) << result.err;
-    EXPECT_EQ("vorlcnv: wrote second.dat (" + std::to_string(fs::file_size(folder_ / "second.dat")) + " bytes), h.bin (" +
-                  std::to_string(fs::file_size(folder_ / "h.bin")) + " bytes)\n",
+    EXPECT_EQ("vorlcnv: wrote second.dat (" + std::to_string(fs::file_size(folder_ / "second.dat")) +
+                  " bytes), h.bin (" + std::to_string(fs::file_size(folder_ / "h.bin")) + " bytes)\n",
               result.err);
 }
 

@@ -20,7 +20,8 @@ namespace {
 
 const std::string kBanner =
     "VorlListMaker  Ver0.1.0 2010/01/30\n"
-    "VORL Maker for Linux " VORL_PACKAGE_VERSION ". Makes the list file of numbered input files for vorlcnv -f.\n"
+    "VORL Maker for Linux " VORL_PACKAGE_VERSION
+    ". Makes the list file of numbered input files for vorlcnv -f.\n"
     "Quote the pattern so that the shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n";
 
 class Vorllist : public ::testing::Test {
@@ -94,8 +95,7 @@ TEST_F(Vorllist, AliasMode)
 
 TEST_F(Vorllist, DuplicatesWriteNothing)
 {
-    for (std::vector<std::string> names : {std::vector<std::string>{"n01.bin", "n1x.bin"},
-                                           {"nab.bin", "ncd.bin"}}) {
+    for (std::vector<std::string> names : {std::vector<std::string>{"n01.bin", "n1x.bin"}, {"nab.bin", "ncd.bin"}}) {
         TempFolder fresh;
         for (const auto &name : names) {
             WriteFile(fresh / name, "x");
@@ -150,7 +150,8 @@ TEST_F(Vorllist, RefusalsAndMessages)
         {{"*q??.bin"}, "パターンの最初の「?」より前に「*」は使えません。"},
         {{"q??.bin", "m??.bin"}, "入力ファイルは１つだけ指定してください。"},
         {{"-o" + (folder_ / "no" / "list.lst").string(), "q??.bin"}, "リストファイルが書き込めません。"},
-        {{"-o" + std::string(300, 'o'), "q??.bin"}, "フォルダ名、パターンまたは出力ファイル名が259文字を超えています。"},
+        {{"-o" + std::string(300, 'o'), "q??.bin"},
+         "フォルダ名、パターンまたは出力ファイル名が259文字を超えています。"},
     };
     for (const auto &c : cases) {
         ProgramResult result = Run(c.arguments);
@@ -161,9 +162,10 @@ TEST_F(Vorllist, RefusalsAndMessages)
     Make("q08.bin");
     ProgramResult result = Run({"-olist.lst", "q07.bin", "q08.bin"});
     EXPECT_EQ(kBanner + "入力ファイルは１つだけ指定してください。\n", result.out);
-    EXPECT_EQ("VorlList: several input names were given: when the shell expanded the pattern into files, quote it: "
-              "VorlList -oassets.lst 'sprite???.png'\n",
-              result.err);
+    EXPECT_EQ(
+        "VorlList: several input names were given: when the shell expanded the pattern into files, quote it: "
+        "VorlList -oassets.lst 'sprite???.png'\n",
+        result.err);
 }
 
 TEST_F(Vorllist, LastOutputOptionWinsAndNamesAreCp932)
@@ -172,7 +174,10 @@ TEST_F(Vorllist, LastOutputOptionWinsAndNamesAreCp932)
     ProgramResult result = Run({"-ofirst.lst", "-Osecond.lst", "表??.bin"});
     EXPECT_EQ(0, result.status) << result.out;
     EXPECT_FALSE(fs::exists(folder_ / "first.lst"));
-    EXPECT_EQ("\r\n\r\n\r\n\r\n\r\n\r\n\r\n./\x95\x5C" "07.bin\r\n", List("second.lst"));
+    EXPECT_EQ(
+        "\r\n\r\n\r\n\r\n\r\n\r\n\r\n./\x95\x5C"
+        "07.bin\r\n",
+        List("second.lst"));
 }
 
 // The list feeds the command-line conversion: rows land at their numbers.
@@ -181,9 +186,8 @@ TEST_F(Vorllist, ListFeedsTheConversion)
     WriteFile(folder_ / "s00.bin", "zero");
     WriteFile(folder_ / "s02.bin", "two");
     ASSERT_EQ(0, Run({"-olist.lst", "s??.bin"}).status);
-    ProgramResult result =
-        RunProgram(VORLCNV_PROGRAM, {"-p2", "-flist.lst", "-oall.dat", "-hall.idx"}, folder_.Path(),
-                   {{"VORLTEMP", folder_.Path().string()}});
+    ProgramResult result = RunProgram(VORLCNV_PROGRAM, {"-p2", "-flist.lst", "-oall.dat", "-hall.idx"}, folder_.Path(),
+                                      {{"VORLTEMP", folder_.Path().string()}});
     ASSERT_EQ(0, result.status) << result.err;
     EXPECT_EQ("zerotwo", ReadFile(folder_ / "all.dat"));
     EXPECT_EQ(Hex("Vorl" + Bytes({4, 0, 0, 0x40, 0, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 7, 0, 0, 0})),

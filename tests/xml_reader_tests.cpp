@@ -84,8 +84,8 @@ TEST_F(XmlReader, HeaderProblems)
         {"blank in keyword",
          root + "<header><indexnum>1</indexnum><skipnofile> true</skipnofile></header></VorlProject>",
          VORL_ERR_XML_PARSE},
-        {"index before header", root + "<index num='0' use='true'/><header><indexnum>1</indexnum></header></VorlProject>",
-         VORL_ERR_XML_PARSE},
+        {"index before header",
+         root + "<index num='0' use='true'/><header><indexnum>1</indexnum></header></VorlProject>", VORL_ERR_XML_PARSE},
         {"field before header", root + "<label>x</label><header><indexnum>1</indexnum></header></VorlProject>",
          VORL_ERR_XML_PARSE},
         {"type without num", root + "<header><indexnum>1</indexnum><type>int</type></header></VorlProject>",
@@ -98,7 +98,8 @@ TEST_F(XmlReader, HeaderProblems)
          root + "<header><indexnum>1</indexnum><usealias>true</usealias></header></VorlProject>", VORL_ERR_XML_PARSE},
         {"entry field in header", root + "<header><indexnum>1</indexnum><remarks>x</remarks></header></VorlProject>",
          VORL_ERR_XML_PARSE},
-        {"syntax error after header", root + "<header><indexnum>1</indexnum></header><index num='0'>", VORL_ERR_XML_PARSE},
+        {"syntax error after header", root + "<header><indexnum>1</indexnum></header><index num='0'>",
+         VORL_ERR_XML_PARSE},
         {"unknown elements ignored",
          root + "<header><indexnum>1</indexnum><colour>red</colour></header><extra><index/></extra></VorlProject>",
          VORL_OK},
@@ -144,7 +145,8 @@ TEST_F(XmlReader, EveryHeaderFieldIsRead)
 
 TEST_F(XmlReader, MissingSettingsKeepTheBlocksValues)
 {
-    WriteFile(folder_ / "p.vorlprj", "<VorlProject version='400'><header><indexnum>1</indexnum></header></VorlProject>");
+    WriteFile(folder_ / "p.vorlprj",
+              "<VorlProject version='400'><header><indexnum>1</indexnum></header></VorlProject>");
     Block block(1);
     block->dataalign = 32;
     block.SetText(block->label, sizeof block->label, "kept");
@@ -218,11 +220,12 @@ TEST_F(XmlReader, NumbersAndHighHalves)
 
 TEST_F(XmlReader, FileNamesResolveAgainstTheProjectFolder)
 {
-    const std::string document = "<VorlProject version='400'><header><indexnum>3</indexnum></header>"
-                                 "<index num='0' use='true'><filename>pic\\a.bmp</filename></index>"
-                                 "<index num='1' use='true'><filename>*5</filename></index>"
-                                 "<index num='2' use='true'><filename>/abs/b.bmp</filename></index>"
-                                 "</VorlProject>";
+    const std::string document =
+        "<VorlProject version='400'><header><indexnum>3</indexnum></header>"
+        "<index num='0' use='true'><filename>pic\\a.bmp</filename></index>"
+        "<index num='1' use='true'><filename>*5</filename></index>"
+        "<index num='2' use='true'><filename>/abs/b.bmp</filename></index>"
+        "</VorlProject>";
     ASSERT_CODE(VORL_OK, Read(document, "/data/prj/"));
     EXPECT_STREQ("/data/prj/pic\\a.bmp", Row(0).filename);
     EXPECT_STREQ("*5", Row(1).filename);
@@ -235,7 +238,9 @@ TEST_F(XmlReader, FileNamesResolveAgainstTheProjectFolder)
     EXPECT_CODE(VORL_ERR_XML_PARSE, Read(document, longFolder));
     EXPECT_CODE(VORL_ERR_XML_PARSE,
                 Read("<VorlProject version='400'><header><indexnum>1</indexnum></header><index num='0' use='true'>"
-                     "<filename>" + std::string(260, 'n') + "</filename></index></VorlProject>", ""));
+                     "<filename>" +
+                         std::string(260, 'n') + "</filename></index></VorlProject>",
+                     ""));
 }
 
 TEST_F(XmlReader, JapaneseTextsArriveAsCp932)
@@ -272,8 +277,9 @@ TEST_F(XmlReader, BlockBordersAnywhere)
 
 TEST_F(XmlReader, WindowsLineEndsInsideTexts)
 {
-    std::string document = "<VorlProject version='400'>\r\n<header>\r\n<indexnum>1</indexnum>\r\n</header>\r\n"
-                           "<index num='0' use='true'>\r\n<remarks>a\r\nb</remarks>\r\n</index>\r\n</VorlProject>\r\n";
+    std::string document =
+        "<VorlProject version='400'>\r\n<header>\r\n<indexnum>1</indexnum>\r\n</header>\r\n"
+        "<index num='0' use='true'>\r\n<remarks>a\r\nb</remarks>\r\n</index>\r\n</VorlProject>\r\n";
     ASSERT_CODE(VORL_OK, Read(document));
     EXPECT_STREQ("a\nb", Row(0).remarks);
 }

@@ -54,46 +54,47 @@ TEST(XmlWriter, WritesEveryLineFormExactly)
     Block block = EveryLineForm();
     auto document = BuildXmlProject(block.Info());
     ASSERT_TRUE(document);
-    EXPECT_EQ("<?xml version='1.0' encoding='utf-8'?>\n"
-              "<VorlProject version='400'>\n"
-              "\t<header>\n"
-              "\t\t<headerid>Vorl</headerid>\n"
-              "\t\t<indexnum>4</indexnum>\n"
-              "\t\t<indexout>outbinary</indexout>\n"
-              "\t\t<indexmode>true</indexmode>\n"
-              "\t\t<indexbyte>2</indexbyte>\n"
-              "\t\t<indexinterval>3</indexinterval>\n"
-              "\t\t<dataalign>16</dataalign>\n"
-              "\t\t<pathmode>relative</pathmode>\n"
-              "\t\t<skipnofile>true</skipnofile>\n"
-              "\t\t<label>A&amp;B&lt;C&gt;&quot;D&quot;'E'</label>\n"
-              "\t\t<type num='1'>unsigned char</type>\n"
-              "\t\t<type num='2' />\n"
-              "\t\t<type num='3'>表&#9;x</type>\n"
-              "\t\t<type num='4' />\n"
-              "\t\t<usealias byte='4'>true</usealias>\n"
-              "\t\t<changeendian>false</changeendian>\n"
-              "\t\t<convert num='1' />\n"
-              "\t\t<convert num='2'>gzip -c &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n"
-              "\t\t<convert num='3' />\n"
-              "\t\t<convert num='4' />\n"
-              "\t</header>\n"
-              "\t<index num='1' use='true'>\n"
-              "\t\t<filename>pic\\a.bmp</filename>\n"
-              "\t\t<remarks>line&#10;one&#13;&#10;</remarks>\n"
-              "\t\t<filesize high='1'>-1</filesize>\n"
-              "\t\t<alias high='5'>-2147483648</alias>\n"
-              "\t\t<convertnum>2</convertnum>\n"
-              "\t</index>\n"
-              "\t<index num='3' use='true'>\n"
-              "\t\t<filename />\n"
-              "\t\t<remarks />\n"
-              "\t\t<filesize high='0'>0</filesize>\n"
-              "\t\t<alias high='0'>0</alias>\n"
-              "\t\t<convertnum>0</convertnum>\n"
-              "\t</index>\n"
-              "</VorlProject>\n",
-              *document);
+    EXPECT_EQ(
+        "<?xml version='1.0' encoding='utf-8'?>\n"
+        "<VorlProject version='400'>\n"
+        "\t<header>\n"
+        "\t\t<headerid>Vorl</headerid>\n"
+        "\t\t<indexnum>4</indexnum>\n"
+        "\t\t<indexout>outbinary</indexout>\n"
+        "\t\t<indexmode>true</indexmode>\n"
+        "\t\t<indexbyte>2</indexbyte>\n"
+        "\t\t<indexinterval>3</indexinterval>\n"
+        "\t\t<dataalign>16</dataalign>\n"
+        "\t\t<pathmode>relative</pathmode>\n"
+        "\t\t<skipnofile>true</skipnofile>\n"
+        "\t\t<label>A&amp;B&lt;C&gt;&quot;D&quot;'E'</label>\n"
+        "\t\t<type num='1'>unsigned char</type>\n"
+        "\t\t<type num='2' />\n"
+        "\t\t<type num='3'>表&#9;x</type>\n"
+        "\t\t<type num='4' />\n"
+        "\t\t<usealias byte='4'>true</usealias>\n"
+        "\t\t<changeendian>false</changeendian>\n"
+        "\t\t<convert num='1' />\n"
+        "\t\t<convert num='2'>gzip -c &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n"
+        "\t\t<convert num='3' />\n"
+        "\t\t<convert num='4' />\n"
+        "\t</header>\n"
+        "\t<index num='1' use='true'>\n"
+        "\t\t<filename>pic\\a.bmp</filename>\n"
+        "\t\t<remarks>line&#10;one&#13;&#10;</remarks>\n"
+        "\t\t<filesize high='1'>-1</filesize>\n"
+        "\t\t<alias high='5'>-2147483648</alias>\n"
+        "\t\t<convertnum>2</convertnum>\n"
+        "\t</index>\n"
+        "\t<index num='3' use='true'>\n"
+        "\t\t<filename />\n"
+        "\t\t<remarks />\n"
+        "\t\t<filesize high='0'>0</filesize>\n"
+        "\t\t<alias high='0'>0</alias>\n"
+        "\t\t<convertnum>0</convertnum>\n"
+        "\t</index>\n"
+        "</VorlProject>\n",
+        *document);
 }
 
 TEST(XmlWriter, EmptyIdNoRowsAndFalseSwitches)
@@ -124,9 +125,9 @@ TEST(XmlWriter, BlocksWithoutKeywordsOrRowsAreRefused)
     struct Case {
         void (*spoil)(VorlInformation &);
     };
-    for (auto spoil : {+[](VorlInformation &i) { i.indexout = 4; }, +[](VorlInformation &i) { i.pathmode = -1; },
-                       +[](VorlInformation &i) { i.indexnum = 10000; },
-                       +[](VorlInformation &i) { i.entries = nullptr; }}) {
+    for (auto spoil :
+         {+[](VorlInformation &i) { i.indexout = 4; }, +[](VorlInformation &i) { i.pathmode = -1; },
+          +[](VorlInformation &i) { i.indexnum = 10000; }, +[](VorlInformation &i) { i.entries = nullptr; }}) {
         Block block(1);
         spoil(block.Info());
         EXPECT_FALSE(BuildXmlProject(block.Info()));
@@ -193,8 +194,8 @@ protected:
     std::string RandomText(std::mt19937 &random, size_t maxLength)
     {
         static const std::vector<std::string> pieces = {
-            "a", "Z", "0", " ", "&", "<", ">", "\"", "'", "\t", "\n", "\r", "\\", "$I", "\x95\x5C", "\x83\x5C",
-            "\x82\xA0", "\x88\x9F", "\x81\x60"};
+            "a",  "Z",  "0",  " ",  "&",        "<",        ">",        "\"",       "'",       "\t",
+            "\n", "\r", "\\", "$I", "\x95\x5C", "\x83\x5C", "\x82\xA0", "\x88\x9F", "\x81\x60"};
         std::string text;
         size_t count = random() % 12;
         for (size_t i = 0; i < count; ++i) {
@@ -289,9 +290,11 @@ TEST(XmlText, EscapesAndConversions)
     EXPECT_EQ("A&amp;B", EscapeXmlText("A&B"));
     EXPECT_EQ("it's", EscapeXmlText("it's"));
     EXPECT_EQ("\x83\x5C&lt;", EscapeXmlText("\x83\x5C<"));  // the 0x5C stays part of "ソ"
-    EXPECT_EQ("\x82\xA0", Utf8ToSjis("\xEF\xBB\xBF" "あ"));  // a byte-order mark is skipped
-    EXPECT_EQ("ab", Utf8ToSjis("a\xF0\x9F\x98\x80" "b"));     // no CP932 form: dropped
-    EXPECT_EQ("", Utf8ToSjis("a\xC3"));                        // broken UTF-8: nothing
+    EXPECT_EQ("\x82\xA0", Utf8ToSjis("\xEF\xBB\xBF"
+                                     "あ"));  // a byte-order mark is skipped
+    EXPECT_EQ("ab", Utf8ToSjis("a\xF0\x9F\x98\x80"
+                               "b"));    // no CP932 form: dropped
+    EXPECT_EQ("", Utf8ToSjis("a\xC3"));  // broken UTF-8: nothing
     EXPECT_FALSE(SjisToUtf8(""));
 }
 

@@ -15,8 +15,8 @@ constexpr const char *kHintPrompt = "ここをクリックすると、ヒント�
 
 class AboutBox {
 public:
-    AboutBox(EditorHost &host, const std::string &appDir, const std::string &appVersion,
-             const std::string &dllVersion, std::function<double()> random);
+    AboutBox(EditorHost &host, const std::string &appDir, const std::string &appVersion, const std::string &dllVersion,
+             std::function<double()> random);
 
     const AboutView &View() const { return view_; }
     void ShowNextHint();

@@ -47,12 +47,23 @@ CommandLineResult ParseArguments(const std::vector<std::string> &arguments)
             return i + 1 < arguments.size() ? arguments[++i] : std::string();
         };
         switch (letter) {
-        case 'r': result.initCommand |= kRunAfterLoad; break;
-        case 't': result.initCommand |= kNoTitleWindow; break;
-        case 'e': result.initCommand |= kEndWhenDone; break;
-        case 's': result.saveFile = valueOf(); break;
-        case 'h': result.headerFile = valueOf(); break;
-        default: break;
+            case 'r':
+                result.initCommand |= kRunAfterLoad;
+                break;
+            case 't':
+                result.initCommand |= kNoTitleWindow;
+                break;
+            case 'e':
+                result.initCommand |= kEndWhenDone;
+                break;
+            case 's':
+                result.saveFile = valueOf();
+                break;
+            case 'h':
+                result.headerFile = valueOf();
+                break;
+            default:
+                break;
         }
     }
     return result;

@@ -41,8 +41,7 @@ int EditorModel::ReportProgress(void *context, const VorlProgress *progress)
 {
     auto *model = static_cast<EditorModel *>(context);
     std::string input = progress->input != nullptr ? progress->input : "";
-    model->host_.ShowConversionProgress(progress->rowsdone, progress->rowcount,
-                                        Cp932ToUtf8(input).value_or(input));
+    model->host_.ShowConversionProgress(progress->rowsdone, progress->rowcount, Cp932ToUtf8(input).value_or(input));
     return model->stopAsked_ ? 1 : 0;
 }
 
@@ -56,7 +55,7 @@ void EditorModel::StopConversion()
 // Reads the written project into a block of its own and converts it
 // through the extension export. Runs on the worker thread.
 int EditorModel::ConvertProjectFile(const std::string &project, const std::string &data, const std::string &header,
-                                    const std::string &workbase, VorlConvertOptions &options)
+                                    VorlConvertOptions &options)
 {
     VorlInformation info;
     std::memset(&info, 0, sizeof info);
@@ -83,16 +82,16 @@ bool EditorModel::ChooseHeaderFile()
         std::optional<FileChoice> choice = host_.ChooseFileToSave(request);
         std::string name = choice ? choice->path : std::string();
         if (name.empty()) {
-            Answer stop = host_.ShowMessage("ヘッダファイル名を指定してね。\r\nそれとも変換を中断する？", "変換中止確認",
-                                            MessageIcon::Question, MessageButtons::YesNo);
+            Answer stop = host_.ShowMessage("ヘッダファイル名を指定してね。\r\nそれとも変換を中断する？",
+                                            "変換中止確認", MessageIcon::Question, MessageButtons::YesNo);
             if (stop == Answer::Yes) {
                 return false;
             }
             continue;
         }
         if (host_.FileLength(name)) {
-            Answer answer = host_.ShowMessage(name + "\r\nこのファイルは既に存在してるよ。\r\n上書きするの？", "上書き確認",
-                                              MessageIcon::Question, MessageButtons::YesNoCancel);
+            Answer answer = host_.ShowMessage(name + "\r\nこのファイルは既に存在してるよ。\r\n上書きするの？",
+                                              "上書き確認", MessageIcon::Question, MessageButtons::YesNoCancel);
             if (answer == Answer::No) {
                 continue;
             }
@@ -158,8 +157,8 @@ void EditorModel::RunConversion()
         // whichever way it arrives.
         converting_ = true;
         stopAsked_ = false;
-        rc = host_.RunWhileBusy([this, &project, &data, &header, &base, &options] {
-            return ConvertProjectFile(*project, *data, *header, *base, options);
+        rc = host_.RunWhileBusy([this, &project, &data, &header, &options] {
+            return ConvertProjectFile(*project, *data, *header, options);
         });
         converting_ = false;
     }

@@ -14,10 +14,10 @@ constexpr int kLastPage = kEntryCount / kRowsPerPage - 1;
 
 struct EditEntry {
     bool inUse = false;
-    std::string fileName;   // UTF-8; "*N" shares entry N's data
-    int16_t converter = 0;  // 0 none, 1 to 4 a converter slot
-    std::string remarks;    // UTF-8
-    int64_t size = 0;       // a file of 2 GiB and more is measured as it is
+    std::string fileName;    // UTF-8; "*N" shares entry N's data
+    int16_t converter = 0;   // 0 none, 1 to 4 a converter slot
+    std::string remarks;     // UTF-8
+    int64_t size = 0;        // a file of 2 GiB and more is measured as it is
     bool sizeTyped = false;  // typed by the user: kept by rescans, shown in red
     int32_t alias = 0;
 

@@ -17,8 +17,7 @@
 namespace vorlmake {
 namespace {
 
-constexpr const char *kDefaultFilter =
-    "すべてのファイル(*.*)|*.*|binファイル(*.bin)|*.bin|datファイル(*.dat)|*.dat";
+constexpr const char *kDefaultFilter = "すべてのファイル(*.*)|*.*|binファイル(*.bin)|*.bin|datファイル(*.dat)|*.dat";
 // Compressors that every Linux host has.
 constexpr const char *kDefaultConvert1 = "gzip -9 -n -c \"$I\" > \"$O\"";
 constexpr const char *kDefaultConvert2 = "xz -9 -c \"$I\" > \"$O\"";
@@ -225,8 +224,8 @@ void EditorModel::LoadSettings()
     state_.inputFilter = read("LoadDataFilter", kDefaultFilter);
     state_.texts.convert = {read("ConvertString1", kDefaultConvert1), read("ConvertString2", kDefaultConvert2),
                             read("ConvertString3", ""), read("ConvertString4", "")};
-    auto userContent = UserSettingsFile() == settingsFile_ ? std::optional<std::string>(content)
-                                                            : host_.ReadFile(UserSettingsFile());
+    auto userContent =
+        UserSettingsFile() == settingsFile_ ? std::optional<std::string>(content) : host_.ReadFile(UserSettingsFile());
     runSettings_ = ReadRunSettings(userContent.value_or(std::string()));
 }
 
@@ -382,8 +381,7 @@ void EditorModel::SetAlignment(int bytes)
     ChangeScope change(*this);
     const auto found = std::find(kAlignmentChoices.begin(), kAlignmentChoices.end(), bytes);
     const int item = found == kAlignmentChoices.end() ? -1 : static_cast<int>(found - kAlignmentChoices.begin());
-    if (converting_ || item < 0 ||
-        marks_.alignment[static_cast<size_t>(item)]) {
+    if (converting_ || item < 0 || marks_.alignment[static_cast<size_t>(item)]) {
         return;
     }
     MarkModified();

@@ -6,13 +6,13 @@
 #include <atomic>
 #include <functional>
 #include <optional>
-#include <vector>
 #include <string>
+#include <vector>
 
+#include "choice_marks.h"
 #include "editor_host.h"
 #include "editor_state.h"
 #include "project_history.h"
-#include "choice_marks.h"
 
 namespace vorlmake {
 
@@ -57,7 +57,7 @@ public:
 
     // The project's settings. Each marks the project modified when it
     // changes what the project file stores.
-    void SetAlignment(int bytes);  // one of kAlignmentChoices
+    void SetAlignment(int bytes);    // one of kAlignmentChoices
     void SetHeaderOutput(int mode);  // a VorlIndexOutput
     void SetPathMode(int mode);      // a VorlPathMode
     void SetIndexBytes(int bytes);   // 1, 2, 4 or 8
@@ -189,10 +189,14 @@ private:
     bool SaveOrSaveAs();
     void ApplyLoadedSettingsToMarks();
     void SetChecked(bool *items, size_t count, int item);
-    const std::string &UserSettingsFile() const { return userSettingsFile_.empty() ? settingsFile_ : userSettingsFile_; }
+    const std::string &UserSettingsFile() const
+    {
+        return userSettingsFile_.empty() ? settingsFile_ : userSettingsFile_;
+    }
     static int ReportProgress(void *context, const VorlProgress *progress);
+    // The working directory is made under `options.workbase`.
     int ConvertProjectFile(const std::string &project, const std::string &data, const std::string &header,
-                           const std::string &workbase, VorlConvertOptions &options);
+                           VorlConvertOptions &options);
 
     EditorHost &host_;
     LibraryApi &library_;

@@ -25,9 +25,9 @@ struct EditorState {
     ProjectTexts texts;
     EntryList entries = EntryList(kEntryCount);
     int16_t currentPage = 0;
-    bool modified = false;    // changed since it was opened or saved
-    bool redrawing = false;   // the program itself rewrites the controls
-    int16_t lastRow = 0;      // the row whose file name was last clicked
+    bool modified = false;   // changed since it was opened or saved
+    bool redrawing = false;  // the program itself rewrites the controls
+    int16_t lastRow = 0;     // the row whose file name was last clicked
     std::string dataFile;
     std::string headerFile;
     std::string projectFile;

@@ -84,9 +84,10 @@ bool FilterRemarks(std::string &text, size_t limit, size_t byteLimit)
     for (const std::string &character : Characters(text)) {
         ++position;
         unsigned char first = static_cast<unsigned char>(character[0]);
-        bool allowed = character == " " ||
-                       (first >= '0' && first != 127 &&
-                        (character.size() > 1 || std::string_view(kRemarksDropped).find(character[0]) == std::string::npos));
+        bool allowed =
+            character == " " ||
+            (first >= '0' && first != 127 &&
+             (character.size() > 1 || std::string_view(kRemarksDropped).find(character[0]) == std::string::npos));
         auto bytes = Cp932Length(kept + character);
         if (!allowed || position >= limit || !bytes || *bytes > byteLimit) {
             dropped = true;
@@ -220,7 +221,8 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
     }
     // A control character cannot be written into a project file and read
     // back: such a name is refused before it is stored.
-    if (std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+    if (std::any_of(path.begin(), path.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
         host_.ShowMessage(path + "\r\nこのファイル名には制御文字が含まれているため登録できないよ。", "ファイルエラー",
                           MessageIcon::Exclamation, MessageButtons::Ok);
         return false;
@@ -265,9 +267,15 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
     if (!shared) {
         std::optional<std::string> stored;
         switch (state_.block.pathmode) {
-        case 1: stored = path; break;
-        case 2: stored = AbsToRel(library_, state_.currentFolder, path); break;
-        default: stored = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1); break;
+            case 1:
+                stored = path;
+                break;
+            case 2:
+                stored = AbsToRel(library_, state_.currentFolder, path);
+                break;
+            default:
+                stored = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+                break;
         }
         // A stored name that begins with "*" would read as a reference.
         if (stored && !stored->empty() && (*stored)[0] == '*') {
@@ -425,9 +433,9 @@ void EditorModel::SetEntrySize(int row, const std::string &text)
         return;
     }
     if (value % align != 0) {
-        host_.ShowMessage(std::string("このサイズ設定だと、データ境界が設定単位にならないよ。") +
-                              "\r\n設定を自動的に補正するね。",
-                          "警告", MessageIcon::Exclamation, MessageButtons::Ok);
+        host_.ShowMessage(
+            std::string("このサイズ設定だと、データ境界が設定単位にならないよ。") + "\r\n設定を自動的に補正するね。",
+            "警告", MessageIcon::Exclamation, MessageButtons::Ok);
         value = RoundUpToAlignment(value);
     }
     EditEntry &entry = Entry(EntryOf(row));
@@ -496,7 +504,8 @@ void EditorModel::ReportUnreadableFiles(const std::vector<std::string> &paths)
     if (paths.size() == 1) {
         list = paths.front() + "\r\n";
     }
-    host_.ShowMessage(list + "ファイルが読み込めないよ。", "ファイルエラー", MessageIcon::Exclamation, MessageButtons::Ok);
+    host_.ShowMessage(list + "ファイルが読み込めないよ。", "ファイルエラー", MessageIcon::Exclamation,
+                      MessageButtons::Ok);
 }
 
 void EditorModel::RescanSizes()

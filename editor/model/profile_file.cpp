@@ -59,7 +59,8 @@ std::string WriteProfileString(std::string_view content, std::string_view sectio
             sectionSeen = sectionSeen || inSection;
         } else if (inSection && !written) {
             size_t equals = text.find('=');
-            if (!text.empty() && text.front() != ';' && equals != std::string_view::npos && SameName(Trim(text.substr(0, equals)), key)) {
+            if (!text.empty() && text.front() != ';' && equals != std::string_view::npos &&
+                SameName(Trim(text.substr(0, equals)), key)) {
                 result += line + std::string(ending);
                 written = true;
                 continue;

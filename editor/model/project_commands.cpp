@@ -5,8 +5,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "editor_model.h"
 #include "command_line.h"
+#include "editor_model.h"
 #include "library_calls.h"
 
 namespace vorlmake {
@@ -50,13 +50,13 @@ bool EditorModel::AskToSaveChanges(const char *question)
         return true;
     }
     switch (host_.ShowMessage(question, "保存確認", MessageIcon::Exclamation, MessageButtons::YesNoCancel)) {
-    case Answer::Yes:
-        // The edits are discarded only when they were really saved.
-        return SaveOrSaveAs();
-    case Answer::No:
-        return true;
-    default:
-        return false;
+        case Answer::Yes:
+            // The edits are discarded only when they were really saved.
+            return SaveOrSaveAs();
+        case Answer::No:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -344,20 +344,20 @@ bool EditorModel::MayClose()
         return true;
     }
     switch (host_.ShowMessage(kChangedClose, "保存確認", MessageIcon::Exclamation, MessageButtons::YesNoCancel)) {
-    case Answer::Yes:
-        if (SaveOrSaveAs()) {
+        case Answer::Yes:
+            if (SaveOrSaveAs()) {
+                return true;
+            }
+            // Nobody is there to try again when the program ends by itself.
+            if (state_.startCommands & kEndWhenDone) {
+                exitStatus_ = exitStatus_ == 0 ? 1 : exitStatus_;
+                return true;
+            }
+            return false;
+        case Answer::No:
             return true;
-        }
-        // Nobody is there to try again when the program ends by itself.
-        if (state_.startCommands & kEndWhenDone) {
-            exitStatus_ = exitStatus_ == 0 ? 1 : exitStatus_;
-            return true;
-        }
-        return false;
-    case Answer::No:
-        return true;
-    default:
-        return false;
+        default:
+            return false;
     }
 }
 
@@ -370,7 +370,8 @@ bool EditorModel::ChooseDataFile()
     host_.ProcessPendingMessages();
     FileDialogRequest request;
     request.title = "出力ファイル";
-    request.filters = {{"すべてのファイル(*.*)", "*.*"}, {"binファイル(*.bin)", "*.bin"}, {"datファイル(*.dat)", "*.dat"}};
+    request.filters = {
+        {"すべてのファイル(*.*)", "*.*"}, {"binファイル(*.bin)", "*.bin"}, {"datファイル(*.dat)", "*.dat"}};
     request.startFolder = state_.currentFolder;
     request.presetName = state_.dataFile;
     // A data file named before opens its own folder; else where the user works.
@@ -389,9 +390,8 @@ bool EditorModel::ChooseDataFile()
             break;
         }
         if (!(state_.startCommands & kRunAfterLoad) && host_.FileLength(choice->path)) {
-            Answer answer =
-                host_.ShowMessage(choice->path + "\r\nこのファイルは既に存在してるよ。\r\n上書きするの？", "上書き確認",
-                                  MessageIcon::Question, MessageButtons::YesNoCancel);
+            Answer answer = host_.ShowMessage(choice->path + "\r\nこのファイルは既に存在してるよ。\r\n上書きするの？",
+                                              "上書き確認", MessageIcon::Question, MessageButtons::YesNoCancel);
             if (answer == Answer::No) {
                 continue;
             }

@@ -18,9 +18,8 @@ RunSettings ReadRunSettings(std::string_view settingsContent)
 {
     RunSettings settings;
     std::string jobs = ReadProfileString(settingsContent, kSection, kJobsKey, "1");
-    bool number = !jobs.empty() && jobs.size() <= 4 && std::all_of(jobs.begin(), jobs.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
+    bool number = !jobs.empty() && jobs.size() <= 4 &&
+                  std::all_of(jobs.begin(), jobs.end(), [](char c) { return c >= '0' && c <= '9'; });
     settings.jobs = number ? std::min(static_cast<int>(vorl::common::ReadNumberText(jobs).value), kMostJobs) : 1;
     settings.cacheFolder = ReadProfileString(settingsContent, kSection, kCacheKey, "");
     return settings;

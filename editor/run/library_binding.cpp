@@ -26,9 +26,9 @@ bool LibraryBinding::Bind()
     // The name with its major version comes first: an installed runtime
     // has that name only (the plain name belongs to the development files).
     const std::string installed = programFolder_ + "/" + VORLMAKE_LIBRARY_FROM_PROGRAM + "/";
-    for (const std::string &path : {programFolder_ + "/" + kVersionedName, programFolder_ + "/" + kLibraryName,
-                                    installed + kVersionedName, installed + kLibraryName,
-                                    std::string(kVersionedName), std::string(kLibraryName)}) {
+    for (const std::string &path :
+         {programFolder_ + "/" + kVersionedName, programFolder_ + "/" + kLibraryName, installed + kVersionedName,
+          installed + kLibraryName, std::string(kVersionedName), std::string(kLibraryName)}) {
         handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle_ != nullptr) {
             break;
@@ -39,9 +39,9 @@ bool LibraryBinding::Bind()
         error_ = why != nullptr ? why : kLibraryName;
         return false;
     }
-    for (const char *name : {"VorlGetDllVersion", "VorlGetErrorStrings", "VorlAbs2RelPath", "VorlRel2AbsPath",
-                             "VorlGetProjectFileVB", "VorlPutXMLPrjFileVB", "VorlGetProjectFile",
-                             "VorlReleaseInformation", "VorlConvertWithOptions"}) {
+    for (const char *name :
+         {"VorlGetDllVersion", "VorlGetErrorStrings", "VorlAbs2RelPath", "VorlRel2AbsPath", "VorlGetProjectFileVB",
+          "VorlPutXMLPrjFileVB", "VorlGetProjectFile", "VorlReleaseInformation", "VorlConvertWithOptions"}) {
         if (Symbol(name) == nullptr) {
             error_ = std::string(kLibraryName) + ": " + name;
             dlclose(handle_);
@@ -85,8 +85,7 @@ int LibraryBinding::GetProjectFileVB(VorlInformation *info, IndexEntry *table)
 
 int LibraryBinding::PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table)
 {
-    return Call<int (*)(VorlInformation *, IndexEntry *)>("VorlPutXMLPrjFileVB", VORL_ERR_NOT_INITIALIZED, info,
-                                                          table);
+    return Call<int (*)(VorlInformation *, IndexEntry *)>("VorlPutXMLPrjFileVB", VORL_ERR_NOT_INITIALIZED, info, table);
 }
 
 int LibraryBinding::GetProjectFile(VorlInformation *info)

@@ -23,7 +23,8 @@ int main(int argc, char **argv)
     const QString folder = QCoreApplication::applicationDirPath();
     vorlmake::LibraryBinding library(folder.toStdString());
     if (!library.Bind()) {
-        const QString text = "変換ライブラリ libvorl_cnv.so を読み込めません。\n" + QString::fromStdString(library.Error());
+        const QString text =
+            "変換ライブラリ libvorl_cnv.so を読み込めません。\n" + QString::fromStdString(library.Error());
         // A run that ends by itself has nobody to click a box away.
         if (vorlmake::ParseArguments(arguments).initCommand & vorlmake::kEndWhenDone) {
             std::fprintf(stderr, "vorlmake: %s\n", text.toUtf8().constData());

@@ -5,18 +5,18 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-#include <cstdio>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QTemporaryDir>
+#include <cstdio>
 
 #include "about_box.h"
 #include "about_dialog.h"
 #include "editor_model.h"
+#include "label_and_converter_dialogs.h"
 #include "library_binding.h"
 #include "main_window.h"
-#include "label_and_converter_dialogs.h"
 #include "title_window.h"
 
 using namespace vorlmake;
@@ -35,9 +35,11 @@ void Save(QWidget &widget, const QString &path)
 // would have.
 bool OpenSampleProject(EditorModel &model, const QString &project, const QTemporaryDir &folder)
 {
-    const std::pair<const char *, qint64> files[] = {{"data/title.bmp", 76800},  {"data/stage1.map", 4096},
-                                                      {"data/stage2.map", 4352}, {"data/bgm_title.wav", 120000},
-                                                      {"data/font.fnt", 8192}};
+    const std::pair<const char *, qint64> files[] = {{"data/title.bmp", 76800},
+                                                     {"data/stage1.map", 4096},
+                                                     {"data/stage2.map", 4352},
+                                                     {"data/bgm_title.wav", 120000},
+                                                     {"data/font.fnt", 8192}};
     QDir(folder.path()).mkpath("data");
     for (const auto &[name, size] : files) {
         QFile file(folder.filePath(name));

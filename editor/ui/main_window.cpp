@@ -4,14 +4,13 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QMimeData>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -63,18 +63,18 @@ void LookReadOnly(QLineEdit *field)
 bool IsUserInput(QEvent::Type type)
 {
     switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Wheel:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        return true;
-    default:
-        return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -367,40 +367,40 @@ bool MainWindow::HandleRowEvent(int row, QObject *watched, QEvent *event)
 {
     bool nameField = watched == txtVorName_[row];
     switch (event->type()) {
-    case QEvent::MouseButtonDblClick:
-        nameField ? model_->ChooseInputFile(row) : model_->ReleaseTypedSize(row);
-        return true;
-    case QEvent::MouseButtonPress:
-        if (nameField) {
-            model_->SelectRow(row);
-        }
-        return false;
-    case QEvent::KeyPress: {
-        int key = static_cast<QKeyEvent *>(event)->key();
-        if (nameField && key == Qt::Key_Insert) {
-            model_->InsertEntry(row);
+        case QEvent::MouseButtonDblClick:
+            nameField ? model_->ChooseInputFile(row) : model_->ReleaseTypedSize(row);
             return true;
+        case QEvent::MouseButtonPress:
+            if (nameField) {
+                model_->SelectRow(row);
+            }
+            return false;
+        case QEvent::KeyPress: {
+            int key = static_cast<QKeyEvent *>(event)->key();
+            if (nameField && key == Qt::Key_Insert) {
+                model_->InsertEntry(row);
+                return true;
+            }
+            if (nameField && key == Qt::Key_Delete) {
+                model_->DeleteEntry(row);
+                return true;
+            }
+            return false;
         }
-        if (nameField && key == Qt::Key_Delete) {
-            model_->DeleteEntry(row);
-            return true;
-        }
-        return false;
-    }
-    case QEvent::DragEnter:
-        if (nameField && static_cast<QDragEnterEvent *>(event)->mimeData()->hasUrls()) {
-            static_cast<QDragEnterEvent *>(event)->acceptProposedAction();
-            return true;
-        }
-        return false;
-    case QEvent::Drop:
-        if (nameField) {
-            model_->RegisterDroppedFiles(row, DroppedFiles(static_cast<QDropEvent *>(event)->mimeData()));
-            return true;
-        }
-        return false;
-    default:
-        return false;
+        case QEvent::DragEnter:
+            if (nameField && static_cast<QDragEnterEvent *>(event)->mimeData()->hasUrls()) {
+                static_cast<QDragEnterEvent *>(event)->acceptProposedAction();
+                return true;
+            }
+            return false;
+        case QEvent::Drop:
+            if (nameField) {
+                model_->RegisterDroppedFiles(row, DroppedFiles(static_cast<QDropEvent *>(event)->mimeData()));
+                return true;
+            }
+            return false;
+        default:
+            return false;
     }
 }
 
@@ -468,7 +468,8 @@ QMenu *MainWindow::AddGroup(QMenu *parent, const char *menuName, const QString &
     group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (int i = 0; i < captions.size(); ++i) {
         std::string name = std::string(itemName) + "_" + std::to_string(i);
-        group->addAction(AddAction(menu, name.c_str(), captions[i], [handler, i] { handler(i); }, true));
+        group->addAction(AddAction(
+            menu, name.c_str(), captions[i], [handler, i] { handler(i); }, true));
     }
     return menu;
 }
@@ -485,18 +486,22 @@ void MainWindow::BuildMenus()
     QMenu *file = menuBar()->addMenu("ファイル(&F)");
     file->setObjectName("mnuFile");
     AddAction(file, "mnuNew", "新規作成(&N)", [model] { model()->NewProject(); })->setShortcut(QKeySequence("Ctrl+N"));
-    AddAction(file, "mnuLoadPrj", "Projectを開く(&O)", [model] { model()->ChooseProjectToOpen(); })
-        ->setShortcut(QKeySequence("Ctrl+O"));
+    AddAction(file, "mnuLoadPrj", "Projectを開く(&O)", [model] {
+        model()->ChooseProjectToOpen();
+    })->setShortcut(QKeySequence("Ctrl+O"));
     file->addSeparator();
-    AddAction(file, "mnuSavePrj", "Projectの上書き保存(&S)", [model] { model()->SaveProject(); })
-        ->setShortcut(QKeySequence("Ctrl+S"));
-    AddAction(file, "mnuSaveAs", "名前をつけて保存(&A)", [model] { model()->SaveProjectAs(); })
-        ->setShortcut(QKeySequence("Ctrl+Shift+S"));
+    AddAction(file, "mnuSavePrj", "Projectの上書き保存(&S)", [model] {
+        model()->SaveProject();
+    })->setShortcut(QKeySequence("Ctrl+S"));
+    AddAction(file, "mnuSaveAs", "名前をつけて保存(&A)", [model] {
+        model()->SaveProjectAs();
+    })->setShortcut(QKeySequence("Ctrl+Shift+S"));
     file->addSeparator();
     // Taking changes back lives in this menu: the menu bar stays as it is.
     AddAction(file, "undoAction", "元に戻す(&U)", [model] { model()->Undo(); })->setShortcut(QKeySequence("Ctrl+Z"));
-    AddAction(file, "redoAction", "やり直す(&R)", [model] { model()->Redo(); })
-        ->setShortcut(QKeySequence("Ctrl+Shift+Z"));
+    AddAction(file, "redoAction", "やり直す(&R)", [model] {
+        model()->Redo();
+    })->setShortcut(QKeySequence("Ctrl+Shift+Z"));
     ShowUndoAvailability(false, false);
     file->addSeparator();
     AddAction(file, "mnuEnd", "終了(&X)", [model] { model()->Quit(); })->setShortcut(QKeySequence("Ctrl+Q"));
@@ -507,7 +512,8 @@ void MainWindow::BuildMenus()
     AddAction(view, "mnuDispModoru", "１ページ戻る(&R)", [model] { model()->PreviousPage(); });
     AddAction(view, "mnuDispSusumu", "１ページ進む(&P)", [model] { model()->NextPage(); });
     AddAction(view, "mnuDispBottom", "最終ページに進む(&B)", [model] { model()->LastPage(); });
-    AddAction(view, "mnuDispAlias", "エイリアスを表示(&A)", [model] { model()->ToggleAliasColumn(); }, true);
+    AddAction(
+        view, "mnuDispAlias", "エイリアスを表示(&A)", [model] { model()->ToggleAliasColumn(); }, true);
 
     settingsMenu_ = menuBar()->addMenu("設定(&S)");
     settingsMenu_->setObjectName("mnuSetup");
@@ -520,38 +526,45 @@ void MainWindow::BuildMenus()
              [model](int i) { model()->SetHeaderOutput(i); });
     AddGroup(settingsMenu_, "mnu_Path", "ファイルのパス指定(&P)", "mnu_PathSel",
              {"パス無し(&N)", "絶対パス(&A)", "相対パス(&R)"}, [model](int i) { model()->SetPathMode(i); });
-    AddGroup(settingsMenu_, "mnuIdxType", "インデックス型タイプ", "mnuIdxTp", {"１バイト", "２バイト", "４バイト", "８バイト"},
-             [model](int i) { model()->SetIndexBytes(1 << i); });
+    AddGroup(settingsMenu_, "mnuIdxType", "インデックス型タイプ", "mnuIdxTp",
+             {"１バイト", "２バイト", "４バイト", "８バイト"}, [model](int i) { model()->SetIndexBytes(1 << i); });
     Action("mnuIdxTp_0")->setEnabled(false);
     Action("mnuIdxTp_3")->setEnabled(false);
-    AddGroup(settingsMenu_, "mnuAlsType", "エイリアス型タイプ", "mnuAlsTp", {"１バイト", "２バイト", "４バイト", "８バイト"},
-             [model](int i) { model()->SetAliasBytes(1 << i); });
+    AddGroup(settingsMenu_, "mnuAlsType", "エイリアス型タイプ", "mnuAlsTp",
+             {"１バイト", "２バイト", "４バイト", "８バイト"}, [model](int i) { model()->SetAliasBytes(1 << i); });
     AddGroup(settingsMenu_, "mnuEndian", "インデックスエンディアン(&E)", "mnuEndi",
              {"リトルエンディアン(&L)", "ビッグエンディアン(&B)"}, [model](int i) { model()->SetBigEndian(i == 1); });
-    AddAction(settingsMenu_, "mnuAlias", "エイリアス情報を付加する(&A)", [model] { model()->ToggleAliasTable(); }, true);
-    AddAction(settingsMenu_, "mnuIndex_ffff", "欠番インデックスをFFFFにする(&I)",
-              [model] { model()->ToggleMissingIndexAllOnes(); }, true);
-    AddAction(settingsMenu_, "mnuNoFile", "ファイルが無い場合は欠番にする(&N)", [model] { model()->ToggleMissingFileUnused(); },
-              true);
+    AddAction(
+        settingsMenu_, "mnuAlias", "エイリアス情報を付加する(&A)", [model] { model()->ToggleAliasTable(); }, true);
+    AddAction(
+        settingsMenu_, "mnuIndex_ffff", "欠番インデックスをFFFFにする(&I)",
+        [model] { model()->ToggleMissingIndexAllOnes(); }, true);
+    AddAction(
+        settingsMenu_, "mnuNoFile", "ファイルが無い場合は欠番にする(&N)",
+        [model] { model()->ToggleMissingFileUnused(); }, true);
     AddAction(settingsMenu_, "mnuSetLabel", "ヘッダラベル名の設定(&L)", [model] { model()->EditHeaderLabels(); });
     AddAction(settingsMenu_, "mnuCommpress", "データ変換の設定(&C)", [model] { model()->EditConverters(); });
     AddAction(settingsMenu_, "runSettingsAction", "変換の実行設定(&J)...", [model] { model()->ChangeRunSettings(); });
 
     QMenu *run = menuBar()->addMenu("実行(&R)");
     run->setObjectName("mnuConv");
-    AddAction(run, "mnuStart", "データ作成開始(&R)", [model] { model()->RunConversion(); })
-        ->setShortcut(QKeySequence("Ctrl+R"));
-    AddAction(run, "mnuFileScan", "ファイルサイズの再スキャン(&S)", [model] { model()->RescanSizes(); })
-        ->setShortcut(QKeySequence(Qt::Key_F5));
+    AddAction(run, "mnuStart", "データ作成開始(&R)", [model] {
+        model()->RunConversion();
+    })->setShortcut(QKeySequence("Ctrl+R"));
+    AddAction(run, "mnuFileScan", "ファイルサイズの再スキャン(&S)", [model] {
+        model()->RescanSizes();
+    })->setShortcut(QKeySequence(Qt::Key_F5));
 
     QMenu *tool = menuBar()->addMenu("ツール(&T)");
     tool->setObjectName("mnu_Tool");
-    AddAction(tool, "mnu_SoundOff", "サウンドを鳴らさない(&M)", [model] { model()->ToggleSound(); }, true);
+    AddAction(
+        tool, "mnu_SoundOff", "サウンドを鳴らさない(&M)", [model] { model()->ToggleSound(); }, true);
 
     QMenu *help = menuBar()->addMenu("ヘルプ(&H)");
     help->setObjectName("mnuHelp");
-    AddAction(help, "mnu_ShowHelp", "ヘルプ(&H)", [model] { model()->ShowHelp(); })
-        ->setShortcut(QKeySequence(Qt::Key_F1));
+    AddAction(help, "mnu_ShowHelp", "ヘルプ(&H)", [model] {
+        model()->ShowHelp();
+    })->setShortcut(QKeySequence(Qt::Key_F1));
     AddAction(help, "mnuVersion", "バージョン情報(&A)", [model] { model()->ShowAbout(); });
 }
 

@@ -38,9 +38,10 @@ RunSettingsDialog::RunSettingsDialog(RunSettings &settings, QWidget *parent) : Q
     cacheRow->addWidget(cacheFolder_, 1);
     cacheRow->addWidget(browse);
     form->addRow("変換結果のキャッシュフォルダ", cacheRow);
-    auto *cacheNote = new QLabel("入力ファイルと変換コマンドが同じなら、変換せずに保存しておいた結果を使います。"
-                                 "変換プログラム自体を入れ替えたときは、フォルダを空にしてください。",
-                                 this);
+    auto *cacheNote = new QLabel(
+        "入力ファイルと変換コマンドが同じなら、変換せずに保存しておいた結果を使います。"
+        "変換プログラム自体を入れ替えたときは、フォルダを空にしてください。",
+        this);
     cacheNote->setWordWrap(true);
     form->addRow(cacheNote);
     layout->addLayout(form);

@@ -53,24 +53,66 @@ void WindowHost::CloseHelpWindow()
 }
 
 // The drawing is the window's.
-void WindowHost::SetMainWindowEnabled(bool enabled) { window_.setEnabled(enabled); }
-bool WindowHost::IsMainWindowEnabled() const { return window_.isEnabled(); }
-void WindowHost::ShowRow(int row, const RowView &view) { window_.ShowRow(row, view); }
+void WindowHost::SetMainWindowEnabled(bool enabled)
+{
+    window_.setEnabled(enabled);
+}
+bool WindowHost::IsMainWindowEnabled() const
+{
+    return window_.isEnabled();
+}
+void WindowHost::ShowRow(int row, const RowView &view)
+{
+    window_.ShowRow(row, view);
+}
 void WindowHost::ShowPageFields(const std::string &page, const std::string &interval)
 {
     window_.ShowPageFields(page, interval);
 }
-void WindowHost::FocusFileName(int row) { window_.FocusFileName(row); }
-void WindowHost::ShowChoiceMarks(const ChoiceMarks &marks) { window_.ShowChoiceMarks(marks); }
-void WindowHost::ShowRemarksHeading(const std::string &heading) { window_.ShowRemarksHeading(heading); }
-void WindowHost::ShowTotalSize(const std::string &text) { window_.ShowTotalSize(text); }
-void WindowHost::ShowSaveName(const std::string &name) { window_.ShowSaveName(name); }
-void WindowHost::ShowCurrentFolder(const std::string &folder) { window_.ShowCurrentFolder(folder); }
-void WindowHost::SetWindowTitle(const std::string &title) { window_.setWindowTitle(Q(title)); }
-void WindowHost::ShowMainWindow() { window_.show(); }
-void WindowHost::CloseMainWindow() { window_.CloseForModel(); }
-void WindowHost::ShowUndoAvailability(bool canUndo, bool canRedo) { window_.ShowUndoAvailability(canUndo, canRedo); }
-void WindowHost::ShowConversionRunning(bool running) { window_.ShowConversionRunning(running); }
+void WindowHost::FocusFileName(int row)
+{
+    window_.FocusFileName(row);
+}
+void WindowHost::ShowChoiceMarks(const ChoiceMarks &marks)
+{
+    window_.ShowChoiceMarks(marks);
+}
+void WindowHost::ShowRemarksHeading(const std::string &heading)
+{
+    window_.ShowRemarksHeading(heading);
+}
+void WindowHost::ShowTotalSize(const std::string &text)
+{
+    window_.ShowTotalSize(text);
+}
+void WindowHost::ShowSaveName(const std::string &name)
+{
+    window_.ShowSaveName(name);
+}
+void WindowHost::ShowCurrentFolder(const std::string &folder)
+{
+    window_.ShowCurrentFolder(folder);
+}
+void WindowHost::SetWindowTitle(const std::string &title)
+{
+    window_.setWindowTitle(Q(title));
+}
+void WindowHost::ShowMainWindow()
+{
+    window_.show();
+}
+void WindowHost::CloseMainWindow()
+{
+    window_.CloseForModel();
+}
+void WindowHost::ShowUndoAvailability(bool canUndo, bool canRedo)
+{
+    window_.ShowUndoAvailability(canUndo, canRedo);
+}
+void WindowHost::ShowConversionRunning(bool running)
+{
+    window_.ShowConversionRunning(running);
+}
 void WindowHost::ShowConversionProgress(int rowsDone, int rowCount, const std::string &currentInput)
 {
     window_.ShowConversionProgress(rowsDone, rowCount, currentInput);
@@ -108,24 +150,41 @@ Answer WindowHost::ShowMessage(const std::string &text, const std::string &title
     box.setWindowTitle(Q(title));
     box.setText(Q(text));
     switch (icon) {
-    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MessageIcon::None: break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MessageIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::None:
+            break;
     }
     switch (buttons) {
-    case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    case MessageButtons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        break;
+        case MessageButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MessageButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        case MessageButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
     }
     switch (box.exec()) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Cancel: return Answer::Cancel;
-    default: return Answer::Ok;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        default:
+            return Answer::Ok;
     }
 }
 

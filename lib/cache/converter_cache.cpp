@@ -110,9 +110,9 @@ void ConverterCache::Tidy()
     // A process ended while it stored an entry leaves its temporary behind;
     // one that old belongs to nobody any more.
     constexpr int64_t kAbandoned = int64_t{3600} * 1000000000;
-    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                            std::chrono::system_clock::now().time_since_epoch())
-                            .count();
+    const int64_t now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     if (auto temporaries = host::ListDirectory(folder_, "*.tmp")) {
         for (const auto &entry : *temporaries) {
             int64_t modified = host::ModifiedNanoseconds(folder_ + entry.name);
@@ -174,8 +174,7 @@ bool ConverterCache::Fetch(const std::string &key, const std::string &output)
     host::HostFile result = host::HostFile::CreateTruncating(output);
     ContentHash hash;
     char checksum[kChecksumSize];
-    bool intact = result.IsOpen() &&
-                  CopyHashed(stored, result, static_cast<uint64_t>(length) - kChecksumSize, hash) &&
+    bool intact = result.IsOpen() && CopyHashed(stored, result, static_cast<uint64_t>(length) - kChecksumSize, hash) &&
                   stored.Read(checksum, kChecksumSize) == static_cast<long>(kChecksumSize) &&
                   hash.HexDigest() == std::string_view(checksum, kChecksumSize) && result.Close();
     if (!intact) {

@@ -164,37 +164,60 @@ int ApplyArgument(VorlInformation &info, CommandLineState &state, std::string_vi
     }
     std::string_view value = argument.substr(option->text.size());
     switch (option->option) {
-    case Option::Mode: info.indexout = options::OutputModeOf(value); break;
-    case Option::Align: info.dataalign = AlignmentOf(value); break;
-    case Option::IndexMark: info.indexmode = 1; break;
-    case Option::RunningOffsets: info.indexmode = 0; break;
-    case Option::Skip: info.skipnofile = 1; break;
-    case Option::NoSkip: info.skipnofile = 0; break;
-    case Option::Alias: state.aliasTable = true; break;
-    case Option::NoAlias:
-        state.aliasTable = false;
-        info.usealias = 0;
-        break;
-    case Option::BigEndian: info.changeendian = 1; break;
-    case Option::LittleEndian: info.changeendian = 0; break;
-    case Option::Width2: info.indexbyte = 2; break;
-    case Option::Width4: info.indexbyte = 4; break;
-    case Option::Label:
-        if (!value.empty() && value.size() < VORL_LABEL_SIZE) {
-            state.labelText = value;
-        }
-        break;
-    case Option::Header:
-        if (!value.empty()) {
-            StoreFieldText(info.headerfile, value);
-        }
-        break;
-    case Option::Data:
-        if (!value.empty()) {
-            StoreFieldText(info.datafile, value);
-        }
-        break;
-    case Option::ListFile: return ApplyListFile(info, state, value);
+        case Option::Mode:
+            info.indexout = options::OutputModeOf(value);
+            break;
+        case Option::Align:
+            info.dataalign = AlignmentOf(value);
+            break;
+        case Option::IndexMark:
+            info.indexmode = 1;
+            break;
+        case Option::RunningOffsets:
+            info.indexmode = 0;
+            break;
+        case Option::Skip:
+            info.skipnofile = 1;
+            break;
+        case Option::NoSkip:
+            info.skipnofile = 0;
+            break;
+        case Option::Alias:
+            state.aliasTable = true;
+            break;
+        case Option::NoAlias:
+            state.aliasTable = false;
+            info.usealias = 0;
+            break;
+        case Option::BigEndian:
+            info.changeendian = 1;
+            break;
+        case Option::LittleEndian:
+            info.changeendian = 0;
+            break;
+        case Option::Width2:
+            info.indexbyte = 2;
+            break;
+        case Option::Width4:
+            info.indexbyte = 4;
+            break;
+        case Option::Label:
+            if (!value.empty() && value.size() < VORL_LABEL_SIZE) {
+                state.labelText = value;
+            }
+            break;
+        case Option::Header:
+            if (!value.empty()) {
+                StoreFieldText(info.headerfile, value);
+            }
+            break;
+        case Option::Data:
+            if (!value.empty()) {
+                StoreFieldText(info.datafile, value);
+            }
+            break;
+        case Option::ListFile:
+            return ApplyListFile(info, state, value);
     }
     return VORL_OK;
 }

@@ -21,11 +21,11 @@ struct EntryOrigin {
 
 // The records written so far and the settings that arrive only at the end.
 struct CommandLineState {
-    std::string records;                        // the temporary project's text
-    std::string labelText = "int VorlIndex";    // "-l": type and label
-    bool aliasTable = false;                    // "-e"
-    std::vector<EntryOrigin> origins;           // one per row written
-    EntryOrigin next;                           // the origin of the entry being read
+    std::string records;                      // the temporary project's text
+    std::string labelText = "int VorlIndex";  // "-l": type and label
+    bool aliasTable = false;                  // "-e"
+    std::vector<EntryOrigin> origins;         // one per row written
+    EntryOrigin next;                         // the origin of the entry being read
     ConversionContext reporter;
 };
 

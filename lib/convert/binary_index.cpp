@@ -6,10 +6,14 @@ namespace {
 uint16_t WidthCode(int width)
 {
     switch (width) {
-    case 1: return 3;
-    case 2: return 1;
-    case 8: return 2;
-    default: return 0;
+        case 1:
+            return 3;
+        case 2:
+            return 1;
+        case 8:
+            return 2;
+        default:
+            return 0;
     }
 }
 

@@ -34,7 +34,11 @@ class Packer {
 public:
     Packer(const VorlInformation &info, const WorkFiles &files, host::HostFile &body, IndexValues &values,
            const ConversionContext &reporter)
-        : info_(info), files_(files), body_(body), values_(values), reporter_(reporter),
+        : info_(info),
+          files_(files),
+          body_(body),
+          values_(values),
+          reporter_(reporter),
           align_(static_cast<uint64_t>(info.dataalign))
     {
     }
@@ -210,17 +214,17 @@ private:
             return VORL_ERR_INDEX_RANGE;
         }
         switch (copier_.Copy(input, body_, length)) {
-        case host::CopyResult::Copied:
-            break;
-        case host::CopyResult::SourceEndedEarly:
-            reporter_.NoteFile(source, VORL_CAUSE_UNREADABLE);
-            return VORL_ERR_FILE_NOT_FOUND;
-        case host::CopyResult::ReadFailed:
-            reporter_.NoteInput(source);
-            return VORL_ERR_FILE_NOT_FOUND;
-        case host::CopyResult::WriteFailed:
-            reporter_.NoteOutput(files_.body);
-            return VORL_ERR_TEMP_FILE;
+            case host::CopyResult::Copied:
+                break;
+            case host::CopyResult::SourceEndedEarly:
+                reporter_.NoteFile(source, VORL_CAUSE_UNREADABLE);
+                return VORL_ERR_FILE_NOT_FOUND;
+            case host::CopyResult::ReadFailed:
+                reporter_.NoteInput(source);
+                return VORL_ERR_FILE_NOT_FOUND;
+            case host::CopyResult::WriteFailed:
+                reporter_.NoteOutput(files_.body);
+                return VORL_ERR_TEMP_FILE;
         }
         if (!copier_.WriteZeros(body_, stored - length)) {
             reporter_.NoteOutput(files_.body);

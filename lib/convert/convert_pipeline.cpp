@@ -143,16 +143,16 @@ int WriteIndexOutput(const VorlInformation &info, const RowLayout &layout, const
                      const WorkFiles &files, host::HostFile &body)
 {
     switch (info.indexout) {
-    case kIndexInFile: {
-        std::string index = BuildBinaryIndex(info, layout, values);
-        return body.WriteAllAt(index.data(), index.size(), 0) ? VORL_OK : VORL_ERR_TEMP_FILE;
-    }
-    case kIndexText:
-        return WriteWholeFile(files.index, BuildHeaderText(info, values));
-    case kIndexBinary:
-        return WriteWholeFile(files.index, BuildBinaryIndex(info, layout, values));
-    default:
-        return VORL_OK;
+        case kIndexInFile: {
+            std::string index = BuildBinaryIndex(info, layout, values);
+            return body.WriteAllAt(index.data(), index.size(), 0) ? VORL_OK : VORL_ERR_TEMP_FILE;
+        }
+        case kIndexText:
+            return WriteWholeFile(files.index, BuildHeaderText(info, values));
+        case kIndexBinary:
+            return WriteWholeFile(files.index, BuildBinaryIndex(info, layout, values));
+        default:
+            return VORL_OK;
     }
 }
 
@@ -176,8 +176,8 @@ int32_t RowHolding(const VorlInformation &info, const IndexValues &values, uint6
 // Verifying: the staged results against the outputs at their names. The
 // data first, so that a difference is named by its entry where it can be.
 int CompareWithOutputs(const VorlInformation &info, const RowLayout &layout, const IndexValues &values,
-                       const WorkFiles &files, const std::string &dataPath, const std::optional<std::string> &headerPath,
-                       const ConversionContext &reporter)
+                       const WorkFiles &files, const std::string &dataPath,
+                       const std::optional<std::string> &headerPath, const ConversionContext &reporter)
 {
     if (auto offset = host::FirstDifference(files.body, dataPath)) {
         uint64_t indexBytes = info.indexout == kIndexInFile ? layout.indexBytes : 0;

@@ -8,7 +8,10 @@
 namespace vorl {
 
 ConverterPool::ConverterPool(const VorlInformation &info, const std::string &workdir, int jobs, ConverterCache *cache)
-    : info_(info), cache_(cache), results_(static_cast<size_t>(info.indexnum)), done_(static_cast<size_t>(info.indexnum), 0)
+    : info_(info),
+      cache_(cache),
+      results_(static_cast<size_t>(info.indexnum)),
+      done_(static_cast<size_t>(info.indexnum), 0)
 {
     for (int32_t row = 0; row < info.indexnum; ++row) {
         const IndexEntry &entry = info.entries[row];

@@ -19,10 +19,10 @@ class ConverterCache;
 class ConverterPool {
 public:
     struct Result {
-        int code = VORL_OK;     // RunConverter's code
-        int exitCode = 0;       // the converter's exit code when it failed
-        bool noInput = false;   // the input is missing or empty: nothing ran
-        std::string output;     // the temporary output, removed by the pool
+        int code = VORL_OK;    // RunConverter's code
+        int exitCode = 0;      // the converter's exit code when it failed
+        bool noInput = false;  // the input is missing or empty: nothing ran
+        std::string output;    // the temporary output, removed by the pool
     };
 
     // Starts `jobs` workers over the rows in use that name a converter.
@@ -43,10 +43,10 @@ private:
 
     const VorlInformation &info_;
     ConverterCache *cache_;
-    std::vector<size_t> rows_;            // the rows with converters, in row order
-    std::vector<Result> results_;         // by row
-    std::vector<char> done_;              // by row
-    size_t next_ = 0;                     // the next entry of rows_ to start
+    std::vector<size_t> rows_;     // the rows with converters, in row order
+    std::vector<Result> results_;  // by row
+    std::vector<char> done_;       // by row
+    size_t next_ = 0;              // the next entry of rows_ to start
     bool stopping_ = false;
     std::mutex mutex_;
     std::condition_variable finished_;

@@ -17,11 +17,20 @@ std::string_view TypeName(const VorlInformation &info, int width)
 {
     std::string_view type;
     switch (width) {
-    case 1: type = FieldText(info.type[0]); break;
-    case 2: type = FieldText(info.type[1]); break;
-    case 4: type = FieldText(info.type[2]); break;
-    case 8: type = FieldText(info.type[3]); break;
-    default: break;
+        case 1:
+            type = FieldText(info.type[0]);
+            break;
+        case 2:
+            type = FieldText(info.type[1]);
+            break;
+        case 4:
+            type = FieldText(info.type[2]);
+            break;
+        case 8:
+            type = FieldText(info.type[3]);
+            break;
+        default:
+            break;
     }
     return type.empty() ? std::string_view("int") : type;
 }
@@ -34,14 +43,21 @@ void AppendValueLine(std::string &out, uint64_t value, int width)
     char line[64];
     uint32_t low = static_cast<uint32_t>(width < 4 ? value & ((uint64_t{1} << (8 * width)) - 1) : value);
     switch (width) {
-    case 1: std::snprintf(line, sizeof line, "%s0x%02" PRIx32 ",\n", kValueIndent, low); break;
-    case 2: std::snprintf(line, sizeof line, "%s0x%04" PRIx32 ",\n", kValueIndent, low); break;
-    case 4: std::snprintf(line, sizeof line, "%s0x%08" PRIx32 ",\n", kValueIndent, low); break;
-    case 8:
-        std::snprintf(line, sizeof line, "%s0x%08" PRIx32 "%08" PRIx32 ",\n", kValueIndent,
-                      static_cast<uint32_t>(value >> 32), low);
-        break;
-    default: return;
+        case 1:
+            std::snprintf(line, sizeof line, "%s0x%02" PRIx32 ",\n", kValueIndent, low);
+            break;
+        case 2:
+            std::snprintf(line, sizeof line, "%s0x%04" PRIx32 ",\n", kValueIndent, low);
+            break;
+        case 4:
+            std::snprintf(line, sizeof line, "%s0x%08" PRIx32 ",\n", kValueIndent, low);
+            break;
+        case 8:
+            std::snprintf(line, sizeof line, "%s0x%08" PRIx32 "%08" PRIx32 ",\n", kValueIndent,
+                          static_cast<uint32_t>(value >> 32), low);
+            break;
+        default:
+            return;
     }
     out += line;
 }

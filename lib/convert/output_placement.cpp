@@ -36,19 +36,19 @@ int MoveBeside(const Placement &placement, const host::OutputTarget &target, std
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string candidate = host::NameBeside(target.path);
         switch (host::RenameToNewName(placement.staged, candidate)) {
-        case host::RenameResult::Renamed:
-            ready = candidate;
-            return VORL_OK;
-        case host::RenameResult::Exists:
-            continue;
-        case host::RenameResult::OtherFileSystem:
-            if (!host::HostFile::CreateExclusive(candidate).IsOpen()) {
+            case host::RenameResult::Renamed:
+                ready = candidate;
+                return VORL_OK;
+            case host::RenameResult::Exists:
                 continue;
-            }
-            ready = candidate;
-            return CopyInto(placement.staged, ready);
-        case host::RenameResult::Failed:
-            return VORL_ERR_OUTPUT_FILE;
+            case host::RenameResult::OtherFileSystem:
+                if (!host::HostFile::CreateExclusive(candidate).IsOpen()) {
+                    continue;
+                }
+                ready = candidate;
+                return CopyInto(placement.staged, ready);
+            case host::RenameResult::Failed:
+                return VORL_ERR_OUTPUT_FILE;
         }
     }
     return VORL_ERR_OUTPUT_FILE;
@@ -78,12 +78,12 @@ int WriteIntoStream(const Placement &placement, const host::OutputTarget &target
     }
     host::StreamCopier copier;
     switch (copier.Copy(source, sink, static_cast<uint64_t>(length))) {
-    case host::CopyResult::Copied:
-        return sink.Close() ? VORL_OK : VORL_ERR_OUTPUT_FILE;
-    case host::CopyResult::WriteFailed:
-        return VORL_ERR_OUTPUT_FILE;
-    default:
-        return VORL_ERR_TEMP_FILE;
+        case host::CopyResult::Copied:
+            return sink.Close() ? VORL_OK : VORL_ERR_OUTPUT_FILE;
+        case host::CopyResult::WriteFailed:
+            return VORL_ERR_OUTPUT_FILE;
+        default:
+            return VORL_ERR_TEMP_FILE;
     }
 }
 

@@ -26,7 +26,8 @@ RowLayout ComputeRowLayout(const VorlInformation &info)
     if (binary && info.indexbyte < info.usealias) {
         layout.rows = RoundUp(layout.rows, info.usealias / info.indexbyte);
     }
-    uint64_t tableBytes = 8 + static_cast<uint64_t>(layout.rows) * static_cast<uint64_t>(info.indexbyte + info.usealias);
+    uint64_t tableBytes =
+        8 + static_cast<uint64_t>(layout.rows) * static_cast<uint64_t>(info.indexbyte + info.usealias);
     if (info.indexout == kIndexInFile) {
         layout.padding = common::RoundUp(tableBytes, static_cast<uint64_t>(info.dataalign)) - tableBytes;
     }

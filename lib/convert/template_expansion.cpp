@@ -18,18 +18,24 @@ public:
             return;
         }
         switch (state_) {
-        case Quoting::None:
-            if (c == '\\') escaped_ = true;
-            else if (c == '\'') state_ = Quoting::Single;
-            else if (c == '"') state_ = Quoting::Double;
-            break;
-        case Quoting::Single:
-            if (c == '\'') state_ = Quoting::None;
-            break;
-        case Quoting::Double:
-            if (c == '\\') escaped_ = true;
-            else if (c == '"') state_ = Quoting::None;
-            break;
+            case Quoting::None:
+                if (c == '\\')
+                    escaped_ = true;
+                else if (c == '\'')
+                    state_ = Quoting::Single;
+                else if (c == '"')
+                    state_ = Quoting::Double;
+                break;
+            case Quoting::Single:
+                if (c == '\'')
+                    state_ = Quoting::None;
+                break;
+            case Quoting::Double:
+                if (c == '\\')
+                    escaped_ = true;
+                else if (c == '"')
+                    state_ = Quoting::None;
+                break;
         }
     }
     Quoting State() const { return state_; }
@@ -89,15 +95,15 @@ std::string ExpandTemplateForShell(std::string_view pattern, TemplateNames names
     return Walk(pattern, names, room, [](std::string &out, char which, const QuoteTracker &quoting) {
         std::string reference = std::string("${") + (which == 'I' ? kInputVariable : kOutputVariable) + "}";
         switch (quoting.State()) {
-        case Quoting::Double:
-            out += reference;
-            break;
-        case Quoting::Single:
-            out += "'\"" + reference + "\"'";
-            break;
-        case Quoting::None:
-            out += "\"" + reference + "\"";
-            break;
+            case Quoting::Double:
+                out += reference;
+                break;
+            case Quoting::Single:
+                out += "'\"" + reference + "\"'";
+                break;
+            case Quoting::None:
+                out += "\"" + reference + "\"";
+                break;
         }
     });
 }

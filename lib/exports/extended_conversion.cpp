@@ -3,8 +3,8 @@
 #include <cstddef>
 
 #include "command_line_conversion.h"
-#include "convert_pipeline.h"
 #include "conversion_context.h"
+#include "convert_pipeline.h"
 #include "fixed_text.h"
 #include "work_directory.h"
 

@@ -5,14 +5,14 @@
 #include "command_line_conversion.h"
 #include "convert_pipeline.h"
 #include "error_messages.h"
-#include "extended_conversion.h"
 #include "export_guard.h"
+#include "extended_conversion.h"
 #include "path_conversion.h"
 #include "project_conversion.h"
 #include "project_reader.h"
-#include "xml_writer.h"
 #include "vorl_cnv.h"
 #include "work_directory.h"
+#include "xml_writer.h"
 
 using namespace vorl;
 
@@ -30,16 +30,19 @@ VORL_API int VorlGetPrjVersion(void)
 
 VORL_API int VorlGetErrorStrings(int code, char *buffer, int size)
 {
-    return GuardExport(-1, [&] {
-        auto message = ErrorMessage(code);
-        if (!message || buffer == nullptr || size < 1) {
-            return -1;
-        }
-        size_t room = static_cast<size_t>(size);
-        std::memset(buffer, 0, room);
-        std::memcpy(buffer, message->data(), message->size() < room ? message->size() : room - 1);
-        return 0;
-    }, -1);
+    return GuardExport(
+        -1,
+        [&] {
+            auto message = ErrorMessage(code);
+            if (!message || buffer == nullptr || size < 1) {
+                return -1;
+            }
+            size_t room = static_cast<size_t>(size);
+            std::memset(buffer, 0, room);
+            std::memcpy(buffer, message->data(), message->size() < room ? message->size() : room - 1);
+            return 0;
+        },
+        -1);
 }
 
 VORL_API int VorlConvert(VorlInformation *info)
@@ -53,10 +56,13 @@ VORL_API int VorlConvert(VorlInformation *info)
 VORL_API int VorlReleaseInformation(VorlInformation *info)
 {
     if (info != nullptr) {
-        GuardExport(0, [&] {
-            ReleaseBlock(*info);
-            return 0;
-        }, 0);
+        GuardExport(
+            0,
+            [&] {
+                ReleaseBlock(*info);
+                return 0;
+            },
+            0);
     }
     return 0;
 }
@@ -100,21 +106,21 @@ VORL_API int VorlPutXMLPrjFileVB(VorlInformation *info, IndexEntry *table)
     return VorlPutXMLPrjFile(info);
 }
 
-VORL_API int VorlConvertPrjFile(const char *project, const char *datafile, const char *headerfile,
-                                const char *workbase)
+VORL_API int VorlConvertPrjFile(const char *project, const char *datafile, const char *headerfile, const char *workbase)
 {
-    return GuardExport(VORL_ERR_NO_MEMORY,
-                       [&] { return ConvertProjectFile(project, datafile, headerfile, workbase); });
+    return GuardExport(VORL_ERR_NO_MEMORY, [&] { return ConvertProjectFile(project, datafile, headerfile, workbase); });
 }
 
 VORL_API int VorlAbs2RelPath(const char *path, const char *base, char *out, int size)
 {
-    return GuardExport(0, [&] { return ConvertAbsToRel(path, base, out, size, host::HostRules()); }, 0);
+    return GuardExport(
+        0, [&] { return ConvertAbsToRel(path, base, out, size, host::HostRules()); }, 0);
 }
 
 VORL_API int VorlRel2AbsPath(const char *path, const char *base, char *out, int size)
 {
-    return GuardExport(0, [&] { return ConvertRelToAbs(path, base, out, size, host::HostRules()); }, 0);
+    return GuardExport(
+        0, [&] { return ConvertRelToAbs(path, base, out, size, host::HostRules()); }, 0);
 }
 
 VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options)

@@ -32,7 +32,8 @@ std::string_view FolderOf(std::string_view path)
 
 int ConvertProjectFile(const char *project, const char *datafile, const char *headerfile, const char *workbase)
 {
-    if (!IsUsablePath(project) || !IsUsablePath(datafile) || (headerfile != nullptr && std::strlen(headerfile) >= VORL_PATH_SIZE)) {
+    if (!IsUsablePath(project) || !IsUsablePath(datafile) ||
+        (headerfile != nullptr && std::strlen(headerfile) >= VORL_PATH_SIZE)) {
         return VORL_ERR_BAD_ACCESS;
     }
     VorlInformation info;

@@ -14,7 +14,7 @@ namespace vorl::host {
 struct DirectoryEntry {
     std::string name;  // CP932
     bool isDirectory;
-    int64_t size;      // 0 for folders
+    int64_t size;          // 0 for folders
     int64_t modified = 0;  // seconds since the epoch
 };
 

@@ -41,7 +41,7 @@ bool MakeFolders(std::string_view path)
     if (!native || native->empty()) {
         return false;
     }
-    for (size_t slash = native->find('/', 1); ; slash = native->find('/', slash + 1)) {
+    for (size_t slash = native->find('/', 1);; slash = native->find('/', slash + 1)) {
         std::string prefix = native->substr(0, slash);
         if (!prefix.empty() && ::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) {
             return false;
@@ -119,20 +119,20 @@ RenameResult RenameToNewName(std::string_view from, std::string_view to)
         return RenameResult::Renamed;
     }
     switch (errno) {
-    case EEXIST:
-        return RenameResult::Exists;
-    case EXDEV:
-        return RenameResult::OtherFileSystem;
-    case EINVAL:
-    case ENOSYS:
-        // A file system without the no-replace flag: reserve the name with
-        // an exclusive create, then move over that empty placeholder.
-        if (HostFile::CreateExclusive(to).IsOpen()) {
-            return RenameFile(from, to);
-        }
-        return errno == EEXIST ? RenameResult::Exists : RenameResult::Failed;
-    default:
-        return RenameResult::Failed;
+        case EEXIST:
+            return RenameResult::Exists;
+        case EXDEV:
+            return RenameResult::OtherFileSystem;
+        case EINVAL:
+        case ENOSYS:
+            // A file system without the no-replace flag: reserve the name with
+            // an exclusive create, then move over that empty placeholder.
+            if (HostFile::CreateExclusive(to).IsOpen()) {
+                return RenameFile(from, to);
+            }
+            return errno == EEXIST ? RenameResult::Exists : RenameResult::Failed;
+        default:
+            return RenameResult::Failed;
     }
 }
 

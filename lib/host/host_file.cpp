@@ -17,7 +17,8 @@ HostFile::~HostFile()
 }
 
 HostFile::HostFile(HostFile &&other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), lengthAtOpen_(std::exchange(other.lengthAtOpen_, -1)),
+    : fd_(std::exchange(other.fd_, -1)),
+      lengthAtOpen_(std::exchange(other.lengthAtOpen_, -1)),
       nonBlocking_(std::exchange(other.nonBlocking_, false))
 {
 }

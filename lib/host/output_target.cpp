@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "file_system.h"
-#include "symbolic_links.h"
 #include "native_path.h"
+#include "symbolic_links.h"
 
 namespace vorl::host {
 namespace {
@@ -56,16 +56,18 @@ std::optional<OutputTarget> FindOutputTarget(std::string_view path)
     }
     struct stat found {};
     if (::lstat(final->c_str(), &found) != 0) {
-        return errno == ENOENT ? std::optional<OutputTarget>(OutputTarget{TargetKind::Absent, *library})
-                               : std::nullopt;
+        return errno == ENOENT ? std::optional<OutputTarget>(OutputTarget{TargetKind::Absent, *library}) : std::nullopt;
     }
     // The chain must end at the file the name leads to; a link that names
     // its file by another text (a deleted file under /proc) is not followed.
     if (!S_ISREG(found.st_mode) || found.st_dev != st.st_dev || found.st_ino != st.st_ino) {
         return std::nullopt;
     }
-    return OutputTarget{TargetKind::Regular, *library, static_cast<uint32_t>(found.st_mode & 07777),
-                        static_cast<uint32_t>(found.st_uid), static_cast<uint32_t>(found.st_gid),
+    return OutputTarget{TargetKind::Regular,
+                        *library,
+                        static_cast<uint32_t>(found.st_mode & 07777),
+                        static_cast<uint32_t>(found.st_uid),
+                        static_cast<uint32_t>(found.st_gid),
                         *final != *native};
 }
 
@@ -148,8 +150,7 @@ HostFile OpenStream(const OutputTarget &target)
     struct stat st {};
     // Something else may have taken the name since it was looked at; a
     // regular file is never written in place.
-    if (stream.IsOpen() &&
-        (::fstat(stream.Descriptor(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) {
+    if (stream.IsOpen() && (::fstat(stream.Descriptor(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) {
         stream.Close();
     }
     return stream;
@@ -163,19 +164,19 @@ bool ProbeOutput(std::string_view path, std::optional<std::string> &made)
         return false;
     }
     switch (target->kind) {
-    case TargetKind::Stream: {
-        auto native = ToNativePath(target->path);
-        return native && ::faccessat(AT_FDCWD, native->c_str(), W_OK, AT_EACCESS) == 0;
-    }
-    case TargetKind::Absent:
-        if (HostFile::CreateExclusive(target->path).IsOpen()) {
-            made = target->path;
-            return true;
+        case TargetKind::Stream: {
+            auto native = ToNativePath(target->path);
+            return native && ::faccessat(AT_FDCWD, native->c_str(), W_OK, AT_EACCESS) == 0;
         }
-        // Someone made it meanwhile: it is theirs, and only proved writable.
-        return HostFile::OpenForAppending(target->path).IsOpen();
-    case TargetKind::Regular:
-        return HostFile::OpenForAppending(target->path).IsOpen();
+        case TargetKind::Absent:
+            if (HostFile::CreateExclusive(target->path).IsOpen()) {
+                made = target->path;
+                return true;
+            }
+            // Someone made it meanwhile: it is theirs, and only proved writable.
+            return HostFile::OpenForAppending(target->path).IsOpen();
+        case TargetKind::Regular:
+            return HostFile::OpenForAppending(target->path).IsOpen();
     }
     return false;
 }
@@ -210,8 +211,8 @@ bool ReplaceOutputContents(std::string_view path, const std::string &content)
             }
             return false;
         }
-        bool written = file.WriteAll(content.data(), content.size()) && TakeOverAttributes(file, *target) &&
-                       file.Close();
+        bool written =
+            file.WriteAll(content.data(), content.size()) && TakeOverAttributes(file, *target) && file.Close();
         if (written && RenameFile(fresh, target->path) == RenameResult::Renamed) {
             return true;
         }

@@ -24,10 +24,10 @@ constexpr size_t CharacterBytes(std::string_view text, size_t at)
 }
 
 struct PathRules {
-    bool slashSeparates;    // '/' separates as well as '\'
-    char joinSeparator;     // the separator a path algorithm writes itself
-    bool hasDrives;         // "X:" at the start makes a path absolute
-    bool foldsCase;         // the path exports compare ASCII letters caselessly
+    bool slashSeparates;  // '/' separates as well as '\'
+    char joinSeparator;   // the separator a path algorithm writes itself
+    bool hasDrives;       // "X:" at the start makes a path absolute
+    bool foldsCase;       // the path exports compare ASCII letters caselessly
 
     // Whether the byte is a separator character. Only meaningful at the
     // start of a character: inside one, 0x5C is the character's own.
@@ -55,6 +55,9 @@ constexpr PathRules kWindowsRules{false, '\\', true, true};
 constexpr PathRules kPosixRules{true, '/', false, false};
 
 // The rules of the host the library runs on.
-constexpr const PathRules &HostRules() { return kPosixRules; }
+constexpr const PathRules &HostRules()
+{
+    return kPosixRules;
+}
 
 }  // namespace vorl::host

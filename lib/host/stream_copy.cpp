@@ -35,8 +35,8 @@ CopyResult StreamCopier::Copy(HostFile &from, HostFile &to, uint64_t count)
         if (errno == EINTR) {
             continue;
         }
-        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-            errno == EBADF || errno == ETXTBSY) {
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF ||
+            errno == ETXTBSY) {
             kernelCopyWorks_ = false;
             break;
         }

@@ -50,10 +50,10 @@ extern "C" {
 /* ===================================================================== */
 
 enum VorlIndexOut {
-    VORL_INDEX_IN_DATA = 0,   /* the binary index in front of the data     */
-    VORL_INDEX_C_HEADER = 1,  /* a separate C header text                  */
-    VORL_INDEX_BINARY = 2,    /* a separate binary index file              */
-    VORL_INDEX_NONE = 3       /* the data alone                            */
+    VORL_INDEX_IN_DATA = 0,  /* the binary index in front of the data     */
+    VORL_INDEX_C_HEADER = 1, /* a separate C header text                  */
+    VORL_INDEX_BINARY = 2,   /* a separate binary index file              */
+    VORL_INDEX_NONE = 3      /* the data alone                            */
 };
 
 /* ===================================================================== */
@@ -61,29 +61,29 @@ enum VorlIndexOut {
 /* ===================================================================== */
 
 enum VorlErrorCode {
-    VORL_OK = 0,                     /* success                                   */
-    VORL_ERR_PRJ_NOT_FOUND = -1,     /* project file cannot be opened or created  */
-    VORL_ERR_PRJ_TOO_OLD = -2,       /* project version below 3.02                */
-    VORL_ERR_TOOL_TOO_OLD = -3,      /* project version above 4.00                */
-    VORL_ERR_NOT_A_PROJECT = -4,     /* neither a legacy nor an XML project       */
-    VORL_ERR_NO_INDEX = -5,          /* no valid index entry, or no output mode   */
-    VORL_ERR_BAD_ACCESS = -6,        /* a required argument is null or invalid    */
-    VORL_ERR_NO_MEMORY = -7,         /* the entry table cannot be allocated       */
-    VORL_ERR_TEMP_FILE = -8,         /* a temporary file cannot be made/written   */
-    VORL_ERR_FILE_NOT_FOUND = -9,    /* an input file or converter output missing */
-    VORL_ERR_TOO_MANY_FILES = -10,   /* more than 9999 entries                    */
-    VORL_ERR_INDEX_OVERFLOW = -11,   /* more than 10000 output rows               */
-    VORL_ERR_NO_HEADER_NAME = -12,   /* separate header chosen without a name     */
-    VORL_ERR_OUTPUT_FILE = -13,      /* an output file cannot be created          */
-    VORL_ERR_FORWARD_REFERENCE = -14,/* a reference to a row not below its own    */
-    VORL_ERR_INDEX_RANGE = -15,      /* an index value does not fit its width     */
-    VORL_ERR_CMDLINE_TOO_LONG = -16, /* command line longer than 4095 characters  */
-    VORL_ERR_TOO_MANY_ARGUMENTS = -17,/* too many command-line arguments          */
-    VORL_ERR_WORK_DIRECTORY = -18,   /* the working directory cannot be made      */
-    VORL_ERR_EXTERNAL_COMMAND = -19, /* the command interpreter cannot be started */
-    VORL_ERR_NOT_INITIALIZED = -20,  /* message only; never returned              */
-    VORL_ERR_XML_PARSE = -21,        /* malformed XML project or invalid value    */
-    VORL_ERR_XML_PARSER = -22        /* the XML parser cannot be created          */
+    VORL_OK = 0,                       /* success                                   */
+    VORL_ERR_PRJ_NOT_FOUND = -1,       /* project file cannot be opened or created  */
+    VORL_ERR_PRJ_TOO_OLD = -2,         /* project version below 3.02                */
+    VORL_ERR_TOOL_TOO_OLD = -3,        /* project version above 4.00                */
+    VORL_ERR_NOT_A_PROJECT = -4,       /* neither a legacy nor an XML project       */
+    VORL_ERR_NO_INDEX = -5,            /* no valid index entry, or no output mode   */
+    VORL_ERR_BAD_ACCESS = -6,          /* a required argument is null or invalid    */
+    VORL_ERR_NO_MEMORY = -7,           /* the entry table cannot be allocated       */
+    VORL_ERR_TEMP_FILE = -8,           /* a temporary file cannot be made/written   */
+    VORL_ERR_FILE_NOT_FOUND = -9,      /* an input file or converter output missing */
+    VORL_ERR_TOO_MANY_FILES = -10,     /* more than 9999 entries                    */
+    VORL_ERR_INDEX_OVERFLOW = -11,     /* more than 10000 output rows               */
+    VORL_ERR_NO_HEADER_NAME = -12,     /* separate header chosen without a name     */
+    VORL_ERR_OUTPUT_FILE = -13,        /* an output file cannot be created          */
+    VORL_ERR_FORWARD_REFERENCE = -14,  /* a reference to a row not below its own    */
+    VORL_ERR_INDEX_RANGE = -15,        /* an index value does not fit its width     */
+    VORL_ERR_CMDLINE_TOO_LONG = -16,   /* command line longer than 4095 characters  */
+    VORL_ERR_TOO_MANY_ARGUMENTS = -17, /* too many command-line arguments          */
+    VORL_ERR_WORK_DIRECTORY = -18,     /* the working directory cannot be made      */
+    VORL_ERR_EXTERNAL_COMMAND = -19,   /* the command interpreter cannot be started */
+    VORL_ERR_NOT_INITIALIZED = -20,    /* message only; never returned              */
+    VORL_ERR_XML_PARSE = -21,          /* malformed XML project or invalid value    */
+    VORL_ERR_XML_PARSER = -22          /* the XML parser cannot be created          */
 };
 
 #define VORL_ERROR_CODE_COUNT 23
@@ -106,40 +106,40 @@ enum VorlErrorCode {
 
 /* One row of the entry table; row 0 is index number 0. */
 typedef struct IndexEntry {
-    int32_t use;                        /* the row is packed only when exactly 1        */
-    char filename[VORL_PATH_SIZE];      /* input path, or "*N": shares row N's data     */
-    int32_t convertnum;                 /* 0 = copy as is, 1-4 = converter slot         */
-    char remarks[VORL_REMARKS_SIZE];    /* free text, ignored by the conversion         */
-    uint32_t filesize;                  /* 0 = whole file, else the stored byte count   */
-    uint32_t filesizehigh;              /* upper size bits, kept but not used           */
-    uint32_t alias;                     /* alias value, lower 32 bits                   */
-    uint32_t aliashigh;                 /* alias value, upper 32 bits (width 8 only)    */
+    int32_t use;                     /* the row is packed only when exactly 1        */
+    char filename[VORL_PATH_SIZE];   /* input path, or "*N": shares row N's data     */
+    int32_t convertnum;              /* 0 = copy as is, 1-4 = converter slot         */
+    char remarks[VORL_REMARKS_SIZE]; /* free text, ignored by the conversion         */
+    uint32_t filesize;               /* 0 = whole file, else the stored byte count   */
+    uint32_t filesizehigh;           /* upper size bits, kept but not used           */
+    uint32_t alias;                  /* alias value, lower 32 bits                   */
+    uint32_t aliashigh;              /* alias value, upper 32 bits (width 8 only)    */
 } IndexEntry;
 
 /* All settings of one project; the library's unit of work. */
 typedef struct VorlInformation {
-    char prjfile[VORL_PATH_SIZE];       /* full path of the project file                */
-    char prjdir[VORL_PATH_SIZE];        /* its folder with a trailing separator         */
-    char datafile[VORL_PATH_SIZE];      /* output data file, set by the caller          */
-    char headerfile[VORL_PATH_SIZE];    /* separate header output (modes 1 and 2)       */
-    char workdir[VORL_PATH_SIZE];       /* working directory with a trailing separator  */
-    int32_t version;                    /* project format version, 302 to 400           */
-    int32_t indexnum;                   /* rows in the entry table, 1 to 9999           */
-    int32_t dataalign;                  /* item alignment and index unit in bytes       */
-    int32_t indexout;                   /* 0 infile, 1 C text, 2 binary header, 3 none  */
-    int32_t indexmode;                  /* 0 running offset + end row, 1 all-ones mark  */
-    int32_t pathmode;                   /* 0 as given, 1 absolute, 2 relative names     */
-    int32_t indexinterval;              /* the row count is rounded up to a multiple    */
-    int32_t skipnofile;                 /* 1: a missing input is a row without data     */
-    char label[VORL_LABEL_SIZE];        /* name of the index array in the C text        */
-    char type[VORL_SLOT_COUNT][VORL_LABEL_SIZE]; /* C type names for widths 1, 2, 4, 8  */
-    int32_t usealias;                   /* alias width: 0 none, 1, 2, 4 or 8            */
-    int32_t indexbyte;                  /* index width: 1, 2, 4 or 8                    */
-    int32_t changeendian;               /* 1: most significant byte first               */
+    char prjfile[VORL_PATH_SIZE];                     /* full path of the project file                */
+    char prjdir[VORL_PATH_SIZE];                      /* its folder with a trailing separator         */
+    char datafile[VORL_PATH_SIZE];                    /* output data file, set by the caller          */
+    char headerfile[VORL_PATH_SIZE];                  /* separate header output (modes 1 and 2)       */
+    char workdir[VORL_PATH_SIZE];                     /* working directory with a trailing separator  */
+    int32_t version;                                  /* project format version, 302 to 400           */
+    int32_t indexnum;                                 /* rows in the entry table, 1 to 9999           */
+    int32_t dataalign;                                /* item alignment and index unit in bytes       */
+    int32_t indexout;                                 /* 0 infile, 1 C text, 2 binary header, 3 none  */
+    int32_t indexmode;                                /* 0 running offset + end row, 1 all-ones mark  */
+    int32_t pathmode;                                 /* 0 as given, 1 absolute, 2 relative names     */
+    int32_t indexinterval;                            /* the row count is rounded up to a multiple    */
+    int32_t skipnofile;                               /* 1: a missing input is a row without data     */
+    char label[VORL_LABEL_SIZE];                      /* name of the index array in the C text        */
+    char type[VORL_SLOT_COUNT][VORL_LABEL_SIZE];      /* C type names for widths 1, 2, 4, 8  */
+    int32_t usealias;                                 /* alias width: 0 none, 1, 2, 4 or 8            */
+    int32_t indexbyte;                                /* index width: 1, 2, 4 or 8                    */
+    int32_t changeendian;                             /* 1: most significant byte first               */
     char convert[VORL_SLOT_COUNT][VORL_CONVERT_SIZE]; /* converter command templates    */
-    char headerid[4];                   /* binary index id, four bytes, no NUL          */
-    void *prjstream;                    /* project stream while it is being read        */
-    IndexEntry *entries;                /* indexnum rows                                */
+    char headerid[4];                                 /* binary index id, four bytes, no NUL          */
+    void *prjstream;                                  /* project stream while it is being read        */
+    IndexEntry *entries;                              /* indexnum rows                                */
 } VorlInformation;
 
 #pragma pack(pop)
@@ -287,10 +287,10 @@ enum VorlFailureCause {
 
 /* What a file reported to `fileread` was read as. */
 enum VorlReadKind {
-    VORL_READ_INPUT = 0,            /* an entry's input file                     */
-    VORL_READ_LIST = 1,             /* a list file ("-f")                        */
-    VORL_READ_FOLDER = 2,           /* a folder searched for a wildcard entry    */
-    VORL_READ_PROJECT = 3           /* the project file                          */
+    VORL_READ_INPUT = 0,  /* an entry's input file                     */
+    VORL_READ_LIST = 1,   /* a list file ("-f")                        */
+    VORL_READ_FOLDER = 2, /* a folder searched for a wildcard entry    */
+    VORL_READ_PROJECT = 3 /* the project file                          */
 };
 
 /* VorlConvertWithOptions with `verifyonly` set: the outputs are not those
@@ -305,22 +305,22 @@ enum VorlReadKind {
 
 /* How far a conversion has come, as its progress callback sees it. */
 typedef struct VorlProgress {
-    int32_t rowsdone;                   /* rows packed so far                           */
-    int32_t rowcount;                   /* rows of the table                            */
-    const char *input;                  /* the next row's input (CP932), "" when none   */
-    uint64_t byteswritten;              /* bytes of the data body written so far        */
+    int32_t rowsdone;      /* rows packed so far                           */
+    int32_t rowcount;      /* rows of the table                            */
+    const char *input;     /* the next row's input (CP932), "" when none   */
+    uint64_t byteswritten; /* bytes of the data body written so far        */
 } VorlProgress;
 
 /* Where a failed conversion stopped. Texts are CP932, empty when unknown. */
 typedef struct VorlFailureReport {
-    int32_t row;                        /* the entry row, -1 when none is concerned     */
-    int32_t line;                       /* its line in `listfile`, 0 when not from one  */
-    int32_t cause;                      /* a VorlFailureCause                            */
-    int32_t oserror;                    /* the system's error number, 0 when none       */
-    int32_t status;                     /* the converter's exit status, -1 for a signal */
-    char input[VORL_PATH_SIZE];         /* the entry's name as it was written           */
-    char file[VORL_PATH_SIZE];          /* the file concerned: input, list or output    */
-    char listfile[VORL_PATH_SIZE];      /* the list file ("-f") the row came from       */
+    int32_t row;                   /* the entry row, -1 when none is concerned     */
+    int32_t line;                  /* its line in `listfile`, 0 when not from one  */
+    int32_t cause;                 /* a VorlFailureCause                            */
+    int32_t oserror;               /* the system's error number, 0 when none       */
+    int32_t status;                /* the converter's exit status, -1 for a signal */
+    char input[VORL_PATH_SIZE];    /* the entry's name as it was written           */
+    char file[VORL_PATH_SIZE];     /* the file concerned: input, list or output    */
+    char listfile[VORL_PATH_SIZE]; /* the list file ("-f") the row came from       */
 } VorlFailureReport;
 
 /* Called once for every file or folder the conversion read, with its name
@@ -332,17 +332,17 @@ typedef void (*VorlFileReadCallback)(void *context, const char *path, int32_t ki
 typedef int (*VorlProgressCallback)(void *context, const VorlProgress *progress);
 
 typedef struct VorlConvertOptions {
-    uint32_t size;                      /* sizeof(VorlConvertOptions), set by the caller */
-    VorlFailureReport failure;          /* filled when the conversion fails             */
-    const char *workbase;               /* see VorlConvertWithOptions; may be null      */
-    VorlFileReadCallback fileread;      /* may be null                                  */
-    void *filereadcontext;              /* handed to `fileread`                         */
-    int32_t verifyonly;                 /* 1: compare with the outputs, write nothing   */
-    int32_t jobs;                       /* converters run at once; 0 or 1: one at a time */
-    VorlProgressCallback progress;      /* may be null                                  */
-    void *progresscontext;              /* handed to `progress`                         */
-    const char *cachedir;               /* converter result cache (CP932), null: none   */
-    uint64_t cachemax;                  /* its size limit in bytes, 0: 1 GiB            */
+    uint32_t size;                 /* sizeof(VorlConvertOptions), set by the caller */
+    VorlFailureReport failure;     /* filled when the conversion fails             */
+    const char *workbase;          /* see VorlConvertWithOptions; may be null      */
+    VorlFileReadCallback fileread; /* may be null                                  */
+    void *filereadcontext;         /* handed to `fileread`                         */
+    int32_t verifyonly;            /* 1: compare with the outputs, write nothing   */
+    int32_t jobs;                  /* converters run at once; 0 or 1: one at a time */
+    VorlProgressCallback progress; /* may be null                                  */
+    void *progresscontext;         /* handed to `progress`                         */
+    const char *cachedir;          /* converter result cache (CP932), null: none   */
+    uint64_t cachemax;             /* its size limit in bytes, 0: 1 GiB            */
 } VorlConvertOptions;
 
 /* Converts either a filled block (`info`, as VorlConvert) or a command line

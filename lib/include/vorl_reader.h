@@ -101,20 +101,20 @@ typedef struct VorlReaderIndex {
 
 /* One row as read. */
 typedef struct VorlReaderEntry {
-    uint64_t value;               /* the index value as stored                      */
-    uint64_t alias;               /* the alias as stored, 0 without an alias table  */
-    size_t offset;                /* the item's first byte in the body (see below)  */
-    size_t size;                  /* its stored size in bytes; 0 without data       */
-    size_t owner;                 /* the row that holds the item (this row if own)  */
-    int hasData;                  /* 1 when the row has an item                     */
-    int marked;                   /* 1 when the value is the all-ones mark          */
+    uint64_t value; /* the index value as stored                      */
+    uint64_t alias; /* the alias as stored, 0 without an alias table  */
+    size_t offset;  /* the item's first byte in the body (see below)  */
+    size_t size;    /* its stored size in bytes; 0 without data       */
+    size_t owner;   /* the row that holds the item (this row if own)  */
+    int hasData;    /* 1 when the row has an item                     */
+    int marked;     /* 1 when the value is the all-ones mark          */
 } VorlReaderEntry;
 
 /* The place of a walk through the rows; see VorlReaderNextRow. */
 typedef struct VorlReaderCursor {
-    size_t row;                   /* the next row to read                           */
-    uint64_t highest;             /* the greatest unmarked value before it          */
-    int seen;                     /* 1 once `highest` holds a value                 */
+    size_t row;       /* the next row to read                           */
+    uint64_t highest; /* the greatest unmarked value before it          */
+    int seen;         /* 1 once `highest` holds a value                 */
 } VorlReaderCursor;
 
 /* ----------------------------------------------------------------------- */
@@ -141,17 +141,20 @@ static inline unsigned VorlReaderInnerWidth(unsigned code)
 /* Callers have checked `row` against the row count. */
 static inline uint64_t VorlReaderInnerValue(const VorlReaderIndex *index, size_t row)
 {
-    return VorlReaderInnerRead(index->values + row * index->indexWidth, index->indexWidth,
-                               index->mostSignificantFirst);
+    return VorlReaderInnerRead(index->values + row * index->indexWidth, index->indexWidth, index->mostSignificantFirst);
 }
 
 static inline int VorlReaderInnerMarked(const VorlReaderIndex *index, uint64_t value)
 {
     switch (index->indexWidth) {
-    case 1: return value == 0xFFu;
-    case 2: return value == 0xFFFFu;
-    case 4: return value == 0xFFFFFFFFu;
-    default: return value == 0xFFFFFFFFu || value == ~VORL_READER_CAST(uint64_t, 0);
+        case 1:
+            return value == 0xFFu;
+        case 2:
+            return value == 0xFFFFu;
+        case 4:
+            return value == 0xFFFFFFFFu;
+        default:
+            return value == 0xFFFFFFFFu || value == ~VORL_READER_CAST(uint64_t, 0);
     }
 }
 
@@ -511,8 +514,8 @@ static inline int VorlReaderAlias(const VorlReaderIndex *index, size_t row, uint
     if (index->aliasWidth == 0) {
         return VORL_READER_ERR_NO_ALIAS;
     }
-    *alias = VorlReaderInnerRead(index->aliases + row * index->aliasWidth, index->aliasWidth,
-                                 index->mostSignificantFirst);
+    *alias =
+        VorlReaderInnerRead(index->aliases + row * index->aliasWidth, index->aliasWidth, index->mostSignificantFirst);
     return VORL_READER_OK;
 }
 
@@ -595,8 +598,8 @@ static inline int VorlReaderNextRow(const VorlReaderIndex *index, VorlReaderCurs
  * (with `*data` null and `*size` 0) for a row without an item,
  * VORL_READER_ERR_ROW, or VORL_READER_ERR_ARGUMENT, also when there is no
  * body to point into. */
-static inline int VorlReaderItem(const VorlReaderIndex *index, const void *body, size_t row,
-                                 const unsigned char **data, size_t *size)
+static inline int VorlReaderItem(const VorlReaderIndex *index, const void *body, size_t row, const unsigned char **data,
+                                 size_t *size)
 {
     const unsigned char *bytes;
     VorlReaderEntry entry;
@@ -627,17 +630,28 @@ static inline int VorlReaderItem(const VorlReaderIndex *index, const void *body,
 static inline const char *VorlReaderErrorText(int status)
 {
     switch (status) {
-    case VORL_READER_OK: return "no error";
-    case VORL_READER_NO_DATA: return "the row has no data";
-    case VORL_READER_ERR_ARGUMENT: return "a required argument is missing";
-    case VORL_READER_ERR_SHORT: return "the bytes end before the index does";
-    case VORL_READER_ERR_FORMAT: return "the head is not that of a pack index";
-    case VORL_READER_ERR_KIND: return "a separate index where a pack was expected, or the other way round";
-    case VORL_READER_ERR_BODY_SIZE: return "the body is not a whole number of alignment units";
-    case VORL_READER_ERR_OUTSIDE: return "an index value points past the end of the body";
-    case VORL_READER_ERR_ROW: return "no such row";
-    case VORL_READER_ERR_NO_ALIAS: return "the index has no alias table";
-    default: return "unknown status";
+        case VORL_READER_OK:
+            return "no error";
+        case VORL_READER_NO_DATA:
+            return "the row has no data";
+        case VORL_READER_ERR_ARGUMENT:
+            return "a required argument is missing";
+        case VORL_READER_ERR_SHORT:
+            return "the bytes end before the index does";
+        case VORL_READER_ERR_FORMAT:
+            return "the head is not that of a pack index";
+        case VORL_READER_ERR_KIND:
+            return "a separate index where a pack was expected, or the other way round";
+        case VORL_READER_ERR_BODY_SIZE:
+            return "the body is not a whole number of alignment units";
+        case VORL_READER_ERR_OUTSIDE:
+            return "an index value points past the end of the body";
+        case VORL_READER_ERR_ROW:
+            return "no such row";
+        case VORL_READER_ERR_NO_ALIAS:
+            return "the index has no alias table";
+        default:
+            return "unknown status";
     }
 }
 

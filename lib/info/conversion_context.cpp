@@ -11,13 +11,20 @@ namespace {
 VorlFailureCause CauseOf(host::TroubleKind kind)
 {
     switch (kind) {
-    case host::TroubleKind::Missing: return VORL_CAUSE_MISSING;
-    case host::TroubleKind::Folder: return VORL_CAUSE_FOLDER;
-    case host::TroubleKind::Unreadable: return VORL_CAUSE_UNREADABLE;
-    case host::TroubleKind::Empty: return VORL_CAUSE_EMPTY;
-    case host::TroubleKind::Unwritable: return VORL_CAUSE_UNWRITABLE;
-    case host::TroubleKind::NoFolder: return VORL_CAUSE_NO_FOLDER;
-    case host::TroubleKind::Unknown: break;
+        case host::TroubleKind::Missing:
+            return VORL_CAUSE_MISSING;
+        case host::TroubleKind::Folder:
+            return VORL_CAUSE_FOLDER;
+        case host::TroubleKind::Unreadable:
+            return VORL_CAUSE_UNREADABLE;
+        case host::TroubleKind::Empty:
+            return VORL_CAUSE_EMPTY;
+        case host::TroubleKind::Unwritable:
+            return VORL_CAUSE_UNWRITABLE;
+        case host::TroubleKind::NoFolder:
+            return VORL_CAUSE_NO_FOLDER;
+        case host::TroubleKind::Unknown:
+            break;
     }
     return VORL_CAUSE_NONE;
 }

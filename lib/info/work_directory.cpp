@@ -59,13 +59,13 @@ int SetupWorkDirectory(VorlInformation &info, const char *base)
             return VORL_ERR_WORK_DIRECTORY;
         }
         switch (host::MakePrivateDirectory(candidate)) {
-        case host::MakeDirectoryResult::Made:
-            StoreFieldText(info.workdir, withSeparator);
-            return VORL_OK;
-        case host::MakeDirectoryResult::Exists:
-            continue;
-        case host::MakeDirectoryResult::Failed:
-            return VORL_ERR_WORK_DIRECTORY;
+            case host::MakeDirectoryResult::Made:
+                StoreFieldText(info.workdir, withSeparator);
+                return VORL_OK;
+            case host::MakeDirectoryResult::Exists:
+                continue;
+            case host::MakeDirectoryResult::Failed:
+                return VORL_ERR_WORK_DIRECTORY;
         }
     }
     return VORL_ERR_WORK_DIRECTORY;
@@ -82,7 +82,8 @@ bool IsWorkDirectoryName(std::string_view workdir)
         return false;
     }
     std::string_view name = workdir.substr(workdir.size() - kNameLength);
-    bool separated = workdir.size() == kNameLength || rules.EndsInSeparator(workdir.substr(0, workdir.size() - kNameLength));
+    bool separated =
+        workdir.size() == kNameLength || rules.EndsInSeparator(workdir.substr(0, workdir.size() - kNameLength));
     if (!separated || name.substr(0, kPrefix.size()) != kPrefix) {
         return false;
     }

@@ -122,21 +122,21 @@ void PlaceTypeText(VorlInformation &info, const std::string &typeText, bool hasT
         }
     };
     switch (info.indexbyte) {
-    case 2:
-        typeOr(2);
-        place(3, "static unsigned int");
-        break;
-    case 4:
-        place(2, "static unsigned short");
-        typeOr(3);
-        break;
-    case 8:
-        place(2, "static unsigned short");
-        place(3, "static unsigned int");
-        typeOr(4);
-        break;
-    default:
-        break;
+        case 2:
+            typeOr(2);
+            place(3, "static unsigned int");
+            break;
+        case 4:
+            place(2, "static unsigned short");
+            typeOr(3);
+            break;
+        case 8:
+            place(2, "static unsigned short");
+            place(3, "static unsigned int");
+            typeOr(4);
+            break;
+        default:
+            break;
     }
 }
 

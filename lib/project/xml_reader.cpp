@@ -50,9 +50,9 @@ enum Element {
 };
 
 constexpr std::array<std::string_view, 22> kElementNames = {
-    "VorlProject", "header",  "indexnum", "indexout",     "indexmode", "indexbyte", "indexinterval", "dataalign",
-    "pathmode",    "skipnofile", "label", "type",         "usealias",  "changeendian", "convert",    "headerid",
-    "index",       "filename", "remarks", "filesize",     "alias",     "convertnum",
+    "VorlProject", "header",     "indexnum", "indexout", "indexmode", "indexbyte",    "indexinterval", "dataalign",
+    "pathmode",    "skipnofile", "label",    "type",     "usealias",  "changeendian", "convert",       "headerid",
+    "index",       "filename",   "remarks",  "filesize", "alias",     "convertnum",
 };
 
 bool IsHeaderField(int element)
@@ -79,9 +79,9 @@ enum class ReaderState { Outside, InProject, InHeader, AfterHeader, InIndex };
 
 struct XmlReadContext {
     VorlInformation *block = nullptr;
-    std::string text;          // character data of the open leaf element
+    std::string text;  // character data of the open leaf element
     ReaderState state = ReaderState::Outside;
-    int openLeaf = 0;          // element number of the open leaf element, 0 when none
+    int openLeaf = 0;  // element number of the open leaf element, 0 when none
     int32_t currentEntry = -1;
     int32_t numberAttribute = 0;
     int32_t highAttribute = 0;
@@ -201,30 +201,30 @@ void XMLCALL OnStartElement(void *userData, const XML_Char *name, const XML_Char
         return;
     }
     switch (context.state) {
-    case ReaderState::Outside:
-        if (element == kVorlProject) {
-            if (const XML_Char *version = Attribute(attributes, "version")) {
-                context.block->version = common::DecimalValue(version);
+        case ReaderState::Outside:
+            if (element == kVorlProject) {
+                if (const XML_Char *version = Attribute(attributes, "version")) {
+                    context.block->version = common::DecimalValue(version);
+                }
+                context.state = ReaderState::InProject;
             }
-            context.state = ReaderState::InProject;
-        }
-        break;
-    case ReaderState::InProject:
-        if (element == kHeader) {
-            context.state = ReaderState::InHeader;
-        }
-        break;
-    case ReaderState::InHeader:
-        StartInHeader(context, element, attributes);
-        break;
-    case ReaderState::AfterHeader:
-        if (element == kIndex) {
-            StartIndex(context, attributes);
-        }
-        break;
-    case ReaderState::InIndex:
-        StartInIndex(context, element, attributes);
-        break;
+            break;
+        case ReaderState::InProject:
+            if (element == kHeader) {
+                context.state = ReaderState::InHeader;
+            }
+            break;
+        case ReaderState::InHeader:
+            StartInHeader(context, element, attributes);
+            break;
+        case ReaderState::AfterHeader:
+            if (element == kIndex) {
+                StartIndex(context, attributes);
+            }
+            break;
+        case ReaderState::InIndex:
+            StartInIndex(context, element, attributes);
+            break;
     }
 }
 
@@ -284,47 +284,67 @@ void EndHeaderField(XmlReadContext &context, int element, const std::string &tex
 {
     VorlInformation &info = *context.block;
     switch (element) {
-    case kIndexnum:
-        info.indexnum = common::DecimalValue(text);
-        if (info.indexnum < 1) {
+        case kIndexnum:
+            info.indexnum = common::DecimalValue(text);
+            if (info.indexnum < 1) {
+                context.Fail(VORL_ERR_XML_PARSE);
+            }
+            break;
+        case kIndexbyte:
+            info.indexbyte = common::DecimalValue(text);
+            break;
+        case kIndexinterval:
+            info.indexinterval = common::DecimalValue(text);
+            break;
+        case kDataalign:
+            info.dataalign = common::DecimalValue(text);
+            break;
+        case kIndexout:
+            StoreKeyword(context, info.indexout, text, {"infile", "outtext", "outbinary", "nothing"});
+            break;
+        case kPathmode:
+            StoreKeyword(context, info.pathmode, text, {"nothing", "absolute", "relative"});
+            break;
+        case kIndexmode:
+            StoreKeyword(context, info.indexmode, text, {"false", "true"});
+            break;
+        case kSkipnofile:
+            StoreKeyword(context, info.skipnofile, text, {"false", "true"});
+            break;
+        case kChangeendian:
+            StoreKeyword(context, info.changeendian, text, {"false", "true"});
+            break;
+        case kLabel:
+            if (!text.empty()) {
+                StoreFieldText(info.label, text);
+            }
+            break;
+        case kType:
+            StoreSlotText(context, info.type, text);
+            break;
+        case kConvert:
+            StoreSlotText(context, info.convert, text);
+            break;
+        case kUsealias: {
+            int enabled = LookUpBoolean(text);
+            if (enabled < 0 || (enabled == 1 && context.numberAttribute < 0)) {
+                context.Fail(VORL_ERR_XML_PARSE);
+            } else {
+                info.usealias = enabled == 1 ? context.numberAttribute : 0;
+            }
+            break;
+        }
+        case kHeaderid:
+            if (text.empty()) {
+                std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
+            } else {
+                std::memset(info.headerid, 0, sizeof info.headerid);
+                std::memcpy(info.headerid, text.data(), std::min(text.size(), sizeof info.headerid));
+            }
+            break;
+        default:
             context.Fail(VORL_ERR_XML_PARSE);
-        }
-        break;
-    case kIndexbyte: info.indexbyte = common::DecimalValue(text); break;
-    case kIndexinterval: info.indexinterval = common::DecimalValue(text); break;
-    case kDataalign: info.dataalign = common::DecimalValue(text); break;
-    case kIndexout: StoreKeyword(context, info.indexout, text, {"infile", "outtext", "outbinary", "nothing"}); break;
-    case kPathmode: StoreKeyword(context, info.pathmode, text, {"nothing", "absolute", "relative"}); break;
-    case kIndexmode: StoreKeyword(context, info.indexmode, text, {"false", "true"}); break;
-    case kSkipnofile: StoreKeyword(context, info.skipnofile, text, {"false", "true"}); break;
-    case kChangeendian: StoreKeyword(context, info.changeendian, text, {"false", "true"}); break;
-    case kLabel:
-        if (!text.empty()) {
-            StoreFieldText(info.label, text);
-        }
-        break;
-    case kType: StoreSlotText(context, info.type, text); break;
-    case kConvert: StoreSlotText(context, info.convert, text); break;
-    case kUsealias: {
-        int enabled = LookUpBoolean(text);
-        if (enabled < 0 || (enabled == 1 && context.numberAttribute < 0)) {
-            context.Fail(VORL_ERR_XML_PARSE);
-        } else {
-            info.usealias = enabled == 1 ? context.numberAttribute : 0;
-        }
-        break;
-    }
-    case kHeaderid:
-        if (text.empty()) {
-            std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
-        } else {
-            std::memset(info.headerid, 0, sizeof info.headerid);
-            std::memcpy(info.headerid, text.data(), std::min(text.size(), sizeof info.headerid));
-        }
-        break;
-    default:
-        context.Fail(VORL_ERR_XML_PARSE);
-        break;
+            break;
     }
 }
 
@@ -340,22 +360,27 @@ void EndEntryField(XmlReadContext &context, int element, const std::string &text
     }
     IndexEntry &entry = info.entries[context.currentEntry];
     switch (element) {
-    case kFilename:
-        if (!StoreEntryFileName(entry, text, FieldText(info.prjdir))) {
-            context.Fail(VORL_ERR_XML_PARSE);
-        }
-        break;
-    case kRemarks: StoreFieldText(entry.remarks, text); break;
-    case kFilesize:
-        entry.filesize = static_cast<uint32_t>(common::DecimalValue(text));
-        entry.filesizehigh = static_cast<uint32_t>(context.highAttribute);
-        break;
-    case kAlias:
-        entry.alias = static_cast<uint32_t>(common::DecimalValue(text));
-        entry.aliashigh = static_cast<uint32_t>(context.highAttribute);
-        break;
-    case kConvertnum: entry.convertnum = common::DecimalValue(text); break;
-    default: break;
+        case kFilename:
+            if (!StoreEntryFileName(entry, text, FieldText(info.prjdir))) {
+                context.Fail(VORL_ERR_XML_PARSE);
+            }
+            break;
+        case kRemarks:
+            StoreFieldText(entry.remarks, text);
+            break;
+        case kFilesize:
+            entry.filesize = static_cast<uint32_t>(common::DecimalValue(text));
+            entry.filesizehigh = static_cast<uint32_t>(context.highAttribute);
+            break;
+        case kAlias:
+            entry.alias = static_cast<uint32_t>(common::DecimalValue(text));
+            entry.aliashigh = static_cast<uint32_t>(context.highAttribute);
+            break;
+        case kConvertnum:
+            entry.convertnum = common::DecimalValue(text);
+            break;
+        default:
+            break;
     }
 }
 
@@ -367,33 +392,33 @@ void XMLCALL OnEndElement(void *userData, const XML_Char *name)
         return;
     }
     switch (context.state) {
-    case ReaderState::InProject:
-        if (element == kVorlProject) {
-            context.state = ReaderState::Outside;
-        } else {
-            context.Fail(VORL_ERR_XML_PARSE);
-        }
-        break;
-    case ReaderState::InHeader:
-        if (element == kHeader) {
-            EndHeader(context);
-        } else {
-            EndHeaderField(context, element, Utf8ToSjis(context.text));
-        }
-        context.openLeaf = 0;
-        break;
-    case ReaderState::InIndex:
-        if (element == kIndex) {
-            context.currentEntry = -1;
-            context.state = ReaderState::AfterHeader;
-        } else {
-            EndEntryField(context, element, Utf8ToSjis(context.text));
-        }
-        context.openLeaf = 0;
-        break;
-    case ReaderState::Outside:
-    case ReaderState::AfterHeader:
-        break;
+        case ReaderState::InProject:
+            if (element == kVorlProject) {
+                context.state = ReaderState::Outside;
+            } else {
+                context.Fail(VORL_ERR_XML_PARSE);
+            }
+            break;
+        case ReaderState::InHeader:
+            if (element == kHeader) {
+                EndHeader(context);
+            } else {
+                EndHeaderField(context, element, Utf8ToSjis(context.text));
+            }
+            context.openLeaf = 0;
+            break;
+        case ReaderState::InIndex:
+            if (element == kIndex) {
+                context.currentEntry = -1;
+                context.state = ReaderState::AfterHeader;
+            } else {
+                EndEntryField(context, element, Utf8ToSjis(context.text));
+            }
+            context.openLeaf = 0;
+            break;
+        case ReaderState::Outside:
+        case ReaderState::AfterHeader:
+            break;
     }
     context.text.clear();
 }

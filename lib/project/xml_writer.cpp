@@ -90,8 +90,8 @@ std::optional<std::string> BuildXmlProject(const VorlInformation &info)
 {
     bool keywordsExist = info.indexout >= 0 && info.indexout < static_cast<int32_t>(kIndexOutKeywords.size()) &&
                          info.pathmode >= 0 && info.pathmode < static_cast<int32_t>(kPathModeKeywords.size());
-    bool rowsExist = info.indexnum >= 0 && info.indexnum <= VORL_MAX_ENTRIES &&
-                     (info.indexnum == 0 || info.entries != nullptr);
+    bool rowsExist =
+        info.indexnum >= 0 && info.indexnum <= VORL_MAX_ENTRIES && (info.indexnum == 0 || info.entries != nullptr);
     if (!keywordsExist || !rowsExist) {
         return std::nullopt;
     }

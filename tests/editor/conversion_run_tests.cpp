@@ -257,10 +257,12 @@ TEST_F(Run, OutputsMatchVorlcnv)
         int status = 0;
         waitpid(child, &status, 0);
         ASSERT_EQ(0, WEXITSTATUS(status)) << "mode " << mode;
-        EXPECT_EQ(ReadFile(folder + "editor" + tag + ".dat"), ReadFile(folder + "cli" + tag + ".dat")) << "mode " << mode;
+        EXPECT_EQ(ReadFile(folder + "editor" + tag + ".dat"), ReadFile(folder + "cli" + tag + ".dat"))
+            << "mode " << mode;
         EXPECT_GT(ReadFile(folder + "cli" + tag + ".dat").size(), 2048u);
         if (mode == 1 || mode == 2) {
-            EXPECT_EQ(ReadFile(folder + "editor" + tag + ".h"), ReadFile(folder + "cli" + tag + ".h")) << "mode " << mode;
+            EXPECT_EQ(ReadFile(folder + "editor" + tag + ".h"), ReadFile(folder + "cli" + tag + ".h"))
+                << "mode " << mode;
         }
     }
     // The gzip output is in the data: its magic bytes follow the first items.

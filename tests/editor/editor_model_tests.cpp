@@ -168,18 +168,19 @@ TEST(CommandLine, OptionsAndTheLastProjectWin)
 TEST_F(Editor, SettingsFile)
 {
     Start();
-    EXPECT_EQ("すべてのファイル(*.*)|*.*|binファイル(*.bin)|*.bin|datファイル(*.dat)|*.dat",
-              model.State().inputFilter);
+    EXPECT_EQ("すべてのファイル(*.*)|*.*|binファイル(*.bin)|*.bin|datファイル(*.dat)|*.dat", model.State().inputFilter);
     // The default converters name compressors this host has.
     EXPECT_EQ("gzip -9 -n -c \"$I\" > \"$O\"", model.State().texts.convert[0]);
     EXPECT_EQ("xz -9 -c \"$I\" > \"$O\"", model.State().texts.convert[1]);
     EXPECT_EQ("", model.State().texts.convert[2]);
 
     std::string longValue(300, 'v');
-    host.files["/opt/vorl/vorlmake.ini"] = "; settings\r\n[Other]\r\nConvertString1=wrong\r\n[setup]\r\n"
-                                           "ConvertString1=\"gzip -c \"$I\" > \"$O\"\"\r\n"
-                                           "convertstring3 = xz -c \"$I\" > \"$O\"\r\n"
-                                           "ConvertString4=" + longValue + "\r\n";
+    host.files["/opt/vorl/vorlmake.ini"] =
+        "; settings\r\n[Other]\r\nConvertString1=wrong\r\n[setup]\r\n"
+        "ConvertString1=\"gzip -c \"$I\" > \"$O\"\"\r\n"
+        "convertstring3 = xz -c \"$I\" > \"$O\"\r\n"
+        "ConvertString4=" +
+        longValue + "\r\n";
     model.ResetProject();
     EXPECT_EQ("gzip -c \"$I\" > \"$O\"", model.State().texts.convert[0]);
     EXPECT_EQ("xz -9 -c \"$I\" > \"$O\"", model.State().texts.convert[1]);  // missing key: default

@@ -195,7 +195,7 @@ TEST_F(Editing, InsertAndDeleteRenumberReferences)
     ASSERT_EQ((EditEntry{false, "unused", 0, "", 0, false, 0}), Entry(9999));
     model.FirstPage();
     model.SetEntrySize(5, "0");  // a typed size of nothing
-    model.SaveProject();  // the changes above are saved: the insert below is the change
+    model.SaveProject();         // the changes above are saved: the insert below is the change
     ASSERT_FALSE(model.State().modified) << LastMessage().text;
     ASSERT_EQ((EditEntry{true, "five", 0, "", 0, true, 55}), Entry(5));
     ASSERT_EQ("eight", Entry(8).fileName);
@@ -270,8 +270,8 @@ TEST_F(Editing, AliasEntry)
         bool warns;
     };
     const Case cases[] = {
-        {2, "70000", 70000, false}, {1, "70000", 4464, true},  {1, "-1", 65535, false}, {1, "12.5", 12, false},
-        {1, "x", 0, false},         {0, "300", 44, true},      {0, "-1", 255, false},   {0, "-129", 127, true},
+        {2, "70000", 70000, false}, {1, "70000", 4464, true}, {1, "-1", 65535, false}, {1, "12.5", 12, false},
+        {1, "x", 0, false},         {0, "300", 44, true},     {0, "-1", 255, false},   {0, "-129", 127, true},
         {0, "255", 255, false},     {3, "-1", -1, false},
     };
     for (const Case &c : cases) {

@@ -62,8 +62,14 @@ public:
         fileChoices.pop_front();
         return choice;
     }
-    std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest &request) override { return NextChoice(request); }
-    std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest &request) override { return NextChoice(request); }
+    std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest &request) override
+    {
+        return NextChoice(request);
+    }
+    std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest &request) override
+    {
+        return NextChoice(request);
+    }
     std::optional<int64_t> FileLength(const std::string &path) override
     {
         std::error_code error;
@@ -179,7 +185,10 @@ public:
     {
         return VorlRel2AbsPath(path, base, out, size);
     }
-    int GetProjectFileVB(VorlInformation *info, IndexEntry *table) override { return VorlGetProjectFileVB(info, table); }
+    int GetProjectFileVB(VorlInformation *info, IndexEntry *table) override
+    {
+        return VorlGetProjectFileVB(info, table);
+    }
     int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) override { return VorlPutXMLPrjFileVB(info, table); }
     int GetProjectFile(VorlInformation *info) override { return VorlGetProjectFile(info); }
     int ReleaseInformation(VorlInformation *info) override { return VorlReleaseInformation(info); }

@@ -23,6 +23,7 @@
 #include <QTextBrowser>
 #include <QtTest>
 
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -31,7 +32,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include <unistd.h>
 
 #include "editor_model.h"
 #include "fake_host.h"
@@ -242,23 +242,46 @@ private slots:
     void menusCarryTheirCaptions()
     {
         const std::vector<std::pair<const char *, QString>> expected = {
-            {"mnuNew", "新規作成(&N)"}, {"mnuLoadPrj", "Projectを開く(&O)"}, {"mnuSavePrj", "Projectの上書き保存(&S)"},
-            {"mnuSaveAs", "名前をつけて保存(&A)"}, {"mnuEnd", "終了(&X)"}, {"mnuDispTop", "先頭ページに戻る(&T)"},
-            {"mnuDispModoru", "１ページ戻る(&R)"}, {"mnuDispSusumu", "１ページ進む(&P)"},
-            {"mnuDispBottom", "最終ページに進む(&B)"}, {"mnuDispAlias", "エイリアスを表示(&A)"},
-            {"mnuKugiri", "データの境界設定(&K)"}, {"mnuKgr_0", "設定なし(&N)"}, {"mnuKgr_7", "4096バイト境界"},
-            {"mnuOutputHead", "ヘッダを出力(&H)"}, {"mnuHeader_0", "データ本体に付加(&M)"},
-            {"mnuHeader_1", "別ファイルでテキスト出力(&T)"}, {"mnuHeader_2", "別ファイルでバイナリ出力(&B)"},
-            {"mnuHeader_3", "出力しない(&N)"}, {"mnu_Path", "ファイルのパス指定(&P)"}, {"mnu_PathSel_0", "パス無し(&N)"},
-            {"mnu_PathSel_1", "絶対パス(&A)"}, {"mnu_PathSel_2", "相対パス(&R)"}, {"mnuIdxType", "インデックス型タイプ"},
-            {"mnuIdxTp_0", "１バイト"}, {"mnuIdxTp_3", "８バイト"}, {"mnuAlsType", "エイリアス型タイプ"},
-            {"mnuAlsTp_1", "２バイト"}, {"mnuEndian", "インデックスエンディアン(&E)"},
-            {"mnuEndi_0", "リトルエンディアン(&L)"}, {"mnuEndi_1", "ビッグエンディアン(&B)"},
-            {"mnuAlias", "エイリアス情報を付加する(&A)"}, {"mnuIndex_ffff", "欠番インデックスをFFFFにする(&I)"},
-            {"mnuNoFile", "ファイルが無い場合は欠番にする(&N)"}, {"mnuSetLabel", "ヘッダラベル名の設定(&L)"},
-            {"mnuCommpress", "データ変換の設定(&C)"}, {"mnuStart", "データ作成開始(&R)"},
-            {"mnuFileScan", "ファイルサイズの再スキャン(&S)"}, {"mnu_SoundOff", "サウンドを鳴らさない(&M)"},
-            {"mnu_ShowHelp", "ヘルプ(&H)"}, {"mnuVersion", "バージョン情報(&A)"},
+            {"mnuNew", "新規作成(&N)"},
+            {"mnuLoadPrj", "Projectを開く(&O)"},
+            {"mnuSavePrj", "Projectの上書き保存(&S)"},
+            {"mnuSaveAs", "名前をつけて保存(&A)"},
+            {"mnuEnd", "終了(&X)"},
+            {"mnuDispTop", "先頭ページに戻る(&T)"},
+            {"mnuDispModoru", "１ページ戻る(&R)"},
+            {"mnuDispSusumu", "１ページ進む(&P)"},
+            {"mnuDispBottom", "最終ページに進む(&B)"},
+            {"mnuDispAlias", "エイリアスを表示(&A)"},
+            {"mnuKugiri", "データの境界設定(&K)"},
+            {"mnuKgr_0", "設定なし(&N)"},
+            {"mnuKgr_7", "4096バイト境界"},
+            {"mnuOutputHead", "ヘッダを出力(&H)"},
+            {"mnuHeader_0", "データ本体に付加(&M)"},
+            {"mnuHeader_1", "別ファイルでテキスト出力(&T)"},
+            {"mnuHeader_2", "別ファイルでバイナリ出力(&B)"},
+            {"mnuHeader_3", "出力しない(&N)"},
+            {"mnu_Path", "ファイルのパス指定(&P)"},
+            {"mnu_PathSel_0", "パス無し(&N)"},
+            {"mnu_PathSel_1", "絶対パス(&A)"},
+            {"mnu_PathSel_2", "相対パス(&R)"},
+            {"mnuIdxType", "インデックス型タイプ"},
+            {"mnuIdxTp_0", "１バイト"},
+            {"mnuIdxTp_3", "８バイト"},
+            {"mnuAlsType", "エイリアス型タイプ"},
+            {"mnuAlsTp_1", "２バイト"},
+            {"mnuEndian", "インデックスエンディアン(&E)"},
+            {"mnuEndi_0", "リトルエンディアン(&L)"},
+            {"mnuEndi_1", "ビッグエンディアン(&B)"},
+            {"mnuAlias", "エイリアス情報を付加する(&A)"},
+            {"mnuIndex_ffff", "欠番インデックスをFFFFにする(&I)"},
+            {"mnuNoFile", "ファイルが無い場合は欠番にする(&N)"},
+            {"mnuSetLabel", "ヘッダラベル名の設定(&L)"},
+            {"mnuCommpress", "データ変換の設定(&C)"},
+            {"mnuStart", "データ作成開始(&R)"},
+            {"mnuFileScan", "ファイルサイズの再スキャン(&S)"},
+            {"mnu_SoundOff", "サウンドを鳴らさない(&M)"},
+            {"mnu_ShowHelp", "ヘルプ(&H)"},
+            {"mnuVersion", "バージョン情報(&A)"},
         };
         for (const auto &[name, caption] : expected) {
             QAction *action = Action(name);
@@ -282,7 +305,8 @@ private slots:
 
     void marksAfterAReset()
     {
-        for (const char *checked : {"mnuKgr_0", "mnuHeader_0", "mnu_PathSel_1", "mnuIdxTp_2", "mnuAlsTp_2", "mnuEndi_0"}) {
+        for (const char *checked :
+             {"mnuKgr_0", "mnuHeader_0", "mnu_PathSel_1", "mnuIdxTp_2", "mnuAlsTp_2", "mnuEndi_0"}) {
             QVERIFY2(Action(checked)->isChecked(), checked);
         }
         for (const char *unchecked : {"mnuKgr_1", "mnuHeader_3", "mnuAlias", "mnuIndex_ffff", "mnuNoFile", "mnuEndi_1",
@@ -604,10 +628,12 @@ private slots:
         window_->Host().SetUnattended(true);
         ModalWatch watch;
         StandardErrorCapture capture;
-        Answer ok = window_->Host().ShowMessage("一行目\r\n二行目", "警告", MessageIcon::Exclamation, MessageButtons::Ok);
-        Answer yes = window_->Host().ShowMessage("上書きするの？", "上書き確認", MessageIcon::Question, MessageButtons::YesNo);
+        Answer ok =
+            window_->Host().ShowMessage("一行目\r\n二行目", "警告", MessageIcon::Exclamation, MessageButtons::Ok);
+        Answer yes =
+            window_->Host().ShowMessage("上書きするの？", "上書き確認", MessageIcon::Question, MessageButtons::YesNo);
         Answer first = window_->Host().ShowMessage("保存する？", "保存確認", MessageIcon::Exclamation,
-                                            MessageButtons::YesNoCancel);
+                                                   MessageButtons::YesNoCancel);
         FileDialogRequest request;
         request.title = "出力ファイル";
         request.filters = {{"すべてのファイル(*.*)", "*.*"}};
@@ -621,19 +647,21 @@ private slots:
         QVERIFY(first == Answer::Yes);
         QVERIFY(!opened);
         QVERIFY(!saved);
-        QCOMPARE(QString::fromUtf8(written), QString("vorlmake: 警告: 一行目\n二行目\n"
-                                                     "vorlmake: 上書き確認: 上書きするの？\n"
-                                                     "vorlmake: 保存確認: 保存する？\n"
-                                                     "vorlmake: 出力ファイル: ファイルを選べないので、キャンセルしたよ。\n"
-                                                     "vorlmake: 出力ファイル: ファイルを選べないので、キャンセルしたよ。\n"));
+        QCOMPARE(QString::fromUtf8(written),
+                 QString("vorlmake: 警告: 一行目\n二行目\n"
+                         "vorlmake: 上書き確認: 上書きするの？\n"
+                         "vorlmake: 保存確認: 保存する？\n"
+                         "vorlmake: 出力ファイル: ファイルを選べないので、キャンセルしたよ。\n"
+                         "vorlmake: 出力ファイル: ファイルを選べないので、キャンセルしたよ。\n"));
     }
 
     void fileDialogFiltersReadAsTheModelWroteThem()
     {
         FileDialogRequest request;
-        request.filters = {{"プロジェクトファイル(*.vorlprj;*.prj)", "*.vorlprj;*.prj"}, {"すべてのファイル(*.*)", "*.*"}};
-        QCOMPARE(NameFilters(request), QStringList({"プロジェクトファイル(*.vorlprj;*.prj) (*.vorlprj *.prj)",
-                                                   "すべてのファイル(*.*) (*)"}));
+        request.filters = {{"プロジェクトファイル(*.vorlprj;*.prj)", "*.vorlprj;*.prj"},
+                           {"すべてのファイル(*.*)", "*.*"}};
+        QCOMPARE(NameFilters(request),
+                 QStringList({"プロジェクトファイル(*.vorlprj;*.prj) (*.vorlprj *.prj)", "すべてのファイル(*.*) (*)"}));
 
         QTemporaryDir folder;
         QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
@@ -730,8 +758,9 @@ private slots:
             QVERIFY2(field->isReadOnly(), qPrintable(name));
             QVERIFY2(field->isEnabled(), qPrintable(name));
             for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-                QVERIFY2(field->palette().color(group, QPalette::Base) == field->palette().color(group, QPalette::Window),
-                         qPrintable(name));
+                QVERIFY2(
+                    field->palette().color(group, QPalette::Base) == field->palette().color(group, QPalette::Window),
+                    qPrintable(name));
             }
         }
         // A field for typing keeps its own background.
@@ -881,8 +910,8 @@ private slots:
 
     void settingsGroupsAreRadioItems()
     {
-        const std::vector<std::pair<const char *, int>> groups = {{"mnuKgr", 8}, {"mnuHeader", 4}, {"mnu_PathSel", 3},
-                                                                  {"mnuIdxTp", 4}, {"mnuAlsTp", 4}, {"mnuEndi", 2}};
+        const std::vector<std::pair<const char *, int>> groups = {{"mnuKgr", 8},   {"mnuHeader", 4}, {"mnu_PathSel", 3},
+                                                                  {"mnuIdxTp", 4}, {"mnuAlsTp", 4},  {"mnuEndi", 2}};
         for (const auto &[prefix, count] : groups) {
             QActionGroup *group = Action(qPrintable(QString("%1_0").arg(prefix)))->actionGroup();
             QVERIFY2(group != nullptr, prefix);

@@ -21,12 +21,24 @@ inline std::string XmlEscaped(const std::string &text)
     escaped.reserve(text.size());
     for (char c : text) {
         switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        case '\'': escaped += "&apos;"; break;
-        default: escaped += c; break;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&apos;";
+                break;
+            default:
+                escaped += c;
+                break;
         }
     }
     return escaped;
@@ -40,8 +52,13 @@ inline std::string XmlEscaped(const std::string &text)
 struct ProjectEntry {
     ProjectEntry(int number, bool inUse, std::string fileName = "", int converter = 0, std::string remarks = "",
                  uint32_t typedSize = 0, int32_t alias = 0)
-        : number(number), inUse(inUse), fileName(std::move(fileName)), converter(converter),
-          remarks(std::move(remarks)), typedSize(typedSize), alias(alias)
+        : number(number),
+          inUse(inUse),
+          fileName(std::move(fileName)),
+          converter(converter),
+          remarks(std::move(remarks)),
+          typedSize(typedSize),
+          alias(alias)
     {
     }
     int number;
@@ -58,7 +75,7 @@ struct ProjectEntry {
 struct ProjectFile {
     std::vector<ProjectEntry> entries;
     int dataAlign = 1;
-    std::string pathMode = "absolute";  // nothing, absolute or relative
+    std::string pathMode = "absolute";   // nothing, absolute or relative
     std::string indexOutput = "infile";  // infile, outtext, outbinary or nothing
     int indexBytes = 4;
     int indexInterval = 1;
@@ -104,8 +121,8 @@ struct ProjectFile {
         text += element("changeendian", "", boolean(bigEndian));
         for (const auto &[number, converter] : converters) {
             const std::string attributes = " num='" + std::to_string(number) + "'";
-            text += converter.empty() ? "\t\t<convert" + attributes + " />\n"
-                                      : element("convert", attributes, converter);
+            text +=
+                converter.empty() ? "\t\t<convert" + attributes + " />\n" : element("convert", attributes, converter);
         }
         text += "\t</header>\n";
         for (const ProjectEntry &entry : entries) {

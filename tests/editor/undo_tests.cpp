@@ -24,8 +24,7 @@ struct ProjectView {
     ProjectTexts texts;
     ChoiceMarks marks;
     explicit ProjectView(const EditorModel &model)
-        : entries(model.State().entries), block(model.State().block), texts(model.State().texts),
-          marks(model.Marks())
+        : entries(model.State().entries), block(model.State().block), texts(model.State().texts), marks(model.Marks())
     {
     }
     bool operator==(const ProjectView &other) const
@@ -62,7 +61,8 @@ TEST_F(Undo, EveryChangeIsTakenBackAndDoneAgainExactly)
         {"insert", [&] { model.InsertEntry(0); }},
         {"delete", [&] { model.DeleteEntry(0); }},
         {"typed size", [&] { model.SetEntrySize(0, "64"); }},
-        {"remarks typed", [&] {
+        {"remarks typed",
+         [&] {
              model.EditRemarks(1, "t");
              model.EditRemarks(1, "ti");
              model.EditRemarks(1, "title");
@@ -75,14 +75,16 @@ TEST_F(Undo, EveryChangeIsTakenBackAndDoneAgainExactly)
         {"alias table", [&] { model.ToggleAliasTable(); }},
         {"missing as all ones", [&] { model.ToggleMissingIndexAllOnes(); }},
         {"interval", [&] { model.SetPageInterval("5"); }},
-        {"converters", [&] {
+        {"converters",
+         [&] {
              host.convertDialog = [](ConvertDialogState &state) {
                  state.commands[3] = "xz -c \"$I\" > \"$O\"";
                  return true;
              };
              model.EditConverters();
          }},
-        {"rescan", [&] {
+        {"rescan",
+         [&] {
              WriteFile(folder + "c.bin", std::string(99, 'y'));  // entry 2; entry 0 has a typed size
              model.RescanSizes();
          }},

@@ -95,7 +95,8 @@ TEST_F(Vorlmake, FailuresEndWithTheirCodeAndTheirMessage)
     ProgramResult result = Run({"-t", "-r", "-e", "game.vorlprj"});
     EXPECT_NE(0, result.status);
     EXPECT_NE(124, result.status) << "waited for an answer";
-    EXPECT_NE(std::string::npos, result.err.find("vorlmake: 出力ファイル: ファイルを選べないので、キャンセルしたよ。\n"))
+    EXPECT_NE(std::string::npos,
+              result.err.find("vorlmake: 出力ファイル: ファイルを選べないので、キャンセルしたよ。\n"))
         << result.err;
 }
 
