@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/project_files.h"
 #include "test_support.h"
 
 namespace vorl::test {
@@ -249,31 +250,6 @@ INSTANTIATE_TEST_SUITE_P(Jobs, CachedBlock, ::testing::Values(1, 2),
 // ---------------------------------------------------------------------------
 // Through vorlcnv: a project in prj/, its inputs beside it.
 
-std::string Escaped(const std::string &text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out.push_back(c);
-                break;
-        }
-    }
-    return out;
-}
-
 class CachedProject : public ::testing::Test {
 protected:
     void SetUp() override { fs::create_directory(folder_ / "prj"); }
@@ -298,7 +274,7 @@ protected:
                       "\t<dataalign>4</dataalign><pathmode>relative</pathmode><skipnofile>false</skipnofile>\n"
                       "\t<label>Packed</label><type num='3'>static const unsigned int</type>\n"
                       "\t<convert num='1'>" +
-                      Escaped(convert) + "</convert>\n</header>\n" + rows + "</VorlProject>\n");
+                      vorlmake::test::XmlEscaped(convert) + "</convert>\n</header>\n" + rows + "</VorlProject>\n");
     }
     std::string Logging() const
     {

@@ -2,17 +2,10 @@
 
 #include <cstring>
 
-#include "text_codec.h"
+#include "library_calls.h"
 
 namespace vorlmake {
 namespace {
-
-template <size_t N>
-std::string FieldText(const char (&field)[N])
-{
-    std::string cp932(field, strnlen(field, N));
-    return Cp932ToUtf8(cp932).value_or(cp932);
-}
 
 std::string SystemError(int error, const char *otherwise)
 {
@@ -51,8 +44,8 @@ std::string Reason(const VorlFailureReport &report)
 std::string DescribeFailureReport(const VorlFailureReport &report)
 {
     std::string text;
-    const std::string input = FieldText(report.input);
-    const std::string file = FieldText(report.file);
+    const std::string input = FieldToUtf8(report.input);
+    const std::string file = FieldToUtf8(report.file);
     if (report.row >= 0) {
         text += "エントリ " + std::to_string(report.row) + (input.empty() ? "" : ": " + input) + "\r\n";
     }

@@ -17,13 +17,6 @@ constexpr const char *kTemporaryProject = "vorproj.tmp";
 
 namespace {
 
-// The folder part of a CP932 path, with its separator.
-std::string FolderOf(const std::string &path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 template <size_t N>
 bool StoreField(char (&field)[N], const std::string &text)
 {

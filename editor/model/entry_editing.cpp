@@ -63,12 +63,6 @@ std::string NativeForm(std::string path)
     return path;
 }
 
-std::string FolderOf(const std::string &path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 }  // namespace
 
 // Filters remarks and labels: keeps a blank, or a character not below "0"

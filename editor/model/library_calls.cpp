@@ -9,14 +9,6 @@ namespace {
 
 constexpr int kPathBuffer = 512;
 
-// A block field read as UTF-8, up to its first NUL.
-template <size_t N>
-std::string FieldToUtf8(const char (&field)[N])
-{
-    std::string cp932(field, strnlen(field, N));
-    return Cp932ToUtf8(cp932).value_or(std::string());
-}
-
 // Stored only when it fits with its NUL; callers check first with
 // TextThatDoesNotFit.
 template <size_t N>
@@ -51,6 +43,12 @@ bool Fits(const std::string &utf8, size_t field)
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
 std::optional<size_t> Cp932Length(const std::string &utf8)
 {

@@ -3,12 +3,14 @@
 // 10,000 rows that the editor owns for the length of the call.
 #pragma once
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "editor_host.h"
 #include "editor_state.h"
+#include "text_codec.h"
 
 namespace vorlmake {
 
@@ -17,6 +19,18 @@ namespace vorlmake {
 // has no CP932 form or the result does not fit.
 std::optional<std::string> RelToAbs(LibraryApi &library, const std::string &base, const std::string &name);
 std::optional<std::string> AbsToRel(LibraryApi &library, const std::string &base, const std::string &path);
+
+// A block field read as UTF-8, up to its first NUL; empty when it is no
+// CP932 text.
+template <size_t N>
+std::string FieldToUtf8(const char (&field)[N])
+{
+    std::string cp932(field, strnlen(field, N));
+    return Cp932ToUtf8(cp932).value_or(std::string());
+}
+
+// The folder part of a path, with its separator; empty for a bare name.
+std::string FolderOf(const std::string &path);
 
 // The message of a library code, in UTF-8.
 std::string LibraryMessage(LibraryApi &library, int code);
