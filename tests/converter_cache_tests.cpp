@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/project_files.h"
@@ -217,6 +219,88 @@ TEST_P(CachedBlock, DamagedEntryIsConvertedAgainAndMadeAgain)
     }
 }
 
+// The key of an input whose times have settled is remembered by the
+// input's version. A rewrite of the same length changes the version; a
+// damaged memo, or one taken from another input, is never believed.
+TEST_P(CachedBlock, RememberedKeysFollowEveryChangeOfTheInput)
+{
+    Block block = Rows(Logging());
+    ASSERT_CODE(VORL_OK, Convert(block, true));
+    EXPECT_TRUE(FilesEndingIn(Cache(), ".vorlkey").empty()) << "inputs written a moment ago";
+    std::this_thread::sleep_for(2100ms);
+    ASSERT_CODE(VORL_OK, Convert(block, true));
+    const std::vector<fs::path> memos = FilesEndingIn(Cache(), ".vorlkey");
+    ASSERT_EQ(4u, memos.size());
+    const struct {
+        const char *what;
+        std::function<void()> change;
+        size_t converted;
+    } steps[] = {
+        {"nothing changed", [] {}, 0},
+        {"one input rewritten with as many bytes", [&] { WriteFile(folder_ / "in/d.txt", TextOf("D", 300)); }, 1},
+        {"every memo emptied",
+         [&] {
+             for (const fs::path &memo : memos)
+                 WriteFile(memo, "");
+         },
+         0},
+        {"a byte of every memo flipped",
+         [&] {
+             for (const fs::path &memo : FilesEndingIn(Cache(), ".vorlkey")) {
+                 std::string bytes = ReadFile(memo);
+                 bytes[3] ^= 0x01;
+                 WriteFile(memo, bytes);
+             }
+         },
+         0},
+        {"one memo in the place of every other",
+         [&] {
+             const std::vector<fs::path> now = FilesEndingIn(Cache(), ".vorlkey");
+             for (const fs::path &memo : now) {
+                 WriteFile(memo, ReadFile(now.front()));
+             }
+         },
+         0},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        ASSERT_CODE(VORL_OK, Convert(block, false));
+        const std::string data = Data(), header = Header();
+        const size_t before = Logged();
+        ASSERT_CODE(VORL_OK, Convert(block, true));
+        EXPECT_EQ(step.converted, Logged() - before);
+        EXPECT_EQ(Hex(data), Hex(Data()));
+        EXPECT_EQ(header, Header());
+    }
+}
+
+// An entry on another file system than the working files cannot lend its
+// bytes by a second name: it is copied, and packs the same.
+TEST_P(CachedBlock, CacheOnAnotherFileSystemPacksTheSame)
+{
+    struct stat here {
+    }, there{};
+    if (::stat("/dev/shm", &there) != 0 || ::stat(folder_.Path().c_str(), &here) != 0 || here.st_dev == there.st_dev) {
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    }
+    char name[] = "/dev/shm/vorl-cache-XXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(name));
+    cache_ = name;
+    Block block = Rows(Logging());
+    ASSERT_CODE(VORL_OK, Convert(block, false));
+    const std::string data = Data(), header = Header();
+    for (size_t expected : {4u, 0u}) {
+        const size_t before = Logged();
+        EXPECT_CODE(VORL_OK, Convert(block, true));
+        EXPECT_EQ(expected, Logged() - before);
+        EXPECT_EQ(Hex(data), Hex(Data()));
+        EXPECT_EQ(header, Header());
+    }
+    EXPECT_EQ(std::vector<fs::path>{}, FilesEndingIn(folder_ / "work", ""));
+    fs::remove_all(name);
+}
+
 // A converter that fails, even after writing its output, or that succeeds
 // without writing anything, leaves no entry: the next run converts again.
 TEST_P(CachedBlock, FailedConverterStoresNothing)
@@ -366,7 +450,7 @@ TEST_F(CachedProject, TwoProcessesShareOneFolder)
     EXPECT_LE(16u, hits) << stats.out;
 }
 
-// Entries of exactly 1 KiB (960 bytes of output and the checksum) in a
+// Entries of exactly 1 KiB (1,008 bytes of output and the checksum) in a
 // folder of 4 KiB. Which entry is least recently used is told apart within
 // one second too: b and c were made within the same second, the one whose
 // name sorts first the later, and a hit since made a the most recent.
@@ -377,7 +461,7 @@ TEST_F(CachedProject, SizeLimitRemovesTheLeastRecentlyUsed)
     for (const char *name : {"a", "b", "c"}) {
         const std::vector<fs::path> old =
             fs::exists(Cache()) ? FilesEndingIn(Cache(), ".vorlcache") : std::vector<fs::path>{};
-        WriteProject({name}, Logging(), 960);
+        WriteProject({name}, Logging(), 1008);
         ProgramResult result = Pack({});
         ASSERT_EQ(0, result.status) << result.err;
         const std::vector<fs::path> now = FilesEndingIn(Cache(), ".vorlcache");
@@ -397,12 +481,12 @@ TEST_F(CachedProject, SizeLimitRemovesTheLeastRecentlyUsed)
     fs::last_write_time(older, second + 300ms);
     fs::last_write_time(newer, second + 700ms);
 
-    WriteProject({"a"}, Logging(), 960);
+    WriteProject({"a"}, Logging(), 1008);
     ProgramResult result = Pack({{"VORL_CACHE_DIR", "cache"}}, {});
     ASSERT_EQ(0, result.status) << result.err;
     EXPECT_EQ(3u, Logged());
 
-    WriteProject({"d", "e"}, Logging(), 960);
+    WriteProject({"d", "e"}, Logging(), 1008);
     result = Pack(limit);
     ASSERT_EQ(0, result.status) << result.err;
     EXPECT_EQ(5u, Logged());
@@ -411,7 +495,7 @@ TEST_F(CachedProject, SizeLimitRemovesTheLeastRecentlyUsed)
     EXPECT_TRUE(fs::exists(newer));
     EXPECT_TRUE(fs::exists(entryOf["a"]));
 
-    WriteProject({"a", "b", "c", "d", "e"}, Logging(), 960);
+    WriteProject({"a", "b", "c", "d", "e"}, Logging(), 1008);
     result = Pack(limit);
     ASSERT_EQ(0, result.status) << result.err;
     EXPECT_EQ(6u, Logged());

@@ -1,7 +1,6 @@
 #include "converter_cache.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "directory_listing.h"
 #include "file_system.h"
 #include "host_file.h"
+#include "item_checksum.h"
 #include "native_path.h"
 #include "path_rules.h"
 
@@ -18,12 +18,40 @@ namespace {
 
 constexpr uint64_t kDefaultLimit = uint64_t{1} << 30;
 constexpr std::string_view kEntryEnding = ".vorlcache";
+constexpr std::string_view kMemoEnding = ".vorlkey";
 constexpr std::string_view kStatisticsName = "statistics";
-constexpr size_t kChecksumSize = 64;  // hexadecimal SHA-256 at the end of an entry
+constexpr size_t kKeySize = 64;       // hexadecimal SHA-256
+constexpr size_t kChecksumSize = 16;  // the hexadecimal ItemChecksum at the end of an entry
 constexpr size_t kChunk = 1 << 16;
+// A memo is a key, then the checksum of its version text and the key.
+constexpr size_t kMemoSize = 2 * kKeySize;
+// A memo takes a block of the disk however short it is: the size limit
+// counts it so, and so bounds their number as well.
+constexpr uint64_t kMemoFootprint = 4096;
+// A file written within the last moment may be written again within the
+// same tick of the file system's clock without its times changing: its
+// key is not remembered until its times have settled.
+constexpr int64_t kSettledNanoseconds = int64_t{2} * 1000000000;
+
+// What a memo is remembered by. The machine's name keeps apart two
+// machines sharing the folder, whose files may have equal numbers.
+std::string VersionText(const std::string &machine, const host::FileVersion &version, const std::string &templateText)
+{
+    return machine + "\n" + std::to_string(version.device) + " " + std::to_string(version.inode) + " " +
+           std::to_string(version.length) + " " + std::to_string(version.modifiedNanoseconds) + " " +
+           std::to_string(version.changedNanoseconds) + "\n" + std::to_string(templateText.size()) + ":" + templateText;
+}
+
+bool IsHexDigest(std::string_view text)
+{
+    return text.size() == kKeySize && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
 
 // Streams `from` into `to` from `offset` for `length` bytes, hashing them.
-bool CopyHashed(host::HostFile &from, host::HostFile &to, uint64_t length, ContentHash &hash)
+template <typename Hash>
+bool CopyHashed(host::HostFile &from, host::HostFile &to, uint64_t length, Hash &hash)
 {
     std::vector<char> buffer(kChunk);
     while (length > 0) {
@@ -92,6 +120,7 @@ ConverterCache::ConverterCache(std::string folder, uint64_t sizeLimit)
         folder_.push_back(host::HostRules().joinSeparator);
     }
     usable_ = host::MakeFolders(folder_.substr(0, folder_.size() - 1));
+    machine_ = host::MachineName();
 }
 
 ConverterCache::~ConverterCache()
@@ -110,9 +139,7 @@ void ConverterCache::Tidy()
     // A process ended while it stored an entry leaves its temporary behind;
     // one that old belongs to nobody any more.
     constexpr int64_t kAbandoned = int64_t{3600} * 1000000000;
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
-            .count();
+    const int64_t now = host::CalendarNanoseconds();
     if (auto temporaries = host::ListDirectory(folder_, "*.tmp")) {
         for (const auto &entry : *temporaries) {
             int64_t modified = host::ModifiedNanoseconds(folder_ + entry.name);
@@ -146,10 +173,23 @@ std::string ConverterCache::EntryPath(const std::string &key) const
 
 std::optional<std::string> ConverterCache::KeyOf(const std::string &templateText, const std::string &input) const
 {
+    const int64_t now = host::CalendarNanoseconds();
     host::HostFile file = host::HostFile::OpenForReading(input);
-    int64_t length = file.Length();
+    int64_t length = file.LengthAtOpen();
     if (!file.IsOpen() || length < 0) {
         return std::nullopt;
+    }
+    // Hashing every input again would cost more than packing them: the
+    // key of a file whose version is unchanged is remembered instead.
+    host::FileVersion version;
+    std::string memo;
+    std::string versionText;
+    if (file.Version(version) && version.length == length) {
+        versionText = VersionText(machine_, version, templateText);
+        memo = folder_ + HexDigestOf(versionText) + std::string(kMemoEnding);
+        if (auto key = RecalledKey(memo, versionText)) {
+            return key;
+        }
     }
     ContentHash hash;
     // The template's length first, so that no template and input can
@@ -159,35 +199,78 @@ std::optional<std::string> ConverterCache::KeyOf(const std::string &templateText
     if (!CopyHashed(file, none, static_cast<uint64_t>(length), hash)) {
         return std::nullopt;
     }
-    return hash.HexDigest();
+    std::string key = hash.HexDigest();
+    if (!memo.empty() && now - version.modifiedNanoseconds > kSettledNanoseconds &&
+        now - version.changedNanoseconds > kSettledNanoseconds) {
+        Remember(memo, versionText, key);
+    }
+    return key;
 }
 
-bool ConverterCache::Fetch(const std::string &key, const std::string &output)
+std::optional<std::string> ConverterCache::RecalledKey(const std::string &memo, const std::string &versionText) const
+{
+    host::HostFile file = host::HostFile::OpenForReading(memo);
+    char text[kMemoSize + 1];
+    if (!file.IsOpen() || file.LengthAtOpen() != static_cast<int64_t>(kMemoSize) ||
+        file.Read(text, sizeof text) != static_cast<long>(kMemoSize)) {
+        return std::nullopt;
+    }
+    std::string key(text, kKeySize);
+    if (!IsHexDigest(key) || HexDigestOf(versionText + key) != std::string_view(text + kKeySize, kKeySize)) {
+        return std::nullopt;
+    }
+    host::TouchFile(memo);  // recently used
+    return key;
+}
+
+void ConverterCache::Remember(const std::string &memo, const std::string &versionText, const std::string &key) const
+{
+    if (!usable_) {
+        return;
+    }
+    const std::string text = key + HexDigestOf(versionText + key);
+    const std::string temporary = memo + UniqueSuffix();
+    host::HostFile file = host::HostFile::CreateExclusive(temporary);
+    if (!file.IsOpen() || !file.WriteAll(text.data(), text.size()) || !file.Close() ||
+        host::RenameFile(temporary, memo) != host::RenameResult::Renamed) {
+        file.Close();
+        host::RemoveFile(temporary);
+    }
+}
+
+std::optional<int64_t> ConverterCache::Fetch(const std::string &key, const std::string &output)
 {
     const std::string entry = EntryPath(key);
-    host::HostFile stored = host::HostFile::OpenForReading(entry);
-    int64_t length = stored.Length();
+    // An entry is never changed, only replaced by a rename: a second name
+    // for it holds its bytes, checksum and all, without copying them, and
+    // the packer takes the item from there. Across file systems it is
+    // copied.
+    const bool linked = host::LinkFile(entry, output);
+    host::HostFile stored = host::HostFile::OpenForReading(linked ? output : entry);
+    int64_t length = stored.LengthAtOpen();
     if (!stored.IsOpen() || length < static_cast<int64_t>(kChecksumSize)) {
+        host::RemoveFile(output);
         ++misses_;
-        return false;
+        return std::nullopt;
     }
-    host::HostFile result = host::HostFile::CreateTruncating(output);
-    ContentHash hash;
+    const int64_t itemLength = length - static_cast<int64_t>(kChecksumSize);
+    host::HostFile copy = linked ? host::HostFile() : host::HostFile::CreateTruncating(output);
+    ItemChecksum hash;
     char checksum[kChecksumSize];
-    bool intact = result.IsOpen() && CopyHashed(stored, result, static_cast<uint64_t>(length) - kChecksumSize, hash) &&
+    bool intact = (linked || copy.IsOpen()) && CopyHashed(stored, copy, static_cast<uint64_t>(itemLength), hash) &&
                   stored.Read(checksum, kChecksumSize) == static_cast<long>(kChecksumSize) &&
-                  hash.HexDigest() == std::string_view(checksum, kChecksumSize) && result.Close();
+                  hash.HexDigest() == std::string_view(checksum, kChecksumSize) && (linked || copy.Close());
     if (!intact) {
         // A damaged entry goes, and the converter runs as on any miss.
-        result.Close();
+        copy.Close();
         host::RemoveFile(output);
         host::RemoveFile(entry);
         ++misses_;
-        return false;
+        return std::nullopt;
     }
     host::TouchFile(entry);  // recently used
     ++hits_;
-    return true;
+    return itemLength;
 }
 
 void ConverterCache::Store(const std::string &key, const std::string &output)
@@ -199,7 +282,7 @@ void ConverterCache::Store(const std::string &key, const std::string &output)
     }
     const std::string temporary = EntryPath(key) + UniqueSuffix();
     host::HostFile entry = host::HostFile::CreateExclusive(temporary);
-    ContentHash hash;
+    ItemChecksum hash;
     bool written = entry.IsOpen() && CopyHashed(result, entry, static_cast<uint64_t>(length), hash);
     std::string checksum = hash.HexDigest();
     written = written && entry.WriteAll(checksum.data(), checksum.size()) && entry.Close();
@@ -211,33 +294,40 @@ void ConverterCache::Store(const std::string &key, const std::string &output)
 
 void ConverterCache::KeepWithinLimit()
 {
-    auto listing = host::ListDirectory(folder_, "*" + std::string(kEntryEnding));
-    if (!listing) {
-        return;
-    }
+    struct Aged {
+        int64_t lastUsed = 0;
+        std::string name;
+        uint64_t footprint = 0;
+    };
+    std::vector<Aged> files;
     uint64_t total = 0;
-    for (const auto &entry : *listing) {
-        total += static_cast<uint64_t>(entry.size);
+    for (std::string_view ending : {kEntryEnding, kMemoEnding}) {
+        auto listing = host::ListDirectory(folder_, std::string("*").append(ending));
+        if (!listing) {
+            return;
+        }
+        for (const auto &file : *listing) {
+            uint64_t footprint = static_cast<uint64_t>(file.size);
+            if (ending == kMemoEnding) {
+                footprint = std::max(footprint, kMemoFootprint);
+            }
+            files.push_back({0, file.name, footprint});
+            total += footprint;
+        }
     }
     if (total <= sizeLimit_) {
         return;
     }
-    struct Aged {
-        int64_t lastUsed;
-        const host::DirectoryEntry *entry;
-    };
-    std::vector<Aged> entries;
-    for (const auto &entry : *listing) {
-        entries.push_back({host::ModifiedNanoseconds(folder_ + entry.name), &entry});
+    for (Aged &file : files) {
+        file.lastUsed = host::ModifiedNanoseconds(folder_ + file.name);
     }
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Aged &a, const Aged &b) { return a.lastUsed < b.lastUsed; });
-    for (const Aged &aged : entries) {
+    std::stable_sort(files.begin(), files.end(), [](const Aged &a, const Aged &b) { return a.lastUsed < b.lastUsed; });
+    for (const Aged &file : files) {
         if (total <= sizeLimit_) {
             break;
         }
-        if (host::RemoveFile(folder_ + aged.entry->name)) {
-            total -= static_cast<uint64_t>(aged.entry->size);
+        if (host::RemoveFile(folder_ + file.name)) {
+            total -= file.footprint;
         }
     }
 }
@@ -248,7 +338,7 @@ std::optional<CacheStatistics> ReadCacheStatistics(const std::string &folder)
     if (!host::HostRules().EndsInSeparator(base)) {
         base.push_back(host::HostRules().joinSeparator);
     }
-    auto listing = host::ListDirectory(base, "*" + std::string(kEntryEnding));
+    auto listing = host::ListDirectory(base, std::string("*").append(kEntryEnding));
     if (!listing) {
         return std::nullopt;
     }

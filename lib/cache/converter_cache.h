@@ -4,7 +4,9 @@
 // the same file in another folder hits. An entry is the converter's output
 // followed by its own checksum; it is written under a temporary name and
 // renamed into place, so a reader never sees half of one, and one whose
-// checksum does not match is removed and made again.
+// checksum does not match is removed and made again. The key of an input
+// is remembered by the input's version (identity, length and times), so an
+// unchanged input is not read again to find its entry.
 #pragma once
 
 #include <atomic>
@@ -28,9 +30,11 @@ public:
     bool Usable() const { return usable_; }
     // The key of a converter run; nothing when the input cannot be read.
     std::optional<std::string> KeyOf(const std::string &templateText, const std::string &input) const;
-    // Writes the stored output of `key` to `output`; false on a miss (or an
-    // entry that fails its checksum, which is removed).
-    bool Fetch(const std::string &key, const std::string &output);
+    // Puts the stored output of `key` at `output` and returns its length:
+    // the item is that many bytes from the start of `output`, which may
+    // hold more. Nothing on a miss (or an entry that fails its checksum,
+    // which is removed).
+    std::optional<int64_t> Fetch(const std::string &key, const std::string &output);
     // Stores the converter's `output` under `key`. Failures only lose the
     // entry, never the conversion.
     void Store(const std::string &key, const std::string &output);
@@ -40,11 +44,16 @@ public:
 
 private:
     std::string EntryPath(const std::string &key) const;
+    // The key remembered in `memo` for the version described; nothing when
+    // there is none, or one that is damaged.
+    std::optional<std::string> RecalledKey(const std::string &memo, const std::string &versionText) const;
+    void Remember(const std::string &memo, const std::string &versionText, const std::string &key) const;
     void KeepWithinLimit();
     // Removes abandoned temporaries and sums up old statistics.
     void Tidy();
 
     std::string folder_;  // with its trailing separator
+    std::string machine_;
     uint64_t sizeLimit_;
     bool usable_ = false;
     std::atomic<uint64_t> hits_{0};

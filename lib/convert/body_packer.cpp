@@ -115,6 +115,7 @@ private:
         }
         reporter_.NoteRead(name, VORL_READ_INPUT);
         bool converted = entry.convertnum != 0;
+        int64_t itemLength = -1;
         if (converted && pool_ != nullptr) {
             input.Close();
             return StoreConverted(row, entry, name);
@@ -124,7 +125,8 @@ private:
             // A stale result must never pass for this converter's output.
             host::RemoveFile(files_.pack);
             int exitCode = 0;
-            int rc = RunConverterCached(info_, entry.convertnum, std::string(name), files_.pack, exitCode, cache_);
+            int rc = RunConverterCached(info_, entry.convertnum, std::string(name), files_.pack, exitCode, itemLength,
+                                        cache_);
             if (rc != VORL_OK) {
                 reporter_.NoteConverter(name, exitCode);
                 return rc;
@@ -135,7 +137,7 @@ private:
                 return VORL_ERR_FILE_NOT_FOUND;
             }
         }
-        int rc = StoreItem(row, entry, input, converted ? std::string_view(files_.pack) : name, converted);
+        int rc = StoreItem(row, entry, input, converted ? std::string_view(files_.pack) : name, converted, itemLength);
         input.Close();
         if (converted) {
             host::RemoveFile(files_.pack);
@@ -159,7 +161,7 @@ private:
             reporter_.NoteConverter(name, 0);
             return VORL_ERR_FILE_NOT_FOUND;
         }
-        int rc = StoreItem(row, entry, output, result.output, true);
+        int rc = StoreItem(row, entry, output, result.output, true, result.itemLength);
         output.Close();
         pool_->Release(row);
         return rc;
@@ -184,11 +186,13 @@ private:
         return VORL_OK;
     }
 
-    // `input` comes from OpenForReading, which measured it as it checked it.
+    // `input` comes from OpenForReading, which measured it as it checked
+    // it; the item is all of it, or its first `itemLength` bytes (a cache
+    // entry ends in its checksum).
     int StoreItem(size_t row, const IndexEntry &entry, host::HostFile &input, std::string_view source,
-                  bool fromConverter)
+                  bool fromConverter, int64_t itemLength)
     {
-        int64_t measured = input.LengthAtOpen();
+        int64_t measured = itemLength >= 0 ? std::min(itemLength, input.LengthAtOpen()) : input.LengthAtOpen();
         if (measured <= 0) {
             // A converter that wrote nothing is the converter's failure.
             if (fromConverter) {

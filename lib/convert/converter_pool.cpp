@@ -61,7 +61,8 @@ void ConverterPool::Work()
         } else {
             input.Close();
             host::RemoveFile(result.output);
-            result.code = RunConverterCached(info_, entry.convertnum, name, result.output, result.exitCode, cache_);
+            result.code = RunConverterCached(info_, entry.convertnum, name, result.output, result.exitCode,
+                                             result.itemLength, cache_);
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);

@@ -19,10 +19,11 @@ class ConverterCache;
 class ConverterPool {
 public:
     struct Result {
-        int code = VORL_OK;    // RunConverter's code
-        int exitCode = 0;      // the converter's exit code when it failed
-        bool noInput = false;  // the input is missing or empty: nothing ran
-        std::string output;    // the temporary output, removed by the pool
+        int code = VORL_OK;       // RunConverter's code
+        int exitCode = 0;         // the converter's exit code when it failed
+        bool noInput = false;     // the input is missing or empty: nothing ran
+        std::string output;       // the temporary output, removed by the pool
+        int64_t itemLength = -1;  // the item's bytes at the start of `output`; -1: all
     };
 
     // Starts `jobs` workers over the rows in use that name a converter.

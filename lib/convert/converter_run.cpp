@@ -20,14 +20,18 @@ int RunConverter(const VorlInformation &info, int slot, const std::string &input
 }
 
 int RunConverterCached(const VorlInformation &info, int slot, const std::string &input, const std::string &output,
-                       int &exitCode, ConverterCache *cache)
+                       int &exitCode, int64_t &itemLength, ConverterCache *cache)
 {
+    itemLength = -1;
     if (cache == nullptr || !cache->Usable()) {
         return RunConverter(info, slot, input, output, exitCode);
     }
     auto key = cache->KeyOf(std::string(FieldText(info.convert[slot - 1])), input);
-    if (key && cache->Fetch(*key, output)) {
-        return VORL_OK;
+    if (key) {
+        if (auto stored = cache->Fetch(*key, output)) {
+            itemLength = *stored;
+            return VORL_OK;
+        }
     }
     int rc = RunConverter(info, slot, input, output, exitCode);
     if (rc == VORL_OK && key) {

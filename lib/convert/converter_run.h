@@ -1,6 +1,7 @@
 // Running an entry's external converter over its input file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "vorl_cnv.h"
@@ -18,7 +19,9 @@ class ConverterCache;
 
 // As RunConverter, taking the result from `cache` when it holds one for
 // this template and these input bytes, and storing a new one there.
+// `itemLength` is how many bytes from the start of `output` are the item;
+// -1 for all of them.
 int RunConverterCached(const VorlInformation &info, int slot, const std::string &input, const std::string &output,
-                       int &exitCode, ConverterCache *cache);
+                       int &exitCode, int64_t &itemLength, ConverterCache *cache);
 
 }  // namespace vorl

@@ -54,6 +54,13 @@ bool MakeFolders(std::string_view path)
     return ::stat(native->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool LinkFile(std::string_view from, std::string_view to)
+{
+    auto nativeFrom = ToNativePath(from);
+    auto nativeTo = ToNativePath(to);
+    return nativeFrom && nativeTo && ::link(nativeFrom->c_str(), nativeTo->c_str()) == 0;
+}
+
 bool TouchFile(std::string_view path)
 {
     auto native = ToNativePath(path);
@@ -243,6 +250,22 @@ std::optional<std::string> EnvironmentText(const char *name)
 int64_t CalendarSeconds()
 {
     return static_cast<int64_t>(std::time(nullptr));
+}
+
+int64_t CalendarNanoseconds()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+std::string MachineName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) {
+        return {};
+    }
+    return name;
 }
 
 }  // namespace vorl::host

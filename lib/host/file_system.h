@@ -54,6 +54,9 @@ void RemoveFilesIn(std::string_view directory);
 // Makes a folder and the folders above it that are missing (mode 0777
 // less the umask: a cache folder may be shared). True when it exists.
 bool MakeFolders(std::string_view path);
+// Gives the file `from` the second name `to` (a hard link); false when
+// the two lie on different file systems, or the host refuses.
+bool LinkFile(std::string_view from, std::string_view to);
 // Sets a file's modification time to now.
 bool TouchFile(std::string_view path);
 // A file's modification time in nanoseconds since 1970; 0 when unknown.
@@ -68,5 +71,9 @@ bool AppendToFile(std::string_view path, const std::string &text);
 std::optional<std::string> EnvironmentText(const char *name);
 // The calendar time in seconds.
 int64_t CalendarSeconds();
+// The calendar time in nanoseconds since 1970, as file times count it.
+int64_t CalendarNanoseconds();
+// The name of this machine; empty when it has none.
+std::string MachineName();
 
 }  // namespace vorl::host

@@ -118,6 +118,21 @@ int64_t HostFile::Length() const
     return st.st_size;
 }
 
+bool HostFile::Version(FileVersion &version) const
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+        return false;
+    }
+    constexpr int64_t kBillion = 1000000000;
+    version.device = static_cast<uint64_t>(st.st_dev);
+    version.inode = static_cast<uint64_t>(st.st_ino);
+    version.length = st.st_size;
+    version.modifiedNanoseconds = static_cast<int64_t>(st.st_mtim.tv_sec) * kBillion + st.st_mtim.tv_nsec;
+    version.changedNanoseconds = static_cast<int64_t>(st.st_ctim.tv_sec) * kBillion + st.st_ctim.tv_nsec;
+    return true;
+}
+
 long HostFile::Read(void *buffer, size_t size)
 {
     if (!MakeBlocking()) {

@@ -9,6 +9,17 @@
 
 namespace vorl::host {
 
+// What changes whenever a file's bytes may have changed: its identity, its
+// length and its modification and change times. The change time is set by
+// the system on every write and cannot be set back by a user.
+struct FileVersion {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t length = 0;
+    int64_t modifiedNanoseconds = 0;
+    int64_t changedNanoseconds = 0;
+};
+
 class HostFile {
 public:
     HostFile() = default;
@@ -33,6 +44,8 @@ public:
 
     // The length of the open file, or -1.
     int64_t Length() const;
+    // The version of the open file; false when the host cannot tell.
+    bool Version(FileVersion &version) const;
     // The length OpenForReading saw when it checked the file, with no
     // further call to the host; -1 for a file opened any other way.
     int64_t LengthAtOpen() const { return lengthAtOpen_; }
