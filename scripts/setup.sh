@@ -3,7 +3,7 @@
 # Only Debian's own packages are used.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config clang-format git libssl-dev libgtest-dev libgmock-dev libbenchmark-dev libexpat1-dev
+packages=(build-essential cmake pkg-config clang-format git libgtest-dev libgmock-dev libbenchmark-dev libexpat1-dev
           qt6-base-dev fonts-noto-cjk
           # packaging and its checks (scripts/package-check.sh)
           dpkg-dev file lintian desktop-file-utils appstream shared-mime-info mandoc man-db

@@ -47,9 +47,7 @@ uint64_t Merge(uint64_t hash, uint64_t lane)
 
 }  // namespace
 
-ItemChecksum::ItemChecksum() : lanes_{kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1}
-{
-}
+ItemChecksum::ItemChecksum() : lanes_{kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1} {}
 
 void ItemChecksum::Stripe(const uint8_t *stripe)
 {

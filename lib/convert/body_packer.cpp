@@ -9,10 +9,10 @@
 #include "converter_run.h"
 #include "file_system.h"
 #include "fixed_text.h"
+#include "item_appender.h"
 #include "number_text.h"
 #include "path_rules.h"
 #include "round_up.h"
-#include "stream_copy.h"
 
 namespace vorl {
 namespace {
@@ -36,10 +36,10 @@ public:
            const ConversionContext &reporter)
         : info_(info),
           files_(files),
-          body_(body),
           values_(values),
           reporter_(reporter),
-          align_(static_cast<uint64_t>(info.dataalign))
+          align_(static_cast<uint64_t>(info.dataalign)),
+          appender_(body)
     {
     }
 
@@ -74,6 +74,10 @@ public:
                 reporter_.NoteRow(static_cast<int32_t>(row), FieldText(info_.entries[row].filename));
                 return rc;
             }
+        }
+        if (!appender_.Flush()) {
+            reporter_.NoteOutput(files_.body);
+            return VORL_ERR_TEMP_FILE;
         }
         // Nothing is in place yet: a stop now still leaves the outputs as they were.
         return reporter_.AsksToStop(rowCount, rowCount, "", running_ * align_) ? VORL_ERR_CANCELLED : VORL_OK;
@@ -217,7 +221,7 @@ private:
         if (info_.indexout != kIndexNothing && info_.indexmode == 0 && next > kLargestIndexValue) {
             return VORL_ERR_INDEX_RANGE;
         }
-        switch (copier_.Copy(input, body_, length)) {
+        switch (appender_.Append(input, length)) {
             case host::CopyResult::Copied:
                 break;
             case host::CopyResult::SourceEndedEarly:
@@ -230,7 +234,7 @@ private:
                 reporter_.NoteOutput(files_.body);
                 return VORL_ERR_TEMP_FILE;
         }
-        if (!copier_.WriteZeros(body_, stored - length)) {
+        if (!appender_.AppendZeros(stored - length)) {
             reporter_.NoteOutput(files_.body);
             return VORL_ERR_TEMP_FILE;
         }
@@ -241,14 +245,13 @@ private:
 
     const VorlInformation &info_;
     const WorkFiles &files_;
-    host::HostFile &body_;
     IndexValues &values_;
     const ConversionContext &reporter_;
     ConverterPool *pool_ = nullptr;
     ConverterCache *cache_ = nullptr;
     const uint64_t align_;
     uint64_t running_ = 0;
-    host::StreamCopier copier_;
+    host::ItemAppender appender_;
 };
 
 }  // namespace

@@ -58,10 +58,10 @@ HostFile HostFile::OpenForReading(std::string_view path)
     }
     if (file.IsOpen()) {
         file.lengthAtOpen_ = st.st_size;
-        // The kernel's copy between files pays no heed to O_NONBLOCK; a
-        // plain read gets a blocking descriptor, as some file systems do
-        // heed it there. Clearing it only then spares a call per input
-        // when thousands of small files are packed.
+        // Left non-blocking: the kernel's copy between files pays no heed
+        // to it, and a read that would rather not wait clears it then.
+        // That spares a call per input when thousands of small files are
+        // packed.
         file.nonBlocking_ = true;
     }
     return file;
@@ -135,14 +135,23 @@ bool HostFile::Version(FileVersion &version) const
 
 long HostFile::Read(void *buffer, size_t size)
 {
-    if (!MakeBlocking()) {
-        return -1;
-    }
     ssize_t got;
-    do {
+    while (true) {
         got = ::read(fd_, buffer, size);
-    } while (got < 0 && errno == EINTR);
-    return static_cast<long>(got);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        // Only a regular file is left non-blocking, and most file systems
+        // read those alike either way; one that would rather not wait is
+        // asked again with a blocking descriptor.
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && nonBlocking_) {
+            if (!MakeBlocking()) {
+                return -1;
+            }
+            continue;
+        }
+        return static_cast<long>(got);
+    }
 }
 
 bool HostFile::WriteAll(const void *data, size_t size)

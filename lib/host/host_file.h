@@ -64,8 +64,9 @@ public:
 private:
     explicit HostFile(int fd) : fd_(fd) {}
     static HostFile OpenNative(std::string_view path, int flags);
-    // Clears the O_NONBLOCK that OpenForReading leaves in place until the
-    // first plain read; false when it cannot.
+    // Clears the O_NONBLOCK that OpenForReading leaves in place until a
+    // read would not wait, or the descriptor is handed over; false when it
+    // cannot.
     bool MakeBlocking();
 
     int fd_ = -1;
