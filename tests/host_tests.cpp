@@ -4,8 +4,12 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+
+#include "cleared_table.h"
 #include "code_page.h"
 #include "directory_listing.h"
+#include "item_appender.h"
 #include "native_path.h"
 #include "test_support.h"
 #include "text_file.h"
@@ -103,6 +107,50 @@ TEST(TextReader, AcceptsLfAndCrLf)
     }
     EXPECT_EQ((std::vector<std::string>{"one", "two", "three", "", "last\rx"}), lines);
     EXPECT_FALSE(host::TextReader::Open(folder.Path().string()));
+}
+
+// Items of every size around the gathering limits, with padding between
+// them, land in order; an item whose source ends early leaves none of its
+// bytes, and what came before it is all written.
+TEST(ItemAppender, KeepsOrderAcrossGatheredAndCopiedItems)
+{
+    TempFolder folder;
+    std::string expected;
+    std::vector<std::string> items;
+    for (size_t size : {1u, 4096u, 65535u, 65536u, 65537u, 200000u, 3u, 262144u, 262143u, 7u}) {
+        std::string item(size, static_cast<char>('a' + items.size()));
+        item.front() = item.back() = '#';
+        items.push_back(item);
+    }
+    const std::string body = (folder / "body").string();
+    {
+        host::HostFile to = host::HostFile::CreateTruncating(body);
+        host::ItemAppender appender(to);
+        for (size_t i = 0; i < items.size(); ++i) {
+            const std::string name = (folder / ("item" + std::to_string(i))).string();
+            WriteFile(name, items[i]);
+            host::HostFile from = host::HostFile::OpenForReading(name);
+            ASSERT_EQ(host::CopyResult::Copied, appender.Append(from, items[i].size())) << i;
+            ASSERT_TRUE(appender.AppendZeros(i * 3 % 17)) << i;
+            expected += items[i] + std::string(i * 3 % 17, '\0');
+        }
+        WriteFile(folder / "short", "abc");
+        host::HostFile from = host::HostFile::OpenForReading((folder / "short").string());
+        EXPECT_EQ(host::CopyResult::SourceEndedEarly, appender.Append(from, 4));
+        ASSERT_TRUE(appender.Flush());
+    }
+    EXPECT_EQ(expected, test::ReadFile(folder / "body"));
+}
+
+TEST(ClearedTable, ZeroFilledAtEverySizeAndFreedByFree)
+{
+    for (size_t count : {size_t{1}, size_t{10000}, size_t{3} << 20}) {
+        auto *table = static_cast<unsigned char *>(host::AllocateClearedTable(count, 540));
+        ASSERT_NE(nullptr, table) << count;
+        EXPECT_EQ(0, table[0] | table[count * 540 / 2] | table[count * 540 - 1]) << count;
+        std::free(table);
+    }
+    EXPECT_EQ(nullptr, host::AllocateClearedTable(static_cast<size_t>(-1) / 2, 4));
 }
 
 }  // namespace

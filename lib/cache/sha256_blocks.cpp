@@ -43,7 +43,7 @@ bool ProcessorHasShaInstructions()
 // already added to the message words. The state is kept as the halves
 // ABEF and CDGH that the instructions take.
 __attribute__((target("sha,sse4.1,ssse3"))) void ShaInstructionBlocks(uint32_t *state, const uint8_t *data,
-                                                                       size_t blocks)
+                                                                      size_t blocks)
 {
     const __m128i byteOrder = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
     __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i *>(state));
@@ -68,8 +68,7 @@ __attribute__((target("sha,sse4.1,ssse3"))) void ShaInstructionBlocks(uint32_t *
                 w = _mm_add_epi32(w, _mm_alignr_epi8(previous, twoBack, 4));
                 w = _mm_sha256msg2_epu32(w, previous);
             }
-            __m128i message =
-                _mm_add_epi32(w, _mm_load_si128(reinterpret_cast<const __m128i *>(kRound + 4 * group)));
+            __m128i message = _mm_add_epi32(w, _mm_load_si128(reinterpret_cast<const __m128i *>(kRound + 4 * group)));
             cdgh = _mm_sha256rnds2_epu32(cdgh, abef, message);
             abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(message, 0x0E));
         }

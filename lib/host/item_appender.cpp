@@ -6,7 +6,7 @@
 namespace vorl::host {
 namespace {
 
-constexpr size_t kGatherSize = 1 << 20;
+constexpr size_t kGatherSize = 256 * 1024;
 // Larger items are copied by the kernel: gathering them would only copy
 // their bytes once more.
 constexpr uint64_t kSmallItem = 64 * 1024;

@@ -1,7 +1,7 @@
 // Appending the items of a pack to one file. Small items are gathered in
 // memory and written many at a time: packing thousands of small files then
 // costs an open, a status, a read and a close per file, as cat does, and
-// one write per megabyte. Larger items pass straight through.
+// one write per quarter megabyte. Larger items pass straight through.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "cleared_table.h"
 #include "entry_file_name.h"
 #include "fixed_text.h"
 #include "number_text.h"
@@ -273,8 +274,8 @@ int ReadLegacyEntries(VorlInformation &info)
     }
     size_t rows = static_cast<size_t>(info.indexnum);
     if (info.entries == nullptr) {
-        // calloc's table is clear already.
-        info.entries = static_cast<IndexEntry *>(std::calloc(rows, sizeof(IndexEntry)));
+        // A fresh table is clear already.
+        info.entries = static_cast<IndexEntry *>(host::AllocateClearedTable(rows, sizeof(IndexEntry)));
         if (info.entries == nullptr) {
             CloseStream(info);
             return VORL_ERR_NO_MEMORY;

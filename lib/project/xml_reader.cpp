@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "cleared_table.h"
 #include "entry_file_name.h"
 #include "fixed_text.h"
 #include "host_file.h"
@@ -246,7 +247,8 @@ void EndHeader(XmlReadContext &context)
 {
     VorlInformation &info = *context.block;
     if (info.entries == nullptr && info.indexnum >= 1 && info.indexnum <= VORL_MAX_ENTRIES) {
-        info.entries = static_cast<IndexEntry *>(std::calloc(static_cast<size_t>(info.indexnum), sizeof(IndexEntry)));
+        info.entries = static_cast<IndexEntry *>(
+            host::AllocateClearedTable(static_cast<size_t>(info.indexnum), sizeof(IndexEntry)));
         if (info.entries == nullptr) {
             context.Fail(VORL_ERR_NO_MEMORY);
         }
