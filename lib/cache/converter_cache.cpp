@@ -25,9 +25,9 @@ constexpr size_t kChecksumSize = 16;  // the hexadecimal ItemChecksum at the end
 constexpr size_t kChunk = 1 << 16;
 // A memo is a key, then the checksum of its version text and the key.
 constexpr size_t kMemoSize = 2 * kKeySize;
-// A memo takes a block of the disk however short it is: the size limit
-// counts it so, and so bounds their number as well.
-constexpr uint64_t kMemoFootprint = 4096;
+// How many memos a folder keeps: a few for each entry.
+constexpr size_t kMemosPerEntry = 2;
+constexpr size_t kSpareMemos = 1024;
 // A file written within the last moment may be written again within the
 // same tick of the file system's clock without its times changing: its
 // key is not remembered until its times have settled.
@@ -292,42 +292,61 @@ void ConverterCache::Store(const std::string &key, const std::string &output)
     }
 }
 
+namespace {
+
+// The files of a listing of `folder`, the least recently used first.
+std::vector<const host::DirectoryEntry *> LeastRecentlyUsedFirst(const std::string &folder,
+                                                                 const std::vector<host::DirectoryEntry> &listing)
+{
+    std::vector<std::pair<int64_t, const host::DirectoryEntry *>> aged;
+    for (const auto &file : listing) {
+        aged.emplace_back(host::ModifiedNanoseconds(folder + file.name), &file);
+    }
+    std::stable_sort(aged.begin(), aged.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<const host::DirectoryEntry *> files;
+    for (const auto &[lastUsed, file] : aged) {
+        files.push_back(file);
+    }
+    return files;
+}
+
+}  // namespace
+
 void ConverterCache::KeepWithinLimit()
 {
-    struct Aged {
-        int64_t lastUsed = 0;
-        std::string name;
-        uint64_t footprint = 0;
-    };
-    std::vector<Aged> files;
-    uint64_t total = 0;
-    for (std::string_view ending : {kEntryEnding, kMemoEnding}) {
-        auto listing = host::ListDirectory(folder_, std::string("*").append(ending));
-        if (!listing) {
-            return;
-        }
-        for (const auto &file : *listing) {
-            uint64_t footprint = static_cast<uint64_t>(file.size);
-            if (ending == kMemoEnding) {
-                footprint = std::max(footprint, kMemoFootprint);
-            }
-            files.push_back({0, file.name, footprint});
-            total += footprint;
-        }
-    }
-    if (total <= sizeLimit_) {
+    auto entries = host::ListDirectory(folder_, std::string("*").append(kEntryEnding));
+    if (!entries) {
         return;
     }
-    for (Aged &file : files) {
-        file.lastUsed = host::ModifiedNanoseconds(folder_ + file.name);
+    uint64_t total = 0;
+    for (const auto &entry : *entries) {
+        total += static_cast<uint64_t>(entry.size);
     }
-    std::stable_sort(files.begin(), files.end(), [](const Aged &a, const Aged &b) { return a.lastUsed < b.lastUsed; });
-    for (const Aged &file : files) {
-        if (total <= sizeLimit_) {
-            break;
+    size_t entryCount = entries->size();
+    if (total > sizeLimit_) {
+        for (const host::DirectoryEntry *entry : LeastRecentlyUsedFirst(folder_, *entries)) {
+            if (total <= sizeLimit_) {
+                break;
+            }
+            if (host::RemoveFile(folder_ + entry->name)) {
+                total -= static_cast<uint64_t>(entry->size);
+                --entryCount;
+            }
         }
-        if (host::RemoveFile(folder_ + file.name)) {
-            total -= file.footprint;
+    }
+    // Memos are a few bytes each and stay out of the size limit; their
+    // number follows the entries', with room for inputs under several names.
+    auto memos = host::ListDirectory(folder_, std::string("*").append(kMemoEnding));
+    const size_t mostMemos = kMemosPerEntry * entryCount + kSpareMemos;
+    if (memos && memos->size() > mostMemos) {
+        size_t count = memos->size();
+        for (const host::DirectoryEntry *memo : LeastRecentlyUsedFirst(folder_, *memos)) {
+            if (count <= mostMemos) {
+                break;
+            }
+            if (host::RemoveFile(folder_ + memo->name)) {
+                --count;
+            }
         }
     }
 }
