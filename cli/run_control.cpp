@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <type_traits>
 
 #include "terminal_text.h"
 
@@ -55,6 +56,11 @@ void RunControl::Attach(VorlConvertOptions &options)
 {
     options.progress = &RunControl::OnProgress;
     options.progresscontext = this;
+    // The library watches the flag itself while converters run, and ends
+    // them: they are in process groups of their own, out of the terminal's
+    // reach, and a SIGTERM sent to vorlcnv alone would not reach them either.
+    static_assert(std::is_same_v<std::sig_atomic_t, int32_t>, "the stop flag is the signal handler's own");
+    options.stopflag = &g_stopSignal;
 }
 
 int RunControl::StopSignal() const

@@ -1,6 +1,6 @@
 // What vorlcnv shows and hears while a conversion runs: a one-line progress
 // display on a terminal, and Ctrl+C, SIGTERM and SIGHUP, which stop the run
-// before its next entry so that it cleans up after itself.
+// at once, ending the converters that run, so that it cleans up after itself.
 #pragma once
 
 #include "vorl_cnv.h"

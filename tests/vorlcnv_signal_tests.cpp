@@ -1,6 +1,7 @@
-// vorlcnv stopped mid-run by Ctrl+C (SIGINT to the whole process group,
-// converters included) or by SIGTERM to vorlcnv alone: it ends as the
-// signal would have ended it, and only after putting everything back.
+// vorlcnv stopped mid-run by Ctrl+C (SIGINT to the whole process group)
+// or by SIGTERM to vorlcnv alone: it ends as the signal would have ended
+// it, with the converters it started, and only after putting everything
+// back.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -17,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "editor/project_files.h"
 #include "test_support.h"
 
 namespace vorl::test {
@@ -40,8 +42,8 @@ struct Case {
     const char *jobs;  // an extra argument, or empty
     size_t running;    // converters at once
     // Whether no converter may begin after the signal. SIGTERM reaches
-    // vorlcnv alone: the run learns of it only before its next row, while
-    // idle converter slots may already have taken later rows.
+    // vorlcnv alone: a converter slot freed in the moment before the run
+    // sees it may already have taken a later row.
     bool noneAfter;
 };
 
@@ -56,6 +58,12 @@ protected:
     {
         fs::create_directory(Project());
         fs::create_directory(Temp());
+        WriteProject("echo \"$I\" >> " + Started().string() + R"(; sleep 0.6; cat "$I" > "$O")");
+        WriteFile(Project() / "out.dat", "the previous pack");
+    }
+
+    void WriteProject(const std::string &convert)
+    {
         std::string rows;
         for (int row = 0; row < 8; ++row) {
             std::string name = "in" + std::to_string(row) + ".bin";
@@ -68,12 +76,8 @@ protected:
                   "\t<headerid>Vorl</headerid><indexnum>8</indexnum><indexout>infile</indexout>\n"
                   "\t<indexmode>false</indexmode><indexbyte>4</indexbyte><indexinterval>1</indexinterval>\n"
                   "\t<dataalign>1</dataalign><pathmode>relative</pathmode><skipnofile>false</skipnofile>\n"
-                  "\t<convert num='1'>echo &quot;$I&quot; &gt;&gt; " +
-                      Started().string() +
-                      "; sleep 0.6; cat &quot;$I&quot; &gt; &quot;$O&quot;</convert>\n"
-                      "</header>\n" +
-                      rows + "</VorlProject>\n");
-        WriteFile(Project() / "out.dat", "the previous pack");
+                  "\t<convert num='1'>" +
+                      vorlmake::test::XmlEscaped(convert) + "</convert>\n</header>\n" + rows + "</VorlProject>\n");
     }
 
     // Started in a process group of its own, as a shell starts a job.
@@ -162,6 +166,47 @@ TEST_P(VorlcnvSignal, StopsCleanlyAndEndsAsTheSignalWould)
     if (c.noneAfter) {
         EXPECT_EQ(begun, StartedCount()) << ReadFile(Started());
     }
+}
+
+// A converter that would run for a minute, and what it started, end with
+// the run: vorlcnv alone hears SIGTERM, and the library ends the running
+// converters' process groups instead of waiting for them.
+TEST_P(VorlcnvSignal, LongConvertersEndWithTheRun)
+{
+    const Case &c = GetParam();
+    const fs::path pids = capture_ / "pids";
+    WriteProject("echo \"$$\" >> " + pids.string() + "; echo \"$I\" >> " + Started().string() +
+                 "; sleep 60 & echo $! >> " + pids.string() + R"(; wait; cat "$I" > "$O")");
+    std::vector<std::string> arguments{"--project", "project/game.vorlprj", "--data", "out.dat"};
+    if (*c.jobs != '\0') {
+        arguments.push_back(c.jobs);
+    }
+    pid_t child = Start(arguments);
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (StartedCount() < c.running && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    std::this_thread::sleep_for(150ms);
+    EXPECT_EQ(0, kill(c.wholeGroup ? -child : child, c.signal)) << std::strerror(errno);
+    // Far less than the converters' minute; a run that waited for them is
+    // killed here and fails.
+    EXPECT_EQ(128 + c.signal, WaitFor(child, std::chrono::seconds(15)));
+    EXPECT_EQ("the previous pack", ReadFile(Project() / "out.dat"));
+    EXPECT_EQ(std::set<std::string>{}, Listing(Temp()));
+    std::this_thread::sleep_for(200ms);
+    std::string list = ReadFile(pids);
+    size_t checked = 0;
+    for (size_t at = 0; at < list.size();) {
+        size_t end = list.find('\n', at);
+        const std::string pid = list.substr(at, end - at);
+        at = end + 1;
+        // Gone, or a zombie that nobody in this container reaps.
+        const std::string stat = fs::exists("/proc/" + pid + "/stat") ? ReadFile("/proc/" + pid + "/stat") : "";
+        const size_t state = stat.rfind(") ");
+        EXPECT_TRUE(stat.empty() || (state != std::string::npos && stat[state + 2] == 'Z')) << pid << ": " << stat;
+        ++checked;
+    }
+    EXPECT_EQ(2 * c.running, checked) << list;
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, VorlcnvSignal,

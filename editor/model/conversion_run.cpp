@@ -35,13 +35,13 @@ int EditorModel::ReportProgress(void *context, const VorlProgress *progress)
     auto *model = static_cast<EditorModel *>(context);
     std::string input = progress->input != nullptr ? progress->input : "";
     model->host_.ShowConversionProgress(progress->rowsdone, progress->rowcount, Cp932ToUtf8(input).value_or(input));
-    return model->stopAsked_ ? 1 : 0;
+    return __atomic_load_n(&model->stopFlag_, __ATOMIC_RELAXED) != 0 ? 1 : 0;
 }
 
 void EditorModel::StopConversion()
 {
     if (converting_) {
-        stopAsked_ = true;
+        __atomic_store_n(&stopFlag_, 1, __ATOMIC_RELAXED);
     }
 }
 
@@ -141,6 +141,7 @@ void EditorModel::RunConversion()
                                           : runSettings_.jobs;
     options.progress = &EditorModel::ReportProgress;
     options.progresscontext = this;
+    options.stopflag = &stopFlag_;
     // A name without a CP932 form cannot reach the library.
     int rc = VORL_ERR_BAD_ACCESS;
     if (saved && project && data && header && base && cache) {
@@ -149,7 +150,7 @@ void EditorModel::RunConversion()
         // Until the library returns, every command and edit is refused,
         // whichever way it arrives.
         converting_ = true;
-        stopAsked_ = false;
+        __atomic_store_n(&stopFlag_, 0, __ATOMIC_RELAXED);
         rc = host_.RunWhileBusy([this, &project, &data, &header, &options] {
             return ConvertProjectFile(*project, *data, *header, options);
         });

@@ -111,8 +111,9 @@ public:
     bool CheckEntries();
     // The conversion run (Ctrl+R).
     void RunConversion();
-    // Asks a running conversion to stop before its next row; the previous
-    // outputs stay as they were. Safe to call from any thread.
+    // Asks a running conversion to stop at once, ending the converters
+    // that run; the previous outputs stay as they were. Safe to call from
+    // any thread.
     void StopConversion();
     // How conversions run (jobs, cache): asked in a dialog and kept in the
     // user's settings file, not in the project.
@@ -204,7 +205,9 @@ private:
     EditorState state_;
     ChoiceMarks marks_;
     bool converting_ = false;
-    std::atomic<bool> stopAsked_{false};
+    // The library watches it while converters run (only ever accessed
+    // atomically).
+    volatile int32_t stopFlag_ = 0;
     int exitStatus_ = 0;
     std::string settingsFile_;
     std::string userSettingsFile_;

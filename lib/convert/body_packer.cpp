@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <memory>
 
 #include "converter_cache.h"
@@ -50,9 +51,13 @@ public:
             cache = std::make_unique<ConverterCache>(reporter_.CacheFolder(), reporter_.CacheLimit());
         }
         cache_ = cache.get();
+        // A caller's stop flag also ends the converters that are running.
+        if (reporter_.WatchesStopFlag()) {
+            stopNow_ = [this] { return reporter_.Stopped(); };
+        }
         std::unique_ptr<ConverterPool> pool;
         if (reporter_.Jobs() > 1) {
-            pool = std::make_unique<ConverterPool>(info_, WorkFolder(), reporter_.Jobs(), cache_);
+            pool = std::make_unique<ConverterPool>(info_, WorkFolder(), reporter_.Jobs(), cache_, stopNow_);
         }
         pool_ = pool.get();
         const auto rowCount = info_.indexnum;
@@ -130,7 +135,7 @@ private:
             host::RemoveFile(files_.pack);
             int exitCode = 0;
             int rc = RunConverterCached(info_, entry.convertnum, std::string(name), files_.pack, exitCode, itemLength,
-                                        cache_);
+                                        cache_, stopNow_);
             if (rc != VORL_OK) {
                 reporter_.NoteConverter(name, exitCode);
                 return rc;
@@ -249,6 +254,7 @@ private:
     const ConversionContext &reporter_;
     ConverterPool *pool_ = nullptr;
     ConverterCache *cache_ = nullptr;
+    std::function<bool()> stopNow_;
     const uint64_t align_;
     uint64_t running_ = 0;
     host::ItemAppender appender_;

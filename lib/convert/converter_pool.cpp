@@ -7,9 +7,11 @@
 
 namespace vorl {
 
-ConverterPool::ConverterPool(const VorlInformation &info, const std::string &workdir, int jobs, ConverterCache *cache)
+ConverterPool::ConverterPool(const VorlInformation &info, const std::string &workdir, int jobs, ConverterCache *cache,
+                             std::function<bool()> stopNow)
     : info_(info),
       cache_(cache),
+      stopNow_(std::move(stopNow)),
       results_(static_cast<size_t>(info.indexnum)),
       done_(static_cast<size_t>(info.indexnum), 0)
 {
@@ -62,7 +64,7 @@ void ConverterPool::Work()
             input.Close();
             host::RemoveFile(result.output);
             result.code = RunConverterCached(info_, entry.convertnum, name, result.output, result.exitCode,
-                                             result.itemLength, cache_);
+                                             result.itemLength, cache_, stopNow_);
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);

@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -26,8 +27,10 @@ public:
         int64_t itemLength = -1;  // the item's bytes at the start of `output`; -1: all
     };
 
-    // Starts `jobs` workers over the rows in use that name a converter.
-    ConverterPool(const VorlInformation &info, const std::string &workdir, int jobs, ConverterCache *cache);
+    // Starts `jobs` workers over the rows in use that name a converter;
+    // `stopNow` (may be empty) ends running converters, see RunConverter.
+    ConverterPool(const VorlInformation &info, const std::string &workdir, int jobs, ConverterCache *cache,
+                  std::function<bool()> stopNow);
     // Stops the workers (no new converter starts), waits for the running
     // ones, and removes every temporary output.
     ~ConverterPool();
@@ -44,6 +47,7 @@ private:
 
     const VorlInformation &info_;
     ConverterCache *cache_;
+    std::function<bool()> stopNow_;
     std::vector<size_t> rows_;     // the rows with converters, in row order
     std::vector<Result> results_;  // by row
     std::vector<char> done_;       // by row

@@ -8,10 +8,10 @@
 namespace vorl {
 
 int RunConverter(const VorlInformation &info, int slot, const std::string &input, const std::string &output,
-                 int &exitCode)
+                 int &exitCode, const std::function<bool()> &stopNow)
 {
     std::string command = ExpandTemplateForShell(FieldText(info.convert[slot - 1]), {input, output});
-    int status = host::RunShellCommand(command, {{kInputVariable, input}, {kOutputVariable, output}});
+    int status = host::RunShellCommand(command, {{kInputVariable, input}, {kOutputVariable, output}}, stopNow);
     // A converter that fails (an encoder that exits non-zero, one that is
     // not installed, one killed by a signal) fails the conversion: what it
     // left behind is never packed.
@@ -20,11 +20,11 @@ int RunConverter(const VorlInformation &info, int slot, const std::string &input
 }
 
 int RunConverterCached(const VorlInformation &info, int slot, const std::string &input, const std::string &output,
-                       int &exitCode, int64_t &itemLength, ConverterCache *cache)
+                       int &exitCode, int64_t &itemLength, ConverterCache *cache, const std::function<bool()> &stopNow)
 {
     itemLength = -1;
     if (cache == nullptr || !cache->Usable()) {
-        return RunConverter(info, slot, input, output, exitCode);
+        return RunConverter(info, slot, input, output, exitCode, stopNow);
     }
     auto key = cache->KeyOf(std::string(FieldText(info.convert[slot - 1])), input);
     if (key) {
@@ -33,7 +33,7 @@ int RunConverterCached(const VorlInformation &info, int slot, const std::string 
             return VORL_OK;
         }
     }
-    int rc = RunConverter(info, slot, input, output, exitCode);
+    int rc = RunConverter(info, slot, input, output, exitCode, stopNow);
     if (rc == VORL_OK && key) {
         cache->Store(*key, output);
     }

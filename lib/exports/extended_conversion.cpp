@@ -95,6 +95,9 @@ int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConve
         options->cachedir != nullptr && *options->cachedir != '\0') {
         reporter.CacheResults(options->cachedir, options->cachemax);
     }
+    if (options != nullptr && HasField<const volatile int32_t *>(*options, offsetof(VorlConvertOptions, stopflag))) {
+        reporter.WatchStopFlag(options->stopflag);
+    }
     if (commandLine != nullptr) {
         return ConvertCommandLine(commandLine, reporter, workbase);
     }

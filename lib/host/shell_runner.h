@@ -1,6 +1,7 @@
 // Running a converter command through /bin/sh, synchronously.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,7 +18,13 @@ struct ShellVariable {
 // expands a reference such as "${VORL_IN}" to the name without ever
 // reading the name as code. Returns the command's wait status, or -1 when
 // the shell could not be started (or a text has no host form).
-int RunShellCommand(const std::string &command, const std::vector<ShellVariable> &variables);
+//
+// With `stopNow`, which is asked about every 50 ms while the command runs,
+// the command runs in a process group of its own, so that a stop ends it
+// with everything it started: SIGTERM to the group, SIGKILL two seconds
+// later for what is left. The wait status then tells of the signal.
+int RunShellCommand(const std::string &command, const std::vector<ShellVariable> &variables,
+                    const std::function<bool()> &stopNow = {});
 
 // The exit code within a wait status; -1 for a command ended by a signal
 // or never started.

@@ -332,17 +332,18 @@ typedef void (*VorlFileReadCallback)(void *context, const char *path, int32_t ki
 typedef int (*VorlProgressCallback)(void *context, const VorlProgress *progress);
 
 typedef struct VorlConvertOptions {
-    uint32_t size;                 /* sizeof(VorlConvertOptions), set by the caller */
-    VorlFailureReport failure;     /* filled when the conversion fails             */
-    const char *workbase;          /* see VorlConvertWithOptions; may be null      */
-    VorlFileReadCallback fileread; /* may be null                                  */
-    void *filereadcontext;         /* handed to `fileread`                         */
-    int32_t verifyonly;            /* 1: compare with the outputs, write nothing   */
-    int32_t jobs;                  /* converters run at once; 0 or 1: one at a time */
-    VorlProgressCallback progress; /* may be null                                  */
-    void *progresscontext;         /* handed to `progress`                         */
-    const char *cachedir;          /* converter result cache (CP932), null: none   */
-    uint64_t cachemax;             /* its size limit in bytes, 0: 1 GiB            */
+    uint32_t size;                    /* sizeof(VorlConvertOptions), set by the caller */
+    VorlFailureReport failure;        /* filled when the conversion fails             */
+    const char *workbase;             /* see VorlConvertWithOptions; may be null      */
+    VorlFileReadCallback fileread;    /* may be null                                  */
+    void *filereadcontext;            /* handed to `fileread`                         */
+    int32_t verifyonly;               /* 1: compare with the outputs, write nothing   */
+    int32_t jobs;                     /* converters run at once; 0 or 1: one at a time */
+    VorlProgressCallback progress;    /* may be null                                  */
+    void *progresscontext;            /* handed to `progress`                         */
+    const char *cachedir;             /* converter result cache (CP932), null: none   */
+    uint64_t cachemax;                /* its size limit in bytes, 0: 1 GiB            */
+    const volatile int32_t *stopflag; /* may be null; non-zero: stop at once     */
 } VorlConvertOptions;
 
 /* Converts either a filled block (`info`, as VorlConvert) or a command line
@@ -365,7 +366,11 @@ typedef struct VorlConvertOptions {
  * rows run side by side, each writing only its own `$O`; the outputs are
  * byte-identical to a run with one job, and a failure is that of the first
  * failing row. `progress`, when set, hears of every row and may stop the
- * run (VORL_ERR_CANCELLED). With `cachedir` set a converter's output is
+ * run (VORL_ERR_CANCELLED). `stopflag`, when set, points to a flag that a
+ * signal handler or another thread may set to non-zero: the run then stops
+ * within about a tenth of a second, ending the converters that are running
+ * (SIGTERM to each one's process group, SIGKILL two seconds later), and
+ * returns VORL_ERR_CANCELLED as for a stop from `progress`. With `cachedir` set a converter's output is
  * kept there under the SHA-256 of its template text and its input's bytes,
  * and taken from there instead of running the converter again; a changed
  * converter program behind an unchanged template is not noticed (empty the

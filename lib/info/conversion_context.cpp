@@ -37,10 +37,18 @@ ConversionContext::ConversionContext(VorlFailureReport *report, VorlFileReadCall
 {
 }
 
+bool ConversionContext::Stopped() const
+{
+    if (!*stopped_ && stopFlag_ != nullptr && __atomic_load_n(stopFlag_, __ATOMIC_RELAXED) != 0) {
+        *stopped_ = true;
+    }
+    return *stopped_;
+}
+
 bool ConversionContext::AsksToStop(int32_t rowsDone, int32_t rowCount, std::string_view input,
                                    uint64_t bytesWritten) const
 {
-    if (*stopped_ || progress_ == nullptr) {
+    if (Stopped() || progress_ == nullptr) {
         return *stopped_;
     }
     std::string text(input);

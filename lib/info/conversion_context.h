@@ -5,6 +5,7 @@
 // described exports) notes nothing and writes the outputs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,6 +28,10 @@ public:
         progress_ = progress;
         progressContext_ = context;
     }
+    // A flag the caller sets, from a signal handler or another thread, to
+    // stop the run at once.
+    void WatchStopFlag(const volatile int32_t *flag) { stopFlag_ = flag; }
+    bool WatchesStopFlag() const { return stopFlag_ != nullptr; }
     // Converter results kept in `folder` (CP932) up to `limit` bytes.
     void CacheResults(std::string folder, uint64_t limit)
     {
@@ -59,8 +64,9 @@ public:
     int Jobs() const { return jobs_; }
     // Tells the caller how far the run has come; true when it asks to stop.
     bool AsksToStop(int32_t rowsDone, int32_t rowCount, std::string_view input, uint64_t bytesWritten) const;
-    // True once the caller has asked to stop, without asking again.
-    bool Stopped() const { return *stopped_; }
+    // True once the caller has asked to stop, without asking again; only
+    // the stop flag is read, never the callback called. Safe from any thread.
+    bool Stopped() const;
 
 private:
     VorlFailureReport *report_ = nullptr;
@@ -72,8 +78,9 @@ private:
     uint64_t cacheLimit_ = 0;
     VorlProgressCallback progress_ = nullptr;
     void *progressContext_ = nullptr;
+    const volatile int32_t *stopFlag_ = nullptr;
     // Shared by the copies of one context: a stop once asked stays asked.
-    std::shared_ptr<bool> stopped_ = std::make_shared<bool>(false);
+    std::shared_ptr<std::atomic<bool>> stopped_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 // Clears a report to "nothing known": no row, no file.
