@@ -129,6 +129,18 @@ protected:
         options_.cachedir = cached ? cache_.c_str() : nullptr;
         return VorlConvertWithOptions(&block.Info(), nullptr, &options_);
     }
+    // A cached run packs what a run without the cache packs, running
+    // `converted` converters.
+    void ExpectCachedPackSame(Block &block, size_t converted)
+    {
+        ASSERT_CODE(VORL_OK, Convert(block, false));
+        const std::string data = Data(), header = Header();
+        const size_t before = Logged();
+        ASSERT_CODE(VORL_OK, Convert(block, true));
+        EXPECT_EQ(converted, Logged() - before);
+        EXPECT_EQ(Hex(data), Hex(Data()));
+        EXPECT_EQ(header, Header());
+    }
     std::string Data() const { return ReadFile(folder_ / "out.dat"); }
     std::string Header() const { return ReadFile(folder_ / "out.h"); }
     fs::path Log() const { return folder_ / "log"; }
@@ -164,13 +176,7 @@ TEST_P(CachedBlock, ConverterRunsAgainOnlyForChangedBytesOrTemplate)
     for (const auto &step : steps) {
         SCOPED_TRACE(step.what);
         step.change();
-        ASSERT_CODE(VORL_OK, Convert(block, false));
-        const std::string data = Data(), header = Header();
-        const size_t before = Logged();
-        ASSERT_CODE(VORL_OK, Convert(block, true));
-        EXPECT_EQ(step.converted, Logged() - before);
-        EXPECT_EQ(Hex(data), Hex(Data()));
-        EXPECT_EQ(header, Header());
+        ExpectCachedPackSame(block, step.converted);
         EXPECT_NE(std::string::npos, Data().find("TEXT OF B.TXT\n"));
     }
     EXPECT_EQ(13u, FilesEndingIn(Cache(), ".vorlcache").size());
@@ -265,13 +271,7 @@ TEST_P(CachedBlock, RememberedKeysFollowEveryChangeOfTheInput)
     for (const auto &step : steps) {
         SCOPED_TRACE(step.what);
         step.change();
-        ASSERT_CODE(VORL_OK, Convert(block, false));
-        const std::string data = Data(), header = Header();
-        const size_t before = Logged();
-        ASSERT_CODE(VORL_OK, Convert(block, true));
-        EXPECT_EQ(step.converted, Logged() - before);
-        EXPECT_EQ(Hex(data), Hex(Data()));
-        EXPECT_EQ(header, Header());
+        ExpectCachedPackSame(block, step.converted);
     }
 }
 

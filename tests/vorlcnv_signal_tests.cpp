@@ -107,6 +107,27 @@ protected:
         return child;
     }
 
+    // Packs the project with the case's jobs and sends the case's signal
+    // while the first converters are half-way through; `begun` tells how
+    // many had begun by then. The signals are caught before any converter
+    // begins.
+    pid_t StartAndSignal(const Case &c, size_t &begun)
+    {
+        std::vector<std::string> arguments{"--project", "project/game.vorlprj", "--data", "out.dat"};
+        if (*c.jobs != '\0') {
+            arguments.push_back(c.jobs);
+        }
+        pid_t child = Start(arguments);
+        auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (StartedCount() < c.running && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(10ms);
+        }
+        std::this_thread::sleep_for(150ms);
+        begun = StartedCount();
+        EXPECT_EQ(0, kill(c.wholeGroup ? -child : child, c.signal)) << std::strerror(errno);
+        return child;
+    }
+
     // The exit status, or -1 when the program had to be killed.
     static int WaitFor(pid_t child, std::chrono::seconds limit)
     {
@@ -140,20 +161,8 @@ TEST_P(VorlcnvSignal, StopsCleanlyAndEndsAsTheSignalWould)
 {
     const Case &c = GetParam();
     const std::set<std::string> before = Listing(Project());
-    std::vector<std::string> arguments{"--project", "project/game.vorlprj", "--data", "out.dat"};
-    if (*c.jobs != '\0') {
-        arguments.push_back(c.jobs);
-    }
-    pid_t child = Start(arguments);
-    // The signals are caught before any converter begins; the signal comes
-    // while the first ones are half-way through.
-    auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (StartedCount() < c.running && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-    }
-    std::this_thread::sleep_for(150ms);
-    const size_t begun = StartedCount();
-    EXPECT_EQ(0, kill(c.wholeGroup ? -child : child, c.signal)) << std::strerror(errno);
+    size_t begun = 0;
+    pid_t child = StartAndSignal(c, begun);
 
     EXPECT_EQ(128 + c.signal, WaitFor(child, std::chrono::seconds(10)));
     std::string err = ReadFile(capture_ / "stderr");
@@ -177,17 +186,8 @@ TEST_P(VorlcnvSignal, LongConvertersEndWithTheRun)
     const fs::path pids = capture_ / "pids";
     WriteProject("echo \"$$\" >> " + pids.string() + "; echo \"$I\" >> " + Started().string() +
                  "; sleep 60 & echo $! >> " + pids.string() + R"(; wait; cat "$I" > "$O")");
-    std::vector<std::string> arguments{"--project", "project/game.vorlprj", "--data", "out.dat"};
-    if (*c.jobs != '\0') {
-        arguments.push_back(c.jobs);
-    }
-    pid_t child = Start(arguments);
-    auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (StartedCount() < c.running && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-    }
-    std::this_thread::sleep_for(150ms);
-    EXPECT_EQ(0, kill(c.wholeGroup ? -child : child, c.signal)) << std::strerror(errno);
+    size_t begun = 0;
+    pid_t child = StartAndSignal(c, begun);
     // Far less than the converters' minute; a run that waited for them is
     // killed here and fails.
     EXPECT_EQ(128 + c.signal, WaitFor(child, std::chrono::seconds(15)));
