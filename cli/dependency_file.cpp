@@ -56,15 +56,18 @@ bool WriteDependencyFile(const std::string &path, const std::vector<std::string>
 {
     std::string text;
     for (size_t i = 0; i < targets.size(); ++i) {
-        text += (i == 0 ? "" : " ") + EscapeForMake(targets[i]);
+        if (i > 0) {
+            text += ' ';
+        }
+        text += EscapeForMake(targets[i]);
     }
     text += ":";
     for (const std::string &name : prerequisites) {
-        text += " \\\n  " + EscapeForMake(name);
+        text.append(" \\\n  ").append(EscapeForMake(name));
     }
     text += "\n";
     for (const std::string &name : prerequisites) {
-        text += "\n" + EscapeForMake(name) + ":\n";
+        text.append("\n").append(EscapeForMake(name)).append(":\n");
     }
     std::string temporary = path + ".tmp" + std::to_string(::getpid());
     std::FILE *file = std::fopen(temporary.c_str(), "wb");

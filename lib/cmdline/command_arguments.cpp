@@ -269,7 +269,7 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
             if (row >= info.indexnum) {
                 return failed(VORL_ERR_FORWARD_REFERENCE);
             }
-            AppendRecord(state, "*" + std::to_string(row), 0, 0, 0, alias, true);
+            AppendRecord(state, std::string("*").append(std::to_string(row)), 0, 0, 0, alias, true);
         } else {
             AppendRecord(state, "", 0, 0, 0, 0, false);
         }
@@ -277,7 +277,7 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
         // A record's name that begins with "*" is a reference: a file whose
         // own name begins so is written with "./" in front.
         if (found->first[0] == '*') {
-            found->first.insert(0, ".");
+            found->first.insert(0, 1, '.');
             found->first.insert(1, 1, host::HostRules().joinSeparator);
         }
         // The size rounded up with the mask the record format prescribes: a
