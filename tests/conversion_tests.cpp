@@ -280,18 +280,33 @@ TEST_F(Conversion, RelativeOutputNamesResolveAgainstTheProjectFolder)
     EXPECT_TRUE(fs::exists(folder_ / "prj" / "idx.bin"));
 }
 
-TEST_F(Conversion, EmptyWorkdirStagesInTheCurrentFolderAndCleansUp)
+TEST_F(Conversion, EmptyWorkdirStagesInAFolderOfItsOwnAndCleansUp)
 {
     Block block(1);
     block.UseFile(0, MakeInput("a", "AA"));
     block.SetData(Data());
+    // The user's own files of the temporaries' names are no work files.
+    for (const char *name : {"vorlbody.tmp", "vorlindx.tmp", "vorlpack.tmp"}) {
+        WriteFile(folder_ / name, std::string("mine: ") + name);
+    }
     fs::path old = fs::current_path();
     fs::current_path(folder_.Path());
+    ::unsetenv("VORLTEMP");
+    ::unsetenv("TMP");
+    ::unsetenv("TEMP");
+    ::unsetenv("TMPDIR");
     EXPECT_CODE(VORL_OK, block.Convert());
     fs::current_path(old);
-    EXPECT_STREQ("./", block->workdir);
-    ExpectNoTemporaries();
-    // Releasing must not empty the current folder it fell back to.
+    EXPECT_STREQ("", block->workdir);
+    std::string pack = ReadFile(Data());
+    EXPECT_EQ("AA", pack.substr(pack.size() - 2));
+    for (const char *name : {"vorlbody.tmp", "vorlindx.tmp", "vorlpack.tmp"}) {
+        EXPECT_EQ(std::string("mine: ") + name, ReadFile(folder_ / name)) << name;
+    }
+    // Nothing of the run is left: no working folder beside the files.
+    for (const auto &entry : fs::directory_iterator(folder_.Path())) {
+        EXPECT_FALSE(entry.is_directory()) << entry.path();
+    }
     IndexEntry *table = block->entries;
     block->entries = nullptr;
     VorlReleaseInformation(&block.Info());
@@ -349,7 +364,9 @@ TEST_F(Conversion, HeaderNamingTheDataFileIsRefused)
     for (fs::path header : {Data(), folder_ / "." / "out.dat", folder_ / "alias.dat"}) {
         block.SetData(Data());
         block.SetHeader(header);
-        EXPECT_CODE(VORL_ERR_NO_HEADER_NAME, block.Convert()) << header;
+        // Refused as what it is, an output named twice, not as a header
+        // without a name.
+        EXPECT_CODE(VORL_ERR_OUTPUT_FILE, block.Convert()) << header;
         EXPECT_EQ("previous", ReadFile(Data()));
     }
 }

@@ -12,6 +12,7 @@
 #include "fixed_text.h"
 #include "header_text.h"
 #include "output_placement.h"
+#include "output_plan.h"
 #include "output_target.h"
 #include "path_rules.h"
 
@@ -70,45 +71,50 @@ std::optional<std::string> ResolveOutputPath(const VorlInformation &info, std::s
     return path;
 }
 
-// The inputs are read while the pack is written: an output that is one of
-// them would end up replaced by a pack made of itself. Rows in use that
-// name a file are the inputs, whether copied or handed to a converter.
-bool IsAnInput(const VorlInformation &info, const std::string &output)
+bool NamesAFile(const IndexEntry &entry)
 {
-    auto identity = host::IdentityOf(output);
-    if (!identity) {
-        return false;
-    }
-    for (int32_t row = 0; row < info.indexnum; ++row) {
-        const IndexEntry &entry = info.entries[row];
-        std::string_view name = FieldText(entry.filename);
-        if (entry.use == 1 && !name.empty() && name[0] != '*' && host::IdentityOf(name) == identity) {
-            return true;
-        }
-    }
-    return false;
+    std::string_view name = FieldText(entry.filename);
+    return entry.use == 1 && !name.empty() && name[0] != '*';
 }
 
-// An empty data file that the conversion made only to prove it could be
-// written would pass for a finished pack; it goes unless the conversion
-// succeeds.
-class MadeDataFileGuard {
-public:
-    explicit MadeDataFileGuard(std::optional<std::string> made) : made_(std::move(made)) {}
-    ~MadeDataFileGuard()
-    {
-        if (made_) {
-            host::RemoveMadeOutput(*made_);
+// The inputs are read while the pack is written: an output that is one of
+// them would end up replaced by a pack made of itself, and an output named
+// twice would keep only one of its contents. Every file the run reads (the
+// rows in use that name a file, copied or handed to a converter, the list
+// files, the project, the caller's own) and every file it writes take part.
+int CheckOutputsAgainstInputs(const VorlInformation &info, const std::string &dataPath,
+                              const std::optional<std::string> &headerPath, const ConversionContext &reporter)
+{
+    host::OutputPlan plan;
+    std::vector<int32_t> rowOfInput;
+    for (int32_t row = 0; row < info.indexnum; ++row) {
+        if (NamesAFile(info.entries[row])) {
+            plan.AddInput(FieldText(info.entries[row].filename));
+            rowOfInput.push_back(row);
         }
     }
-    MadeDataFileGuard(const MadeDataFileGuard &) = delete;
-    MadeDataFileGuard &operator=(const MadeDataFileGuard &) = delete;
-    bool Made() const { return made_.has_value(); }
-    void Keep() { made_.reset(); }
-
-private:
-    std::optional<std::string> made_;
-};
+    if (!FieldText(info.prjfile).empty()) {
+        plan.AddInput(FieldText(info.prjfile));
+    }
+    for (const std::string &input : reporter.OtherInputs()) {
+        plan.AddInput(input);
+    }
+    plan.AddOutput(dataPath);
+    if (headerPath) {
+        plan.AddOutput(*headerPath);
+    }
+    for (const std::string &output : reporter.OtherOutputs()) {
+        plan.AddOutput(output);
+    }
+    auto conflict = plan.FindConflict();
+    if (!conflict) {
+        return VORL_OK;
+    }
+    bool fromRow = !conflict->otherIsOutput && static_cast<size_t>(conflict->otherIndex) < rowOfInput.size();
+    reporter.NoteSameFile(conflict->output, conflict->other, conflict->otherIsOutput,
+                          fromRow ? rowOfInput[static_cast<size_t>(conflict->otherIndex)] : -1);
+    return VORL_ERR_OUTPUT_FILE;
+}
 
 // Removes the conversion's temporary files on every way out.
 class WorkFilesGuard {
@@ -202,8 +208,10 @@ int ConvertBlock(VorlInformation &info, const ConversionContext &reporter)
     if (int rc = CheckBlock(info); rc != VORL_OK) {
         return rc;
     }
+    // Staging beside the user's files would take a file of a temporary's
+    // name and remove it afterwards: the callers make a working directory.
     if (FieldText(info.workdir).empty()) {
-        StoreFieldText(info.workdir, std::string(".") + host::HostRules().joinSeparator);
+        return VORL_ERR_WORK_DIRECTORY;
     }
     RowLayout layout = ComputeRowLayout(info);
     if (layout.rows > VORL_MAX_ROWS) {
@@ -215,42 +223,27 @@ int ConvertBlock(VorlInformation &info, const ConversionContext &reporter)
         return VORL_ERR_OUTPUT_FILE;
     }
     bool separateHeader = info.indexout == kIndexText || info.indexout == kIndexBinary;
-    if (IsAnInput(info, *dataPath)) {
-        reporter.NoteFile(*dataPath, VORL_CAUSE_OUTPUT_IS_INPUT);
-        return VORL_ERR_OUTPUT_FILE;
-    }
-    if (separateHeader && !FieldText(info.headerfile).empty()) {
-        auto header = ResolveOutputPath(info, FieldText(info.headerfile));
-        if (header && IsAnInput(info, *header)) {
-            reporter.NoteFile(*header, VORL_CAUSE_OUTPUT_IS_INPUT);
-            return VORL_ERR_OUTPUT_FILE;
-        }
-    }
-    // Proves the data file can be written, making an empty one when there
-    // is none. Verifying writes nothing.
-    std::optional<std::string> made;
-    if (!reporter.VerifyOnly() && !host::ProbeOutput(*dataPath, made)) {
-        reporter.NoteOutput(*dataPath);
-        return VORL_ERR_OUTPUT_FILE;
-    }
-    MadeDataFileGuard madeDataFile(std::move(made));
     std::optional<std::string> headerPath;
-    if (separateHeader) {
-        // Unwritable data still wins over a missing header name; the empty
-        // data file this conversion made goes again, as on any failure.
-        if (FieldText(info.headerfile).empty()) {
-            return VORL_ERR_NO_HEADER_NAME;
-        }
+    if (separateHeader && !FieldText(info.headerfile).empty()) {
         headerPath = ResolveOutputPath(info, FieldText(info.headerfile));
         if (!headerPath) {
             reporter.NoteFile(FieldText(info.headerfile), VORL_CAUSE_UNWRITABLE, ENAMETOOLONG);
             return VORL_ERR_OUTPUT_FILE;
         }
-        // One file cannot be both: the data would silently replace the
-        // header. The name is asked for again instead.
-        if (*headerPath == *dataPath || host::IsSameFile(*headerPath, *dataPath)) {
-            return VORL_ERR_NO_HEADER_NAME;
-        }
+    }
+    if (int rc = CheckOutputsAgainstInputs(info, *dataPath, headerPath, reporter); rc != VORL_OK) {
+        return rc;
+    }
+    // Proves the data file can be written without putting anything at its
+    // name: a file there before the pack is complete would pass for one.
+    // Verifying writes nothing.
+    if (!reporter.VerifyOnly() && !host::ProbeOutput(*dataPath)) {
+        reporter.NoteOutput(*dataPath);
+        return VORL_ERR_OUTPUT_FILE;
+    }
+    // Unwritable data still wins over a missing header name.
+    if (separateHeader && !headerPath) {
+        return VORL_ERR_NO_HEADER_NAME;
     }
 
     WorkFilesGuard guard(FieldText(info.workdir));
@@ -286,12 +279,8 @@ int ConvertBlock(VorlInformation &info, const ConversionContext &reporter)
     if (headerPath) {
         placements.push_back({files.index, *headerPath});
     }
-    placements.push_back({files.body, *dataPath, madeDataFile.Made()});
-    int rc = PlaceOutputs(placements, reporter);
-    if (rc == VORL_OK) {
-        madeDataFile.Keep();
-    }
-    return rc;
+    placements.push_back({files.body, *dataPath});
+    return PlaceOutputs(placements, reporter);
 }
 
 }  // namespace vorl

@@ -2,6 +2,7 @@
 
 #include "conversion_context.h"
 #include "file_system.h"
+#include "folder_lock.h"
 #include "host_file.h"
 #include "output_target.h"
 #include "stream_copy.h"
@@ -15,7 +16,7 @@ constexpr int kNameAttempts = 100;
 int CopyInto(const std::string &from, const std::string &to)
 {
     host::HostFile source = host::HostFile::OpenForReading(from);
-    host::HostFile sink = host::HostFile::CreateTruncating(to);
+    host::HostFile sink = host::HostFile::OpenInPlace(to);
     if (!source.IsOpen() || !sink.IsOpen()) {
         return VORL_ERR_TEMP_FILE;
     }
@@ -42,7 +43,7 @@ int MoveBeside(const Placement &placement, const host::OutputTarget &target, std
             case host::RenameResult::Exists:
                 continue;
             case host::RenameResult::OtherFileSystem:
-                if (!host::HostFile::CreateExclusive(candidate).IsOpen()) {
+                if (!host::HostFile::CreatePrivate(candidate).IsOpen()) {
                     continue;
                 }
                 ready = candidate;
@@ -91,6 +92,11 @@ int WriteIntoStream(const Placement &placement, const host::OutputTarget &target
 
 int PlaceOutputs(const std::vector<Placement> &placements, const ConversionContext &reporter)
 {
+    std::vector<std::string> names;
+    for (const Placement &placement : placements) {
+        names.push_back(placement.target);
+    }
+    host::OutputFolderLocks turn(names);
     std::vector<host::OutputTarget> targets;
     for (const Placement &placement : placements) {
         auto target = host::FindOutputTarget(placement.target);
@@ -132,11 +138,6 @@ int PlaceOutputs(const std::vector<Placement> &placements, const ConversionConte
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {
         if (isStream(i) || unchanged[i]) {
             continue;
-        }
-        // Moving onto a name that is free, rather than over a file, spares
-        // some file systems an immediate flush of the whole new file.
-        if (placements[i].targetIsPlaceholder && host::RegularFileLength(targets[i].path) == 0) {
-            host::RemoveFile(targets[i].path);
         }
         if (host::RenameFile(ready[i], targets[i].path) != host::RenameResult::Renamed) {
             rc = VORL_ERR_OUTPUT_FILE;

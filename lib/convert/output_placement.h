@@ -18,9 +18,6 @@ namespace vorl {
 struct Placement {
     std::string staged;  // the finished file in the working directory
     std::string target;  // where it belongs
-    // The target is an empty file this conversion made itself as a
-    // placeholder; it is removed just before the new file takes its name.
-    bool targetIsPlaceholder = false;
 };
 
 // 0, -13 when a target cannot be written (noted in `reporter`), -8 when a

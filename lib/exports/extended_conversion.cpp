@@ -46,6 +46,8 @@ private:
     bool made_ = false;
 };
 
+}  // namespace
+
 int ConvertOwnBlock(VorlInformation &info, const char *workbase, const ConversionContext &reporter)
 {
     OwnWorkDirectory workDirectory(info);
@@ -56,8 +58,6 @@ int ConvertOwnBlock(VorlInformation &info, const char *workbase, const Conversio
     }
     return ConvertBlock(info, reporter);
 }
-
-}  // namespace
 
 int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options)
 {
@@ -97,6 +97,14 @@ int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConve
     }
     if (options != nullptr && HasField<const volatile int32_t *>(*options, offsetof(VorlConvertOptions, stopflag))) {
         reporter.WatchStopFlag(options->stopflag);
+    }
+    if (options != nullptr && HasField<const char *const *>(*options, offsetof(VorlConvertOptions, otheroutputs))) {
+        for (const char *const *name = options->otherinputs; name != nullptr && *name != nullptr; ++name) {
+            reporter.AddOtherInput(*name);
+        }
+        for (const char *const *name = options->otheroutputs; name != nullptr && *name != nullptr; ++name) {
+            reporter.AddOtherOutput(*name);
+        }
     }
     if (commandLine != nullptr) {
         return ConvertCommandLine(commandLine, reporter, workbase);

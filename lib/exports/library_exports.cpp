@@ -50,7 +50,7 @@ VORL_API int VorlConvert(VorlInformation *info)
     if (info == nullptr) {
         return VORL_ERR_BAD_ACCESS;
     }
-    return GuardExport(VORL_ERR_NO_MEMORY, [&] { return ConvertBlock(*info); });
+    return GuardExport(VORL_ERR_NO_MEMORY, [&] { return ConvertOwnBlock(*info, nullptr); });
 }
 
 VORL_API int VorlReleaseInformation(VorlInformation *info)

@@ -134,7 +134,7 @@ RenameResult RenameToNewName(std::string_view from, std::string_view to)
         case ENOSYS:
             // A file system without the no-replace flag: reserve the name with
             // an exclusive create, then move over that empty placeholder.
-            if (HostFile::CreateExclusive(to).IsOpen()) {
+            if (HostFile::CreatePrivate(to).IsOpen()) {
                 return RenameFile(from, to);
             }
             return errno == EEXIST ? RenameResult::Exists : RenameResult::Failed;

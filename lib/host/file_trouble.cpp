@@ -8,6 +8,7 @@
 #include <string>
 
 #include "native_path.h"
+#include "output_target.h"
 
 namespace vorl::host {
 
@@ -41,6 +42,9 @@ FileTrouble WhyNotWritable(std::string_view path)
     auto native = ToNativePath(path);
     if (!native) {
         return {TroubleKind::Unwritable, EILSEQ};
+    }
+    if (auto refused = SharedFolderRefusal(*native)) {
+        return {TroubleKind::Unwritable, *refused};
     }
     struct stat st {};
     if (::stat(native->c_str(), &st) == 0) {

@@ -34,7 +34,7 @@ HostFile &HostFile::operator=(HostFile &&other) noexcept
     return *this;
 }
 
-HostFile HostFile::OpenNative(std::string_view path, int flags)
+HostFile HostFile::OpenNative(std::string_view path, int flags, unsigned mode)
 {
     auto native = ToNativePath(path);
     if (!native) {
@@ -42,7 +42,7 @@ HostFile HostFile::OpenNative(std::string_view path, int flags)
     }
     int fd;
     do {
-        fd = ::open(native->c_str(), flags | O_CLOEXEC, 0666);
+        fd = ::open(native->c_str(), flags | O_CLOEXEC, mode);
     } while (fd < 0 && errno == EINTR);
     return HostFile(fd);
 }
@@ -90,7 +90,8 @@ int HostFile::Release()
 
 HostFile HostFile::CreateTruncating(std::string_view path)
 {
-    return OpenNative(path, O_WRONLY | O_CREAT | O_TRUNC);
+    // Work files only, in a private folder; outputs take their mode when placed.
+    return OpenNative(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
 }
 
 HostFile HostFile::OpenForAppending(std::string_view path)
@@ -101,6 +102,11 @@ HostFile HostFile::OpenForAppending(std::string_view path)
 HostFile HostFile::CreateExclusive(std::string_view path)
 {
     return OpenNative(path, O_WRONLY | O_CREAT | O_EXCL);
+}
+
+HostFile HostFile::CreatePrivate(std::string_view path)
+{
+    return OpenNative(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
 }
 
 HostFile HostFile::OpenInPlace(std::string_view path)

@@ -35,6 +35,9 @@ public:
     static HostFile OpenForAppending(std::string_view path);
     // Fails when the name exists, so the name is reserved for the caller.
     static HostFile CreateExclusive(std::string_view path);
+    // A new file only this user may read until it is complete, at a name
+    // nothing had: never through a link. For what is to become an output.
+    static HostFile CreatePrivate(std::string_view path);
     // Something that already has the name, opened for writing as it is:
     // nothing is made, nothing is cut.
     static HostFile OpenInPlace(std::string_view path);
@@ -63,7 +66,7 @@ public:
 
 private:
     explicit HostFile(int fd) : fd_(fd) {}
-    static HostFile OpenNative(std::string_view path, int flags);
+    static HostFile OpenNative(std::string_view path, int flags, unsigned mode = 0666);
     // Clears the O_NONBLOCK that OpenForReading leaves in place until a
     // read would not wait, or the descriptor is handed over; false when it
     // cannot.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -27,12 +28,81 @@ std::optional<std::string> LibraryName(const std::string &native)
     return FromNativeName(native);
 }
 
+std::string FolderOf(const std::string &native)
+{
+    size_t slash = native.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+}
+
+// A folder that everybody may write to and where only owners may remove
+// (/tmp, a team's drop folder): what stands there may have been planted.
+bool IsSharedFolder(const struct stat &folder)
+{
+    return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+}
+
+// The mode a file made by a plain creation gets under this process's
+// umask; read without changing it, since other threads may be creating
+// files meanwhile.
+unsigned ModeForNewFile()
+{
+    static const unsigned mode = [] {
+        if (std::FILE *status = std::fopen("/proc/self/status", "re")) {
+            char line[128];
+            unsigned mask = 0;
+            bool found = false;
+            while (!found && std::fgets(line, sizeof line, status) != nullptr) {
+                found = std::sscanf(line, "Umask: %o", &mask) == 1;
+            }
+            std::fclose(status);
+            if (found) {
+                return 0666u & ~mask;
+            }
+        }
+        return 0644u;
+    }();
+    return mode;
+}
+
 }  // namespace
+
+std::optional<int> SharedFolderRefusal(const std::string &native)
+{
+    constexpr int kMaxLinkHops = 40;
+    std::string name = native;
+    const uid_t caller = ::geteuid();
+    std::vector<char> text(PATH_MAX + 1);
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) != 0) {
+            return std::nullopt;  // a new file: the folder's own rules decide
+        }
+        struct stat folder {};
+        bool shared = ::stat(FolderOf(name).c_str(), &folder) == 0 && IsSharedFolder(folder);
+        if (!S_ISLNK(st.st_mode)) {
+            // Replacing another user's file there would make it the caller's.
+            return shared && S_ISREG(st.st_mode) && st.st_uid != caller ? std::optional<int>(EPERM) : std::nullopt;
+        }
+        // As the kernel's protected_symlinks: another user's link there is
+        // not followed, whoever the caller is.
+        if (shared && st.st_uid != caller && st.st_uid != folder.st_uid) {
+            return EACCES;
+        }
+        ssize_t length = ::readlink(name.c_str(), text.data(), text.size());
+        if (length <= 0 || static_cast<size_t>(length) >= text.size()) {
+            return std::nullopt;
+        }
+        std::string link(text.data(), static_cast<size_t>(length));
+        size_t slash = name.rfind('/');
+        name = link[0] == '/' || slash == std::string::npos ? link : name.substr(0, slash + 1) + link;
+    }
+    return std::nullopt;
+}
 
 std::optional<OutputTarget> FindOutputTarget(std::string_view path)
 {
     auto native = ToNativePath(path);
-    if (!native) {
+    if (!native || SharedFolderRefusal(*native)) {
         return std::nullopt;
     }
     struct stat st {};
@@ -124,6 +194,9 @@ bool HoldsSameBytes(std::string_view staged, const OutputTarget &target)
 
 bool TakeOverAttributes(HostFile &fresh, const OutputTarget &target)
 {
+    if (target.kind == TargetKind::Absent) {
+        return ::fchmod(fresh.Descriptor(), ModeForNewFile()) == 0;
+    }
     if (target.kind != TargetKind::Regular) {
         return true;
     }
@@ -156,9 +229,8 @@ HostFile OpenStream(const OutputTarget &target)
     return stream;
 }
 
-bool ProbeOutput(std::string_view path, std::optional<std::string> &made)
+bool ProbeOutput(std::string_view path)
 {
-    made.reset();
     auto target = FindOutputTarget(path);
     if (!target) {
         return false;
@@ -168,26 +240,25 @@ bool ProbeOutput(std::string_view path, std::optional<std::string> &made)
             auto native = ToNativePath(target->path);
             return native && ::faccessat(AT_FDCWD, native->c_str(), W_OK, AT_EACCESS) == 0;
         }
-        case TargetKind::Absent:
-            if (HostFile::CreateExclusive(target->path).IsOpen()) {
-                made = target->path;
-                return true;
+        case TargetKind::Absent: {
+            // A new file beside it is what the pack will be renamed from.
+            constexpr int kAttempts = 100;
+            for (int attempt = 0; attempt < kAttempts; ++attempt) {
+                std::string probe = NameBeside(target->path);
+                if (HostFile::CreatePrivate(probe).IsOpen()) {
+                    RemoveFile(probe);
+                    return true;
+                }
+                if (!PathExists(probe)) {
+                    return false;
+                }
             }
-            // Someone made it meanwhile: it is theirs, and only proved writable.
-            return HostFile::OpenForAppending(target->path).IsOpen();
+            return false;
+        }
         case TargetKind::Regular:
-            return HostFile::OpenForAppending(target->path).IsOpen();
+            return HostFile::OpenInPlace(target->path).IsOpen();
     }
     return false;
-}
-
-void RemoveMadeOutput(const std::string &made)
-{
-    auto native = ToNativePath(made);
-    struct stat st {};
-    if (native && ::lstat(native->c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0) {
-        ::unlink(native->c_str());
-    }
 }
 
 bool ReplaceOutputContents(std::string_view path, const std::string &content)
@@ -204,7 +275,7 @@ bool ReplaceOutputContents(std::string_view path, const std::string &content)
     constexpr int kAttempts = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         std::string fresh = NameBeside(target->path);
-        HostFile file = HostFile::CreateExclusive(fresh);
+        HostFile file = HostFile::CreatePrivate(fresh);
         if (!file.IsOpen()) {
             if (PathExists(fresh)) {
                 continue;  // taken by someone else: try another name

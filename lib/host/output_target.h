@@ -32,13 +32,21 @@ struct OutputTarget {
     bool throughLink = false;  // the name is a symbolic link to `path`
 };
 
+// Why a name in a folder that every user may write to (sticky, as /tmp)
+// must not be written, as an errno: a link that another user planted
+// there (neither the caller's nor the folder owner's), or another user's
+// file that a replacement would take over. Nothing when it may be.
+std::optional<int> SharedFolderRefusal(const std::string &native);
+
 // Nothing when no output can take the name: a folder, a loop of links, a
-// link that leads to a name without a library form.
+// link that leads to a name without a library form, a name that a shared
+// folder's rules forbid.
 std::optional<OutputTarget> FindOutputTarget(std::string_view path);
 
-// Gives a new file that is about to replace a regular target that file's
-// mode, and its owner where the process may set it. Other targets need
-// nothing.
+// Gives a new file, made private while it was filled, the mode and owner
+// of the regular target it is about to replace (its owner where the process
+// may set it), or the mode a plain creation would give where nothing has
+// the name yet. Streams need nothing.
 bool TakeOverAttributes(HostFile &fresh, const OutputTarget &target);
 
 // Opens a stream target for writing where it stands; a pipe waits for its
@@ -46,12 +54,11 @@ bool TakeOverAttributes(HostFile &fresh, const OutputTarget &target);
 HostFile OpenStream(const OutputTarget &target);
 
 // Proves that content could reach the output without disturbing what is
-// there: a file is opened for appending and, where nothing has the name,
-// made empty; its name is then left in `made`, so that a conversion that
-// fails can take it away again. A stream is only checked for permission:
-// opening a pipe would wait for a reader, and closing it would end the
-// reader's input.
-bool ProbeOutput(std::string_view path, std::optional<std::string> &made);
+// there and without putting anything at its name: an existing file is
+// opened for writing (nothing cut), a new one is tried beside it. A stream
+// is only checked for permission: opening a pipe would wait for a reader,
+// and closing it would end the reader's input.
+bool ProbeOutput(std::string_view path);
 
 // True when `staged` holds exactly the bytes of the regular file `target`
 // names directly (not through a link): then the file can stay as it is,
@@ -64,9 +71,6 @@ bool HoldsSameBytes(std::string_view staged, const OutputTarget &target);
 // other, 0 when the file is missing or cannot be read); nothing when both
 // hold the same bytes.
 std::optional<uint64_t> FirstDifference(std::string_view staged, std::string_view path);
-
-// Removes a file that ProbeOutput made, as long as it is still empty.
-void RemoveMadeOutput(const std::string &made);
 
 // Puts `content` at an output's name: a file (or a link's target) is
 // replaced by one rename once every byte is written, keeping the previous

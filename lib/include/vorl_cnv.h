@@ -282,7 +282,8 @@ enum VorlFailureCause {
     VORL_CAUSE_UNWRITABLE = 6,      /* the output cannot be made or replaced     */
     VORL_CAUSE_NO_FOLDER = 7,       /* the output's folder does not exist        */
     VORL_CAUSE_OUTPUT_IS_INPUT = 8, /* the output is one of the inputs           */
-    VORL_CAUSE_DIFFERS = 9          /* verifying: the output differs or is absent */
+    VORL_CAUSE_DIFFERS = 9,         /* verifying: the output differs or is absent */
+    VORL_CAUSE_OUTPUT_TWICE = 10    /* the output is also another output         */
 };
 
 /* What a file reported to `fileread` was read as. */
@@ -318,7 +319,8 @@ typedef struct VorlFailureReport {
     int32_t cause;                 /* a VorlFailureCause                            */
     int32_t oserror;               /* the system's error number, 0 when none       */
     int32_t status;                /* the converter's exit status, -1 for a signal */
-    char input[VORL_PATH_SIZE];    /* the entry's name as it was written           */
+    char input[VORL_PATH_SIZE];    /* the entry's name as it was written, or (causes
+                                      8 and 10) the other file the output would be */
     char file[VORL_PATH_SIZE];     /* the file concerned: input, list or output    */
     char listfile[VORL_PATH_SIZE]; /* the list file ("-f") the row came from       */
 } VorlFailureReport;
@@ -344,6 +346,8 @@ typedef struct VorlConvertOptions {
     const char *cachedir;             /* converter result cache (CP932), null: none   */
     uint64_t cachemax;                /* its size limit in bytes, 0: 1 GiB            */
     const volatile int32_t *stopflag; /* may be null; non-zero: stop at once     */
+    const char *const *otherinputs;   /* null-ended CP932 names the caller reads, or null  */
+    const char *const *otheroutputs;  /* null-ended CP932 names it writes after, or null   */
 } VorlConvertOptions;
 
 /* Converts either a filled block (`info`, as VorlConvert) or a command line
@@ -370,7 +374,13 @@ typedef struct VorlConvertOptions {
  * signal handler or another thread may set to non-zero: the run then stops
  * within about a tenth of a second, ending the converters that are running
  * (SIGTERM to each one's process group, SIGKILL two seconds later), and
- * returns VORL_ERR_CANCELLED as for a stop from `progress`. With `cachedir` set a converter's output is
+ * returns VORL_ERR_CANCELLED as for a stop from `progress`. Before anything
+ * is written, every output (data, header, `otheroutputs`) is compared with
+ * every file the run reads (the rows' inputs, list files, the project
+ * `prjfile`, `otherinputs`) and with the other outputs, by device and inode
+ * where a file exists and by resolved name where it does not: a match is
+ * refused with -13, the failure report naming the output in `file` and the
+ * other file in `input` (cause 8 or 10). With `cachedir` set a converter's output is
  * kept there under the SHA-256 of its template text and its input's bytes,
  * and taken from there instead of running the converter again; a changed
  * converter program behind an unchanged template is not noticed (empty the

@@ -59,6 +59,9 @@ bool ConversionContext::AsksToStop(int32_t rowsDone, int32_t rowCount, std::stri
 
 void ConversionContext::NoteRead(std::string_view path, VorlReadKind kind) const
 {
+    if (kind == VORL_READ_LIST || kind == VORL_READ_PROJECT) {
+        AddOtherInput(path);
+    }
     if (fileRead_ != nullptr) {
         std::string text(path);
         fileRead_(fileReadContext_, text.c_str(), kind);
@@ -90,6 +93,17 @@ void ConversionContext::NoteFile(std::string_view file, VorlFailureCause cause, 
     StoreFieldText(report_->file, file);
     report_->cause = cause;
     report_->oserror = osError;
+}
+
+void ConversionContext::NoteSameFile(std::string_view output, std::string_view other, bool otherIsOutput,
+                                     int32_t row) const
+{
+    if (report_ == nullptr) {
+        return;
+    }
+    report_->row = row;
+    StoreFieldText(report_->input, other);
+    NoteFile(output, otherIsOutput ? VORL_CAUSE_OUTPUT_TWICE : VORL_CAUSE_OUTPUT_IS_INPUT);
 }
 
 void ConversionContext::NoteInput(std::string_view file) const

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "file_trouble.h"
 #include "vorl_cnv.h"
@@ -48,14 +49,27 @@ public:
     void NoteInput(std::string_view file) const;
     void NoteOutput(std::string_view file) const;
     void NoteFile(std::string_view file, VorlFailureCause cause, int32_t osError = 0) const;
+    // An output that is also `other`, an input (the entry `row` when it is
+    // one, else -1) or another output of the run.
+    void NoteSameFile(std::string_view output, std::string_view other, bool otherIsOutput, int32_t row) const;
     // A converter run over `input` that ended with `exitCode` (-1: ended by
     // a signal or never started; 0: it succeeded but wrote nothing).
     void NoteConverter(std::string_view input, int exitCode) const;
     // The row noted so far, -1 when none is.
     int32_t Row() const { return report_ != nullptr ? report_->row : -1; }
 
-    // A file or folder the conversion read (a VorlReadKind).
+    // A file or folder the conversion read (a VorlReadKind). List files
+    // and the project are also kept as inputs of the run, which no output
+    // may replace.
     void NoteRead(std::string_view path, VorlReadKind kind) const;
+
+    // Files the caller reads or writes for this run beyond the block's own
+    // (the user's list files, a dependency file written afterwards): they
+    // take part in the check of outputs against inputs.
+    void AddOtherInput(std::string_view path) const { runFiles_->inputs.emplace_back(path); }
+    void AddOtherOutput(std::string_view path) const { runFiles_->outputs.emplace_back(path); }
+    const std::vector<std::string> &OtherInputs() const { return runFiles_->inputs; }
+    const std::vector<std::string> &OtherOutputs() const { return runFiles_->outputs; }
 
     // Compare with the existing outputs instead of writing them.
     bool VerifyOnly() const { return verifyOnly_; }
@@ -79,6 +93,11 @@ private:
     VorlProgressCallback progress_ = nullptr;
     void *progressContext_ = nullptr;
     const volatile int32_t *stopFlag_ = nullptr;
+    struct RunFiles {
+        std::vector<std::string> inputs;
+        std::vector<std::string> outputs;
+    };
+    std::shared_ptr<RunFiles> runFiles_ = std::make_shared<RunFiles>();
     // Shared by the copies of one context: a stop once asked stays asked.
     std::shared_ptr<std::atomic<bool>> stopped_ = std::make_shared<std::atomic<bool>>(false);
 };
