@@ -1,7 +1,5 @@
 #include "dependency_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -51,8 +49,8 @@ std::string EscapeForMake(const std::string &name)
     return escaped;
 }
 
-bool WriteDependencyFile(const std::string &path, const std::vector<std::string> &targets,
-                         const std::vector<std::string> &prerequisites, std::string &problem)
+int WriteDependencyFile(const std::string &path, const std::vector<std::string> &targets,
+                        const std::vector<std::string> &prerequisites, VorlFailureReport &report)
 {
     std::string text;
     for (size_t i = 0; i < targets.size(); ++i) {
@@ -69,20 +67,24 @@ bool WriteDependencyFile(const std::string &path, const std::vector<std::string>
     for (const std::string &name : prerequisites) {
         text.append("\n").append(EscapeForMake(name)).append(":\n");
     }
-    std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    std::FILE *file = std::fopen(temporary.c_str(), "wb");
-    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    int error = errno;
-    if (file != nullptr && std::fclose(file) != 0 && written) {
-        written = false;
-        error = errno;
+    // Every file the run read is an input that the dependency file must
+    // never replace.
+    std::vector<std::string> inputs;
+    for (const std::string &name : prerequisites) {
+        if (auto library = ToLibraryText(name)) {
+            inputs.push_back(*library);
+        }
     }
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        problem = "cannot write the dependency file " + path + ": " + std::strerror(written ? errno : error);
-        std::remove(temporary.c_str());
-        return false;
+    std::vector<const char *> inputNames;
+    for (const std::string &name : inputs) {
+        inputNames.push_back(name.c_str());
     }
-    return true;
+    inputNames.push_back(nullptr);
+    auto libraryPath = ToLibraryText(path);
+    if (!libraryPath) {
+        return VORL_ERR_OUTPUT_FILE;
+    }
+    return VorlWriteOutputFile(libraryPath->c_str(), text.data(), nullptr, 0, text.size(), inputNames.data(), &report);
 }
 
 }  // namespace vorlcnv

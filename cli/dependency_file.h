@@ -9,6 +9,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "vorl_cnv.h"
+
 namespace vorlcnv {
 
 // Gathers the names the library reports as read, each once, in order.
@@ -28,9 +30,11 @@ private:
 // '$' doubled.
 std::string EscapeForMake(const std::string &name);
 
-// Writes the file in one step (a temporary beside it, then a rename), so a
-// build never reads half of one. False with `problem` set when it cannot.
-bool WriteDependencyFile(const std::string &path, const std::vector<std::string> &targets,
-                         const std::vector<std::string> &prerequisites, std::string &problem);
+// Writes the file through the library's door for outputs (a private file
+// beside it, then a rename), so a build never reads half of one and no
+// file the run read is replaced. 0, or the library's code with `report`
+// saying why.
+int WriteDependencyFile(const std::string &path, const std::vector<std::string> &targets,
+                        const std::vector<std::string> &prerequisites, VorlFailureReport &report);
 
 }  // namespace vorlcnv

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "command_line_join.h"
 #include "recode_text.h"
@@ -36,18 +35,34 @@ bool IsValidUtf8(const std::string &text)
     return vorl::common::RecodeText("UTF-16LE", "UTF-8", text).has_value();
 }
 
-std::optional<std::string> ReadWholeFile(const std::string &path)
+// A list of 9,999 entries of the longest names is under 3 MB; anything far
+// beyond is no list (a device, a file given by mistake) and is not read on.
+constexpr size_t kLargestListFile = size_t{16} << 20;
+
+struct ListContent {
+    std::optional<std::string> text;  // nothing when it cannot be read
+    bool tooLarge = false;
+};
+
+ListContent ReadListFile(const std::string &path)
 {
+    ListContent content;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        return std::nullopt;
+        return content;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
+    std::string text;
+    char buffer[65536];
+    while (in && text.size() <= kLargestListFile) {
+        in.read(buffer, sizeof buffer);
+        text.append(buffer, static_cast<size_t>(in.gcount()));
+    }
     if (in.bad()) {
-        return std::nullopt;
+        return content;
     }
-    return content.str();
+    content.tooLarge = text.size() > kLargestListFile;
+    content.text = std::move(text);
+    return content;
 }
 
 // The first line of a UTF-8 list that has no CP932 form, counted from 1.
@@ -77,7 +92,14 @@ std::string AddUserList(const std::string &userList, TemporaryLists &lists, Libr
 {
     // The name was checked for its CP932 form with the option.
     std::string libraryName = ToLibraryText(userList).value_or(std::string());
-    auto content = ReadWholeFile(userList);
+    ListContent list = ReadListFile(userList);
+    if (list.tooLarge) {
+        result.error = userList + ": more than " + std::to_string(kLargestListFile >> 20) +
+                       " MiB, far more than a list of 9999 entries takes: not read as a list";
+        result.listTooLarge = true;
+        return {};
+    }
+    const std::optional<std::string> &content = list.text;
     if (!content || IsAscii(*content) || !IsValidUtf8(*content)) {
         result.lists.push_back({libraryName, userList, {}});
         return libraryName;

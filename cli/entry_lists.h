@@ -46,6 +46,7 @@ struct LibraryLine {
     std::string error;              // why the line cannot be made (UTF-8), or empty
     bool tooLong = false;           // the line exceeds the library's limits
     bool listNotWritten = false;    // a temporary list could not be written
+    bool listTooLarge = false;      // a list file is far larger than any list
 };
 
 // Builds the library's line from checked items. Runs of entries go into

@@ -72,12 +72,76 @@ const ListSource *FindList(const std::vector<ListSource> &lists, const std::stri
     return nullptr;
 }
 
+// Which output of the run `name` is: the first that has the name, or the
+// last one when `last`; empty when none has it.
+std::string OutputRole(const std::string &name, const RunFileNames *names, bool last)
+{
+    if (names == nullptr) {
+        return {};
+    }
+    const std::pair<const std::string *, const char *> roles[] = {
+        {&names->data, "the data file"}, {&names->header, "the header file"}, {&names->depfile, "the dependency file"}};
+    std::string found;
+    for (const auto &[given, role] : roles) {
+        if (!given->empty() && *given == name) {
+            found = role;
+            if (!last) {
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+// What the other file of a refused output is to this run, and its name
+// where the user gave it another one.
+std::string OtherFileOfRun(const VorlFailureReport &report, const std::vector<ListSource> &lists,
+                           const RunFileNames *names)
+{
+    std::string other = FieldString(report.input, sizeof report.input);
+    std::string libraryOther(report.input, strnlen(report.input, sizeof report.input));
+    std::string role;
+    if (report.cause == VORL_CAUSE_OUTPUT_TWICE) {
+        // The other output is the earlier one, in the order data, header,
+        // dependency file.
+        role = OutputRole(other, names, false);
+    } else if (names != nullptr && !names->project.empty() && other == names->project) {
+        role = "the project file";
+    } else if (const ListSource *list = FindList(lists, libraryOther)) {
+        role = "the list file";
+        other = list->userList.empty() ? other : list->userList;
+    } else {
+        for (const ListSource &list : lists) {
+            if (!list.userList.empty() && other == list.userList) {
+                role = "the list file";
+            }
+        }
+    }
+    if (role.empty() && report.row >= 0) {
+        role = "the input of entry " + std::to_string(report.row);
+    }
+    if (role.empty()) {
+        role = report.cause == VORL_CAUSE_OUTPUT_TWICE ? "another output of this run" : "an input of this run";
+    }
+    std::string output = FieldString(report.file, sizeof report.file);
+    std::string outputRole = OutputRole(output, names, report.cause == VORL_CAUSE_OUTPUT_TWICE);
+    return (outputRole.empty() ? std::string("it") : outputRole) + " is also " + role + " (" + other +
+           "); nothing was written";
+}
+
 }  // namespace
 
-std::string DescribeFailure(int code, const VorlFailureReport *report, const std::vector<ListSource> &lists)
+std::string DescribeFailure(int code, const VorlFailureReport *report, const std::vector<ListSource> &lists,
+                            const RunFileNames *names)
 {
     std::string text = "vorlcnv: ";
     std::string why;
+    if (report != nullptr &&
+        (report->cause == VORL_CAUSE_OUTPUT_IS_INPUT || report->cause == VORL_CAUSE_OUTPUT_TWICE)) {
+        std::string output = FieldString(report->file, sizeof report->file);
+        return text + output + ": " + LibraryMessage(code) + " (error " + std::to_string(-code) + ": " +
+               OtherFileOfRun(*report, lists, names) + ")";
+    }
     if (report != nullptr) {
         std::string listName(report->listfile, strnlen(report->listfile, sizeof report->listfile));
         std::string fileName(report->file, strnlen(report->file, sizeof report->file));

@@ -10,8 +10,19 @@
 
 namespace vorlcnv {
 
+// The files of a run as the user named them (UTF-8), so that an output
+// refused for being another file of the run can say which one.
+struct RunFileNames {
+    std::string data;
+    std::string header;   // empty when no header is written
+    std::string depfile;  // empty when none is written
+    std::string project;  // the project as the library read it, or empty
+};
+
 // `report` may be null (nothing known beyond the code); `lists` maps the
-// lists the library read back to the user's lists and arguments.
-std::string DescribeFailure(int code, const VorlFailureReport *report, const std::vector<ListSource> &lists);
+// lists the library read back to the user's lists and arguments; `names`
+// may be null.
+std::string DescribeFailure(int code, const VorlFailureReport *report, const std::vector<ListSource> &lists,
+                            const RunFileNames *names = nullptr);
 
 }  // namespace vorlcnv

@@ -1,4 +1,4 @@
-// vorlcnv --list and --extract: what is inside a pack.
+// vorlcnv --list and --extract: what is inside a pack, from its bytes.
 #pragma once
 
 #include <cstdint>
@@ -14,11 +14,6 @@ constexpr int kInspectData = 65;     // not a pack, cut short, or no such item
 constexpr int kInspectNoInput = 66;  // a file that cannot be opened
 constexpr int kInspectCannotCreate = 73;
 constexpr int kInspectWriteError = 74;
-
-// `arguments` are the program's arguments, "--list" or "--extract" first.
-// The exit status.
-int RunListCommand(const std::vector<std::string> &arguments);
-int RunExtractCommand(const std::vector<std::string> &arguments);
 
 // A pack as the listing sees it, already in memory: the data file's first
 // bytes (at least its index when the index is in front; more do no harm)

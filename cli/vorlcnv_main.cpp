@@ -21,7 +21,7 @@
 #include "dependency_file.h"
 #include "entry_lists.h"
 #include "failure_message.h"
-#include "pack_contents.h"
+#include "pack_commands.h"
 #include "run_control.h"
 #include "terminal_text.h"
 #include "vorl_cnv.h"
@@ -30,6 +30,7 @@ namespace vorlcnv {
 namespace {
 
 constexpr int kUsageError = 64;
+constexpr int kDataError = 65;
 constexpr int kOutputError = 74;
 constexpr int kCannotCreate = 73;
 constexpr int kNotUpToDate = 100;
@@ -140,9 +141,10 @@ struct Outputs {
     std::string header;  // empty when no header is written
 };
 
-int Fail(int code, const VorlConvertOptions *options, const std::vector<ListSource> &lists = {})
+int Fail(int code, const VorlConvertOptions *options, const std::vector<ListSource> &lists = {},
+         const RunFileNames *names = nullptr)
 {
-    std::string message = DescribeFailure(code, options != nullptr ? &options->failure : nullptr, lists);
+    std::string message = DescribeFailure(code, options != nullptr ? &options->failure : nullptr, lists, names);
     std::fprintf(stderr, "%s\n", message.c_str());
     return code < 0 ? -code : 1;
 }
@@ -206,6 +208,24 @@ struct RunOptions {
     VorlConvertOptions options;
     std::string cacheFolder;
     std::string error;
+    // The files vorlcnv itself reads or writes for the run (CP932), which
+    // the library compares with the conversion's own before it writes.
+    std::vector<std::string> otherInputs, otherOutputs;
+    std::vector<const char *> inputNames, outputNames;
+
+    void TakeOtherFiles()
+    {
+        for (const std::string &name : otherInputs) {
+            inputNames.push_back(name.c_str());
+        }
+        for (const std::string &name : otherOutputs) {
+            outputNames.push_back(name.c_str());
+        }
+        inputNames.push_back(nullptr);
+        outputNames.push_back(nullptr);
+        options.otherinputs = inputNames.data();
+        options.otheroutputs = outputNames.data();
+    }
 };
 
 RunOptions NewOptions(ReadFiles &read, const SharedSwitches &shared)
@@ -218,6 +238,14 @@ RunOptions NewOptions(ReadFiles &read, const SharedSwitches &shared)
     if (!shared.depfile.empty()) {
         options.fileread = &ReadFiles::Note;
         options.filereadcontext = &read;
+    }
+    if (!shared.depfile.empty()) {
+        auto depfile = ToLibraryText(shared.depfile);
+        if (!depfile) {
+            run.error = "the dependency file's name has no Shift-JIS (CP932) form: " + shared.depfile;
+            return run;
+        }
+        run.otherOutputs.push_back(*depfile);
     }
     options.verifyonly = shared.verify ? 1 : 0;
     options.jobs = ChooseJobs(shared.jobs, run.error);
@@ -247,7 +275,8 @@ const ListSource *FindListSource(const std::vector<ListSource> &lists, const std
     return nullptr;
 }
 
-int WriteDependencies(const std::string &depfile, const Outputs &outputs, std::vector<std::string> prerequisites)
+int WriteDependencies(const std::string &depfile, const Outputs &outputs, std::vector<std::string> prerequisites,
+                      const RunFileNames &names)
 {
     // Absolute names: a build reads the file from a folder of its own.
     for (std::string &name : prerequisites) {
@@ -260,9 +289,10 @@ int WriteDependencies(const std::string &depfile, const Outputs &outputs, std::v
     if (!outputs.header.empty()) {
         targets.insert(targets.begin(), outputs.header);
     }
-    std::string problem;
-    if (!WriteDependencyFile(depfile, targets, prerequisites, problem)) {
-        std::fprintf(stderr, "vorlcnv: %s\n", problem.c_str());
+    VorlFailureReport report{};
+    int rc = WriteDependencyFile(depfile, targets, prerequisites, report);
+    if (rc != 0) {
+        std::fprintf(stderr, "%s\n", DescribeFailure(rc, &report, {}, &names).c_str());
         return kCannotCreate;
     }
     return 0;
@@ -381,6 +411,10 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
         std::fprintf(stderr, "vorlcnv: %s\n", line.error.c_str());
         return -VORL_ERR_TEMP_FILE;
     }
+    if (line.listTooLarge) {
+        std::fprintf(stderr, "vorlcnv: %s\n", line.error.c_str());
+        return kDataError;
+    }
     if (!line.error.empty()) {
         return UsageError(line.error);
     }
@@ -389,6 +423,18 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
     if (!run.error.empty()) {
         return UsageError(run.error);
     }
+    Outputs outputs = OutputsOfLine(checked.items);
+    RunFileNames names{outputs.data, outputs.header, checked.shared.depfile, ""};
+    // The user's lists that vorlcnv copied for the library are read here,
+    // not by the library: it hears of them as other inputs.
+    for (const ListSource &list : line.lists) {
+        if (!list.userList.empty()) {
+            if (auto name = ToLibraryText(list.userList)) {
+                run.otherInputs.push_back(*name);
+            }
+        }
+    }
+    run.TakeOtherFiles();
     VorlConvertOptions &options = run.options;
     options.cachedir = run.cacheFolder.empty() ? nullptr : run.cacheFolder.c_str();
     RunControl control;
@@ -397,12 +443,11 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
     if (rc == VORL_ERR_CANCELLED) {
         return Stopped(control);
     }
-    Outputs outputs = OutputsOfLine(checked.items);
     if (rc == VORL_RESULT_DIFFERS) {
         return ReportDifference(options, outputs, line.lists);
     }
     if (rc != 0) {
-        return Fail(rc, &options, line.lists);
+        return Fail(rc, &options, line.lists, &names);
     }
     if (!checked.shared.depfile.empty()) {
         // The lists the library read are the user's, not vorlcnv's copies.
@@ -415,7 +460,7 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
                 prerequisites.push_back(list->userList);
             }
         }
-        if (int status = WriteDependencies(checked.shared.depfile, outputs, prerequisites); status != 0) {
+        if (int status = WriteDependencies(checked.shared.depfile, outputs, prerequisites, names); status != 0) {
             return status;
         }
     }
@@ -460,6 +505,7 @@ int ConvertProject(const ProjectArguments &args)
     if (!run.error.empty()) {
         return UsageError(run.error);
     }
+    run.TakeOtherFiles();
     VorlConvertOptions &options = run.options;
     options.cachedir = run.cacheFolder.empty() ? nullptr : run.cacheFolder.c_str();
     RunControl control;
@@ -487,14 +533,16 @@ int ConvertProject(const ProjectArguments &args)
     }
     Outputs outputs{BesideProject(args.project, args.data),
                     separateHeader ? BesideProject(args.project, headerName) : std::string()};
+    // The library names the outputs as they were given to it.
+    RunFileNames names{args.data, separateHeader ? headerName : std::string(), args.shared.depfile, fullProject};
     if (rc == VORL_RESULT_DIFFERS) {
         return ReportDifference(options, outputs, {});
     }
     if (rc != 0) {
-        return Fail(rc, &options);
+        return Fail(rc, &options, {}, &names);
     }
     if (!args.shared.depfile.empty()) {
-        if (int status = WriteDependencies(args.shared.depfile, outputs, read.Names()); status != 0) {
+        if (int status = WriteDependencies(args.shared.depfile, outputs, read.Names(), names); status != 0) {
             return status;
         }
     }

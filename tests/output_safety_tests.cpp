@@ -449,7 +449,9 @@ TEST_F(OutputSafety, VorlcnvRefusesToWriteOverAnInput)
         RunVorlcnv({"-p0", "-oassets/sprite000.png", "assets/sprite000.png", "./assets/sprite001.png"});
     EXPECT_EQ(13, result.status);
     EXPECT_EQ(
-        "vorlcnv: assets/sprite000.png: 出力ファイルが作成できませんでした。 (error 13: is also one of the inputs)\n",
+        "vorlcnv: assets/sprite000.png: 出力ファイルが作成できませんでした。 (error 13: the data file is also the "
+        "input of entry 0 "
+        "(assets/sprite000.png); nothing was written)\n",
         result.err);
     EXPECT_EQ("first sprite", ReadFile(folder_ / "assets" / "sprite000.png"));
     EXPECT_EQ("second sprite", ReadFile(folder_ / "assets" / "sprite001.png"));

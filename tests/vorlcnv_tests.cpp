@@ -77,7 +77,9 @@ TEST_F(Vorlcnv, FailureNamesTheFileAndShowsTheLibrarysMessage)
          "vorlcnv: folder: 出力ファイルが作成できませんでした。 (error 13: is a folder)\n"},
         {{"-p3", "-oa.bin", "a.bin"},
          13,
-         "vorlcnv: a.bin: 出力ファイルが作成できませんでした。 (error 13: is also one of the inputs)\n"},
+         "vorlcnv: a.bin: 出力ファイルが作成できませんでした。 (error 13: the data file is also the input of entry 0 "
+         "(a.bin); nothing "
+         "was written)\n"},
     };
     for (const auto &c : cases) {
         ProgramResult result = Run(c.arguments);

@@ -110,9 +110,17 @@ int CheckOutputsAgainstInputs(const VorlInformation &info, const std::string &da
     if (!conflict) {
         return VORL_OK;
     }
+    // Outputs are named as the caller gave them, not as resolved.
+    std::vector<std::string> given = {std::string(FieldText(info.datafile))};
+    if (headerPath) {
+        given.emplace_back(FieldText(info.headerfile));
+    }
+    given.insert(given.end(), reporter.OtherOutputs().begin(), reporter.OtherOutputs().end());
+    auto givenName = [&given](int index) { return given[static_cast<size_t>(index)]; };
     bool fromRow = !conflict->otherIsOutput && static_cast<size_t>(conflict->otherIndex) < rowOfInput.size();
-    reporter.NoteSameFile(conflict->output, conflict->other, conflict->otherIsOutput,
-                          fromRow ? rowOfInput[static_cast<size_t>(conflict->otherIndex)] : -1);
+    reporter.NoteSameFile(
+        givenName(conflict->outputIndex), conflict->otherIsOutput ? givenName(conflict->otherIndex) : conflict->other,
+        conflict->otherIsOutput, fromRow ? rowOfInput[static_cast<size_t>(conflict->otherIndex)] : -1);
     return VORL_ERR_OUTPUT_FILE;
 }
 

@@ -7,6 +7,7 @@
 #include "error_messages.h"
 #include "export_guard.h"
 #include "extended_conversion.h"
+#include "output_file.h"
 #include "path_conversion.h"
 #include "project_conversion.h"
 #include "project_reader.h"
@@ -126,6 +127,13 @@ VORL_API int VorlRel2AbsPath(const char *path, const char *base, char *out, int 
 VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options)
 {
     return GuardExport(VORL_ERR_NO_MEMORY, [&] { return ConvertWithOptions(info, commandLine, options); });
+}
+
+VORL_API int VorlWriteOutputFile(const char *path, const void *bytes, const char *source, uint64_t offset,
+                                 uint64_t size, const char *const *inputs, VorlFailureReport *failure)
+{
+    return GuardExport(VORL_ERR_NO_MEMORY,
+                       [&] { return WriteOutputFile(path, bytes, source, offset, size, inputs, failure); });
 }
 
 }  // extern "C"

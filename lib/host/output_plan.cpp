@@ -132,12 +132,13 @@ std::optional<PlanConflict> OutputPlan::FindConflict() const
         }
         for (size_t other = 0; other < out; ++other) {
             if (output.key.Matches(outputs_[other].key)) {
-                return PlanConflict{output.path, outputs_[other].path, true, static_cast<int>(other)};
+                return PlanConflict{output.path, outputs_[other].path, true, static_cast<int>(out),
+                                    static_cast<int>(other)};
             }
         }
         for (size_t in = 0; in < inputs_.size(); ++in) {
             if (output.key.Matches(inputs_[in].key)) {
-                return PlanConflict{output.path, inputs_[in].path, false, static_cast<int>(in)};
+                return PlanConflict{output.path, inputs_[in].path, false, static_cast<int>(out), static_cast<int>(in)};
             }
         }
     }

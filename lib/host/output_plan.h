@@ -30,7 +30,8 @@ struct PlanConflict {
     std::string output;  // as the run named it
     std::string other;   // the input, or the other output
     bool otherIsOutput = false;
-    int otherIndex = -1;  // its position among the inputs or the outputs
+    int outputIndex = -1;  // the output's position among the outputs
+    int otherIndex = -1;   // the other's position among the inputs or the outputs
 };
 
 class OutputPlan {

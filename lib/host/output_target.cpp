@@ -8,9 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "file_system.h"
+#include "folder_lock.h"
 #include "native_path.h"
 #include "symbolic_links.h"
 
@@ -261,7 +263,7 @@ bool ProbeOutput(std::string_view path)
     return false;
 }
 
-bool ReplaceOutputContents(std::string_view path, const std::string &content)
+bool ReplaceOutput(std::string_view path, const std::function<bool(HostFile &)> &fill)
 {
     auto target = FindOutputTarget(path);
     if (!target) {
@@ -269,9 +271,10 @@ bool ReplaceOutputContents(std::string_view path, const std::string &content)
     }
     if (target->kind == TargetKind::Stream) {
         HostFile stream = OpenStream(*target);
-        bool written = stream.IsOpen() && stream.WriteAll(content.data(), content.size());
+        bool written = stream.IsOpen() && fill(stream);
         return stream.Close() && written;
     }
+    OutputFolderLocks turn({target->path});
     constexpr int kAttempts = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         std::string fresh = NameBeside(target->path);
@@ -282,8 +285,7 @@ bool ReplaceOutputContents(std::string_view path, const std::string &content)
             }
             return false;
         }
-        bool written =
-            file.WriteAll(content.data(), content.size()) && TakeOverAttributes(file, *target) && file.Close();
+        bool written = fill(file) && TakeOverAttributes(file, *target) && file.Close();
         if (written && RenameFile(fresh, target->path) == RenameResult::Renamed) {
             return true;
         }
@@ -291,6 +293,11 @@ bool ReplaceOutputContents(std::string_view path, const std::string &content)
         return false;
     }
     return false;
+}
+
+bool ReplaceOutputContents(std::string_view path, const std::string &content)
+{
+    return ReplaceOutput(path, [&content](HostFile &file) { return file.WriteAll(content.data(), content.size()); });
 }
 
 }  // namespace vorl::host

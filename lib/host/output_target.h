@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,5 +77,8 @@ std::optional<uint64_t> FirstDifference(std::string_view staged, std::string_vie
 // replaced by one rename once every byte is written, keeping the previous
 // file exactly as it was on any failure; a stream is written into.
 bool ReplaceOutputContents(std::string_view path, const std::string &content);
+// The same with content that `fill` writes into the new file (or the
+// stream); false from `fill` leaves everything as it was.
+bool ReplaceOutput(std::string_view path, const std::function<bool(HostFile &)> &fill);
 
 }  // namespace vorl::host

@@ -387,6 +387,22 @@ typedef struct VorlConvertOptions {
  * folder then). */
 VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options);
 
+/* Puts new content at the file `path` (CP932) as a conversion puts its
+ * outputs, for files a caller writes beside a conversion (a dependency
+ * file, an item taken out of a pack). Refused with -13 before anything is
+ * written when `path` is `source` or one of `inputs` (a null-ended list of
+ * the files the caller read, may be null), by device and inode or by
+ * resolved name. The content is written to a new file beside the target,
+ * private until complete, and renamed into place; a device or a pipe is
+ * written into. A failure leaves the previous file exactly as it was. The
+ * content is `size` bytes: from `bytes` when `source` is null, else copied
+ * from the regular file `source` (CP932) from byte `offset`. Returns 0,
+ * -13 when the output cannot be written or is an input, -9 when `source`
+ * cannot be read or ends early, -6 for a missing argument; `failure`, when
+ * given, names the file and the cause. */
+VORL_API int VorlWriteOutputFile(const char *path, const void *bytes, const char *source, uint64_t offset,
+                                 uint64_t size, const char *const *inputs, VorlFailureReport *failure);
+
 #ifdef __cplusplus
 }
 #endif

@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <string_view>
 
+#include "absolute_path.h"
 #include "fixed_text.h"
+#include "output_plan.h"
 #include "output_target.h"
+#include "path_rules.h"
 #include "xml_text.h"
 
 namespace vorl {
@@ -107,6 +110,29 @@ std::optional<std::string> BuildXmlProject(const VorlInformation &info)
     return out;
 }
 
+namespace {
+
+// A project saved over one of its own entries' files would lose that file
+// to the project's text. A relative name lies in the project's folder, as
+// it will when the project is read back.
+bool IsOneOfItsEntries(const VorlInformation &info, std::string_view path)
+{
+    std::string_view prjdir = FieldText(info.prjdir);
+    host::OutputPlan plan;
+    for (int32_t row = 0; row < info.indexnum; ++row) {
+        const IndexEntry &entry = info.entries[row];
+        std::string_view name = FieldText(entry.filename);
+        if (entry.use == 0 || name.empty() || name[0] == '*') {
+            continue;
+        }
+        plan.AddInput(prjdir.empty() ? std::string(name) : ResolveAbsolutePath(name, prjdir, host::HostRules()));
+    }
+    plan.AddOutput(path);
+    return plan.FindConflict().has_value();
+}
+
+}  // namespace
+
 int WriteXmlProject(const VorlInformation &info)
 {
     auto document = BuildXmlProject(info);
@@ -114,7 +140,7 @@ int WriteXmlProject(const VorlInformation &info)
         return VORL_ERR_BAD_ACCESS;
     }
     std::string_view path = FieldText(info.prjfile);
-    if (path.empty() || !host::ReplaceOutputContents(path, *document)) {
+    if (path.empty() || IsOneOfItsEntries(info, path) || !host::ReplaceOutputContents(path, *document)) {
         return VORL_ERR_PRJ_NOT_FOUND;
     }
     return VORL_OK;
