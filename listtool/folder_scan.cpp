@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "list_settings.h"
 #include "wildcard_match.h"
@@ -14,26 +15,63 @@ namespace {
 struct Entry {
     std::string name;
     bool isDirectory;
+    bool exists;
+    dev_t device;
+    ino_t inode;
 };
+
+struct Listing {
+    std::vector<Entry> entries;
+    int error = 0;  // the folder exists but could not be read
+};
+
+// A folder that is not there (or is no folder) simply holds no files; one
+// that is there but cannot be read would make a list with files missing.
+bool IsAbsence(int error)
+{
+    return error == ENOENT || error == ENOTDIR;
+}
 
 // The entries of a folder in byte order of their names, so every list
 // comes out the same on every run.
-std::vector<Entry> ListFolder(const std::string &folder)
+Listing ListFolder(const std::string &folder)
 {
-    std::vector<Entry> entries;
+    Listing listing;
     DIR *dir = opendir(folder.c_str());
     if (dir == nullptr) {
-        return entries;
+        listing.error = IsAbsence(errno) ? 0 : errno;
+        return listing;
     }
-    while (const dirent *entry = readdir(dir)) {
+    for (;;) {
+        errno = 0;
+        const dirent *entry = readdir(dir);
+        if (entry == nullptr) {
+            listing.error = errno;
+            break;
+        }
         struct stat st {};
         std::string path = folder + entry->d_name;
-        bool isDirectory = stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        entries.push_back({entry->d_name, isDirectory});
+        if (stat(path.c_str(), &st) == 0) {
+            listing.entries.push_back({entry->d_name, S_ISDIR(st.st_mode), true, st.st_dev, st.st_ino});
+            continue;
+        }
+        // A link that leads nowhere (or where the caller may not look) is
+        // still a name of this folder; an entry that cannot even be looked
+        // at means the folder cannot be searched. One removed since the
+        // folder was read is simply gone.
+        if (lstat(path.c_str(), &st) != 0) {
+            if (errno == ENOENT) {
+                continue;
+            }
+            listing.error = errno;
+            break;
+        }
+        listing.entries.push_back({entry->d_name, false, false, 0, 0});
     }
     closedir(dir);
-    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.name < b.name; });
-    return entries;
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [](const Entry &a, const Entry &b) { return a.name < b.name; });
+    return listing;
 }
 
 // A UTF-8 character: its first byte and the continuation bytes after it.
@@ -66,19 +104,24 @@ void Scan(const std::string &folder, const std::string &pattern, bool subFolders
         result.tooLong = prefix;
         return;
     }
-    std::vector<Entry> entries = ListFolder(prefix);
-    for (const Entry &entry : entries) {
+    Listing listing = ListFolder(prefix);
+    if (listing.error != 0) {
+        result.unreadable = prefix;
+        result.error = listing.error;
+        return;
+    }
+    for (const Entry &entry : listing.entries) {
         if (!entry.isDirectory && entry.name[0] != '.' && Matches(pattern, entry.name)) {
-            result.files.push_back({prefix, entry.name});
+            result.files.push_back({prefix, entry.name, entry.exists, entry.device, entry.inode});
         }
     }
     if (!subFolders) {
         return;
     }
-    for (const Entry &entry : entries) {
+    for (const Entry &entry : listing.entries) {
         if (entry.isDirectory && entry.name[0] != '.') {
             Scan(prefix + entry.name, pattern, subFolders, result);
-            if (!result.tooLong.empty()) {
+            if (!result.tooLong.empty() || !result.unreadable.empty()) {
                 return;
             }
         }

@@ -2,6 +2,8 @@
 // then (with sub-folders) each sub-folder's, depth first.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -10,11 +12,19 @@ namespace vorllist {
 struct FoundFile {
     std::string folder;  // the search folder, ending in a separator
     std::string name;    // the name without folder
+    // What the name leads to when the scan looked at it, so that the list
+    // is never written over a file it names. A link that leads nowhere
+    // has no identity.
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
 };
 
 struct ScanResult {
     std::vector<FoundFile> files;
-    std::string tooLong;  // a folder path past the length limit, or empty
+    std::string tooLong;     // a folder path past the length limit, or empty
+    std::string unreadable;  // a folder that exists but could not be read, or empty
+    int error = 0;           // why `unreadable` could not be read
 };
 
 ScanResult ScanFolder(const std::string &folder, const std::string &pattern, bool subFolders);

@@ -1,23 +1,18 @@
 // One run of VorlList: arguments in, console text out, the list file
 // written.
-#include <fcntl.h>
-#include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <optional>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "folder_scan.h"
+#include "list_destination.h"
 #include "list_settings.h"
+#include "list_writer.h"
 #include "number_text.h"
 #include "recode_text.h"
-#include "symbolic_links.h"
 #include "vorllist_run.h"
 
 namespace vorllist {
@@ -70,82 +65,6 @@ struct Numbered {
     long number;
     std::string line;  // folder and name in CP932
 };
-
-bool WriteAll(int fd, const std::string &content)
-{
-    size_t done = 0;
-    while (done < content.size()) {
-        ssize_t put = write(fd, content.data() + done, content.size() - done);
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(put);
-    }
-    return true;
-}
-
-// A device, pipe or socket is written into where it stands: replacing it
-// would put a plain file in its place, and a write it refuses (a full
-// device) must fail the run.
-bool WriteInPlace(const std::string &path, const std::string &content)
-{
-    int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat st {};
-    bool ok = fstat(fd, &st) == 0 && !S_ISREG(st.st_mode) && WriteAll(fd, content);
-    return close(fd) == 0 && ok;
-}
-
-// The list replaces an earlier one only once it is complete. A symbolic
-// link stays and its target is replaced, beside it so the rename stays on
-// one file system; the new file keeps the old one's mode, and its owner
-// where the process may set it.
-bool WriteList(const std::string &path, const std::string &content)
-{
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            return false;
-        }
-        if (!S_ISREG(st.st_mode)) {
-            return WriteInPlace(path, content);
-        }
-    } else if (errno != ENOENT) {
-        return false;
-    }
-    auto target = vorl::common::FollowLinks(path);
-    if (!target) {
-        return false;
-    }
-    struct stat previous {};
-    bool replaces = lstat(target->c_str(), &previous) == 0;
-    if (replaces && !S_ISREG(previous.st_mode)) {
-        return false;
-    }
-    std::string fresh = *target + ".vorltmp" + std::to_string(getpid());
-    int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = WriteAll(fd, content);
-    if (ok && replaces) {
-        // Owner first: a change of owner clears set-user-ID.
-        if (fchown(fd, previous.st_uid, previous.st_gid) != 0 && errno != EPERM) {
-            ok = false;
-        }
-        ok = ok && fchmod(fd, previous.st_mode & 07777) == 0;
-    }
-    ok = close(fd) == 0 && ok && rename(fresh.c_str(), target->c_str()) == 0;
-    if (!ok) {
-        unlink(fresh.c_str());
-    }
-    return ok;
-}
 
 std::string BuildList(const std::vector<Numbered> &sorted, const ListSettings &settings)
 {
@@ -205,6 +124,9 @@ int Run(const std::vector<std::string> &arguments)
     if (!scan.tooLong.empty()) {
         return Refuse("フォルダ名が259文字を超えています: " + scan.tooLong);
     }
+    if (!scan.unreadable.empty()) {
+        return Refuse("フォルダ「" + scan.unreadable + "」が読めません: " + std::strerror(scan.error));
+    }
     if (scan.files.empty()) {
         return Refuse("該当するファイルが１つも見つかりません。");
     }
@@ -242,7 +164,24 @@ int Run(const std::vector<std::string> &arguments)
     if (duplicate != numbered.end()) {
         return Refuse("ファイルが重複しています。");
     }
-    if (!WriteList(settings.outputName, BuildList(numbered, settings))) {
+    // Everything about the destination is settled before a byte is written.
+    DestinationResult destination = FindDestination(settings.outputName);
+    switch (destination.problem) {
+        case DestinationResult::Problem::None:
+            break;
+        case DestinationResult::Problem::Unwritable:
+            return Refuse("リストファイルが書き込めません。");
+        case DestinationResult::Problem::ProtectedLink:
+            return Refuse("共有フォルダのシンボリックリンク「" + destination.name +
+                          "」は、所有者が実行したユーザーでもフォルダの所有者でもないので辿りません。");
+        case DestinationResult::Problem::ForeignFile:
+            return Refuse("共有フォルダにある他のユーザーのファイル「" + destination.name + "」は置き換えません。");
+    }
+    if (const FoundFile *same = SameFileAs(destination.destination, scan.files)) {
+        return Refuse("リストファイル「" + settings.outputName + "」は入力ファイル「" + same->folder + same->name +
+                      "」と同じファイルです。");
+    }
+    if (!WriteList(destination.destination, BuildList(numbered, settings))) {
         return Refuse("リストファイルが書き込めません。");
     }
     return 0;

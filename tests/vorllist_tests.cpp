@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <iterator>
 #include <thread>
 
@@ -129,6 +130,88 @@ TEST_F(Vorllist, FoldersDotFilesAndSubFolders)
     EXPECT_EQ(0, result.status);
     result = Run({"-S", "data/f??.bin"});
     EXPECT_EQ(kBanner + "ファイルが重複しています。\n", result.out);
+}
+
+// A folder that is there but cannot be read would give a list with files
+// missing (an empty line where a file belongs): the run fails and says
+// which folder and why. A folder that is not there still just has no
+// files. The superuser reads every folder, so then the tool runs as
+// another user.
+TEST_F(Vorllist, UnreadableFoldersFailTheRun)
+{
+    std::vector<std::string> asUser;
+    if (::geteuid() == 0) {
+        for (const char *setpriv : {"/usr/bin/setpriv", "/bin/setpriv"}) {
+            if (::access(setpriv, X_OK) == 0) {
+                asUser = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", VORLLIST_PROGRAM};
+                break;
+            }
+        }
+        if (asUser.empty()) {
+            GTEST_SKIP() << "no setpriv to run the tool as a user whom permissions bind";
+        }
+    }
+    auto run = [&](const std::vector<std::string> &arguments, const fs::path &folder) {
+        if (asUser.empty()) {
+            return RunProgram(VORLLIST_PROGRAM, arguments, folder);
+        }
+        std::vector<std::string> all(asUser.begin() + 1, asUser.end());
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        return RunProgram(asUser[0], all, folder);
+    };
+    if (!asUser.empty() && run({}, folder_.Path()).status != -1) {
+        GTEST_SKIP() << "the tool cannot be run as user 65534 here";
+    }
+    struct Case {
+        const char *how;
+        std::string locked;  // the folder whose permissions are taken away, and what is left
+        mode_t mode;
+        std::vector<std::string> arguments;
+        std::string message;  // empty: the list is written
+        std::string list;
+    };
+    const std::string denied = std::strerror(EACCES);
+    const Case cases[] = {
+        {"a sub-folder nobody may read",
+         "data/sub",
+         0,
+         {"-s", "data/f??.bin"},
+         "フォルダ「data/sub/」が読めません: " + denied,
+         ""},
+        {"a sub-folder that may be read but not searched",
+         "data/sub",
+         0444,
+         {"-s", "data/f??.bin"},
+         "フォルダ「data/sub/」が読めません: " + denied,
+         ""},
+        {"the searched folder", "data", 0, {"data/f??.bin"}, "フォルダ「data/」が読めません: " + denied, ""},
+        {"a sub-folder that is not searched", "data/sub", 0, {"data/f??.bin"}, "", "data/f00.bin\r\n"},
+        {"a folder that is not there",
+         "data/sub",
+         0755,
+         {"missing/f??.bin"},
+         "該当するファイルが１つも見つかりません。",
+         ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.how);
+        TempFolder fresh;
+        // The user the tool runs as may reach the folder and write the list.
+        ASSERT_EQ(0, ::chmod(fresh.Path().c_str(), 0777));
+        fs::create_directories(fresh / "data" / "sub");
+        WriteFile(fresh / "data" / "f00.bin", "x");
+        WriteFile(fresh / "data" / "sub" / "f01.bin", "x");
+        ASSERT_EQ(0, ::chmod((fresh / c.locked).c_str(), c.mode));
+        ProgramResult result = run(c.arguments, fresh.Path());
+        if (c.message.empty()) {
+            EXPECT_EQ(0, result.status) << result.out;
+            EXPECT_EQ(c.list, ReadFile(fresh / "output.lst"));
+            continue;
+        }
+        EXPECT_EQ(-1, result.status);
+        EXPECT_EQ(kBanner + c.message + "\n", result.out);
+        EXPECT_FALSE(fs::exists(fresh / "output.lst"));
+    }
 }
 
 TEST_F(Vorllist, RefusalsAndMessages)
