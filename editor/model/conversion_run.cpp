@@ -1,7 +1,7 @@
 // The conversion run: check the entries, know the output names, write the
-// project to "vorproj.tmp" in the current folder, and let the library
-// convert it off the interface thread, reporting each row and stopping
-// when the user asks.
+// project to "vorproj.tmp" in a folder made for the run inside the current
+// folder, and let the library convert it off the interface thread,
+// reporting each row and stopping when the user (or a signal) asks.
 #include <algorithm>
 #include <cstring>
 #include <thread>
@@ -45,14 +45,39 @@ void EditorModel::StopConversion()
     }
 }
 
-// Reads the written project into a block of its own and converts it
-// through the extension export. Runs on the worker thread.
-int EditorModel::ConvertProjectFile(const std::string &project, const std::string &data, const std::string &header,
-                                    VorlConvertOptions &options)
+// Called from a signal handler: nothing here but lock-free atomic stores
+// and loads. Together with the order in RunConversion (the stop flag
+// cleared, then the run marked under way, then this request looked at)
+// either the run sees the request and does not start, or this sees the
+// run and the run sees the stop flag.
+static_assert(__atomic_always_lock_free(sizeof(int32_t), nullptr), "the flags are set from a signal handler");
+
+bool EditorModel::StopForGood()
 {
+    __atomic_store_n(&stopForGood_, 1, __ATOMIC_SEQ_CST);
+    __atomic_store_n(&stopFlag_, 1, __ATOMIC_SEQ_CST);
+    return __atomic_load_n(&runUnderWay_, __ATOMIC_SEQ_CST) != 0;
+}
+
+bool EditorModel::IsRunUnderWay() const
+{
+    return __atomic_load_n(&runUnderWay_, __ATOMIC_SEQ_CST) != 0;
+}
+
+// Reads the written project into a block of its own and converts it
+// through the extension export. Runs on the worker thread. Relative entry
+// names are the project folder's (`folder`), wherever the temporary
+// project lies.
+int EditorModel::ConvertProjectFile(const std::string &project, const std::string &folder, const std::string &data,
+                                    const std::string &header, VorlConvertOptions &options)
+{
+    // A stop asked for while the project was written: nothing is begun.
+    if (__atomic_load_n(&stopFlag_, __ATOMIC_SEQ_CST) != 0) {
+        return VORL_ERR_CANCELLED;
+    }
     VorlInformation info;
     std::memset(&info, 0, sizeof info);
-    if (!StoreField(info.prjfile, project) || !StoreField(info.prjdir, FolderOf(project))) {
+    if (!StoreField(info.prjfile, project) || !StoreField(info.prjdir, folder)) {
         return VORL_ERR_BAD_ACCESS;
     }
     int rc = library_.GetProjectFile(&info);
@@ -104,6 +129,9 @@ void EditorModel::RunConversion()
     }
     // A run that stops before the library is asked has not made its files.
     auto stop = [this] { exitStatus_ = exitStatus_ == 0 ? 1 : exitStatus_; };
+    if (__atomic_load_n(&stopForGood_, __ATOMIC_SEQ_CST) != 0) {
+        return stop();
+    }
     if (!CheckEntries()) {
         return stop();
     }
@@ -115,6 +143,15 @@ void EditorModel::RunConversion()
         !ChooseHeaderFile()) {
         return stop();
     }
+    // From here on the run makes files. A stop for good asked for before
+    // this point keeps it from starting; one asked for after it is the
+    // run's to obey (see StopForGood).
+    __atomic_store_n(&stopFlag_, 0, __ATOMIC_SEQ_CST);
+    __atomic_store_n(&runUnderWay_, 1, __ATOMIC_SEQ_CST);
+    if (__atomic_load_n(&stopForGood_, __ATOMIC_SEQ_CST) != 0) {
+        __atomic_store_n(&runUnderWay_, 0, __ATOMIC_SEQ_CST);
+        return stop();
+    }
     host_.SetMainWindowEnabled(false);
     host_.ShowConversionRunning(true);
 
@@ -122,11 +159,24 @@ void EditorModel::RunConversion()
     // Writing the temporary project marks the project saved; the user's
     // own unsaved changes must still be asked about on closing.
     const bool modified = state_.modified;
-    const std::string temporary = state_.currentFolder + kTemporaryProject;
-    state_.projectFile = temporary;
+    // The temporary project lies in a folder made for this run alone, so
+    // that it never takes the place of a file of the user's (or of a link
+    // to one) called like it. The folder is in the project's folder, as
+    // the temporary project always was, and relative names stay the
+    // project folder's: the library is told so, not left to take the
+    // temporary project's own folder.
+    const std::optional<std::string> room = host_.MakeRunFolder(state_.currentFolder);
+    const std::string temporary = room ? *room + kTemporaryProject : std::string();
     // A project that cannot be written has said why; the library is not
     // asked to convert what is not there.
-    const bool saved = WriteProject();
+    bool saved = false;
+    if (room) {
+        state_.projectFile = temporary;
+        saved = WriteProject();
+    } else {
+        host_.ShowMessage(state_.currentFolder + "\r\n" + LibraryMessage(library_, VORL_ERR_TEMP_FILE), "変換エラー",
+                          MessageIcon::Critical, MessageButtons::Ok);
+    }
     host_.SetMainWindowEnabled(false);
 
     auto project = Utf8ToCp932(temporary);
@@ -150,15 +200,20 @@ void EditorModel::RunConversion()
         // Until the library returns, every command and edit is refused,
         // whichever way it arrives.
         converting_ = true;
-        __atomic_store_n(&stopFlag_, 0, __ATOMIC_RELAXED);
-        rc = host_.RunWhileBusy([this, &project, &data, &header, &options] {
-            return ConvertProjectFile(*project, *data, *header, options);
+        rc = host_.RunWhileBusy([this, &project, &base, &data, &header, &options] {
+            return ConvertProjectFile(*project, *base, *data, *header, options);
         });
         converting_ = false;
     }
     state_.projectFile = rememberedProject;
     state_.modified = modified;
     exitStatus_ = saved ? -rc : 1;
+    // Nothing of the run outlasts it, whatever the library did; before any
+    // message, so that nothing is left while the user reads it.
+    if (room) {
+        host_.RemoveRunFolder(*room);
+    }
+    __atomic_store_n(&runUnderWay_, 0, __ATOMIC_SEQ_CST);
     // A project that could not be written has already said why; a run the
     // user stopped has left the previous outputs as they were.
     if (rc == VORL_ERR_CANCELLED) {
@@ -176,7 +231,6 @@ void EditorModel::RunConversion()
     } else if (auto size = saved ? host_.FileLength(state_.dataFile) : std::nullopt) {
         host_.ShowTotalSize(std::to_string(*size) + " Bytes");
     }
-    host_.RemoveFile(temporary);
     ShowPage();
     host_.SetMainWindowEnabled(true);
     host_.ShowConversionRunning(false);

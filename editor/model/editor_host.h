@@ -117,6 +117,14 @@ public:
     // The length of a file, or nothing when it cannot be read.
     virtual std::optional<int64_t> FileLength(const std::string &path) = 0;
     virtual bool RemoveFile(const std::string &path) = 0;
+    // A folder of its own for one run, made inside `folder` under a fresh
+    // name that nobody else can have taken (made exclusively, mode 0700,
+    // so that no one else can put a file or a link into it either); its
+    // path with a trailing separator, or nothing when it cannot be made.
+    virtual std::optional<std::string> MakeRunFolder(const std::string &folder) = 0;
+    // Removes such a folder and the files in it; links in it are removed,
+    // never followed.
+    virtual bool RemoveRunFolder(const std::string &folder) = 0;
     // Replaces a file as a whole, making its folders when they are missing;
     // false (and the old file as it was) when it cannot.
     virtual bool WriteFileReplacing(const std::string &path, const std::string &content) = 0;

@@ -115,6 +115,14 @@ public:
     // that run; the previous outputs stay as they were. Safe to call from
     // any thread.
     void StopConversion();
+    // Stops for good, as a signal that ends the program asks: a run under
+    // way stops at once as with StopConversion, and no run starts from now
+    // on. True when a run was under way: it removes what it made and
+    // returns by itself. Async-signal-safe.
+    bool StopForGood();
+    // True from the moment a run begins to make files until it has
+    // removed them again.
+    bool IsRunUnderWay() const;
     // How conversions run (jobs, cache): asked in a dialog and kept in the
     // user's settings file, not in the project.
     void ChangeRunSettings();
@@ -195,9 +203,10 @@ private:
         return userSettingsFile_.empty() ? settingsFile_ : userSettingsFile_;
     }
     static int ReportProgress(void *context, const VorlProgress *progress);
-    // The working directory is made under `options.workbase`.
-    int ConvertProjectFile(const std::string &project, const std::string &data, const std::string &header,
-                           VorlConvertOptions &options);
+    // The working directory is made under `options.workbase`; relative
+    // names are `folder`'s.
+    int ConvertProjectFile(const std::string &project, const std::string &folder, const std::string &data,
+                           const std::string &header, VorlConvertOptions &options);
 
     EditorHost &host_;
     LibraryApi &library_;
@@ -208,6 +217,11 @@ private:
     // The library watches it while converters run (only ever accessed
     // atomically).
     volatile int32_t stopFlag_ = 0;
+    // Set by StopForGood, perhaps from a signal handler; a run is under
+    // way while it has files to remove (both only ever accessed
+    // atomically).
+    volatile int32_t stopForGood_ = 0;
+    volatile int32_t runUnderWay_ = 0;
     int exitStatus_ = 0;
     std::string settingsFile_;
     std::string userSettingsFile_;

@@ -67,7 +67,11 @@ void EditorModel::NewProject()
     }
     Answer answer = host_.ShowMessage("現在の設定を、すべてクリアするよ。\r\n本当にいいね？", "クリア確認",
                                       MessageIcon::Question, MessageButtons::YesNo);
-    if (answer != Answer::Yes) {
+    // The reset cannot be taken back: unsaved work is offered a save
+    // first, as before opening another project, and only once the user
+    // has said the project is to go. A save that fails or is cancelled
+    // keeps it.
+    if (answer != Answer::Yes || !AskToSaveChanges(kChangedOpen)) {
         return;
     }
     ResetProject();

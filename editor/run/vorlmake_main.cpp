@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 
 #include "command_line.h"
@@ -12,6 +13,7 @@
 #include "installed_files.h"
 #include "library_binding.h"
 #include "main_window.h"
+#include "stop_signals.h"
 
 int main(int argc, char **argv)
 {
@@ -39,11 +41,27 @@ int main(int argc, char **argv)
     model.UseSettingsFile(files.settingsFile);
     model.UseUserSettingsFile(files.userSettingsFile);
     window.SetModel(&model);
+    const bool unattended = (vorlmake::ParseArguments(arguments).initCommand & vorlmake::kEndWhenDone) != 0;
+    vorlmake::StopSignals stops(model, unattended);
     if (!model.StartUp(arguments, QDir::currentPath().toStdString())) {
         return 1;
     }
     if (!window.isVisible()) {
-        return model.ExitStatus();  // ended by the command line ("-e")
+        // Ended by the command line ("-e"). A run that a signal stopped, or
+        // kept from starting, ends as vorlcnv does (128 + the signal's
+        // number); one that had done its work before keeps its status.
+        return stops.Received() != 0 && model.ExitStatus() != 0 ? stops.ExitStatus() : model.ExitStatus();
     }
+    // A run under way when a signal came has stopped and cleaned up by
+    // the time the window is idle again: then the program ends.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!unattended) {
+            stops.EndWhenStopped();
+        } else if (stops.Received() != 0 && !model.IsRunUnderWay()) {
+            QCoreApplication::exit(stops.ExitStatus());
+        }
+    });
+    watch.start(100);
     return app.exec();
 }

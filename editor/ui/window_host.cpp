@@ -16,6 +16,7 @@
 #include "ambiguous_names.h"
 #include "label_and_converter_dialogs.h"
 #include "main_window.h"
+#include "run_folder.h"
 #include "run_settings_dialog.h"
 #include "title_window.h"
 
@@ -319,6 +320,16 @@ std::optional<int64_t> WindowHost::FileLength(const std::string &path)
 bool WindowHost::RemoveFile(const std::string &path)
 {
     return QFile::remove(Q(path));
+}
+
+std::optional<std::string> WindowHost::MakeRunFolder(const std::string &folder)
+{
+    return MakePrivateFolder(folder);
+}
+
+bool WindowHost::RemoveRunFolder(const std::string &folder)
+{
+    return RemovePrivateFolder(folder);
 }
 
 bool WindowHost::WriteFileReplacing(const std::string &path, const std::string &content)

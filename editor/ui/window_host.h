@@ -71,6 +71,8 @@ public:
     std::optional<std::string> ReadFile(const std::string &path) override;
     std::optional<int64_t> FileLength(const std::string &path) override;
     bool RemoveFile(const std::string &path) override;
+    std::optional<std::string> MakeRunFolder(const std::string &folder) override;
+    bool RemoveRunFolder(const std::string &folder) override;
     bool WriteFileReplacing(const std::string &path, const std::string &content) override;
     bool OpenDocument(const std::string &path) override;
     bool StartSystemInformation() override;

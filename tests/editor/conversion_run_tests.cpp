@@ -122,7 +122,11 @@ TEST_F(Run, TemporaryProjectIsAlwaysRemovedAndTheWindowRestored)
     model.EditRemarks(0, "not saved yet");
     ASSERT_TRUE(model.State().modified);
     model.RunConversion();
-    EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));
+    // The run's temporary project was its own: a file of the same name in
+    // the project's folder is the user's and stays as it was.
+    EXPECT_EQ("an old temporary project", ReadFile(folder + "vorproj.tmp"));
+    ASSERT_EQ(1u, host.runFolders.size());
+    EXPECT_FALSE(fs::exists(host.runFolders.back()));
     EXPECT_TRUE(fs::exists(folder + "out.dat"));
     EXPECT_EQ(folder + "mine.vorlprj", model.State().projectFile);
     EXPECT_TRUE(model.State().modified) << "the user's unsaved changes are still unsaved";
@@ -136,7 +140,8 @@ TEST_F(Run, TemporaryProjectIsAlwaysRemovedAndTheWindowRestored)
     EXPECT_EQ("ファイルが見つかりませんでした。\r\n\r\nエントリ 0: " + folder + "a.bin\r\n", host.messages.back().text);
     EXPECT_EQ("変換エラー", host.messages.back().title);
     EXPECT_EQ(MessageIcon::Critical, host.messages.back().icon);
-    EXPECT_FALSE(fs::exists(folder + "vorproj.tmp"));
+    EXPECT_EQ("an old temporary project", ReadFile(folder + "vorproj.tmp"));
+    EXPECT_FALSE(fs::exists(host.runFolders.back()));
     EXPECT_TRUE(host.enabled);
 }
 

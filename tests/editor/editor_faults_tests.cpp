@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 
 #include "command_line.h"
 #include "editor_model.h"
@@ -430,6 +431,165 @@ TEST_F(Faults, SuccessfulRunShowsTheDataFileSize)
     EXPECT_EQ("0 Bytes", host.totalSize);
     model.RunConversion();
     EXPECT_EQ(std::to_string(fs::file_size(folder + "out.dat")) + " Bytes", host.totalSize);
+}
+
+// Everything in a folder with what it holds, links as links.
+std::map<std::string, std::string> Contents(const std::string &folder)
+{
+    std::map<std::string, std::string> found;
+    for (const auto &item : fs::recursive_directory_iterator(folder)) {
+        const std::string name = item.path().string().substr(folder.size());
+        if (item.is_symlink()) {
+            found[name] = "-> " + fs::read_symlink(item.path()).string();
+        } else if (item.is_regular_file()) {
+            found[name] = ReadFile(item.path());
+        } else {
+            found[name] = "(folder)";
+        }
+    }
+    return found;
+}
+
+// The run's temporary project is the run's own: a file called like it in
+// the project's folder, or a link of that name, is the user's and stays as
+// it was; relative names (with blanks and Japanese characters) and bare
+// names still name the files they named, so the pack is the one vorlcnv
+// makes of the saved project; and nothing of the run is left.
+TEST_F(Faults, TheRunsTemporaryProjectNeverTakesAUsersFile)
+{
+    fs::create_directories(game + "素材 二");
+    WriteFile(game + "素材 二/一 番.bin", "one, one");
+    WriteFile(game + "名前 付き.bin", "named");
+    model.SetPathMode(2);  // relative
+    ASSERT_TRUE(Register(0, game + "a.bin"));
+    ASSERT_TRUE(Register(1, game + "sub/b.bin"));
+    ASSERT_TRUE(Register(2, game + "素材 二/一 番.bin"));
+    ASSERT_TRUE(Register(4, folder + "c.bin"));
+    model.SetPathMode(0);  // the bare name
+    ASSERT_TRUE(Register(3, game + "名前 付き.bin"));
+    ASSERT_EQ("素材 二/一 番.bin", Entry(2).fileName);
+    ASSERT_EQ("../c.bin", Entry(4).fileName);
+    ASSERT_EQ("名前 付き.bin", Entry(3).fileName);
+    SaveUnderChosenName(game + "game.vorlprj");
+    ASSERT_FALSE(model.State().modified);
+    vorl::test::ProgramResult reference = vorl::test::RunProgram(
+        VORLCNV_PROGRAM, {"--project", "game.vorlprj", "--data", folder + "reference.dat"}, game);
+    ASSERT_EQ(0, reference.status) << reference.err;
+
+    WriteFile(game + "vorproj.tmp", "the user's own vorproj.tmp");
+    WriteFile(game + "important.txt", "important");
+    model.UseDataFile(folder + "out.dat");
+    const std::map<std::string, std::string> before = Contents(game);
+    // While the library converts, the temporary project lies in a folder
+    // of the run's own that only its owner may enter.
+    host.whileWorking = [&] {
+        ASSERT_EQ(1u, host.runFolders.size());
+        const std::string room = host.runFolders.back();
+        EXPECT_EQ(game, room.substr(0, game.size()));
+        EXPECT_EQ(fs::perms::owner_all, fs::status(room).permissions() & fs::perms::all);
+        EXPECT_NE(std::string::npos, ReadFile(room + "vorproj.tmp").find("<VorlProject"));
+        EXPECT_EQ("the user's own vorproj.tmp", ReadFile(game + "vorproj.tmp"));
+    };
+    model.RunConversion();
+    ASSERT_TRUE(host.messages.empty()) << host.messages.back().text;
+    EXPECT_EQ(ReadFile(folder + "reference.dat"), ReadFile(folder + "out.dat"));
+    EXPECT_EQ(before, Contents(game));
+    EXPECT_EQ(0, model.ExitStatus());
+
+    // A link called like it is not written through.
+    fs::remove(game + "vorproj.tmp");
+    fs::create_symlink("important.txt", game + "vorproj.tmp");
+    fs::remove(folder + "out.dat");
+    const std::map<std::string, std::string> linked = Contents(game);
+    host.whileWorking = nullptr;
+    model.RunConversion();
+    ASSERT_TRUE(host.messages.empty()) << host.messages.back().text;
+    EXPECT_EQ("important", ReadFile(game + "important.txt"));
+    EXPECT_TRUE(fs::is_symlink(game + "vorproj.tmp"));
+    EXPECT_EQ(linked, Contents(game));
+    EXPECT_EQ(ReadFile(folder + "reference.dat"), ReadFile(folder + "out.dat"));
+}
+
+// A folder for the run that cannot be made (here the project's folder
+// has gone) stops it before the library, saying so; nothing is written.
+TEST_F(Faults, RunWithoutRoomForItsTemporaryProjectSaysSo)
+{
+    SavedProject();
+    WriteFile(folder + "out.dat", "previous");
+    fs::rename(game, folder + "moved");
+    model.RunConversion();
+    EXPECT_EQ(0, host.busyRuns);
+    ASSERT_FALSE(host.messages.empty());
+    EXPECT_EQ("変換エラー", host.messages.back().title);
+    EXPECT_EQ(game + "\r\nテンポラリファイルが作成できませんでした。\n", host.messages.back().text);
+    EXPECT_EQ("previous", ReadFile(folder + "out.dat"));
+    EXPECT_FALSE(fs::exists(game));
+    EXPECT_NE(0, model.ExitStatus());
+    EXPECT_TRUE(host.enabled);
+    EXPECT_FALSE(model.IsRunUnderWay());
+}
+
+// A stop for good (what a signal asks for) ends the run under way, with
+// its converters, as the user's stop does, and keeps every later run from
+// starting; outside a run it says that nothing was under way.
+TEST_F(Faults, StopForGoodEndsTheRunAndAllLaterOnes)
+{
+    host.convertDialog = [this](ConvertDialogState &state) {
+        state.commands[0] = "echo \"$I\" >> '" + folder + "log'; cat \"$I\" > \"$O\"";
+        return true;
+    };
+    model.EditConverters();
+    SavedProject();
+    ASSERT_TRUE(Register(1, game + "sub/b.bin"));
+    model.GoToPage("0");
+    model.SetEntryConverter(0, 1);
+    model.SetEntryConverter(1, 1);
+    WriteFile(folder + "out.dat", "previous");
+    const size_t messages = host.messages.size();
+    const std::map<std::string, std::string> before = Contents(game);
+    EXPECT_FALSE(model.IsRunUnderWay());
+    bool underWay = false;
+    host.onProgress = [&](int done, int) {
+        if (done == 1) {
+            underWay = model.StopForGood();
+        }
+    };
+    model.RunConversion();
+    EXPECT_TRUE(underWay);
+    EXPECT_EQ("previous", ReadFile(folder + "out.dat"));
+    EXPECT_EQ(before, Contents(game));
+    EXPECT_EQ(messages, host.messages.size()) << host.messages.back().text;
+    EXPECT_NE(0, model.ExitStatus());
+    EXPECT_FALSE(model.IsRunUnderWay());
+    EXPECT_TRUE(host.enabled);
+    EXPECT_EQ(1, host.busyRuns);
+    EXPECT_FALSE(fs::exists(folder + "log") && ReadFile(folder + "log").find("b.bin") != std::string::npos)
+        << "the second converter ran";
+
+    // Nothing more runs, and the stop was no run's.
+    host.onProgress = nullptr;
+    model.RunConversion();
+    EXPECT_EQ(1, host.busyRuns);
+    EXPECT_EQ("previous", ReadFile(folder + "out.dat"));
+    EXPECT_EQ(before, Contents(game));
+    EXPECT_FALSE(model.StopForGood());
+}
+
+// A stop for good asked for while the temporary project is written: the
+// library is not asked at all.
+TEST_F(Faults, StopForGoodBeforeTheLibraryConvertsNothing)
+{
+    SavedProject();
+    WriteFile(folder + "out.dat", "previous");
+    const std::map<std::string, std::string> before = Contents(game);
+    bool underWay = false;
+    host.whileWorking = [&] { underWay = model.StopForGood(); };
+    model.RunConversion();
+    EXPECT_TRUE(underWay);
+    EXPECT_EQ("previous", ReadFile(folder + "out.dat"));
+    EXPECT_EQ(before, Contents(game));
+    EXPECT_TRUE(host.progress.empty()) << "the library began";
+    EXPECT_NE(0, model.ExitStatus());
 }
 
 }  // namespace

@@ -526,11 +526,77 @@ TEST_F(Projects, NewAsksFirst)
     EXPECT_TRUE(Entry(0).inUse);
     EXPECT_EQ("現在の設定を、すべてクリアするよ。\r\n本当にいいね？", LastMessage().text);
     EXPECT_EQ(MessageIcon::Question, LastMessage().icon);
-    host.answers = {Answer::Yes};
+    // Yes to the clearing, then No to saving the changes.
+    host.answers = {Answer::Yes, Answer::No};
     model.NewProject();
     EXPECT_FALSE(Entry(0).inUse);
     EXPECT_FALSE(model.State().modified);
     EXPECT_EQ("Vorl Maker for Linux Ver 2.02", host.windowTitle);
+}
+
+// New on unsaved work asks what Open asks, once the clearing is agreed:
+// Yes saves first, and a save that fails or is cancelled keeps the work,
+// as Cancel does.
+TEST_F(Projects, NewOffersToSaveUnsavedWork)
+{
+    const std::string changed = "プロジェクトが変更されているよ。保存するの？";
+    FillTwoEntries();
+    ASSERT_TRUE(model.State().modified);
+    const size_t before = host.messages.size();
+    host.answers = {Answer::Yes, Answer::Cancel};
+    model.NewProject();
+    ASSERT_EQ(before + 2, host.messages.size());
+    EXPECT_EQ("現在の設定を、すべてクリアするよ。\r\n本当にいいね？", host.messages[before].text);
+    EXPECT_EQ(changed, host.messages[before + 1].text);
+    EXPECT_EQ("保存確認", host.messages[before + 1].title);
+    EXPECT_EQ(MessageIcon::Exclamation, host.messages[before + 1].icon);
+    EXPECT_EQ(MessageButtons::YesNoCancel, host.messages[before + 1].buttons);
+    EXPECT_TRUE(Entry(0).inUse) << "Cancel keeps the project";
+    EXPECT_TRUE(model.State().modified);
+
+    // Yes with the name dialog cancelled: nothing is saved, nothing cleared.
+    host.answers = {Answer::Yes, Answer::Yes};
+    host.fileChoices.clear();
+    model.NewProject();
+    EXPECT_EQ(changed, LastMessage().text);
+    EXPECT_TRUE(Entry(0).inUse);
+    EXPECT_TRUE(model.State().modified);
+    EXPECT_FALSE(fs::exists(Project()));
+
+    // Yes with a save that fails: the failure is told, the project stays.
+    fs::create_directory(In("dir.vorlprj"));
+    host.answers = {Answer::Yes, Answer::Yes, Answer::Ok};
+    host.fileChoices = {FileChoice{In("dir.vorlprj"), 1}};
+    model.NewProject();
+    EXPECT_EQ("ファイルエラー", LastMessage().title);
+    EXPECT_TRUE(Entry(0).inUse);
+    EXPECT_TRUE(model.State().modified);
+
+    // No to the clearing asks nothing more.
+    const size_t asked = host.messages.size();
+    host.answers = {Answer::No};
+    model.NewProject();
+    EXPECT_EQ(asked + 1, host.messages.size());
+    EXPECT_TRUE(Entry(0).inUse);
+
+    // Yes saves, then clears.
+    host.answers = {Answer::Yes, Answer::Yes};
+    host.fileChoices = {FileChoice{Project(), 1}};
+    model.NewProject();
+    EXPECT_FALSE(Entry(0).inUse);
+    EXPECT_FALSE(model.State().modified);
+    EXPECT_EQ("", model.State().projectFile);
+    EXPECT_EQ("Vorl Maker for Linux Ver 2.02", host.windowTitle);
+    ASSERT_TRUE(model.OpenProject(Project()));
+    EXPECT_EQ(In("a.bin"), Entry(0).fileName);
+    EXPECT_EQ("五番", Entry(5).remarks);
+
+    // An unchanged project is cleared after the one question.
+    const size_t unchanged = host.messages.size();
+    host.answers = {Answer::Yes};
+    model.NewProject();
+    EXPECT_EQ(unchanged + 1, host.messages.size());
+    EXPECT_FALSE(Entry(0).inUse);
 }
 
 TEST_F(Projects, SaveAsOverwriteQuestion)

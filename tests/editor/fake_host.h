@@ -2,6 +2,8 @@
 // and asks, and gives the answers a test scripted.
 #pragma once
 
+#include <stdlib.h>
+
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -121,6 +123,22 @@ public:
     {
         std::error_code error;
         return std::filesystem::remove(path, error);
+    }
+    // The run's own folders, made as the window's host makes them.
+    std::vector<std::string> runFolders;
+    std::optional<std::string> MakeRunFolder(const std::string &folder) override
+    {
+        std::string name = folder + "vorlmake-XXXXXX";
+        if (mkdtemp(name.data()) == nullptr) {
+            return std::nullopt;
+        }
+        runFolders.push_back(name + "/");
+        return runFolders.back();
+    }
+    bool RemoveRunFolder(const std::string &folder) override
+    {
+        std::error_code error;
+        return std::filesystem::remove_all(folder, error) > 0 && !error;
     }
     std::vector<bool> runningStates;
     int busyRuns = 0;

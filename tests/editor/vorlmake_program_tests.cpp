@@ -4,6 +4,18 @@
 // be stopped by `timeout` and fail here with 124.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <thread>
+
+#include "project_files.h"
 #include "test_support.h"
 
 namespace vorl::test {
@@ -99,6 +111,130 @@ TEST_F(Vorlmake, FailuresEndWithTheirCodeAndTheirMessage)
               result.err.find("vorlmake: 出力ファイル: ファイルを選べないので、キャンセルしたよ。\n"))
         << result.err;
 }
+
+// The project's folder with what it holds.
+std::map<std::string, std::string> Contents(const fs::path &folder)
+{
+    std::map<std::string, std::string> found;
+    for (const auto &item : fs::recursive_directory_iterator(folder)) {
+        found[fs::relative(item.path(), folder).string()] =
+            item.is_regular_file() ? ReadFile(item.path()) : std::string("(not a file)");
+    }
+    return found;
+}
+
+// An unattended run ended by a signal ends as vorlcnv does: the converter
+// that runs (for seconds) ends with it, the previous data file stays as it
+// was, nothing of the run is left, and the status is 128 + the signal.
+class VorlmakeSignal : public Vorlmake, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override
+    {
+        Vorlmake::SetUp();
+        const std::string pids = (capture_ / "pids").string();
+        // "$$" in a template is one "$" (the others are "$I" and "$O").
+        const std::string converter = "echo $$$$ >> '" + pids + "'; sleep 5 & echo $$! >> '" + pids +
+                                      "'; wait $$!; cp \"$I\" \"$O\"; echo done >> '" +
+                                      (capture_ / "finished").string() + "'";
+        std::string project = kProject;
+        const std::string label = "<label>Vorl_Index</label>";
+        project.replace(project.find(label), label.size(),
+                        label + "\n\t\t<convert num='1'>" + vorlmake::test::XmlEscaped(converter) + "</convert>");
+        const std::string slot = "<convertnum>0</convertnum>";
+        project.replace(project.find(slot), slot.size(), "<convertnum>1</convertnum>");
+        WriteFile(folder_ / "ゲーム/game.vorlprj", project);
+        WriteFile(folder_ / "ゲーム/out.dat", "the previous pack");
+    }
+    pid_t Start(const std::vector<std::string> &arguments)
+    {
+        const fs::path err = capture_ / "stderr";
+        const fs::path work = folder_ / "ゲーム";
+        pid_t child = fork();
+        if (child == 0) {
+            setpgid(0, 0);
+            int errors = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            int none = open("/dev/null", O_RDWR);
+            dup2(errors, 2);
+            dup2(none, 1);
+            dup2(none, 0);
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            setenv("HOME", folder_.Path().c_str(), 1);
+            if (chdir(work.c_str()) != 0) {
+                _exit(120);
+            }
+            std::vector<char *> argv{const_cast<char *>(VORLMAKE_PROGRAM)};
+            for (const std::string &argument : arguments) {
+                argv.push_back(const_cast<char *>(argument.c_str()));
+            }
+            argv.push_back(nullptr);
+            execv(VORLMAKE_PROGRAM, argv.data());
+            _exit(121);
+        }
+        setpgid(child, child);
+        return child;
+    }
+    // The exit status, or -1 when the program had to be killed.
+    static int WaitFor(pid_t child, std::chrono::seconds limit)
+    {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (waitpid(child, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(-child, SIGKILL);
+                waitpid(child, &status, 0);
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    }
+    std::vector<std::string> Pids() const
+    {
+        std::vector<std::string> pids;
+        const fs::path list = capture_ / "pids";
+        const std::string text = fs::exists(list) ? ReadFile(list) : "";
+        for (size_t at = 0; at < text.size();) {
+            size_t end = text.find('\n', at);
+            pids.push_back(text.substr(at, end - at));
+            at = end == std::string::npos ? text.size() : end + 1;
+        }
+        return pids;
+    }
+    TempFolder capture_;
+};
+
+TEST_P(VorlmakeSignal, EndsTheConvertersAndLeavesNothing)
+{
+    const int number = GetParam();
+    const std::map<std::string, std::string> before = Contents(folder_ / "ゲーム");
+    pid_t child = Start({"-t", "-r", "-e", "-s", "out.dat", "game.vorlprj"});
+    // The converter shell and its sleep have begun.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (Pids().size() < 2 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(2u, Pids().size()) << ReadFile(capture_ / "stderr");
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    ASSERT_EQ(0, kill(child, number)) << std::strerror(errno);
+
+    // Far less than the converter's five seconds.
+    EXPECT_EQ(128 + number, WaitFor(child, std::chrono::seconds(4))) << ReadFile(capture_ / "stderr");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    for (const std::string &pid : Pids()) {
+        // Gone, or a zombie that nobody in this container reaps.
+        const std::string stat = fs::exists("/proc/" + pid + "/stat") ? ReadFile("/proc/" + pid + "/stat") : "";
+        const size_t state = stat.rfind(") ");
+        EXPECT_TRUE(stat.empty() || (state != std::string::npos && stat[state + 2] == 'Z')) << pid << ": " << stat;
+    }
+    EXPECT_FALSE(fs::exists(capture_ / "finished"));
+    EXPECT_EQ("the previous pack", ReadFile(folder_ / "ゲーム/out.dat"));
+    EXPECT_EQ(before, Contents(folder_ / "ゲーム"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, VorlmakeSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP), [](const ::testing::TestParamInfo<int> &info) {
+        return std::string(info.param == SIGTERM ? "Term" : info.param == SIGINT ? "Interrupt" : "HangUp");
+    });
 
 }  // namespace
 }  // namespace vorl::test
