@@ -50,6 +50,8 @@ std::string Reason(const VorlFailureReport &report)
             return SystemError(report.oserror, "cannot be written");
         case VORL_CAUSE_NO_FOLDER:
             return "its folder does not exist";
+        case VORL_CAUSE_NOT_A_FILE:
+            return "is a pipe or a device, not a file";
         case VORL_CAUSE_OUTPUT_IS_INPUT:
             return "is also one of the inputs";
         case VORL_CAUSE_CONVERTER:

@@ -181,8 +181,10 @@ TEST_F(Conversion, MissingAndEmptyInputs)
 
     block.UseFile(1, (folder_ / "no-such-file").string());
     EXPECT_CODE(VORL_OK, block.Convert());
-    block.UseFile(1, folder_.Path().string());  // a folder is not an input
-    EXPECT_CODE(VORL_OK, block.Convert());
+    // A folder is no input, and it is there: skipping is for files that
+    // are not, so the run fails rather than pack without it.
+    block.UseFile(1, folder_.Path().string());
+    EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND, block.Convert());
     block->skipnofile = 0;
     EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND, block.Convert());
 }
@@ -371,7 +373,7 @@ TEST_F(Conversion, HeaderNamingTheDataFileIsRefused)
     }
 }
 
-TEST_F(Conversion, PipeNamedAsInputNeverBlocks)
+TEST_F(Conversion, PipeNamedAsInputNeverBlocksAndIsNeverSkipped)
 {
     ASSERT_EQ(0, mkfifo((folder_ / "pipe").c_str(), 0600));
     Block block(2);
@@ -380,8 +382,9 @@ TEST_F(Conversion, PipeNamedAsInputNeverBlocks)
     block->skipnofile = 1;
     block->indexout = 3;
     block.SetData(Data());
-    EXPECT_CODE(VORL_OK, block.Convert());
-    EXPECT_EQ("B", ReadFile(Data()));
+    WriteFile(Data(), "previous");
+    EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND, block.Convert());
+    EXPECT_EQ("previous", ReadFile(Data()));
 }
 
 TEST_F(Conversion, JapaneseNamesReachTheRightFiles)

@@ -26,6 +26,8 @@ std::string Reason(const VorlFailureReport &report)
             return SystemError(report.oserror, "書き込めません。");
         case VORL_CAUSE_NO_FOLDER:
             return "出力先のフォルダがありません。";
+        case VORL_CAUSE_NOT_A_FILE:
+            return "ファイルではなく、パイプかデバイスです。";
         case VORL_CAUSE_OUTPUT_IS_INPUT:
             return "出力ファイルが入力ファイルのひとつです。";
         case VORL_CAUSE_CONVERTER:

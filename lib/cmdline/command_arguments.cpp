@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "command_line_options.h"
 #include "directory_listing.h"
 #include "file_system.h"
+#include "file_trouble.h"
 #include "fixed_text.h"
 #include "host_file.h"
 #include "number_text.h"
@@ -89,8 +91,14 @@ void AppendRecord(CommandLineState &state, const std::string &name, uint32_t con
 // wildcards), as the folder part of the pattern followed by the name the
 // folder lists. Names with control characters cannot be written into a
 // record line and are passed over.
-std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view pattern, const ConversionContext &context)
+//
+// `unusable` is set when no file is found because one that is there cannot
+// be read: the name itself (a folder, a pipe, no permission) or, for a
+// wildcard, its folder. That is no missing file, and it is never skipped.
+std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view pattern, const ConversionContext &context,
+                                                         bool &unusable)
 {
+    unusable = false;
     // The folder ends at the last separator that starts a character: the
     // second byte of 表 or ソ is 0x5C and no separator.
     size_t separator = host::HostRules().LastSeparator(pattern);
@@ -102,13 +110,23 @@ std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view patter
     if (auto length = host::RegularFileLength(pattern)) {
         return std::make_pair(std::string(pattern), static_cast<uint64_t>(*length));
     }
+    if (host::WhyNotReadable(pattern).kind != host::TroubleKind::Missing) {
+        unusable = true;
+        context.NoteInput(pattern);
+        return std::nullopt;
+    }
     if (namePattern.find_first_of("*?") == std::string_view::npos) {
         return std::nullopt;
     }
     // The folder's listing decides which file a wildcard takes.
     context.NoteRead(folder.empty() ? std::string_view(".") : folder, VORL_READ_FOLDER);
-    auto listing = host::ListDirectory(folder, namePattern);
+    int error = 0;
+    auto listing = host::ListDirectory(folder, namePattern, &error);
     if (!listing) {
+        if (error != ENOENT && error != ENOTDIR) {
+            unusable = true;
+            context.NoteFile(folder.empty() ? std::string_view(".") : folder, VORL_CAUSE_UNREADABLE, error);
+        }
         return std::nullopt;
     }
     for (const auto &entry : *listing) {
@@ -253,6 +271,7 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
     }
     uint32_t convert = 0;
     uint32_t alias = 0;
+    bool unusable = false;
     if (firstComma != std::string_view::npos) {
         std::string_view rest = argument.substr(firstComma + 1);
         size_t secondComma = rest.find(',');
@@ -273,7 +292,8 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
         } else {
             AppendRecord(state, "", 0, 0, 0, 0, false);
         }
-    } else if (auto found = FindFile(name, state.reporter); found && found->first.size() + 2 < VORL_PATH_SIZE) {
+    } else if (auto found = FindFile(name, state.reporter, unusable);
+               found && found->first.size() + 2 < VORL_PATH_SIZE) {
         // A record's name that begins with "*" is a reference: a file whose
         // own name begins so is written with "./" in front.
         if (found->first[0] == '*') {
@@ -288,6 +308,8 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
         uint32_t align = static_cast<uint32_t>(info.dataalign);
         uint32_t stored = (static_cast<uint32_t>(found->second) + align - 1) & (0u - align);
         AppendRecord(state, found->first, convert, found->second, stored, alias, true);
+    } else if (unusable) {
+        return failed(VORL_ERR_FILE_NOT_FOUND);  // noted where it was found
     } else if (info.skipnofile == 1) {
         AppendRecord(state, "", 0, 0, 0, 0, false);
     } else {

@@ -9,6 +9,7 @@
 #include "converter_pool.h"
 #include "converter_run.h"
 #include "file_system.h"
+#include "file_trouble.h"
 #include "fixed_text.h"
 #include "item_appender.h"
 #include "number_text.h"
@@ -117,9 +118,20 @@ private:
             return ShareRow(row, ParseReference(name.substr(1)));
         }
         host::HostFile input = host::HostFile::OpenForReading(name);
+        // Skipping means a file that is not there: one that is there and
+        // cannot be read (no permission, a folder, a pipe) fails the run,
+        // whatever skipnofile says, or the pack would silently lack it.
+        if (!input.IsOpen()) {
+            host::FileTrouble trouble = host::WhyNotReadable(name);
+            if (trouble.kind != host::TroubleKind::Missing && trouble.kind != host::TroubleKind::Empty) {
+                reporter_.NoteInput(name);
+                return VORL_ERR_FILE_NOT_FOUND;
+            }
+            return MissingRow(row, name);
+        }
         // An empty input is a missing row before any converter sees it: a
         // compressor would turn nothing into a header-only item.
-        if (!input.IsOpen() || input.LengthAtOpen() <= 0) {
+        if (input.LengthAtOpen() <= 0) {
             return MissingRow(row, name);
         }
         reporter_.NoteRead(name, VORL_READ_INPUT);

@@ -1,5 +1,7 @@
 #include "directory_listing.h"
 
+#include <cerrno>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,14 +14,20 @@
 
 namespace vorl::host {
 
-std::optional<std::vector<DirectoryEntry>> ListDirectory(std::string_view folder, std::string_view pattern)
+std::optional<std::vector<DirectoryEntry>> ListDirectory(std::string_view folder, std::string_view pattern, int *error)
 {
     auto native = ToNativePath(folder.empty() ? std::string_view(".") : folder);
     if (!native) {
+        if (error != nullptr) {
+            *error = ENOENT;
+        }
         return std::nullopt;
     }
     DIR *dir = ::opendir(native->c_str());
     if (dir == nullptr) {
+        if (error != nullptr) {
+            *error = errno;
+        }
         return std::nullopt;
     }
     std::vector<DirectoryEntry> entries;

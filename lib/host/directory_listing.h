@@ -18,8 +18,11 @@ struct DirectoryEntry {
     int64_t modified = 0;  // seconds since the epoch
 };
 
-// Nothing when the folder cannot be read. Names without a CP932 form are
-// left out: to the library they are files that cannot be found.
-std::optional<std::vector<DirectoryEntry>> ListDirectory(std::string_view folder, std::string_view pattern);
+// Nothing when the folder cannot be read, with the system's reason in
+// `error` when it is given (ENOENT for a folder that does not exist). Names
+// without a CP932 form are left out: to the library they are files that
+// cannot be found.
+std::optional<std::vector<DirectoryEntry>> ListDirectory(std::string_view folder, std::string_view pattern,
+                                                         int *error = nullptr);
 
 }  // namespace vorl::host

@@ -26,6 +26,9 @@ FileTrouble WhyNotReadable(std::string_view path)
     if (S_ISDIR(st.st_mode)) {
         return {TroubleKind::Folder, EISDIR};
     }
+    if (!S_ISREG(st.st_mode)) {
+        return {TroubleKind::NotAFile, 0};
+    }
     int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return {TroubleKind::Unreadable, errno};

@@ -7,14 +7,16 @@
 
 namespace vorl::host {
 
-enum class TroubleKind { Unknown, Missing, Folder, Unreadable, Empty, Unwritable, NoFolder };
+enum class TroubleKind { Unknown, Missing, Folder, Unreadable, Empty, Unwritable, NoFolder, NotAFile };
 
 struct FileTrouble {
     TroubleKind kind = TroubleKind::Unknown;
     int osError = 0;  // the system's error number behind it, 0 when none
 };
 
-// Why `path` cannot be read as an input with data.
+// Why `path` cannot be read as an input with data. Only Missing (and Empty)
+// mean that there is no input; every other kind is an input that exists
+// and cannot be used.
 FileTrouble WhyNotReadable(std::string_view path);
 // Why `path` cannot be made or replaced as an output.
 FileTrouble WhyNotWritable(std::string_view path);

@@ -283,7 +283,8 @@ enum VorlFailureCause {
     VORL_CAUSE_NO_FOLDER = 7,       /* the output's folder does not exist        */
     VORL_CAUSE_OUTPUT_IS_INPUT = 8, /* the output is one of the inputs           */
     VORL_CAUSE_DIFFERS = 9,         /* verifying: the output differs or is absent */
-    VORL_CAUSE_OUTPUT_TWICE = 10    /* the output is also another output         */
+    VORL_CAUSE_OUTPUT_TWICE = 10,   /* the output is also another output         */
+    VORL_CAUSE_NOT_A_FILE = 11      /* a pipe, a device or a socket, not a file  */
 };
 
 /* What a file reported to `fileread` was read as. */

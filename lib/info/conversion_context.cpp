@@ -23,6 +23,8 @@ VorlFailureCause CauseOf(host::TroubleKind kind)
             return VORL_CAUSE_UNWRITABLE;
         case host::TroubleKind::NoFolder:
             return VORL_CAUSE_NO_FOLDER;
+        case host::TroubleKind::NotAFile:
+            return VORL_CAUSE_NOT_A_FILE;
         case host::TroubleKind::Unknown:
             break;
     }
