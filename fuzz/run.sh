@@ -11,7 +11,7 @@ shift || true
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(fuzz_xml_reader fuzz_legacy_reader fuzz_command_line fuzz_list_file
                                          fuzz_path_exports fuzz_template_expansion fuzz_error_strings fuzz_vorllist
-                                         fuzz_pack_reader fuzz_pack_listing)
+                                         fuzz_pack_reader fuzz_pack_listing fuzz_project_table)
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORL_BUILD_FUZZERS=ON \
     -DVORL_BUILD_EDITOR=OFF -DVORL_BUILD_TESTS=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${harnesses[@]}" >/dev/null

@@ -1,7 +1,10 @@
 // The legacy text project: the version line, every header group by
-// version, both record layouts, name resolution and the line limits.
+// version, both record layouts, name resolution, the line limits, and what
+// a hostile file can do to the caller's table and to memory.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -315,6 +318,55 @@ TEST_F(LegacyReader, JapaneseTextsStayCp932)
                 Read(LegacyFile("4.00", Join({Header400(1, label), Record400("a", 0, remarks, "0", "#F", "0")}))));
     EXPECT_EQ(label, std::string(info_.label));
     EXPECT_EQ(remarks, std::string(Row(0).remarks));
+}
+
+// A count above 9,999 is refused before the caller's table is touched at
+// all: the reader would clear the file's count of rows first.
+TEST_F(LegacyReader, CountAboveTheLimitLeavesTheCallersTableAlone)
+{
+    constexpr size_t kEditorRows = 10000;
+    constexpr unsigned char kPattern = 0xA5;
+    for (int count : {10000, 10001, 20000}) {
+        std::vector<IndexEntry> rows(2 * kEditorRows);
+        std::memset(static_cast<void *>(rows.data()), kPattern, rows.size() * sizeof(IndexEntry));
+        WriteFile(folder_ / "old.prj", LegacyFile("4.00", Join({Header400(count), Unused(), Unused()})));
+        VorlInformation info{};
+        std::string path = (folder_ / "old.prj").string();
+        std::memcpy(info.prjfile, path.c_str(), path.size() + 1);
+        EXPECT_CODE(count > 9999 ? VORL_ERR_TOO_MANY_FILES : VORL_OK, VorlGetProjectFileVB(&info, rows.data()))
+            << count;
+        auto bytes = reinterpret_cast<const unsigned char *>(rows.data());
+        EXPECT_TRUE(std::all_of(bytes, bytes + rows.size() * sizeof(IndexEntry), [](unsigned char b) {
+            return b == kPattern;
+        })) << count;
+    }
+}
+
+// A project file is never longer than 64 MiB: a longer one (here sparse, so
+// the test writes nothing) is refused as unreadable at once, although the
+// lines the reader wants are all at its start; so is a device.
+TEST_F(LegacyReader, FileLongerThanAnyProjectIsRefused)
+{
+    constexpr off_t kLongestProject = off_t{64} << 20;
+    struct Case {
+        off_t length;
+        int expected;
+    };
+    for (Case c : {Case{kLongestProject, VORL_OK}, Case{kLongestProject + 1, VORL_ERR_PRJ_NOT_FOUND},
+                   Case{off_t{1} << 36, VORL_ERR_PRJ_NOT_FOUND}}) {
+        WriteFile(folder_ / "old.prj",
+                  LegacyFile("4.00", Join({Header400(1), Record400("a.bin", 0, "r", "0", "#F", "0")})));
+        ASSERT_EQ(0, ::truncate((folder_ / "old.prj").c_str(), c.length));
+        VorlReleaseInformation(&info_);
+        std::memset(&info_, 0, sizeof info_);
+        std::string path = (folder_ / "old.prj").string();
+        std::memcpy(info_.prjfile, path.c_str(), path.size() + 1);
+        EXPECT_CODE(c.expected, VorlGetProjectFile(&info_)) << c.length;
+    }
+    VorlReleaseInformation(&info_);
+    std::memset(&info_, 0, sizeof info_);
+    std::memcpy(info_.prjfile, "/dev/zero", 10);
+    EXPECT_CODE(VORL_ERR_PRJ_NOT_FOUND, VorlGetProjectFile(&info_));
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // The XML project reader: versions, keywords, element order, entry
 // numbers, attribute order, name resolution, the header id, text limits,
-// and documents that straddle or exactly fill the 2048-byte read blocks.
+// documents that straddle or exactly fill the 2048-byte read blocks, and
+// what a hostile file can do to the caller's table and to memory.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "test_support.h"
 
@@ -282,6 +286,143 @@ TEST_F(XmlReader, WindowsLineEndsInsideTexts)
         "<index num='0' use='true'>\r\n<remarks>a\r\nb</remarks>\r\n</index>\r\n</VorlProject>\r\n";
     ASSERT_CODE(VORL_OK, Read(document));
     EXPECT_STREQ("a\nb", Row(0).remarks);
+}
+
+// The editor's table of 10,000 rows, followed by as many rows of a
+// pattern no reader writes: a row stored past the table spoils the
+// pattern instead of memory the test does not own.
+class GuardedTable {
+public:
+    static constexpr size_t kRows = 10000;
+    GuardedTable() : rows_(2 * kRows)
+    {
+        std::memset(static_cast<void *>(rows_.data() + kRows), kPattern, kRows * sizeof(IndexEntry));
+    }
+    IndexEntry *Table() { return rows_.data(); }
+    // The first row past the table that is not as it was, or -1.
+    long SpoiledRow() const
+    {
+        auto bytes = reinterpret_cast<const unsigned char *>(rows_.data() + kRows);
+        auto spoiled =
+            std::find_if(bytes, bytes + kRows * sizeof(IndexEntry), [](unsigned char b) { return b != kPattern; });
+        return spoiled == bytes + kRows * sizeof(IndexEntry)
+                   ? -1
+                   : static_cast<long>(kRows + static_cast<size_t>(spoiled - bytes) / sizeof(IndexEntry));
+    }
+    // True while no row of the table holds anything.
+    bool TableUntouched() const
+    {
+        auto bytes = reinterpret_cast<const unsigned char *>(rows_.data());
+        return std::all_of(bytes, bytes + kRows * sizeof(IndexEntry), [](unsigned char b) { return b == 0; });
+    }
+
+private:
+    static constexpr unsigned char kPattern = 0xA5;
+    std::vector<IndexEntry> rows_;
+};
+
+// A count above 9,999 is refused before any row is stored, as a legacy
+// project is: the table the caller gives holds no more rows than that, and
+// may hold fewer than the file's count. Within the count, rows outside it
+// are passed over.
+TEST_F(XmlReader, NoRowOutsideTheCountOrTheTable)
+{
+    struct Case {
+        const char *what;
+        std::string version;
+        std::string indexnum;   // the header's element, or none
+        int32_t blockIndexnum;  // what the block holds on entry
+        std::vector<int> rows;  // the `num` of each index element
+        int expected;
+    };
+    const Case cases[] = {
+        {"rows far past the table", "400", "20000", 0, {0, 10000, 15000, 19999}, VORL_ERR_TOO_MANY_FILES},
+        {"one above the limit", "400", "10000", 0, {9999, 0}, VORL_ERR_TOO_MANY_FILES},
+        {"the largest count", "400", "2147483647", 0, {0, 12345, 2147483646}, VORL_ERR_TOO_MANY_FILES},
+        {"count the block held", "400", "", 20000, {0, 12000}, VORL_ERR_TOO_MANY_FILES},
+        {"too new as well", "401", "20000", 0, {0, 15000}, VORL_ERR_TOOL_TOO_OLD},
+        {"the largest project", "400", "9999", 0, {9998, 9999, 10000, -1}, VORL_OK},
+    };
+    for (const auto &c : cases) {
+        std::string document = "<VorlProject version='" + c.version + "'><header>";
+        if (!c.indexnum.empty()) {
+            document += "<indexnum>" + c.indexnum + "</indexnum>";
+        }
+        document += "<indexout>infile</indexout></header>";
+        for (int row : c.rows) {
+            document += "<index num='" + std::to_string(row) + "' use='true'><filename>f.bin</filename><remarks>" +
+                        std::to_string(row) +
+                        "</remarks><filesize>16</filesize><alias>1</alias><convertnum>1</convertnum></index>";
+        }
+        document += "</VorlProject>";
+        WriteFile(folder_ / "p.vorlprj", document);
+        GuardedTable guarded;
+        VorlInformation info{};
+        std::string path = (folder_ / "p.vorlprj").string();
+        std::memcpy(info.prjfile, path.c_str(), path.size() + 1);
+        info.indexnum = c.blockIndexnum;
+        EXPECT_CODE(c.expected, VorlGetProjectFileVB(&info, guarded.Table())) << c.what;
+        EXPECT_EQ(-1, guarded.SpoiledRow()) << c.what;
+        IndexEntry *entries = info.entries;  // a packed field: compared by value
+        EXPECT_EQ(guarded.Table(), entries) << c.what;
+        if (c.expected != VORL_OK) {
+            EXPECT_TRUE(guarded.TableUntouched()) << c.what;
+        } else {
+            EXPECT_STREQ("9998", guarded.Table()[9998].remarks) << c.what;
+            EXPECT_STREQ("", guarded.Table()[9999].remarks) << c.what;
+        }
+    }
+}
+
+// A project file is never longer than 64 MiB: a longer one (here sparse, so
+// the test writes nothing) is refused as unreadable at once, and so is a
+// device that never ends.
+TEST_F(XmlReader, FileLongerThanAnyProjectIsRefused)
+{
+    constexpr off_t kLongestProject = off_t{64} << 20;
+    const std::string document =
+        "<VorlProject version='400'><header><indexnum>1</indexnum><indexout>infile</indexout></header>"
+        "<index num='0' use='true'><remarks>r</remarks></index></VorlProject>";
+    // Zero bytes after the document are not XML: at the limit the file is
+    // read and found broken.
+    struct Case {
+        off_t length;
+        int expected;
+    };
+    for (Case c : {Case{kLongestProject, VORL_ERR_XML_PARSE}, Case{kLongestProject + 1, VORL_ERR_PRJ_NOT_FOUND},
+                   Case{off_t{1} << 36, VORL_ERR_PRJ_NOT_FOUND}}) {
+        WriteFile(folder_ / "p.vorlprj", document);
+        ASSERT_EQ(0, ::truncate((folder_ / "p.vorlprj").c_str(), c.length));
+        std::memset(&info_, 0, sizeof info_);
+        std::string path = (folder_ / "p.vorlprj").string();
+        std::memcpy(info_.prjfile, path.c_str(), path.size() + 1);
+        EXPECT_CODE(c.expected, VorlGetProjectFile(&info_)) << c.length;
+        Release();
+    }
+    std::memset(&info_, 0, sizeof info_);
+    std::memcpy(info_.prjfile, "/dev/zero", 10);
+    EXPECT_CODE(VORL_ERR_PRJ_NOT_FOUND, VorlGetProjectFile(&info_));
+}
+
+// Entities expanded inside a text could make it far longer than the file:
+// a text is never collected beyond what a whole project may be.
+TEST_F(XmlReader, TextLongerThanAnyProjectIsRefused)
+{
+    std::string entities = "<!ENTITY e0 '" + std::string(1000, 'x') + "'>";
+    for (int level = 1; level <= 4; ++level) {
+        std::string expansion;
+        for (int i = 0; i < 10; ++i) {
+            expansion += "&e" + std::to_string(level - 1) + ";";
+        }
+        entities += "<!ENTITY e" + std::to_string(level) + " '" + expansion + "'>";
+    }
+    // 70 MB of text from a 1 MB file stays within the parser's own limit
+    // on expansion (100 times the document).
+    std::string document =
+        "<!DOCTYPE VorlProject [" + entities + "]><VorlProject version='400'><!--" + std::string(1 << 20, 'c') +
+        "--><header><indexnum>1</indexnum><indexout>infile</indexout><label>&e4;&e4;&e4;&e4;&e4;&e4;&e4;</label>"
+        "</header></VorlProject>";
+    EXPECT_CODE(VORL_ERR_XML_PARSE, Read(document));
 }
 
 }  // namespace

@@ -6,10 +6,10 @@
 
 namespace vorl::host {
 
-std::unique_ptr<TextReader> TextReader::Open(std::string_view path)
+std::unique_ptr<TextReader> TextReader::Open(std::string_view path, int64_t byteLimit)
 {
     HostFile file = HostFile::OpenForReading(path);
-    if (!file.IsOpen()) {
+    if (!file.IsOpen() || file.LengthAtOpen() > byteLimit) {
         return nullptr;
     }
     int fd = file.Release();
@@ -20,7 +20,7 @@ std::unique_ptr<TextReader> TextReader::Open(std::string_view path)
         }
         return nullptr;
     }
-    return std::unique_ptr<TextReader>(new TextReader(stream));
+    return std::unique_ptr<TextReader>(new TextReader(stream, byteLimit));
 }
 
 TextReader::~TextReader()
@@ -28,12 +28,28 @@ TextReader::~TextReader()
     std::fclose(stream_);
 }
 
+int TextReader::Next()
+{
+    if (consumed_ >= byteLimit_) {
+        // At the limit is still the end, if the file ends there.
+        if (!overLimit_ && std::getc(stream_) != EOF) {
+            overLimit_ = true;
+        }
+        return EOF;
+    }
+    int c = std::getc(stream_);
+    if (c != EOF) {
+        ++consumed_;
+    }
+    return c;
+}
+
 bool TextReader::ReadLine(std::string &line)
 {
     line.clear();
     int c;
     bool any = false;
-    while ((c = std::getc(stream_)) != EOF) {
+    while ((c = Next()) != EOF) {
         any = true;
         if (c == '\n') {
             break;
@@ -50,16 +66,17 @@ bool TextReader::ReadLimitedLine(std::string &line, size_t limit)
 {
     line.clear();
     while (line.size() < limit) {
-        int c = std::getc(stream_);
+        int c = Next();
         if (c == EOF) {
             break;
         }
         if (c == '\r') {
-            int next = std::getc(stream_);
+            int next = Next();
             if (next == '\n') {
                 c = '\n';
             } else if (next != EOF) {
                 std::ungetc(next, stream_);
+                --consumed_;
             }
         }
         line.push_back(static_cast<char>(c));

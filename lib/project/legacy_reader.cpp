@@ -11,6 +11,7 @@
 #include "entry_file_name.h"
 #include "fixed_text.h"
 #include "number_text.h"
+#include "project_reader.h"
 #include "text_file.h"
 
 namespace vorl {
@@ -227,7 +228,7 @@ bool ReadEntryRecord(LegacyLines &lines, IndexEntry &entry, int version, std::st
 
 int ReadLegacyHeader(VorlInformation &info)
 {
-    std::unique_ptr<host::TextReader> reader = host::TextReader::Open(FieldText(info.prjfile));
+    std::unique_ptr<host::TextReader> reader = host::TextReader::Open(FieldText(info.prjfile), kProjectFileByteLimit);
     if (!reader) {
         return VORL_ERR_PRJ_NOT_FOUND;
     }

@@ -1,9 +1,19 @@
 // Loading a project file of either format into a block.
 #pragma once
 
+#include <cstdint>
+
 #include "vorl_cnv.h"
 
 namespace vorl {
+
+// The longest project file either reader takes. The largest project there
+// is, 9,999 entries whose names and remarks fill their fields with
+// characters the XML writer escapes six bytes to one, is about 33 MB of
+// XML; a legacy project is read as 80,000 lines of at most 510 characters,
+// about 41 MB. A longer file holds no project, and reading it to its end
+// would only cost memory and time.
+constexpr int64_t kProjectFileByteLimit = int64_t{64} << 20;
 
 // The legacy reader first; a file that is not a legacy project goes to the
 // XML reader.

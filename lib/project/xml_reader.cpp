@@ -15,6 +15,7 @@
 #include "fixed_text.h"
 #include "host_file.h"
 #include "number_text.h"
+#include "project_reader.h"
 #include "xml_text.h"
 
 namespace vorl {
@@ -79,19 +80,20 @@ int LookUpElement(const XML_Char *name)
 enum class ReaderState { Outside, InProject, InHeader, AfterHeader, InIndex };
 
 struct XmlReadContext {
+    XML_Parser parser = nullptr;
     VorlInformation *block = nullptr;
     std::string text;  // character data of the open leaf element
     ReaderState state = ReaderState::Outside;
     int openLeaf = 0;  // element number of the open leaf element, 0 when none
     int32_t currentEntry = -1;
+    // The rows an entry may be stored in: none until the header has ended
+    // with a count the table is known to hold.
+    int32_t rows = 0;
     int32_t numberAttribute = 0;
     int32_t highAttribute = 0;
     int error = VORL_OK;
 
-    bool CurrentEntryIsRow() const
-    {
-        return block->entries != nullptr && currentEntry >= 0 && currentEntry < block->indexnum;
-    }
+    bool CurrentEntryIsRow() const { return block->entries != nullptr && currentEntry >= 0 && currentEntry < rows; }
     void Fail(int code)
     {
         if (error == VORL_OK) {
@@ -235,6 +237,13 @@ void XMLCALL OnCharacterData(void *userData, const XML_Char *data, int length)
     if (context.openLeaf == 0) {
         return;
     }
+    // Only entities expanded many times over can make a text longer than
+    // the whole file may be.
+    if (context.text.size() + static_cast<size_t>(length) > static_cast<size_t>(kProjectFileByteLimit)) {
+        context.Fail(VORL_ERR_XML_PARSE);
+        XML_StopParser(context.parser, XML_FALSE);
+        return;
+    }
     try {
         context.text.append(data, static_cast<size_t>(length));
     } catch (const std::bad_alloc &) {
@@ -246,14 +255,26 @@ void XMLCALL OnCharacterData(void *userData, const XML_Char *data, int length)
 void EndHeader(XmlReadContext &context)
 {
     VorlInformation &info = *context.block;
-    if (info.entries == nullptr && info.indexnum >= 1 && info.indexnum <= VORL_MAX_ENTRIES) {
+    context.state = ReaderState::AfterHeader;
+    // A caller's table holds at most the rows a project may have; the
+    // count is all that tells how many that is. Beyond the limit the
+    // project is refused before any row is stored, as a legacy project is.
+    if (info.indexnum > VORL_MAX_ENTRIES) {
+        XML_StopParser(context.parser, XML_FALSE);
+        return;
+    }
+    if (info.indexnum < 1) {
+        return;
+    }
+    if (info.entries == nullptr) {
         info.entries = static_cast<IndexEntry *>(
             host::AllocateClearedTable(static_cast<size_t>(info.indexnum), sizeof(IndexEntry)));
         if (info.entries == nullptr) {
             context.Fail(VORL_ERR_NO_MEMORY);
+            return;
         }
     }
-    context.state = ReaderState::AfterHeader;
+    context.rows = info.indexnum;
 }
 
 void StoreKeyword(XmlReadContext &context, int32_t &field, const std::string &text,
@@ -425,11 +446,13 @@ void XMLCALL OnEndElement(void *userData, const XML_Char *name)
     context.text.clear();
 }
 
-// Feeds the file in blocks; -21 after a syntax error, -1 when a read
-// fails (the end of what was read is not the end of the project), else 0.
+// Feeds the file in blocks; -21 after a syntax error (or a stop), -1 when
+// a read fails (the end of what was read is not the end of the project) or
+// the file grows past what a project may be while it is read, else 0.
 int ParseBlocks(XML_Parser parser, host::HostFile &file, const XmlReadContext &context)
 {
     char block[kBlockSize];
+    int64_t total = 0;
     for (;;) {
         size_t got = 0;
         while (got < kBlockSize) {
@@ -441,6 +464,10 @@ int ParseBlocks(XML_Parser parser, host::HostFile &file, const XmlReadContext &c
                 break;
             }
             got += static_cast<size_t>(n);
+        }
+        total += static_cast<int64_t>(got);
+        if (total > kProjectFileByteLimit) {
+            return VORL_ERR_PRJ_NOT_FOUND;
         }
         bool final = got < kBlockSize;
         if (XML_Parse(parser, block, static_cast<int>(got), final ? XML_TRUE : XML_FALSE) == XML_STATUS_ERROR) {
@@ -457,7 +484,7 @@ int ParseBlocks(XML_Parser parser, host::HostFile &file, const XmlReadContext &c
 int ReadXmlProject(VorlInformation &info)
 {
     host::HostFile file = host::HostFile::OpenForReading(FieldText(info.prjfile));
-    if (!file.IsOpen()) {
+    if (!file.IsOpen() || file.LengthAtOpen() > kProjectFileByteLimit) {
         return VORL_ERR_PRJ_NOT_FOUND;
     }
     XML_Parser parser = XML_ParserCreate(nullptr);
@@ -465,6 +492,7 @@ int ReadXmlProject(VorlInformation &info)
         return VORL_ERR_XML_PARSER;
     }
     XmlReadContext context;
+    context.parser = parser;
     context.block = &info;
     XML_SetUserData(parser, &context);
     XML_SetElementHandler(parser, OnStartElement, OnEndElement);
