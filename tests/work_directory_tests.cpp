@@ -2,6 +2,8 @@
 // releasing the block removes (and what it never touches).
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -284,6 +286,74 @@ TEST(ReleaseInformation, FreesALibraryTable)
     EXPECT_EQ(0, VorlReleaseInformation(&info));
     IndexEntry *table = info.entries;  // a packed field: compared by value
     EXPECT_EQ(nullptr, table);
+}
+
+}  // namespace
+}  // namespace vorl
+
+namespace vorl {
+namespace {
+
+// A working directory made in a child that then dies as kill -9 leaves it.
+std::string WorkDirectoryOfAKilledRun(const fs::path &base, bool keepAlive, pid_t &child)
+{
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        return {};
+    }
+    child = ::fork();
+    if (child == 0) {
+        VorlInformation info{};
+        if (SetupWorkDirectory(info, base.c_str()) != VORL_OK) {
+            ::_exit(1);
+        }
+        std::string made = info.workdir;
+        test::WriteFile(made + "vorlbody.tmp", std::string(4096, 'x'));
+        (void)!::write(ready[1], made.data(), made.size());
+        ::close(ready[1]);
+        if (keepAlive) {
+            ::pause();
+        }
+        ::raise(SIGKILL);
+    }
+    ::close(ready[1]);
+    char text[512] = {};
+    ssize_t got = ::read(ready[0], text, sizeof text - 1);
+    ::close(ready[0]);
+    if (!keepAlive) {
+        ::waitpid(child, nullptr, 0);
+    }
+    return got > 0 ? std::string(text, static_cast<size_t>(got)) : std::string();
+}
+
+TEST(WorkDirectory, FoldersOfRunsThatAreGoneAreReclaimedAndLiveOnesKept)
+{
+    TempFolder base;
+    pid_t dead = 0, alive = 0;
+    std::string busy = WorkDirectoryOfAKilledRun(base.Path(), true, alive);
+    std::string abandoned = WorkDirectoryOfAKilledRun(base.Path(), false, dead);
+    ASSERT_FALSE(abandoned.empty());
+    ASSERT_FALSE(busy.empty());
+    // A folder of the user's with a working directory's name has no lock.
+    ASSERT_EQ(0, ::mkdir((base.Path() / "vorl0ABC").c_str(), 0700));
+    test::WriteFile(base.Path() / "vorl0ABC" / "mine.txt", "mine");
+
+    VorlInformation info{};
+    ASSERT_EQ(VORL_OK, SetupWorkDirectory(info, base.Path().c_str()));
+    // A new run may take the freed name again: what the dead run left is
+    // what must be gone.
+    EXPECT_FALSE(fs::exists(abandoned + "vorlbody.tmp")) << abandoned;
+    EXPECT_TRUE(fs::exists(busy + "vorlbody.tmp")) << busy;
+    EXPECT_EQ("mine", test::ReadFile(base.Path() / "vorl0ABC" / "mine.txt"));
+    ReleaseBlock(info);
+
+    ::kill(alive, SIGKILL);
+    ::waitpid(alive, nullptr, 0);
+    VorlInformation later{};
+    ASSERT_EQ(VORL_OK, SetupWorkDirectory(later, base.Path().c_str()));
+    EXPECT_FALSE(fs::exists(busy + "vorlbody.tmp")) << busy;
+    ReleaseBlock(later);
+    EXPECT_TRUE(fs::is_directory(base.Path() / "vorl0ABC"));
 }
 
 }  // namespace

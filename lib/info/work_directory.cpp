@@ -2,12 +2,17 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 
+#include "directory_listing.h"
 #include "file_system.h"
 #include "fixed_text.h"
 #include "path_rules.h"
+#include "run_lock.h"
 #include "text_file.h"
 
 namespace vorl {
@@ -35,6 +40,49 @@ bool IsHexDigit(char c)
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
 }
 
+// The run locks of the working directories this process made and has not
+// removed yet, by folder.
+std::mutex gLocksGuard;
+std::map<std::string, int, std::less<>> gRunLocks;
+
+void KeepRunLock(const std::string &workdir, int descriptor)
+{
+    std::lock_guard<std::mutex> hold(gLocksGuard);
+    gRunLocks[workdir] = descriptor;
+}
+
+void DropRunLock(std::string_view workdir)
+{
+    std::lock_guard<std::mutex> hold(gLocksGuard);
+    auto found = gRunLocks.find(workdir);
+    if (found != gRunLocks.end()) {
+        host::ReleaseRunLock(found->second);
+        gRunLocks.erase(found);
+    }
+}
+
+// Working directories whose runs ended without removing them (killed, or
+// the machine went down) would pile up under the base; each new run takes
+// away those it finds. Only a folder of the library's form with a lock
+// file that nobody holds goes: a user's folder of the same name has none,
+// and a living run holds its own.
+void ReclaimAbandoned(const std::string &base)
+{
+    auto listing = host::ListDirectory(base, std::string(kPrefix) + "????");
+    if (!listing) {
+        return;
+    }
+    for (const host::DirectoryEntry &entry : *listing) {
+        std::string folder = base + entry.name;
+        int lock = -1;
+        if (entry.isDirectory && IsWorkDirectoryName(folder) && host::IsAbandoned(folder, lock)) {
+            host::RemoveFilesIn(folder);
+            host::RemoveEmptyDirectory(folder);
+            host::ReleaseRunLock(lock);
+        }
+    }
+}
+
 }  // namespace
 
 int SetupWorkDirectory(VorlInformation &info, const char *base)
@@ -49,6 +97,7 @@ int SetupWorkDirectory(VorlInformation &info, const char *base)
     if (!rules.EndsInSeparator(folder)) {
         folder.push_back(rules.joinSeparator);
     }
+    ReclaimAbandoned(folder);
     unsigned start = static_cast<unsigned>(host::CalendarSeconds()) & 0xFFFFu;
     for (int tried = 0; tried < kCandidateCount; ++tried) {
         char name[16];
@@ -61,6 +110,10 @@ int SetupWorkDirectory(VorlInformation &info, const char *base)
         switch (host::MakePrivateDirectory(candidate)) {
             case host::MakeDirectoryResult::Made:
                 StoreFieldText(info.workdir, withSeparator);
+                // Without its lock the folder is merely never reclaimed.
+                if (int lock = host::TakeRunLock(withSeparator); lock >= 0) {
+                    KeepRunLock(withSeparator, lock);
+                }
                 return VORL_OK;
             case host::MakeDirectoryResult::Exists:
                 continue;
@@ -116,6 +169,7 @@ void RemoveMadeWorkDirectory(std::string_view workdir)
     if (!workdir.empty() && IsWorkDirectoryName(workdir)) {
         host::RemoveFilesIn(workdir);
         host::RemoveEmptyDirectory(workdir);
+        DropRunLock(workdir);
     }
 }
 
