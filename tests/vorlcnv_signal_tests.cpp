@@ -144,6 +144,33 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
     }
 
+    // Converters that would run for a minute, each noting the shell's
+    // number and that of the sleep it starts ("$$" is the template's "$").
+    void WriteLongConverters(const fs::path &pids)
+    {
+        WriteProject("echo \"$$$$\" >> " + pids.string() + "; echo \"$I\" >> " + Started().string() +
+                     "; sleep 60 & echo $$! >> " + pids.string() + R"(; wait; cat "$I" > "$O")");
+    }
+
+    // Every process noted in `pids` is gone, or a zombie that nobody in
+    // this container reaps; two for each of `running` converters.
+    static void ExpectAllEnded(const fs::path &pids, size_t running)
+    {
+        std::string list = ReadFile(pids);
+        size_t checked = 0;
+        for (size_t at = 0; at < list.size();) {
+            size_t end = list.find('\n', at);
+            const std::string pid = list.substr(at, end - at);
+            at = end + 1;
+            ASSERT_FALSE(pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) << list;
+            const std::string stat = fs::exists("/proc/" + pid + "/stat") ? ReadFile("/proc/" + pid + "/stat") : "";
+            const size_t state = stat.rfind(") ");
+            EXPECT_TRUE(stat.empty() || (state != std::string::npos && stat[state + 2] == 'Z')) << pid << ": " << stat;
+            ++checked;
+        }
+        EXPECT_EQ(2 * running, checked) << list;
+    }
+
     // The converters that have begun, one line each.
     size_t StartedCount() const
     {
@@ -184,8 +211,7 @@ TEST_P(VorlcnvSignal, LongConvertersEndWithTheRun)
 {
     const Case &c = GetParam();
     const fs::path pids = capture_ / "pids";
-    WriteProject("echo \"$$\" >> " + pids.string() + "; echo \"$I\" >> " + Started().string() +
-                 "; sleep 60 & echo $! >> " + pids.string() + R"(; wait; cat "$I" > "$O")");
+    WriteLongConverters(pids);
     size_t begun = 0;
     pid_t child = StartAndSignal(c, begun);
     // Far less than the converters' minute; a run that waited for them is
@@ -194,20 +220,38 @@ TEST_P(VorlcnvSignal, LongConvertersEndWithTheRun)
     EXPECT_EQ("the previous pack", ReadFile(Project() / "out.dat"));
     EXPECT_EQ(std::set<std::string>{}, Listing(Temp()));
     std::this_thread::sleep_for(200ms);
-    std::string list = ReadFile(pids);
-    size_t checked = 0;
-    for (size_t at = 0; at < list.size();) {
-        size_t end = list.find('\n', at);
-        const std::string pid = list.substr(at, end - at);
-        at = end + 1;
-        // Gone, or a zombie that nobody in this container reaps.
-        const std::string stat = fs::exists("/proc/" + pid + "/stat") ? ReadFile("/proc/" + pid + "/stat") : "";
-        const size_t state = stat.rfind(") ");
-        EXPECT_TRUE(stat.empty() || (state != std::string::npos && stat[state + 2] == 'Z')) << pid << ": " << stat;
-        ++checked;
-    }
-    EXPECT_EQ(2 * c.running, checked) << list;
+    ExpectAllEnded(pids, c.running);
 }
+
+// Killed outright, vorlcnv can end nothing itself: the converters still
+// end within a second, and the previous pack is as it was, with nothing at
+// its name or beside it. The next run takes away the working folder left.
+class VorlcnvKilled : public VorlcnvSignal {};
+
+TEST_P(VorlcnvKilled, ConvertersEndWithinASecondAndTheNextRunCleansUp)
+{
+    const Case &c = GetParam();
+    const fs::path pids = capture_ / "pids";
+    WriteLongConverters(pids);
+    const std::set<std::string> before = Listing(Project());
+    size_t begun = 0;
+    pid_t child = StartAndSignal(c, begun);
+    EXPECT_EQ(1000 + SIGKILL, WaitFor(child, std::chrono::seconds(15)));
+    std::this_thread::sleep_for(1s);
+    ExpectAllEnded(pids, c.running);
+    EXPECT_EQ("the previous pack", ReadFile(Project() / "out.dat"));
+    EXPECT_EQ(before, Listing(Project()));
+
+    WriteProject(R"(cat "$I" > "$O")");
+    pid_t next = Start({"--project", "project/game.vorlprj", "--data", "out.dat"});
+    EXPECT_EQ(0, WaitFor(next, std::chrono::seconds(15))) << ReadFile(capture_ / "stderr");
+    EXPECT_EQ(std::set<std::string>{}, Listing(Temp()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kill, VorlcnvKilled,
+                         ::testing::Values(Case{"Kill", SIGKILL, false, "", 1, false},
+                                           Case{"KillTwoJobs", SIGKILL, false, "-j2", 2, false}),
+                         [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Signals, VorlcnvSignal,
                          ::testing::Values(Case{"CtrlC", SIGINT, true, "", 1, true},

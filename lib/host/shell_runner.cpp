@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,10 +71,85 @@ bool EndsWithin(pid_t child, int descriptor, int milliseconds)
     }
 }
 
+// A converter's process group would outlive a run that is killed outright
+// (kill -9): nothing of the run is left to end it. A guardian process
+// joins the group and waits on a socket that only the run holds open.
+// When the run goes, however it goes, the kernel closes the run's end and
+// the guardian ends the group. When the converter ends by itself the run
+// sends one byte and the guardian leaves quietly. Being a member, the
+// guardian also keeps the group's number from passing to another group.
+class GroupGuardian {
+public:
+    explicit GroupGuardian(pid_t group)
+    {
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+            return;
+        }
+        pid_t guardian = ::fork();
+        if (guardian == 0) {
+            Watch(group, ends[1]);  // never returns
+        }
+        ::close(ends[1]);
+        if (guardian < 0) {
+            ::close(ends[0]);
+            return;
+        }
+        guardian_ = guardian;
+        runEnd_ = ends[0];
+    }
+    ~GroupGuardian()
+    {
+        if (guardian_ <= 0) {
+            return;
+        }
+        char done = 1;
+        // The guardian may be gone already (a stop ends the whole group).
+        (void)!::send(runEnd_, &done, 1, MSG_NOSIGNAL);
+        ::close(runEnd_);
+        while (::waitpid(guardian_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    GroupGuardian(const GroupGuardian &) = delete;
+    GroupGuardian &operator=(const GroupGuardian &) = delete;
+
+private:
+    // In the child of a fork in a process with threads: only calls that
+    // are safe there.
+    [[noreturn]] static void Watch(pid_t group, int watchEnd)
+    {
+        if (::dup2(watchEnd, 0) < 0) {
+            ::_exit(0);
+        }
+        // Every other descriptor goes, above all the run's ends of other
+        // guardians' sockets, which would keep those from ever closing.
+        if (::syscall(SYS_close_range, 3U, ~0U, 0U) != 0) {
+            for (int fd = 3; fd < 4096; ++fd) {
+                ::close(fd);
+            }
+        }
+        if (::setpgid(0, group) != 0) {
+            ::_exit(0);  // the converter has ended already
+        }
+        char done = 0;
+        ssize_t got;
+        while ((got = ::read(0, &done, 1)) < 0 && errno == EINTR) {
+        }
+        if (got <= 0) {
+            ::kill(-group, SIGKILL);
+        }
+        ::_exit(0);
+    }
+
+    pid_t guardian_ = -1;
+    int runEnd_ = -1;
+};
+
 // Waits for `child`, the leader of its own process group, and ends the
 // group when `stopNow` says so.
 int WaitOrStop(pid_t child, const std::function<bool()> &stopNow)
 {
+    GroupGuardian guardian(child);
     const int descriptor = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
     bool stopping = false;
     while (!EndsWithin(child, descriptor, kPollMilliseconds)) {
