@@ -49,8 +49,7 @@ std::string EscapeForMake(const std::string &name)
     return escaped;
 }
 
-int WriteDependencyFile(const std::string &path, const std::vector<std::string> &targets,
-                        const std::vector<std::string> &prerequisites, VorlFailureReport &report)
+std::string DependencyText(const std::vector<std::string> &targets, const std::vector<std::string> &prerequisites)
 {
     std::string text;
     for (size_t i = 0; i < targets.size(); ++i) {
@@ -67,6 +66,22 @@ int WriteDependencyFile(const std::string &path, const std::vector<std::string> 
     for (const std::string &name : prerequisites) {
         text.append("\n").append(EscapeForMake(name)).append(":\n");
     }
+    return text;
+}
+
+bool WriteStagedDependencyFile(const char *stagedPath, const std::vector<std::string> &targets,
+                               const std::vector<std::string> &prerequisites)
+{
+    std::string text = DependencyText(targets, prerequisites);
+    std::FILE *file = std::fopen(ToTerminalText(stagedPath).c_str(), "wbx");
+    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return file != nullptr && std::fclose(file) == 0 && written;
+}
+
+int WriteDependencyFile(const std::string &path, const std::vector<std::string> &targets,
+                        const std::vector<std::string> &prerequisites, VorlFailureReport &report)
+{
+    std::string text = DependencyText(targets, prerequisites);
     // Every file the run read is an input that the dependency file must
     // never replace.
     std::vector<std::string> inputs;

@@ -30,6 +30,15 @@ private:
 // '$' doubled.
 std::string EscapeForMake(const std::string &name);
 
+// The text of the file: the targets depend on the prerequisites, and each
+// prerequisite has an empty rule of its own.
+std::string DependencyText(const std::vector<std::string> &targets, const std::vector<std::string> &prerequisites);
+
+// Writes the text into `stagedPath` (CP932), a new file in the working
+// directory that the conversion then puts in place with its own outputs.
+bool WriteStagedDependencyFile(const char *stagedPath, const std::vector<std::string> &targets,
+                               const std::vector<std::string> &prerequisites);
+
 // Writes the file through the library's door for outputs (a private file
 // beside it, then a rename), so a build never reads half of one and no
 // file the run read is replaced. 0, or the library's code with `report`

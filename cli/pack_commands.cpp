@@ -324,7 +324,9 @@ int WriteItemToFile(const std::string &outName, const OpenedPack &pack, const It
     }
     const char *why = std::strerror(report.oserror != 0 ? report.oserror : EIO);
     // A file that could be made but not filled (a full disk) is a write error.
-    bool cannotMake = report.cause == VORL_CAUSE_UNWRITABLE || report.cause == VORL_CAUSE_NO_FOLDER ||
+    bool full =
+        report.oserror == ENOSPC || report.oserror == EFBIG || report.oserror == EDQUOT || report.oserror == EIO;
+    bool cannotMake = (report.cause == VORL_CAUSE_UNWRITABLE && !full) || report.cause == VORL_CAUSE_NO_FOLDER ||
                       report.cause == VORL_CAUSE_FOLDER;
     return cannotMake ? Report(kInspectCannotCreate, Format("vorlcnv: %s: cannot create: %s", outName.c_str(), why))
                       : Report(kInspectWriteError, Format("vorlcnv: write error on %s: %s", outName.c_str(), why));

@@ -146,6 +146,16 @@ int Fail(int code, const VorlConvertOptions *options, const std::vector<ListSour
 {
     std::string message = DescribeFailure(code, options != nullptr ? &options->failure : nullptr, lists, names);
     std::fprintf(stderr, "%s\n", message.c_str());
+    // The dependency file is placed with the outputs; that it could not be
+    // written keeps its own status.
+    if (options != nullptr && names != nullptr && !names->depfile.empty() && code == VORL_ERR_OUTPUT_FILE) {
+        const VorlFailureReport &report = options->failure;
+        bool conflict = report.cause == VORL_CAUSE_OUTPUT_IS_INPUT || report.cause == VORL_CAUSE_OUTPUT_TWICE;
+        if (!conflict &&
+            ToTerminalText(std::string(report.file, strnlen(report.file, sizeof report.file))) == names->depfile) {
+            return kCannotCreate;
+        }
+    }
     return code < 0 ? -code : 1;
 }
 
@@ -275,28 +285,59 @@ const ListSource *FindListSource(const std::vector<ListSource> &lists, const std
     return nullptr;
 }
 
-int WriteDependencies(const std::string &depfile, const Outputs &outputs, std::vector<std::string> prerequisites,
-                      const RunFileNames &names)
-{
-    // Absolute names: a build reads the file from a folder of its own.
-    for (std::string &name : prerequisites) {
-        name = FullPath(name);
+// The dependency file as the rows' packing leaves it known: the outputs,
+// and every file the run read, the user's lists in place of vorlcnv's
+// copies of them.
+struct DependencyPlan {
+    const Outputs *outputs = nullptr;
+    const ReadFiles *read = nullptr;
+    const std::vector<ListSource> *lists = nullptr;
+
+    std::vector<std::string> Targets() const
+    {
+        // The header first: a build that names both outputs of one command
+        // names the header first (its time stamp is the one that counts),
+        // and Ninja checks that a dependency file's first target is that
+        // output.
+        std::vector<std::string> targets = {outputs->data};
+        if (!outputs->header.empty()) {
+            targets.insert(targets.begin(), outputs->header);
+        }
+        return targets;
     }
-    // The header first: a build that names both outputs of one command
-    // names the header first (its time stamp is the one that counts), and
-    // Ninja checks that a dependency file's first target is that output.
-    std::vector<std::string> targets = {outputs.data};
-    if (!outputs.header.empty()) {
-        targets.insert(targets.begin(), outputs.header);
+    std::vector<std::string> Prerequisites() const
+    {
+        std::vector<std::string> prerequisites;
+        for (const std::string &name : read->Names()) {
+            const ListSource *list = lists != nullptr ? FindListSource(*lists, name) : nullptr;
+            // Absolute names: a build reads the file from a folder of its own.
+            if (list == nullptr) {
+                prerequisites.push_back(FullPath(name));
+            } else if (!list->userList.empty()) {
+                prerequisites.push_back(FullPath(list->userList));
+            }
+        }
+        return prerequisites;
     }
-    VorlFailureReport report{};
-    int rc = WriteDependencyFile(depfile, targets, prerequisites, report);
-    if (rc != 0) {
-        std::fprintf(stderr, "%s\n", DescribeFailure(rc, &report, {}, &names).c_str());
-        return kCannotCreate;
+    // VorlConvertOptions::stageoutput: the dependency file is the only
+    // other output, placed with the conversion's own.
+    static int Stage(void *context, int32_t, const char *stagedPath)
+    {
+        const DependencyPlan &plan = *static_cast<const DependencyPlan *>(context);
+        return WriteStagedDependencyFile(stagedPath, plan.Targets(), plan.Prerequisites()) ? 0 : -1;
     }
-    return 0;
-}
+    // Verifying places nothing: the dependency file is written alone.
+    int WriteAlone(const std::string &depfile, const RunFileNames &names) const
+    {
+        VorlFailureReport report{};
+        int rc = WriteDependencyFile(depfile, Targets(), Prerequisites(), report);
+        if (rc != 0) {
+            std::fprintf(stderr, "%s\n", DescribeFailure(rc, &report, {}, &names).c_str());
+            return kCannotCreate;
+        }
+        return 0;
+    }
+};
 
 // --verify found outputs that are not what the conversion makes.
 int ReportDifference(const VorlConvertOptions &options, const Outputs &outputs, const std::vector<ListSource> &lists)
@@ -437,6 +478,11 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
     run.TakeOtherFiles();
     VorlConvertOptions &options = run.options;
     options.cachedir = run.cacheFolder.empty() ? nullptr : run.cacheFolder.c_str();
+    DependencyPlan dependencies{&outputs, &read, &line.lists};
+    if (!checked.shared.depfile.empty() && !checked.shared.verify) {
+        options.stageoutput = &DependencyPlan::Stage;
+        options.stagecontext = &dependencies;
+    }
     RunControl control;
     control.Attach(options);
     int rc = VorlConvertWithOptions(nullptr, line.line.c_str(), &options);
@@ -449,18 +495,8 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
     if (rc != 0) {
         return Fail(rc, &options, line.lists, &names);
     }
-    if (!checked.shared.depfile.empty()) {
-        // The lists the library read are the user's, not vorlcnv's copies.
-        std::vector<std::string> prerequisites;
-        for (const std::string &name : read.Names()) {
-            const ListSource *list = FindListSource(line.lists, name);
-            if (list == nullptr) {
-                prerequisites.push_back(name);
-            } else if (!list->userList.empty()) {
-                prerequisites.push_back(list->userList);
-            }
-        }
-        if (int status = WriteDependencies(checked.shared.depfile, outputs, prerequisites, names); status != 0) {
+    if (!checked.shared.depfile.empty() && checked.shared.verify) {
+        if (int status = dependencies.WriteAlone(checked.shared.depfile, names); status != 0) {
             return status;
         }
     }
@@ -523,16 +559,21 @@ int ConvertProject(const ProjectArguments &args)
         std::memcpy(info.headerfile, header->c_str(), header->size());
     }
     options.workbase = args.hasWorkdir ? workdir->c_str() : nullptr;
-    rc = VorlConvertWithOptions(&info, nullptr, &options);
     bool separateHeader = info.indexout == VORL_INDEX_C_HEADER || info.indexout == VORL_INDEX_BINARY;
     std::string headerName =
         ToTerminalText(std::string(info.headerfile, strnlen(info.headerfile, sizeof info.headerfile)));
+    Outputs outputs{BesideProject(args.project, args.data),
+                    separateHeader ? BesideProject(args.project, headerName) : std::string()};
+    DependencyPlan dependencies{&outputs, &read, nullptr};
+    if (!args.shared.depfile.empty() && !args.shared.verify) {
+        options.stageoutput = &DependencyPlan::Stage;
+        options.stagecontext = &dependencies;
+    }
+    rc = VorlConvertWithOptions(&info, nullptr, &options);
     VorlReleaseInformation(&info);
     if (rc == VORL_ERR_CANCELLED) {
         return Stopped(control);
     }
-    Outputs outputs{BesideProject(args.project, args.data),
-                    separateHeader ? BesideProject(args.project, headerName) : std::string()};
     // The library names the outputs as they were given to it.
     RunFileNames names{args.data, separateHeader ? headerName : std::string(), args.shared.depfile, fullProject};
     if (rc == VORL_RESULT_DIFFERS) {
@@ -541,8 +582,8 @@ int ConvertProject(const ProjectArguments &args)
     if (rc != 0) {
         return Fail(rc, &options, {}, &names);
     }
-    if (!args.shared.depfile.empty()) {
-        if (int status = WriteDependencies(args.shared.depfile, outputs, read.Names(), names); status != 0) {
+    if (!args.shared.depfile.empty() && args.shared.verify) {
+        if (int status = dependencies.WriteAlone(args.shared.depfile, names); status != 0) {
             return status;
         }
     }

@@ -127,7 +127,7 @@ int CheckOutputsAgainstInputs(const VorlInformation &info, const std::string &da
 // Removes the conversion's temporary files on every way out.
 class WorkFilesGuard {
 public:
-    explicit WorkFilesGuard(std::string_view workdir)
+    explicit WorkFilesGuard(std::string_view workdir) : workdir_(workdir)
     {
         std::string base(workdir);
         files_ = {base + "vorlbody.tmp", base + "vorlindx.tmp", base + "vorlpack.tmp"};
@@ -137,11 +137,22 @@ public:
         for (const std::string *path : {&files_.body, &files_.index, &files_.pack}) {
             host::RemoveFile(*path);
         }
+        for (const std::string &path : more_) {
+            host::RemoveFile(path);
+        }
     }
     const WorkFiles &Files() const { return files_; }
+    // One more work file, removed with the others; its path.
+    std::string AddFile(const std::string &name)
+    {
+        more_.push_back(workdir_ + name);
+        return more_.back();
+    }
 
 private:
     WorkFiles files_;
+    std::string workdir_;
+    std::vector<std::string> more_;
 };
 
 int WriteWholeFile(const std::string &path, const std::string &content)
@@ -288,6 +299,18 @@ int ConvertBlock(VorlInformation &info, const ConversionContext &reporter)
         placements.push_back({files.index, *headerPath});
     }
     placements.push_back({files.body, *dataPath});
+    if (reporter.StagesOtherOutputs()) {
+        const std::vector<std::string> &others = reporter.OtherOutputs();
+        for (size_t i = 0; i < others.size(); ++i) {
+            std::string staged = guard.AddFile("vorlother" + std::to_string(i) + ".tmp");
+            errno = 0;
+            if (!reporter.StageOtherOutput(static_cast<int32_t>(i), staged) || !host::RegularFileLength(staged)) {
+                reporter.NoteOutput(others[i], errno);
+                return VORL_ERR_OUTPUT_FILE;
+            }
+            placements.push_back({staged, others[i]});
+        }
+    }
     return PlaceOutputs(placements, reporter);
 }
 

@@ -1,5 +1,7 @@
 #include "output_placement.h"
 
+#include <cerrno>
+
 #include "conversion_context.h"
 #include "file_system.h"
 #include "folder_lock.h"
@@ -117,8 +119,9 @@ int PlaceOutputs(const std::vector<Placement> &placements, const ConversionConte
     std::vector<std::string> ready(placements.size());
     int rc = VORL_OK;
     auto noteFailure = [&](size_t i) {
+        int error = errno;
         if (rc == VORL_ERR_OUTPUT_FILE) {
-            reporter.NoteOutput(placements[i].target);
+            reporter.NoteOutput(placements[i].target, error);
         }
     };
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {

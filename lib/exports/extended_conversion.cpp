@@ -106,6 +106,9 @@ int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConve
             reporter.AddOtherOutput(*name);
         }
     }
+    if (options != nullptr && HasField<void *>(*options, offsetof(VorlConvertOptions, stagecontext))) {
+        reporter.StageOtherOutputs(options->stageoutput, options->stagecontext);
+    }
     if (commandLine != nullptr) {
         return ConvertCommandLine(commandLine, reporter, workbase);
     }

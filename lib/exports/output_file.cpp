@@ -64,11 +64,7 @@ int WriteOutputFile(const char *path, const void *bytes, const char *source, uin
         return VORL_ERR_FILE_NOT_FOUND;
     }
     if (!placed) {
-        int error = errno;
-        reporter.NoteOutput(path);
-        if (failure != nullptr && failure->oserror == 0) {
-            failure->oserror = error;
-        }
+        reporter.NoteOutput(path, errno);
         return VORL_ERR_OUTPUT_FILE;
     }
     return VORL_OK;

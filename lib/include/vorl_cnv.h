@@ -334,6 +334,14 @@ typedef void (*VorlFileReadCallback)(void *context, const char *path, int32_t ki
  * than 0 asks the conversion to stop before its next row. */
 typedef int (*VorlProgressCallback)(void *context, const VorlProgress *progress);
 
+/* Called once for each of `otheroutputs` (its position in `index`) when the
+ * rows are packed and before any output is put in place, with the name
+ * (CP932) of a new file in the working directory: the caller writes that
+ * output's content into it, and the conversion puts it in place together
+ * with its own outputs, so that a failure leaves all of them as they
+ * were. A return other than 0 fails the conversion with -13. */
+typedef int (*VorlStageCallback)(void *context, int32_t index, const char *stagedpath);
+
 typedef struct VorlConvertOptions {
     uint32_t size;                    /* sizeof(VorlConvertOptions), set by the caller */
     VorlFailureReport failure;        /* filled when the conversion fails             */
@@ -349,6 +357,8 @@ typedef struct VorlConvertOptions {
     const volatile int32_t *stopflag; /* may be null; non-zero: stop at once     */
     const char *const *otherinputs;   /* null-ended CP932 names the caller reads, or null  */
     const char *const *otheroutputs;  /* null-ended CP932 names it writes after, or null   */
+    VorlStageCallback stageoutput;    /* may be null: `otheroutputs` are only checked      */
+    void *stagecontext;               /* handed to `stageoutput`                           */
 } VorlConvertOptions;
 
 /* Converts either a filled block (`info`, as VorlConvert) or a command line

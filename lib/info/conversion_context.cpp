@@ -116,10 +116,14 @@ void ConversionContext::NoteInput(std::string_view file) const
     }
 }
 
-void ConversionContext::NoteOutput(std::string_view file) const
+void ConversionContext::NoteOutput(std::string_view file, int32_t osError) const
 {
     if (report_ != nullptr) {
         host::FileTrouble trouble = host::WhyNotWritable(file);
+        if (trouble.kind == host::TroubleKind::Unknown && osError != 0) {
+            NoteFile(file, VORL_CAUSE_UNWRITABLE, osError);
+            return;
+        }
         NoteFile(file, CauseOf(trouble.kind), trouble.osError);
     }
 }

@@ -47,7 +47,9 @@ public:
     void NoteRow(int32_t row, std::string_view input, std::string_view listFile = {}, int32_t line = 0) const;
     // The file a failure concerns and why it could not be read or written.
     void NoteInput(std::string_view file) const;
-    void NoteOutput(std::string_view file) const;
+    // `osError`, the error of the write that failed, is the reason when
+    // the output's name shows none (a full disk).
+    void NoteOutput(std::string_view file, int32_t osError = 0) const;
     void NoteFile(std::string_view file, VorlFailureCause cause, int32_t osError = 0) const;
     // An output that is also `other`, an input (the entry `row` when it is
     // one, else -1) or another output of the run.
@@ -70,6 +72,19 @@ public:
     void AddOtherOutput(std::string_view path) const { runFiles_->outputs.emplace_back(path); }
     const std::vector<std::string> &OtherInputs() const { return runFiles_->inputs; }
     const std::vector<std::string> &OtherOutputs() const { return runFiles_->outputs; }
+    // The caller writes the content of its other outputs into files that
+    // the conversion then places with its own.
+    void StageOtherOutputs(VorlStageCallback stage, void *context)
+    {
+        stage_ = stage;
+        stageContext_ = context;
+    }
+    bool StagesOtherOutputs() const { return stage_ != nullptr && !runFiles_->outputs.empty(); }
+    // True when the caller filled `staged` with other output `index`.
+    bool StageOtherOutput(int32_t index, const std::string &staged) const
+    {
+        return stage_ != nullptr && stage_(stageContext_, index, staged.c_str()) == 0;
+    }
 
     // Compare with the existing outputs instead of writing them.
     bool VerifyOnly() const { return verifyOnly_; }
@@ -93,6 +108,8 @@ private:
     VorlProgressCallback progress_ = nullptr;
     void *progressContext_ = nullptr;
     const volatile int32_t *stopFlag_ = nullptr;
+    VorlStageCallback stage_ = nullptr;
+    void *stageContext_ = nullptr;
     struct RunFiles {
         std::vector<std::string> inputs;
         std::vector<std::string> outputs;
