@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 
+#include "message_format.h"
 #include "number_text.h"
 #include "pack_contents.h"
 #include "terminal_text.h"
@@ -17,23 +18,6 @@
 
 namespace vorlcnv {
 namespace {
-
-std::string Format(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char *format, ...)
-{
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
-std::string Decimal(uint64_t value)
-{
-    return std::to_string(value);
-}
 
 // ---------------------------------------------------------------------------
 // Files

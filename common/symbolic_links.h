@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +17,11 @@ namespace vorl::common {
 // The native name a chain of symbolic links ends at; the name itself when
 // it is no link. The last name may not exist (a dangling link): that is
 // where a new file goes. Nothing for a loop or a link that cannot be read.
-inline std::optional<std::string> FollowLinks(std::string name)
+// `visit`, when given, sees every existing name on the way with what lstat
+// says of it, the links and the name they end at; false from it ends the
+// walk with nothing.
+inline std::optional<std::string> FollowLinks(
+    std::string name, const std::function<bool(const std::string &, const struct stat &)> &visit = {})
 {
     constexpr int kMaxLinkHops = 40;  // the kernel's own limit for one name
     std::vector<char> text(PATH_MAX + 1);
@@ -24,6 +29,9 @@ inline std::optional<std::string> FollowLinks(std::string name)
         struct stat st {};
         if (::lstat(name.c_str(), &st) != 0) {
             return errno == ENOENT ? std::optional<std::string>(name) : std::nullopt;
+        }
+        if (visit && !visit(name, st)) {
+            return std::nullopt;
         }
         if (!S_ISLNK(st.st_mode)) {
             return name;

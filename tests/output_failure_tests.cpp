@@ -113,52 +113,6 @@ LimitedRun RunLimited(const std::string &program, const std::vector<std::string>
     return run;
 }
 
-// Every name under a folder with its bytes, link text, inode and time of
-// change: equal snapshots mean nothing was written, replaced or left.
-std::map<std::string, std::string> Snapshot(const fs::path &folder)
-{
-    std::map<std::string, std::string> names;
-    for (const auto &entry : fs::recursive_directory_iterator(folder)) {
-        struct stat st {};
-        ::lstat(entry.path().c_str(), &st);
-        std::string &text = names[entry.path().lexically_relative(folder).string()];
-        if (S_ISLNK(st.st_mode)) {
-            text = "link to " + fs::read_symlink(entry.path()).string();
-        } else if (S_ISREG(st.st_mode)) {
-            // A sparse file of gigabytes is told by its size alone.
-            std::string bytes = st.st_size < (1 << 20) ? ReadFile(entry.path()) : std::to_string(st.st_size) + " bytes";
-            text = "file [" + bytes + "] mode " + std::to_string(st.st_mode & 07777) + " inode " +
-                   std::to_string(st.st_ino) + " changed " + std::to_string(st.st_mtim.tv_sec) + "." +
-                   std::to_string(st.st_mtim.tv_nsec);
-        } else {
-            text = "other mode " + std::to_string(st.st_mode);
-        }
-    }
-    return names;
-}
-
-// What differs between two snapshots, one name a line; empty when nothing
-// does, so that a failure shows only the names concerned.
-std::string Differences(const std::map<std::string, std::string> &before,
-                        const std::map<std::string, std::string> &after)
-{
-    std::string text;
-    for (const auto &[name, was] : before) {
-        auto now = after.find(name);
-        if (now == after.end()) {
-            text += "removed " + name + ": " + was + "\n";
-        } else if (now->second != was) {
-            text += "changed " + name + ": " + was + " -> " + now->second + "\n";
-        }
-    }
-    for (const auto &[name, is] : after) {
-        if (before.count(name) == 0) {
-            text += "left " + name + ": " + is + "\n";
-        }
-    }
-    return text;
-}
-
 // The sizes a write may stop at: every byte of the first 64, then every
 // 97th to the end and a little past it.
 std::vector<rlim_t> Limits(size_t complete)

@@ -251,53 +251,6 @@ bool SpellsTheOther(Spelling spelling)
     return spelling >= Spelling::OtherAbsolute;
 }
 
-// Everything under a folder as one text per name: a file's bytes, mode,
-// inode and time of change, a link's text, a folder's mode. Two equal
-// snapshots mean nothing was written, replaced, made or removed.
-std::map<std::string, std::string> Snapshot(const fs::path &folder)
-{
-    std::map<std::string, std::string> names;
-    for (const auto &entry : fs::recursive_directory_iterator(folder)) {
-        struct stat st {};
-        ::lstat(entry.path().c_str(), &st);
-        std::string mode = " mode " + std::to_string(st.st_mode & 07777);
-        std::string &text = names[entry.path().lexically_relative(folder).string()];
-        if (S_ISLNK(st.st_mode)) {
-            text = "link to " + fs::read_symlink(entry.path()).string();
-        } else if (S_ISREG(st.st_mode)) {
-            text = "file [" + ReadFile(entry.path()) + "]" + mode + " inode " + std::to_string(st.st_ino) +
-                   " changed " + std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
-        } else if (S_ISDIR(st.st_mode)) {
-            text = "folder" + mode;
-        } else {
-            text = "other" + mode;
-        }
-    }
-    return names;
-}
-
-// What differs between two snapshots, one name a line; empty when nothing
-// does, so that a failure shows only the names concerned.
-std::string Differences(const std::map<std::string, std::string> &before,
-                        const std::map<std::string, std::string> &after)
-{
-    std::string text;
-    for (const auto &[name, was] : before) {
-        auto now = after.find(name);
-        if (now == after.end()) {
-            text += "removed " + name + ": " + was + "\n";
-        } else if (now->second != was) {
-            text += "changed " + name + ": " + was + " -> " + now->second + "\n";
-        }
-    }
-    for (const auto &[name, is] : after) {
-        if (before.count(name) == 0) {
-            text += "left " + name + ": " + is + "\n";
-        }
-    }
-    return text;
-}
-
 std::string ProjectText(const Names &names)
 {
     return "<?xml version='1.0' encoding='utf-8'?>\n"

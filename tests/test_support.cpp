@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include "recode_text.h"
@@ -188,6 +189,50 @@ std::string Sjis(const std::string &utf8)
     auto cp932 = common::Utf8ToCp932(utf8);
     EXPECT_TRUE(cp932.has_value()) << utf8;
     return cp932.value_or(std::string());
+}
+
+std::map<std::string, std::string> Snapshot(const fs::path &folder)
+{
+    std::map<std::string, std::string> names;
+    for (const auto &entry : fs::recursive_directory_iterator(folder)) {
+        struct stat st {};
+        ::lstat(entry.path().c_str(), &st);
+        std::string owner = " owner " + std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid);
+        std::string mode = " mode " + std::to_string(st.st_mode & 07777);
+        std::string &text = names[entry.path().lexically_relative(folder).string()];
+        if (S_ISLNK(st.st_mode)) {
+            text = "link to " + fs::read_symlink(entry.path()).string() + owner;
+        } else if (S_ISREG(st.st_mode)) {
+            std::string bytes = st.st_size < (1 << 20) ? ReadFile(entry.path()) : std::to_string(st.st_size) + " bytes";
+            text = "file [" + bytes + "]" + mode + owner + " inode " + std::to_string(st.st_ino) + " changed " +
+                   std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+        } else if (S_ISDIR(st.st_mode)) {
+            text = "folder" + mode + owner;
+        } else {
+            text = "other" + mode + owner;
+        }
+    }
+    return names;
+}
+
+std::string Differences(const std::map<std::string, std::string> &before,
+                        const std::map<std::string, std::string> &after)
+{
+    std::string text;
+    for (const auto &[name, was] : before) {
+        auto now = after.find(name);
+        if (now == after.end()) {
+            text += "removed " + name + ": " + was + "\n";
+        } else if (now->second != was) {
+            text += "changed " + name + ": " + was + " -> " + now->second + "\n";
+        }
+    }
+    for (const auto &[name, is] : after) {
+        if (before.count(name) == 0) {
+            text += "left " + name + ": " + is + "\n";
+        }
+    }
+    return text;
 }
 
 }  // namespace vorl::test

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,16 @@ std::string Bytes(std::initializer_list<int> values);
 std::string Hex(const std::string &bytes);
 // The library's message of a code, for failure output.
 std::string MessageOf(int code);
+
+// Everything under a folder, one text per name: a file's bytes (a file of
+// a megabyte or more by its size alone), mode, owner, inode and time of
+// change; a link's text and owner; a folder's mode. Equal snapshots mean
+// nothing was written, replaced, made or removed.
+std::map<std::string, std::string> Snapshot(const fs::path &folder);
+// What differs between two snapshots, one name a line; empty when nothing
+// does, so that a failure shows only the names concerned.
+std::string Differences(const std::map<std::string, std::string> &before,
+                        const std::map<std::string, std::string> &after);
 
 // A program run to its end: its exit status (as the signed byte the
 // program returned, so -1 reads as -1), standard output and error.

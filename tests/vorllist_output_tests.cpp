@@ -30,29 +30,6 @@ const std::string kBanner =
 
 const std::string kUnwritable = "リストファイルが書き込めません。";
 
-// Everything under a folder as one text per name: a file's bytes, mode and
-// owner, a link's text and owner, a folder's mode. Two snapshots that are
-// equal mean nothing was touched.
-std::map<std::string, std::string> Snapshot(const fs::path &folder)
-{
-    std::map<std::string, std::string> names;
-    for (const auto &entry : fs::recursive_directory_iterator(folder)) {
-        struct stat st {};
-        ::lstat(entry.path().c_str(), &st);
-        std::string owner = " " + std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid);
-        std::string mode = " " + std::to_string(st.st_mode & 07777);
-        std::string &text = names[entry.path().lexically_relative(folder).string()];
-        if (S_ISLNK(st.st_mode)) {
-            text = "link " + fs::read_symlink(entry.path()).string() + owner;
-        } else if (S_ISREG(st.st_mode)) {
-            text = "file " + ReadFile(entry.path()) + mode + owner + " inode " + std::to_string(st.st_ino);
-        } else {
-            text = "other" + mode + owner;
-        }
-    }
-    return names;
-}
-
 // Runs VorlList in `folder` after `inChild` has set the child up, and
 // calls `beforeStart` with the child's process number before the program
 // starts, so that the test may prepare names that depend on it.

@@ -70,35 +70,27 @@ unsigned ModeForNewFile()
 
 std::optional<int> SharedFolderRefusal(const std::string &native)
 {
-    constexpr int kMaxLinkHops = 40;
-    std::string name = native;
     const uid_t caller = ::geteuid();
-    std::vector<char> text(PATH_MAX + 1);
-    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
-        struct stat st {};
-        if (::lstat(name.c_str(), &st) != 0) {
-            return std::nullopt;  // a new file: the folder's own rules decide
-        }
+    std::optional<int> refusal;
+    common::FollowLinks(native, [&](const std::string &name, const struct stat &st) {
         struct stat folder {};
         bool shared = ::stat(FolderOf(name).c_str(), &folder) == 0 && IsSharedFolder(folder);
-        if (!S_ISLNK(st.st_mode)) {
+        if (!shared || st.st_uid == caller) {
+            return true;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            // As the kernel's protected_symlinks: another user's link there
+            // is not followed, whoever the caller is.
+            if (st.st_uid != folder.st_uid) {
+                refusal = EACCES;
+            }
+        } else if (S_ISREG(st.st_mode)) {
             // Replacing another user's file there would make it the caller's.
-            return shared && S_ISREG(st.st_mode) && st.st_uid != caller ? std::optional<int>(EPERM) : std::nullopt;
+            refusal = EPERM;
         }
-        // As the kernel's protected_symlinks: another user's link there is
-        // not followed, whoever the caller is.
-        if (shared && st.st_uid != caller && st.st_uid != folder.st_uid) {
-            return EACCES;
-        }
-        ssize_t length = ::readlink(name.c_str(), text.data(), text.size());
-        if (length <= 0 || static_cast<size_t>(length) >= text.size()) {
-            return std::nullopt;
-        }
-        std::string link(text.data(), static_cast<size_t>(length));
-        size_t slash = name.rfind('/');
-        name = link[0] == '/' || slash == std::string::npos ? link : name.substr(0, slash + 1) + link;
-    }
-    return std::nullopt;
+        return !refusal;
+    });
+    return refusal;
 }
 
 std::optional<OutputTarget> FindOutputTarget(std::string_view path)
