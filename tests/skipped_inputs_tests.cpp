@@ -11,8 +11,6 @@
 namespace vorl::test {
 namespace {
 
-constexpr const char *kSetpriv = "/usr/bin/setpriv";
-
 class SkippedInputs : public ::testing::Test {
 protected:
     void SetUp() override
@@ -24,21 +22,22 @@ protected:
         ::chmod((folder_ / "work").c_str(), 0777);
     }
     // As another user when the tests run as root, so that permissions bite.
-    ProgramResult Run(std::vector<std::string> arguments)
+    ProgramResult Run(const std::vector<std::string> &arguments)
     {
-        std::string program = VORLCNV_PROGRAM;
-        if (::geteuid() == 0) {
-            arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", program});
-            program = kSetpriv;
+        auto command = AsOtherUser(VORLCNV_PROGRAM, arguments);
+        if (!command) {
+            return {-1000, "", "no setpriv"};
         }
-        return RunProgram(program, arguments, folder_.Path(), {{"VORLTEMP", (folder_ / "work").string()}});
+        std::string program = command->front();
+        command->erase(command->begin());
+        return RunProgram(program, *command, folder_.Path(), {{"VORLTEMP", (folder_ / "work").string()}});
     }
     TempFolder folder_;
 };
 
 TEST_F(SkippedInputs, OnlyMissingInputsAreSkipped)
 {
-    if (::geteuid() == 0 && ::access(kSetpriv, X_OK) != 0) {
+    if (!AsOtherUser(VORLCNV_PROGRAM, {})) {
         GTEST_SKIP() << "running as root without setpriv: permissions would not bite";
     }
     // The output lies in a folder the other user may write.

@@ -106,6 +106,38 @@ ProgramResult RunProgram(const std::string &program, const std::vector<std::stri
     return {code, ReadFile(outPath), ReadFile(errPath)};
 }
 
+std::optional<std::vector<std::string>> AsOtherUser(const std::string &program, std::vector<std::string> arguments)
+{
+    if (::geteuid() != 0) {
+        arguments.insert(arguments.begin(), program);
+        return arguments;
+    }
+    const char *setpriv = "/usr/bin/setpriv";
+    if (::access(setpriv, X_OK) != 0) {
+        return std::nullopt;
+    }
+    // One copy of the build's programs and libraries for the whole test
+    // program, removed when it ends.
+    static TempFolder copies;
+    fs::path from = fs::path(program).parent_path();
+    fs::path to = copies.Path() / "bin";
+    if (!fs::exists(to)) {
+        fs::permissions(copies.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                           fs::perms::others_read | fs::perms::others_exec);
+        fs::create_directory(to);
+        for (const auto &entry : fs::directory_iterator(from)) {
+            std::string name = entry.path().filename().string();
+            bool wanted = name.rfind("libvorl", 0) == 0 || name == "vorlcnv" || name == "VorlList";
+            if (wanted) {
+                fs::copy(entry.path(), to / name, fs::copy_options::copy_symlinks);
+            }
+        }
+    }
+    arguments.insert(arguments.begin(), {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups",
+                                         (to / fs::path(program).filename()).string()});
+    return arguments;
+}
+
 TempFolder::TempFolder()
 {
     std::string pattern = (fs::temp_directory_path() / "vorltest-XXXXXX").string();

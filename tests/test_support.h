@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,14 @@ public:
 private:
     fs::path path_;
 };
+
+// The arguments that run `program` (and the libraries beside it) as the
+// user 65534 when the tests run as root, so that file permissions bite;
+// `program` and its arguments as they are otherwise. The build folder may
+// lie where that user cannot reach (a clone in a private folder), so the
+// program is run from a copy in a folder everyone may read. Nothing when
+// root has no setpriv to change users with.
+std::optional<std::vector<std::string>> AsOtherUser(const std::string &program, std::vector<std::string> arguments);
 
 // A test that works in a folder of its own as the current folder: relative
 // names on a command line are found from there, and tests running side by

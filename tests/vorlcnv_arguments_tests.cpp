@@ -190,16 +190,13 @@ TEST_F(VorlcnvArguments, UnreadableInputIsNamedWithItsReason)
     fs::permissions(folder_ / "secret.bin", fs::perms::none);
     fs::permissions(folder_.Path(), fs::perms::all);
     fs::permissions(folder_ / "work", fs::perms::all);
-    std::vector<std::string> arguments = {"-p3", "-oout.dat", "a.png", "secret.bin"};
-    std::string program = VORLCNV_PROGRAM;
-    if (::geteuid() == 0) {
-        if (::access("/usr/bin/setpriv", X_OK) != 0) {
-            GTEST_SKIP() << "running as root without setpriv";
-        }
-        arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", program});
-        program = "/usr/bin/setpriv";
+    auto command = AsOtherUser(VORLCNV_PROGRAM, {"-p3", "-oout.dat", "a.png", "secret.bin"});
+    if (!command) {
+        GTEST_SKIP() << "running as root without setpriv";
     }
-    ProgramResult result = RunProgram(program, arguments, folder_.Path(), {{"VORLTEMP", (folder_ / "work").string()}});
+    std::string program = command->front();
+    command->erase(command->begin());
+    ProgramResult result = RunProgram(program, *command, folder_.Path(), {{"VORLTEMP", (folder_ / "work").string()}});
     EXPECT_EQ(9, result.status);
     EXPECT_EQ("vorlcnv: secret.bin: ファイルが見つかりませんでした。 (error 9: Permission denied)\n", result.err);
     EXPECT_FALSE(fs::exists(folder_ / "out.dat"));

@@ -139,29 +139,18 @@ TEST_F(Vorllist, FoldersDotFilesAndSubFolders)
 // another user.
 TEST_F(Vorllist, UnreadableFoldersFailTheRun)
 {
-    std::vector<std::string> asUser;
-    if (::geteuid() == 0) {
-        for (const char *setpriv : {"/usr/bin/setpriv", "/bin/setpriv"}) {
-            if (::access(setpriv, X_OK) == 0) {
-                asUser = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", VORLLIST_PROGRAM};
-                break;
-            }
-        }
-        if (asUser.empty()) {
-            GTEST_SKIP() << "no setpriv to run the tool as a user whom permissions bind";
-        }
+    auto asUser = AsOtherUser(VORLLIST_PROGRAM, {});
+    if (!asUser) {
+        GTEST_SKIP() << "no setpriv to run the tool as a user whom permissions bind";
     }
     auto run = [&](const std::vector<std::string> &arguments, const fs::path &folder) {
-        if (asUser.empty()) {
-            return RunProgram(VORLLIST_PROGRAM, arguments, folder);
-        }
-        std::vector<std::string> all(asUser.begin() + 1, asUser.end());
-        all.insert(all.end(), arguments.begin(), arguments.end());
-        return RunProgram(asUser[0], all, folder);
+        std::vector<std::string> all = *AsOtherUser(VORLLIST_PROGRAM, arguments);
+        std::string program = all.front();
+        all.erase(all.begin());
+        return RunProgram(program, all, folder);
     };
-    if (!asUser.empty() && run({}, folder_.Path()).status != -1) {
-        GTEST_SKIP() << "the tool cannot be run as user 65534 here";
-    }
+    // The tool without arguments shows its usage and returns -1.
+    ASSERT_EQ(-1, run({}, folder_.Path()).status);
     struct Case {
         const char *how;
         std::string locked;  // the folder whose permissions are taken away, and what is left
