@@ -152,6 +152,24 @@ TEST_F(XmlSave, SavesThroughTheExportAndReplacesTheOldFile)
     }
 }
 
+// A project saved under the name of its own data or header file would
+// lose that file to the project's text; a relative name is the project
+// folder's.
+TEST_F(XmlSave, NeverSavedOverItsOwnDataOrHeaderFile)
+{
+    for (bool header : {false, true}) {
+        SCOPED_TRACE(header ? "header" : "data");
+        Block block = EveryLineForm();
+        block.SetText(block->prjdir, sizeof block->prjdir, folder_.Path().string() + "/");
+        block.SetText(block->datafile, sizeof block->datafile, header ? "other.dat" : "game.dat");
+        block.SetText(block->headerfile, sizeof block->headerfile, header ? "game.dat" : "");
+        WriteFile(folder_ / "game.dat", "the pack");
+        block.SetText(block->prjfile, sizeof block->prjfile, (folder_ / "game.dat").string());
+        EXPECT_CODE(VORL_ERR_PRJ_NOT_FOUND, VorlPutXMLPrjFile(&block.Info()));
+        EXPECT_EQ("the pack", ReadFile(folder_ / "game.dat"));
+    }
+}
+
 TEST_F(XmlSave, FailedWriteKeepsThePreviousFile)
 {
     Block block = EveryLineForm();

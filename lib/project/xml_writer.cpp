@@ -112,12 +112,15 @@ std::optional<std::string> BuildXmlProject(const VorlInformation &info)
 
 namespace {
 
-// A project saved over one of its own entries' files would lose that file
-// to the project's text. A relative name lies in the project's folder, as
-// it will when the project is read back.
-bool IsOneOfItsEntries(const VorlInformation &info, std::string_view path)
+// A project saved over one of its own entries' files, or over its data or
+// header file, would lose that file to the project's text. A relative name
+// lies in the project's folder, as it will when the project is read back.
+bool IsOneOfItsFiles(const VorlInformation &info, std::string_view path)
 {
     std::string_view prjdir = FieldText(info.prjdir);
+    auto resolved = [prjdir](std::string_view name) {
+        return prjdir.empty() ? std::string(name) : ResolveAbsolutePath(name, prjdir, host::HostRules());
+    };
     host::OutputPlan plan;
     for (int32_t row = 0; row < info.indexnum; ++row) {
         const IndexEntry &entry = info.entries[row];
@@ -125,7 +128,12 @@ bool IsOneOfItsEntries(const VorlInformation &info, std::string_view path)
         if (entry.use == 0 || name.empty() || name[0] == '*') {
             continue;
         }
-        plan.AddInput(prjdir.empty() ? std::string(name) : ResolveAbsolutePath(name, prjdir, host::HostRules()));
+        plan.AddInput(resolved(name));
+    }
+    for (std::string_view output : {FieldText(info.datafile), FieldText(info.headerfile)}) {
+        if (!output.empty()) {
+            plan.AddInput(resolved(output));
+        }
     }
     plan.AddOutput(path);
     return plan.FindConflict().has_value();
@@ -140,7 +148,7 @@ int WriteXmlProject(const VorlInformation &info)
         return VORL_ERR_BAD_ACCESS;
     }
     std::string_view path = FieldText(info.prjfile);
-    if (path.empty() || IsOneOfItsEntries(info, path) || !host::ReplaceOutputContents(path, *document)) {
+    if (path.empty() || IsOneOfItsFiles(info, path) || !host::ReplaceOutputContents(path, *document)) {
         return VORL_ERR_PRJ_NOT_FOUND;
     }
     return VORL_OK;
