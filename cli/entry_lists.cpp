@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "command_line_join.h"
+#include "list_file_size.h"
 #include "recode_text.h"
 #include "terminal_text.h"
 
@@ -35,9 +36,7 @@ bool IsValidUtf8(const std::string &text)
     return vorl::common::RecodeText("UTF-16LE", "UTF-8", text).has_value();
 }
 
-// A list of 9,999 entries of the longest names is under 3 MB; anything far
-// beyond is no list (a device, a file given by mistake) and is not read on.
-constexpr size_t kLargestListFile = size_t{16} << 20;
+using vorl::common::kLargestListFile;
 
 struct ListContent {
     std::optional<std::string> text;  // nothing when it cannot be read

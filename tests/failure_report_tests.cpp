@@ -4,6 +4,8 @@
 // Unicode form of a CP932 character that both forms encode to.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,6 +105,21 @@ TEST_F(FailureReport, ListEntryNamesTheListAndItsLine)
         EXPECT_STREQ("entries.lst", Report().listfile);
         EXPECT_FALSE(fs::exists(folder_ / "out.dat"));
     }
+}
+
+// A list far larger than any list of 9,999 entries is not read on: it is
+// refused at once, saying why, however large the file is.
+TEST_F(FailureReport, ListFileFarTooLargeIsRefusedAtOnce)
+{
+    int fd = ::open((folder_ / "huge.lst").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(0, ::ftruncate(fd, off_t{5} << 30));
+    ::close(fd);
+    EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND, Convert("-p0 -fhuge.lst"));
+    EXPECT_EQ(VORL_CAUSE_UNREADABLE, Report().cause);
+    EXPECT_EQ(EFBIG, Report().oserror);
+    EXPECT_STREQ("huge.lst", Report().file);
+    EXPECT_TRUE(fs::is_empty(Work()));
 }
 
 TEST_F(FailureReport, FolderGivenAsInput)

@@ -15,6 +15,7 @@
 #include "file_trouble.h"
 #include "fixed_text.h"
 #include "host_file.h"
+#include "list_file_size.h"
 #include "number_text.h"
 #include "path_rules.h"
 #include "text_file.h"
@@ -141,9 +142,14 @@ std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view patter
 
 int ApplyListFile(VorlInformation &info, CommandLineState &state, std::string_view listFile)
 {
-    std::unique_ptr<host::TextReader> reader = host::TextReader::Open(listFile);
+    std::unique_ptr<host::TextReader> reader = host::TextReader::Open(listFile, common::kLargestListFile);
     if (!reader) {
-        state.reporter.NoteInput(listFile);
+        auto length = host::RegularFileLength(listFile);
+        if (length && static_cast<uint64_t>(*length) > common::kLargestListFile) {
+            state.reporter.NoteFile(listFile, VORL_CAUSE_UNREADABLE, EFBIG);
+        } else {
+            state.reporter.NoteInput(listFile);
+        }
         return VORL_ERR_FILE_NOT_FOUND;
     }
     state.reporter.NoteRead(listFile, VORL_READ_LIST);
