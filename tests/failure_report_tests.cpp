@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
