@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -280,9 +281,17 @@ TEST_F(OutputFailure, ListFileThatFailsMidwayLeavesThePreviousOne)
 // whatever the program writes into it, and nothing is left in the folder.
 TEST_F(OutputFailure, FullDeviceAsTheOutputIsAFailure)
 {
+    // As root a program that replaced its output instead of writing into
+    // it would replace the system's /dev/full: root tries a node of its
+    // own for the same device.
+    TempFolder devices;
+    std::string device = "/dev/full";
+    if (::geteuid() == 0 && ::mknod((devices / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+        device = (devices / "full").string();
+    }
     struct stat full {};
-    if (::stat("/dev/full", &full) != 0 || !S_ISCHR(full.st_mode)) {
-        GTEST_SKIP() << "no /dev/full here";
+    if (::stat(device.c_str(), &full) != 0 || !S_ISCHR(full.st_mode)) {
+        GTEST_SKIP() << "no full device here";
     }
     WriteFile(folder_ / "a.bin", "AAAA");
     WriteFile(folder_ / "f001.bin", "one");
@@ -294,12 +303,12 @@ TEST_F(OutputFailure, FullDeviceAsTheOutputIsAFailure)
         std::vector<int> statuses;  // those the program gives for an output it cannot write
     };
     const Case cases[] = {
-        {"the data file", VORLCNV_PROGRAM, {"-p0", "a.bin", "-o/dev/full"}, {-VORL_ERR_OUTPUT_FILE}},
-        {"the header text", VORLCNV_PROGRAM, {"-p1", "a.bin", "-oout.dat", "-h/dev/full"}, {-VORL_ERR_OUTPUT_FILE}},
-        {"the header file", VORLCNV_PROGRAM, {"-p2", "a.bin", "-oout.dat", "-h/dev/full"}, {-VORL_ERR_OUTPUT_FILE}},
-        {"the dependency file", VORLCNV_PROGRAM, {"-p0", "a.bin", "-o/dev/null", "--depfile", "/dev/full"}, {73}},
-        {"the extracted item", VORLCNV_PROGRAM, {"--extract", "0", "pack.dat", "--output", "/dev/full"}, {73, 74}},
-        {"the list file", VORLLIST_PROGRAM, {"-o/dev/full", "f00?.bin"}, {-1}},
+        {"the data file", VORLCNV_PROGRAM, {"-p0", "a.bin", "-o" + device}, {-VORL_ERR_OUTPUT_FILE}},
+        {"the header text", VORLCNV_PROGRAM, {"-p1", "a.bin", "-oout.dat", "-h" + device}, {-VORL_ERR_OUTPUT_FILE}},
+        {"the header file", VORLCNV_PROGRAM, {"-p2", "a.bin", "-oout.dat", "-h" + device}, {-VORL_ERR_OUTPUT_FILE}},
+        {"the dependency file", VORLCNV_PROGRAM, {"-p0", "a.bin", "-o/dev/null", "--depfile", device}, {73}},
+        {"the extracted item", VORLCNV_PROGRAM, {"--extract", "0", "pack.dat", "--output", device}, {73, 74}},
+        {"the list file", VORLLIST_PROGRAM, {"-o" + device, "f00?.bin"}, {-1}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -311,10 +320,12 @@ TEST_F(OutputFailure, FullDeviceAsTheOutputIsAFailure)
         if (c.program == VORLLIST_PROGRAM) {
             EXPECT_NE(std::string::npos, run.out.find("リストファイルが書き込めません。\n")) << run.out;
         } else {
-            EXPECT_NE(std::string::npos, run.err.find("/dev/full")) << run.err;
+            EXPECT_NE(std::string::npos, run.err.find(device)) << run.err;
             EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
         }
         EXPECT_EQ("", Differences(before, Snapshot(folder_.Path())));
+        ASSERT_EQ(0, ::stat(device.c_str(), &full));
+        EXPECT_TRUE(S_ISCHR(full.st_mode)) << device << " was replaced";
     }
 }
 
