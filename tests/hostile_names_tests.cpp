@@ -4,6 +4,8 @@
 // name ever runs a command of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "recode_text.h"
@@ -143,16 +145,27 @@ TEST_F(HostileNames, ProjectFilesKeepTheExactName)
         block->indexout = 3;
         std::string project = (folder_ / "p.vorlprj").string();
         block.SetText(block->prjfile, sizeof block->prjfile, project);
-        ASSERT_CODE(VORL_OK, VorlPutXMLPrjFile(&block.Info()));
+        // Texts XML cannot carry (control characters) are refused by the
+        // save, which would otherwise write a project nobody can read back.
+        bool control = std::any_of(cp932.begin(), cp932.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n';
+        });
+        int saved = VorlPutXMLPrjFile(&block.Info());
+        if (saved != VORL_OK) {
+            EXPECT_EQ(VORL_ERR_PRJ_NOT_FOUND, saved) << Hex(name);
+            EXPECT_TRUE(control) << Hex(name);
+            ExpectNoCanary(name);
+            fs::remove(folder_ / name);
+            continue;
+        }
         int rc = VorlConvertPrjFile(project.c_str(), "out.dat", nullptr, (folder_ / "work").c_str());
         if (rc == VORL_OK) {
             EXPECT_EQ("content of " + name, ReadFile(folder_ / "out.dat")) << Hex(name);
         } else if (name.find('\\') != std::string::npos) {
             EXPECT_EQ(VORL_ERR_FILE_NOT_FOUND, rc) << Hex(name);
         } else {
-            // Texts XML cannot carry (control characters) fail the reading.
-            EXPECT_EQ(VORL_ERR_XML_PARSE, rc) << Hex(name);
-            EXPECT_LT(static_cast<unsigned char>(name[1]), 0x20) << Hex(name);
+            // Whatever the save writes, the reading takes back.
+            ADD_FAILURE() << "read back with " << rc << ": " << Hex(name);
         }
         ExpectNoCanary(name);
         fs::remove(folder_ / name);

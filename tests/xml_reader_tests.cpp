@@ -178,7 +178,8 @@ TEST_F(XmlReader, TextLimits)
     ASSERT_CODE(VORL_OK, Read(document(std::string(128, 'L'), std::string(128, 'T'), std::string(256, 'R'))));
     EXPECT_STREQ("", info_.label);
     EXPECT_STREQ("", info_.type[0]);
-    EXPECT_STREQ("", Row(0).remarks);
+    // Remarks are cut to their field, as the legacy reader cuts them.
+    EXPECT_EQ(std::string(255, 'R'), std::string(Row(0).remarks));
     // Limits count CP932 bytes: 64 two-byte characters are 128 bytes.
     std::string wide;
     for (int i = 0; i < 64; ++i) {
@@ -188,6 +189,106 @@ TEST_F(XmlReader, TextLimits)
     EXPECT_STREQ("", info_.label);
     ASSERT_CODE(VORL_OK, Read(document(wide.substr(3), "t", "r")));
     EXPECT_EQ(126u, std::strlen(info_.label));
+}
+
+// A remark longer than its field keeps the whole characters that fit.
+TEST_F(XmlReader, LongRemarksAreCutOnACharacterBoundary)
+{
+    auto document = [](const std::string &remarks) {
+        return "<VorlProject version='400'><header><indexnum>1</indexnum></header>"
+               "<index num='0' use='true'><remarks>" +
+               remarks + "</remarks><alias high='0'>7</alias></index></VorlProject>";
+    };
+    std::string wide;
+    for (int i = 0; i < 128; ++i) {
+        wide += "表";
+    }
+    const std::string sjisWide = Sjis(wide);
+    ASSERT_CODE(VORL_OK, Read(document(wide)));  // 256 bytes in CP932
+    EXPECT_EQ(sjisWide.substr(0, 254), std::string(Row(0).remarks));
+    ASSERT_CODE(VORL_OK, Read(document("x" + wide)));
+    EXPECT_EQ("x" + sjisWide.substr(0, 254), std::string(Row(0).remarks));
+    ASSERT_CODE(VORL_OK, Read(document(std::string(300, 'R'))));
+    EXPECT_EQ(std::string(255, 'R'), std::string(Row(0).remarks));
+    EXPECT_EQ(7u, Row(0).alias);
+}
+
+// A character without a CP932 form is never dropped from a text: another
+// text would be stored, and for a file name another file packed.
+TEST_F(XmlReader, CharactersWithoutACp932FormAreNeverDropped)
+{
+    const std::string root = "<VorlProject version='400'><header><indexnum>1</indexnum>";
+    for (const std::string &foreign : {std::string("caf\xC3\xA9"), std::string("a\xF0\x9F\x98\x80")}) {
+        SCOPED_TRACE(foreign);
+        for (const std::string &field :
+             {"<label>" + foreign + "</label>", "<type num='2'>" + foreign + "</type>",
+              "<convert num='1'>" + foreign + "</convert>", "<headerid>" + foreign + "</headerid>"}) {
+            EXPECT_CODE(VORL_ERR_XML_PARSE, Read(root + field + "</header></VorlProject>")) << field;
+        }
+        EXPECT_CODE(VORL_ERR_XML_PARSE, Read(root + "</header><index num='0' use='true'><remarks>" + foreign +
+                                             "</remarks></index></VorlProject>"));
+        // A reference is a row number, not a file that might be missing.
+        EXPECT_CODE(VORL_ERR_XML_PARSE, Read(root + "</header><index num='0' use='true'><filename>*" + foreign +
+                                             "</filename></index></VorlProject>"));
+    }
+}
+
+TEST_F(XmlReader, FileNameWithoutACp932FormIsAFileThatCannotBeFound)
+{
+    for (const std::string &name : {std::string("caf\xC3\xA9.bin"), std::string("a\xF0\x9F\x98\x80.bin")}) {
+        SCOPED_TRACE(name);
+        WriteFile(folder_ / "caf.bin", "wrong file");
+        WriteFile(folder_ / "a.bin", "wrong file");
+        WriteFile(folder_ / name, "the file");
+        const std::string project =
+            "<VorlProject version='400'><header><indexnum>1</indexnum>"
+            "<indexout>infile</indexout><indexbyte>4</indexbyte><dataalign>1</dataalign>"
+            "<indexinterval>1</indexinterval></header><index num='0' use='true'><filename>" +
+            name + "</filename></index></VorlProject>";
+        ASSERT_CODE(VORL_OK, Read(project, folder_.Path().string() + "/"));
+        std::string stored = Row(0).filename;
+        EXPECT_EQ(std::string::npos, stored.find("caf.bin"));
+        EXPECT_EQ(std::string::npos, stored.find("/a.bin"));
+        EXPECT_NE(std::string::npos, stored.find('\x80'));
+        // Converted, the entry is one whose file is missing.
+        WriteFile(folder_ / "p.vorlprj", project);
+        std::string data = (folder_ / "out.dat").string();
+        EXPECT_CODE(VORL_ERR_FILE_NOT_FOUND,
+                    VorlConvertPrjFile((folder_ / "p.vorlprj").string().c_str(), data.c_str(), "", nullptr));
+        EXPECT_FALSE(fs::exists(folder_ / "out.dat"));
+    }
+}
+
+// The id: its four bytes from `hex`, else the whole characters of the text
+// that fit in four bytes.
+TEST_F(XmlReader, HeaderIdFromHexOrWholeCharacters)
+{
+    struct Case {
+        std::string element;
+        std::string id;
+    };
+    for (const Case &c : std::vector<Case>{
+             {"<headerid hex='5600726C' />", std::string("V\0rl", 4)},
+             {"<headerid hex='fffe0102'>Vorl</headerid>", "\xFF\xFE\x01\x02"},
+             {"<headerid hex='00000000'/>", std::string(4, '\0')},
+             {"<headerid>abc表</headerid>", std::string("abc\0", 4)},
+             {"<headerid>表示x</headerid>", "\x95\x5C\x8E\xA6"},
+             {"<headerid>a表示</headerid>", std::string("a\x95\x5C\0", 4)},
+             {"<headerid>VorlData</headerid>", "Vorl"},
+             {"<headerid>AB</headerid>", std::string("AB\0\0", 4)},
+             {"<headerid />", "Vorl"},
+         }) {
+        SCOPED_TRACE(c.element);
+        ASSERT_CODE(VORL_OK, Read("<VorlProject version='400'><header><indexnum>1</indexnum>" + c.element +
+                                  "</header></VorlProject>"));
+        EXPECT_EQ(Hex(c.id), Hex(std::string(info_.headerid, 4)));
+    }
+    for (const std::string bad : {"5600726", "5600726C0", "5600726G", "", " 5600726C"}) {
+        EXPECT_CODE(VORL_ERR_XML_PARSE, Read("<VorlProject version='400'><header><indexnum>1</indexnum>"
+                                             "<headerid hex='" +
+                                             bad + "' /></header></VorlProject>"))
+            << bad;
+    }
 }
 
 TEST_F(XmlReader, EntryNumbersAndAttributeOrder)

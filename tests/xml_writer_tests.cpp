@@ -104,20 +104,66 @@ TEST(XmlWriter, EmptyIdNoRowsAndFalseSwitches)
     std::memset(block->headerid, 0, 4);
     auto document = BuildXmlProject(block.Info());
     ASSERT_TRUE(document);
-    EXPECT_NE(std::string::npos, document->find("\t\t<headerid />\n"));
+    // Four zero bytes are an id of their own, not an empty one that would
+    // read back as "Vorl".
+    EXPECT_NE(std::string::npos, document->find("\t\t<headerid hex='00000000' />\n"));
     EXPECT_NE(std::string::npos, document->find("\t\t<usealias byte='0'>false</usealias>\n"));
     EXPECT_NE(std::string::npos, document->find("\t\t<label />\n"));
     EXPECT_EQ(std::string::npos, document->find("<index "));
     EXPECT_EQ("\t</header>\n</VorlProject>\n", document->substr(document->size() - 26));
 }
 
-TEST(XmlWriter, TextWithoutAUtf8FormIsWrittenEmpty)
+// A text that would not read back as the same bytes is never written
+// empty or shortened in its place: the save fails.
+TEST(XmlWriter, TextWithoutAUtf8FormFailsTheSave)
 {
-    Block block(1);
-    block.SetText(block->label, sizeof block->label, "bad \x83");  // a lead byte without its trail
-    auto document = BuildXmlProject(block.Info());
-    ASSERT_TRUE(document);
-    EXPECT_NE(std::string::npos, document->find("\t\t<label />\n"));
+    for (std::string bad : {"bad \x83", "\x80", "a\xA0", "\xFD", "\xFE", "\xFF", "a\x01", "\x1F",
+                            "\xED\x40" /* the same character as 0xFA5C */}) {
+        SCOPED_TRACE(Hex(bad));
+        Block block(1);
+        block.SetText(block->label, sizeof block->label, bad);
+        int refusal = VORL_OK;
+        EXPECT_FALSE(BuildXmlProject(block.Info(), &refusal));
+        EXPECT_CODE(VORL_ERR_PRJ_NOT_FOUND, refusal);
+        Block row(2);
+        row.UseFile(1, "name" + bad);
+        refusal = VORL_OK;
+        EXPECT_FALSE(BuildXmlProject(row.Info(), &refusal));
+        EXPECT_CODE(VORL_ERR_PRJ_NOT_FOUND, refusal);
+        // An unused row is not written, so its texts do not matter.
+        row.Row(1).use = 0;
+        EXPECT_TRUE(BuildXmlProject(row.Info()));
+    }
+}
+
+// The id is four bytes: as a text when it reads back from one, else in
+// hexadecimal.
+TEST(XmlWriter, HeaderIdForms)
+{
+    struct Case {
+        std::string id;
+        std::string line;
+    };
+    for (const Case &c : std::vector<Case>{
+             {"Vorl", "\t\t<headerid>Vorl</headerid>\n"},
+             {std::string("AB\0\0", 4), "\t\t<headerid>AB</headerid>\n"},
+             {"<&>\"", "\t\t<headerid>&lt;&amp;&gt;&quot;</headerid>\n"},
+             {"\x95\x5C\x8E\xA6", "\t\t<headerid>表示</headerid>\n"},
+             {std::string("V\0rl", 4), "\t\t<headerid hex='5600726C' />\n"},
+             {std::string("\0abc", 4), "\t\t<headerid hex='00616263' />\n"},
+             {"\xFF\xFE\x01\x02", "\t\t<headerid hex='FFFE0102' />\n"},
+             {"abc\x82", "\t\t<headerid hex='61626382' />\n"},
+             {"a\x01"
+              "bc",
+              "\t\t<headerid hex='61016263' />\n"},
+         }) {
+        SCOPED_TRACE(Hex(c.id));
+        Block block(1);
+        std::memcpy(block->headerid, c.id.data(), 4);
+        auto document = BuildXmlProject(block.Info());
+        ASSERT_TRUE(document);
+        EXPECT_NE(std::string::npos, document->find(c.line)) << *document;
+    }
 }
 
 TEST(XmlWriter, BlocksWithoutKeywordsOrRowsAreRefused)
@@ -205,8 +251,8 @@ TEST_F(XmlSave, FailedWriteKeepsThePreviousFile)
 
 // Random blocks written and read back equal the original, apart from what
 // the format does not keep: the version (always 400), unused rows (left
-// out), a use other than 1 (read as 1), an empty id (read as "Vorl"), and
-// switches other than 0 or 1 (read as 1).
+// out), a use other than 1 (read as 1), and switches other than 0 or 1
+// (read as 1). The id comes back as its four bytes, zero bytes and all.
 class RoundTrip : public XmlSave {
 protected:
     std::string RandomText(std::mt19937 &random, size_t maxLength)
@@ -278,13 +324,6 @@ TEST_F(RoundTrip, RandomBlocksComeBackAsWritten)
         expected.version = 400;
         expected.indexmode = info.indexmode != 0;
         expected.skipnofile = info.skipnofile != 0;
-        if (std::strlen(std::string(info.headerid, 4).c_str()) == 0) {
-            std::memcpy(expected.headerid, "Vorl", 4);
-        } else {
-            char id[4] = {};
-            std::memcpy(id, info.headerid, std::strlen(std::string(info.headerid, 4).c_str()));
-            std::memcpy(expected.headerid, id, 4);
-        }
         expected.entries = nullptr;
         expected.prjstream = nullptr;
         IndexEntry *table = read.entries;
@@ -310,9 +349,21 @@ TEST(XmlText, EscapesAndConversions)
     EXPECT_EQ("\x83\x5C&lt;", EscapeXmlText("\x83\x5C<"));  // the 0x5C stays part of "ソ"
     EXPECT_EQ("\x82\xA0", Utf8ToSjis("\xEF\xBB\xBF"
                                      "あ"));  // a byte-order mark is skipped
-    EXPECT_EQ("ab", Utf8ToSjis("a\xF0\x9F\x98\x80"
-                               "b"));    // no CP932 form: dropped
-    EXPECT_EQ("", Utf8ToSjis("a\xC3"));  // broken UTF-8: nothing
+    // No CP932 form: the text is refused, never stored without it.
+    EXPECT_FALSE(
+        Utf8ToSjis("a\xF0\x9F\x98\x80"
+                   "b"));
+    EXPECT_FALSE(Utf8ToSjis("caf\xC3\xA9"));
+    EXPECT_FALSE(Utf8ToSjis("a\xC3"));  // broken UTF-8: nothing
+    // A name keeps a byte in the character's place that no CP932 text
+    // holds, so it can name no file at all.
+    EXPECT_EQ("caf\x80.bin", Utf8ToSjisName("caf\xC3\xA9.bin"));
+    EXPECT_EQ("a\x80.bin", Utf8ToSjisName("a\xF0\x9F\x98\x80.bin"));
+    EXPECT_EQ("\x95\x5C\x80", Utf8ToSjisName("表\xC3\xA9"));
+    EXPECT_FALSE(Utf8ToSjisName("a\xC3"));
+    EXPECT_EQ("", DocumentText(""));
+    EXPECT_EQ("表&lt;\x7F", DocumentText("\x95\x5C<\x7F"));
+    EXPECT_FALSE(DocumentText("\x1B"));
     EXPECT_FALSE(SjisToUtf8(""));
 }
 

@@ -1,6 +1,22 @@
 #include "fixed_text.h"
 
+#include "code_page.h"
+
 namespace vorl {
+
+std::string_view WholeCharactersWithin(std::string_view text, size_t limit)
+{
+    size_t end = 0;
+    while (end < text.size()) {
+        bool twoBytes = host::IsSjisLeadByte(static_cast<unsigned char>(text[end])) && end + 1 < text.size();
+        size_t next = end + (twoBytes ? 2 : 1);
+        if (next > limit) {
+            break;
+        }
+        end = next;
+    }
+    return text.substr(0, end);
+}
 
 int PutPathResult(const std::string &result, char *out, int size)
 {

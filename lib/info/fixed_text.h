@@ -30,6 +30,12 @@ bool StoreFieldText(char (&field)[N], std::string_view text)
     return true;
 }
 
+// The longest start of `text` of at most `limit` CP932 bytes that ends
+// between two characters. A text cut to fit its field never keeps the
+// first byte of a character without its second: a lone lead byte would
+// read as half a character, and pair with whatever text is put after it.
+std::string_view WholeCharactersWithin(std::string_view text, size_t limit);
+
 // Puts a path result into a caller's buffer of `size` bytes: 1 when all of
 // it fits with its NUL, else 0 with as much as fits, still NUL-terminated.
 int PutPathResult(const std::string &result, char *out, int size);

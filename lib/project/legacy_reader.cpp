@@ -50,14 +50,17 @@ public:
     // Only an explicit "#FALSE" clears a size.
     bool SizeFlag() { return Raw().compare(0, 6, "#FALSE") != 0; }
     int32_t Decimal() { return common::DecimalValue(Raw()); }
-    // A text up to its line end.
+    // A text up to its line end. A line longer than the limit is split
+    // (its rest is the next line); what was read of it is cut to the
+    // limit's text on a character boundary.
     std::string RawText(size_t limit)
     {
         std::string line = Raw(limit);
-        if (!line.empty()) {
+        if (!line.empty() && line.back() == '\n') {
             line.pop_back();
+            return line;
         }
-        return line;
+        return std::string(WholeCharactersWithin(line, limit - 1));
     }
     void Skip(int lines)
     {
@@ -196,12 +199,11 @@ bool ReadEntryRecord(LegacyLines &lines, IndexEntry &entry, int version, std::st
     entry.use = 1;
     const bool named = StoreEntryFileName(entry, lines.Quoted(), prjdir);
     auto readRemarks = [&] {
-        // From the second character, at most 255, then without the closing
-        // quote and the line end.
-        std::string line = lines.Raw();
-        std::string remarks = line.size() > 1 ? line.substr(1, 255) : std::string();
-        remarks.resize(remarks.size() >= 2 ? remarks.size() - 2 : 0);
-        StoreFieldText(entry.remarks, remarks);
+        // The quoted text, cut to the field's 255 bytes on a character
+        // boundary: a remark of 255 bytes is kept whole, and a cut never
+        // leaves the lead byte of a character behind.
+        std::string remarks = lines.Quoted();
+        StoreFieldText(entry.remarks, WholeCharactersWithin(remarks, sizeof entry.remarks - 1));
     };
     if (version >= 360) {
         entry.convertnum = lines.Decimal();

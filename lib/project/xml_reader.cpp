@@ -2,11 +2,11 @@
 
 #include <expat.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -91,6 +91,8 @@ struct XmlReadContext {
     int32_t rows = 0;
     int32_t numberAttribute = 0;
     int32_t highAttribute = 0;
+    // The `hex` attribute of the open `headerid`, when it has one.
+    std::optional<std::string> hexId;
     int error = VORL_OK;
 
     bool CurrentEntryIsRow() const { return block->entries != nullptr && currentEntry >= 0 && currentEntry < rows; }
@@ -145,6 +147,11 @@ void StartInHeader(XmlReadContext &context, int element, const XML_Char **attrib
         }
         if (context.numberAttribute < 0) {
             context.Fail(VORL_ERR_XML_PARSE);
+        }
+    } else if (element == kHeaderid) {
+        context.hexId.reset();
+        if (const XML_Char *hex = Attribute(attributes, "hex")) {
+            context.hexId = hex;
         }
     } else if (element == kUsealias) {
         // A "true" without a width has no meaning: it stays below 0.
@@ -303,6 +310,56 @@ void StoreSlotText(XmlReadContext &context, char (&slots)[VORL_SLOT_COUNT][N], c
     }
 }
 
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+// The header id: four bytes from the `hex` attribute (exactly eight
+// hexadecimal digits; the writer uses it for ids with zero or high bytes
+// that no text can carry), else from the text. A text that is longer than
+// four bytes gives the whole characters that fit, padded with zero bytes:
+// the first four bytes, as ever, but never the lead byte of a character
+// without its second ("abc表" gives "abc" and a zero byte). No text at all
+// gives "Vorl".
+void StoreHeaderId(XmlReadContext &context, const std::string &text)
+{
+    char(&id)[4] = context.block->headerid;
+    if (context.hexId) {
+        const std::string &hex = *context.hexId;
+        char bytes[sizeof id];
+        bool valid = hex.size() == 2 * sizeof id;
+        for (size_t k = 0; valid && k < sizeof id; ++k) {
+            int high = HexDigit(hex[2 * k]);
+            int low = HexDigit(hex[2 * k + 1]);
+            valid = high >= 0 && low >= 0;
+            bytes[k] = static_cast<char>(high * 16 + low);
+        }
+        if (!valid) {
+            context.Fail(VORL_ERR_XML_PARSE);
+            return;
+        }
+        std::memcpy(id, bytes, sizeof id);
+        return;
+    }
+    if (text.empty()) {
+        std::memcpy(id, "Vorl", sizeof id);
+        return;
+    }
+    std::string_view fitting = WholeCharactersWithin(text, sizeof id);
+    std::memset(id, 0, sizeof id);
+    std::memcpy(id, fitting.data(), fitting.size());
+}
+
 void EndHeaderField(XmlReadContext &context, int element, const std::string &text)
 {
     VorlInformation &info = *context.block;
@@ -358,12 +415,7 @@ void EndHeaderField(XmlReadContext &context, int element, const std::string &tex
             break;
         }
         case kHeaderid:
-            if (text.empty()) {
-                std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
-            } else {
-                std::memset(info.headerid, 0, sizeof info.headerid);
-                std::memcpy(info.headerid, text.data(), std::min(text.size(), sizeof info.headerid));
-            }
+            StoreHeaderId(context, text);
             break;
         default:
             context.Fail(VORL_ERR_XML_PARSE);
@@ -371,14 +423,40 @@ void EndHeaderField(XmlReadContext &context, int element, const std::string &tex
     }
 }
 
-void EndEntryField(XmlReadContext &context, int element, const std::string &text)
+// The text of an entry's file name in CP932. A name with characters that
+// have no CP932 form is kept as a name that can never be found
+// (Utf8ToSjisName), so the entry counts as one whose file is missing
+// instead of packing a file whose name lacks those characters. A reference
+// ("*N") is a row number, not a file: with such characters it is refused.
+std::optional<std::string> EntryFileNameText(const std::string &utf8)
+{
+    if (auto exact = Utf8ToSjis(utf8)) {
+        return exact;
+    }
+    auto unfindable = Utf8ToSjisName(utf8);
+    if (!unfindable || (!unfindable->empty() && (*unfindable)[0] == '*')) {
+        return std::nullopt;
+    }
+    return unfindable;
+}
+
+void EndEntryField(XmlReadContext &context, int element, const std::string &utf8)
 {
     VorlInformation &info = *context.block;
     if (!IsEntryField(element)) {
         context.Fail(VORL_ERR_XML_PARSE);
         return;
     }
-    if (!context.CurrentEntryIsRow() || text.empty()) {
+    if (!context.CurrentEntryIsRow() || utf8.empty()) {
+        return;
+    }
+    auto converted = element == kFilename ? EntryFileNameText(utf8) : Utf8ToSjis(utf8);
+    if (!converted) {
+        context.Fail(VORL_ERR_XML_PARSE);
+        return;
+    }
+    const std::string &text = *converted;
+    if (text.empty()) {
         return;
     }
     IndexEntry &entry = info.entries[context.currentEntry];
@@ -389,7 +467,11 @@ void EndEntryField(XmlReadContext &context, int element, const std::string &text
             }
             break;
         case kRemarks:
-            StoreFieldText(entry.remarks, text);
+            // Remarks are the user's notes and the conversion never reads
+            // them: a longer one is cut to its field on a character
+            // boundary, as the legacy reader cuts its remarks, rather than
+            // lost whole.
+            StoreFieldText(entry.remarks, WholeCharactersWithin(text, sizeof entry.remarks - 1));
             break;
         case kFilesize:
             entry.filesize = static_cast<uint32_t>(common::DecimalValue(text));
@@ -425,8 +507,12 @@ void XMLCALL OnEndElement(void *userData, const XML_Char *name)
         case ReaderState::InHeader:
             if (element == kHeader) {
                 EndHeader(context);
+            } else if (auto text = Utf8ToSjis(context.text)) {
+                EndHeaderField(context, element, *text);
             } else {
-                EndHeaderField(context, element, Utf8ToSjis(context.text));
+                // A text with characters that have no CP932 form would be
+                // stored as another text.
+                context.Fail(VORL_ERR_XML_PARSE);
             }
             context.openLeaf = 0;
             break;
@@ -435,7 +521,7 @@ void XMLCALL OnEndElement(void *userData, const XML_Char *name)
                 context.currentEntry = -1;
                 context.state = ReaderState::AfterHeader;
             } else {
-                EndEntryField(context, element, Utf8ToSjis(context.text));
+                EndEntryField(context, element, context.text);
             }
             context.openLeaf = 0;
             break;

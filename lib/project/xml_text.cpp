@@ -27,35 +27,61 @@ bool IsByteOrderMark(std::string_view character)
     return character == "\xEF\xBB\xBF" || character == "\xEF\xBF\xBE";
 }
 
-}  // namespace
-
-std::string Utf8ToSjis(std::string_view utf8)
+// Converts character by character; `unknown` stands in for a character
+// without a CP932 form, or nothing refuses the whole text.
+std::optional<std::string> ConvertEach(std::string_view utf8, std::optional<char> unknown)
 {
-    bool startsWithMark = utf8.size() >= 3 && IsByteOrderMark(utf8.substr(0, 3));
-    if (!startsWithMark) {
-        // Most texts convert whole; only the others go character by
-        // character to drop what has no CP932 form.
-        if (auto whole = host::Utf8ToCp932(utf8)) {
-            return *whole;
-        }
-    }
     std::string out;
     for (size_t at = 0; at < utf8.size();) {
         size_t length = SequenceLength(utf8, at);
         if (length == 0) {
-            return {};
+            return std::nullopt;
         }
         std::string_view character = utf8.substr(at, length);
         bool leadingMark = at == 0 && IsByteOrderMark(character);
         at += length;
-        if (leadingMark || length == 4) {
+        if (leadingMark) {
             continue;
         }
-        if (auto converted = host::Utf8ToCp932(character)) {
+        auto converted = length == 4 ? std::nullopt : host::Utf8ToCp932(character);
+        if (converted) {
             out += *converted;
+        } else if (unknown) {
+            out.push_back(*unknown);
+        } else {
+            return std::nullopt;
         }
     }
     return out;
+}
+
+// The byte that stands in a file name for a character without a CP932
+// form: not a character of CP932, so the name has no native form.
+constexpr char kNoCharacter = '\x80';
+
+std::optional<std::string> Convert(std::string_view utf8, std::optional<char> unknown)
+{
+    bool startsWithMark = utf8.size() >= 3 && IsByteOrderMark(utf8.substr(0, 3));
+    if (!startsWithMark) {
+        // Most texts convert whole; only the others go character by
+        // character.
+        if (auto whole = host::Utf8ToCp932(utf8)) {
+            return whole;
+        }
+    }
+    return ConvertEach(utf8, unknown);
+}
+
+}  // namespace
+
+std::optional<std::string> Utf8ToSjis(std::string_view utf8)
+{
+    return Convert(utf8, std::nullopt);
+}
+
+std::optional<std::string> Utf8ToSjisName(std::string_view utf8)
+{
+    return Convert(utf8, kNoCharacter);
 }
 
 std::optional<std::string> SjisToUtf8(std::string_view sjis)
@@ -106,6 +132,26 @@ std::string EscapeXmlText(std::string_view sjis)
         }
     }
     return out;
+}
+
+std::optional<std::string> DocumentText(std::string_view sjis)
+{
+    for (char c : sjis) {
+        // No trail byte is below 0x40, so a control byte is one wherever
+        // it stands.
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
+            return std::nullopt;
+        }
+    }
+    if (sjis.empty()) {
+        return std::string();
+    }
+    auto plain = host::Cp932ToUtf8(sjis);
+    if (!plain || host::Utf8ToCp932(*plain) != std::optional<std::string>(sjis)) {
+        return std::nullopt;
+    }
+    return SjisToUtf8(EscapeXmlText(sjis));
 }
 
 }  // namespace vorl
