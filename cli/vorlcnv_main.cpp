@@ -507,14 +507,30 @@ int ConvertCommandLine(const std::vector<std::string> &arguments)
                                  : Succeed(outputs, checked.shared.quiet);
 }
 
-// A relative output name lies in the project's folder.
-std::string BesideProject(const std::string &project, const std::string &name)
+// The file the library writes for an output name: a relative name lies
+// in the project's folder and is resolved against it as the library does
+// (a "../" climbs from that folder, never from the current one). Named
+// from the current folder when it lies in it or below, so that the user
+// can open it from where they are; an absolute name stays as given.
+std::string BesideProject(const std::string &folder, const std::string &name)
 {
-    if (!name.empty() && name[0] == '/') {
+    if (name.empty() || name[0] == '/') {
+        return name;  // named as the user named it
+    }
+    auto library = ToLibraryText(name);
+    char resolved[VORL_PATH_SIZE * 2] = {};
+    if (!library || VorlRel2AbsPath(library->c_str(), folder.c_str(), resolved, sizeof resolved) != 1) {
         return name;
     }
-    size_t slash = project.rfind('/');
-    return slash == std::string::npos ? name : project.substr(0, slash + 1) + name;
+    std::string written = ToTerminalText(resolved);
+    char here[4096];
+    if (::getcwd(here, sizeof here) != nullptr) {
+        std::string prefix = std::string(here) == "/" ? std::string("/") : std::string(here) + "/";
+        if (written.size() > prefix.size() && written.compare(0, prefix.size(), prefix) == 0) {
+            return written.substr(prefix.size());
+        }
+    }
+    return written;
 }
 
 // The project is read into a block of our own and converted through the
@@ -565,8 +581,8 @@ int ConvertProject(const ProjectArguments &args)
     bool separateHeader = info.indexout == VORL_INDEX_C_HEADER || info.indexout == VORL_INDEX_BINARY;
     std::string headerName =
         ToTerminalText(std::string(info.headerfile, strnlen(info.headerfile, sizeof info.headerfile)));
-    Outputs outputs{BesideProject(args.project, args.data),
-                    separateHeader ? BesideProject(args.project, headerName) : std::string()};
+    Outputs outputs{BesideProject(*folder, args.data),
+                    separateHeader ? BesideProject(*folder, headerName) : std::string()};
     DependencyPlan dependencies{&outputs, &read, nullptr};
     if (!args.shared.depfile.empty() && !args.shared.verify) {
         options.stageoutput = &DependencyPlan::Stage;

@@ -238,10 +238,49 @@ TEST_F(LegacyReader, OverlongTextsAndSplitLines)
     ASSERT_CODE(VORL_OK, Read(LegacyFile("4.00", Join({header, Unused()}))));
     EXPECT_STREQ("", info_.label);
     EXPECT_STREQ("YPE", info_.type[1]);
-    // Remarks keep at most 253 characters of an over-long line.
+    // Remarks keep the 255 bytes their field holds of an over-long line.
     ASSERT_CODE(VORL_OK, Read(LegacyFile(
                              "4.00", Join({Header400(1), Record400("a", 0, std::string(300, 'r'), "0", "#F", "0")}))));
-    EXPECT_EQ(253u, std::strlen(Row(0).remarks));
+    EXPECT_EQ(255u, std::strlen(Row(0).remarks));
+}
+
+// Remarks up to their field's 255 bytes are kept whole, and a longer one is
+// cut between two characters, never after the first byte of one.
+TEST_F(LegacyReader, RemarksAreCutOnACharacterBoundary)
+{
+    const std::string wide = "\x95\x5C";  // 表
+    struct Case {
+        std::string remarks;
+        std::string kept;
+    };
+    for (const Case &c : std::vector<Case>{
+             {std::string(254, 'r'), std::string(254, 'r')},
+             {std::string(255, 'r'), std::string(255, 'r')},
+             {std::string(256, 'r'), std::string(255, 'r')},
+             {std::string(252, 'r') + wide, std::string(252, 'r') + wide},
+             {std::string(253, 'r') + wide, std::string(253, 'r') + wide},
+             {std::string(254, 'r') + wide, std::string(254, 'r')},
+             {std::string(253, 'r') + wide + "x", std::string(253, 'r') + wide},
+         }) {
+        SCOPED_TRACE(c.remarks.size());
+        ASSERT_CODE(VORL_OK,
+                    Read(LegacyFile("4.00", Join({Header400(1), Record400("a", 0, c.remarks, "0", "#F", "7")}))));
+        EXPECT_EQ(c.kept, std::string(Row(0).remarks));
+        EXPECT_EQ(7u, Row(0).alias);
+    }
+}
+
+// A converter line longer than its 255 characters is split; what is kept
+// of it ends between two characters.
+TEST_F(LegacyReader, SplitConverterLineIsCutOnACharacterBoundary)
+{
+    std::vector<std::string> header = Header400(1);
+    header[12] = std::string(254, 'c') + "\x95\x5C";  // 256 bytes: 表 straddles the limit
+    header.erase(header.begin() + 13);                // the rest of the split line stands in for converter 2
+    ASSERT_CODE(VORL_OK, Read(LegacyFile("4.00", Join({header, Record400("a.bin", 1, "rem", "0", "#F", "7")}))));
+    EXPECT_EQ(std::string(254, 'c'), std::string(info_.convert[0]));
+    EXPECT_STREQ("conv $I $O", info_.convert[3]);
+    EXPECT_EQ(7u, Row(0).alias);
 }
 
 // A converter line takes up to 255 characters and its line end; today's
@@ -367,6 +406,31 @@ TEST_F(LegacyReader, FileLongerThanAnyProjectIsRefused)
     std::memset(&info_, 0, sizeof info_);
     std::memcpy(info_.prjfile, "/dev/zero", 10);
     EXPECT_CODE(VORL_ERR_PRJ_NOT_FOUND, VorlGetProjectFile(&info_));
+}
+
+// A second read into the block of a first one grows the table that the
+// first read made: 3,000 rows do not fit the two of the first project.
+TEST_F(LegacyReader, SecondReadIntoTheSameBlockGrowsTheLibrarysTable)
+{
+    VorlInformation info{};
+    std::string path = (folder_ / "old.prj").string();
+    std::memcpy(info.prjfile, path.c_str(), path.size() + 1);
+    WriteFile(folder_ / "old.prj",
+              LegacyFile("4.00", Join({Header400(2), Unused(), Record400("b", 0, "", "0", "#F", "0")})));
+    ASSERT_CODE(VORL_OK, VorlGetProjectFile(&info));
+    std::vector<std::string> lines = Header400(3000);
+    for (int row = 0; row < 3000; ++row) {
+        auto record = Record400("f" + std::to_string(row), 0, "r" + std::to_string(row), "0", "#F", "0");
+        lines.insert(lines.end(), record.begin(), record.end());
+    }
+    WriteFile(folder_ / "old.prj", LegacyFile("4.00", lines));
+    ASSERT_CODE(VORL_OK, VorlGetProjectFile(&info));
+    EXPECT_EQ(3000, info.indexnum);
+    IndexEntry *table = info.entries;  // a packed field: read by value
+    EXPECT_STREQ("f2999", table[2999].filename);
+    EXPECT_STREQ("r2999", table[2999].remarks);
+    EXPECT_EQ(1, table[0].use);
+    VorlReleaseInformation(&info);
 }
 
 }  // namespace

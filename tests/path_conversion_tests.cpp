@@ -45,12 +45,14 @@ const PathCase kRelToAbs[] = {
     {R"(..)", R"(C:\Data\Prj)", R"(c:\data)", R"(C:\Data)"},
     {R"(..\..)", R"(C:\Data\Prj)", R"(c:)", R"(C:)"},
     {R"(..\..\)", R"(C:\Data\Prj)", R"(c:\)", R"(C:/)"},
-    {R"(..\..\..\x)", R"(C:\Data)", R"(\x)", R"(/x)"},
+    // Without drive letters "C:\Data" is a relative folder: the ".." that
+    // climb above it stay, and never reach the root.
+    {R"(..\..\..\x)", R"(C:\Data)", R"(\x)", R"(../x)"},
     {R"(...\x)", R"(C:\Data)", R"(c:\data\...\x)", R"(C:\Data/...\x)"},
     // The host has no drive letters: "D:" is an ordinary name there.
     {R"(D:\x)", R"(C:\y)", R"(d:\x)", R"(C:\y/D:\x)"},
     {R"(\x\y)", R"(C:\y)", R"(\x\y)", R"(\x\y)"},
-    {R"(..\x)", R"(C:)", R"(\x)", R"(/x)"},
+    {R"(..\x)", R"(C:)", R"(\x)", R"(x)"},
 };
 
 // Names as they are written on this host.
@@ -164,6 +166,47 @@ TEST(PathConversion, EmptyRelativePathGivesTheBaseWithoutSeparator)
 {
     EXPECT_EQ(R"(C:\Data)", ResolveAbsolutePath("", R"(C:\Data\)", host::kWindowsRules));
     EXPECT_EQ("/data", ResolveAbsolutePath("", "/data/", host::kPosixRules));
+}
+
+// A relative base is never taken for the root: what climbs above it stays
+// a "..", and a ".." or "." of the base is never taken off by a later one.
+TEST(PathConversion, RelativeBaseNeverBecomesTheRoot)
+{
+    struct Case {
+        const char *path, *base, *result;
+    };
+    const Case windows[] = {
+        {R"(..\a.bin)", R"(sub\)", R"(a.bin)"},
+        {R"(..\..\a.bin)", R"(sub\)", R"(..\a.bin)"},
+        {R"(..)", R"(sub)", R"(.)"},
+        {R"(..\)", R"(sub)", R"(.\)"},
+        {R"(..\a.bin)", R"(C:\w\x\..\)", R"(C:\w\x\..\..\a.bin)"},
+        // A rooted base stops at its root, as in the tables above.
+        {R"(..\a.bin)", R"(C:\)", R"(\a.bin)"},
+    };
+    for (const auto &c : windows) {
+        EXPECT_EQ(c.result, ResolveAbsolutePath(c.path, c.base, host::kWindowsRules)) << c.path << " | " << c.base;
+    }
+    const Case posix[] = {
+        {"../a.bin", "sub/", "a.bin"},
+        {"../a.bin", "sub", "a.bin"},
+        {"../../a.bin", "sub/", "../a.bin"},
+        {"../../a.bin", "sub\\x", "a.bin"},
+        {"..", "sub/", "."},
+        {"../", "sub", "./"},
+        {"../..", "sub", ".."},
+        {"a.bin", "", "a.bin"},
+        {".", "", "."},
+        {"./", "", "./"},
+        {"../a.bin", "../", "../../a.bin"},
+        {"../a.bin", "./", "./../a.bin"},
+        {"../a.bin", "/h/x/../", "/h/x/../../a.bin"},
+        {"../../a.bin", "/h/x/", "/a.bin"},
+        {"../../../a.bin", "/h/x/", "/a.bin"},
+    };
+    for (const auto &c : posix) {
+        EXPECT_EQ(c.result, ResolveAbsolutePath(c.path, c.base, host::kPosixRules)) << c.path << " | " << c.base;
+    }
 }
 
 TEST(PathConversion, NoSharedSeparatorKeepsTheWholePath)

@@ -3,7 +3,9 @@
 // outcome.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "test_support.h"
 
@@ -156,6 +158,94 @@ TEST_F(ProjectConversion, ProjectNamedWithoutAFolderUsesTheCurrentOne)
     fs::current_path(previous);
     EXPECT_CODE(VORL_OK, rc);
     EXPECT_TRUE(fs::exists(Prj() / "here.dat"));
+}
+
+std::string XmlProject(int rows)
+{
+    std::string text = "<VorlProject version='400'><header><indexnum>" + std::to_string(rows) +
+                       "</indexnum><indexout>nothing</indexout><indexbyte>4</indexbyte>"
+                       "<indexinterval>1</indexinterval><dataalign>1</dataalign></header>";
+    for (int row = 0; row < rows; ++row) {
+        text += "<index num='" + std::to_string(row) + "' use='true'><filename>f" + std::to_string(row) +
+                "</filename><remarks>r" + std::to_string(row) + "</remarks></index>";
+    }
+    return text + "</VorlProject>";
+}
+
+// The table the first read made holds two rows; the second read needs
+// 3,000 and gets them in a table of the block's own, freed by the release.
+TEST_F(ProjectConversion, SecondReadIntoTheSameBlockGrowsTheLibrarysTable)
+{
+    WriteFile(Prj() / "two.vorlprj", XmlProject(2));
+    WriteFile(Prj() / "many.vorlprj", XmlProject(3000));
+    VorlInformation info{};
+    std::string two = (Prj() / "two.vorlprj").string(), many = (Prj() / "many.vorlprj").string();
+    std::memcpy(info.prjfile, two.c_str(), two.size() + 1);
+    ASSERT_CODE(VORL_OK, VorlGetProjectFile(&info));
+    std::memcpy(info.prjfile, many.c_str(), many.size() + 1);
+    ASSERT_CODE(VORL_OK, VorlGetProjectFile(&info));
+    IndexEntry *table = info.entries;  // a packed field: read by value
+    EXPECT_EQ(3000, info.indexnum);
+    EXPECT_STREQ("f2999", table[2999].filename);
+    EXPECT_STREQ("r1", table[1].remarks);
+    // And once more with the smaller one: the grown table serves it.
+    std::memcpy(info.prjfile, two.c_str(), two.size() + 1);
+    ASSERT_CODE(VORL_OK, VorlGetProjectFile(&info));
+    EXPECT_EQ(2, info.indexnum);
+    VorlReleaseInformation(&info);
+}
+
+// A caller's table is still the caller's to size: it is read into in place.
+TEST_F(ProjectConversion, CallersTableIsNeverReplaced)
+{
+    WriteFile(Prj() / "many.vorlprj", XmlProject(3000));
+    std::vector<IndexEntry> rows(3000);
+    VorlInformation info{};
+    std::string many = (Prj() / "many.vorlprj").string();
+    std::memcpy(info.prjfile, many.c_str(), many.size() + 1);
+    ASSERT_CODE(VORL_OK, VorlGetProjectFileVB(&info, rows.data()));
+    ASSERT_CODE(VORL_OK, VorlGetProjectFile(&info));
+    IndexEntry *table = info.entries;  // a packed field: compared by value
+    EXPECT_EQ(rows.data(), table);
+    EXPECT_STREQ("f2999", rows[2999].filename);
+    info.entries = nullptr;
+    VorlReleaseInformation(&info);
+}
+
+// After VorlGetProjectFileVB or VorlPutXMLPrjFileVB the block still points
+// at the caller's table; a release that follows clears the slot and leaves
+// the table to its owner instead of freeing it under the owner's hands
+// (the sanitizer build sees the double free this used to be).
+TEST_F(ProjectConversion, ReleaseAfterAVbExportLeavesTheCallersTable)
+{
+    WriteFile(Prj() / "two.vorlprj", XmlProject(2));
+    std::string two = (Prj() / "two.vorlprj").string();
+    auto *rows = static_cast<IndexEntry *>(std::calloc(2, sizeof(IndexEntry)));
+    ASSERT_NE(nullptr, rows);
+    VorlInformation info{};
+    std::memcpy(info.prjfile, two.c_str(), two.size() + 1);
+    ASSERT_CODE(VORL_OK, VorlGetProjectFileVB(&info, rows));
+    IndexEntry *table = info.entries;  // a packed field: compared by value
+    EXPECT_EQ(rows, table);
+    EXPECT_EQ(0, VorlReleaseInformation(&info));
+    table = info.entries;
+    EXPECT_EQ(nullptr, table);
+    EXPECT_STREQ("f1", rows[1].filename);  // still the caller's to read
+
+    std::string saved = (Prj() / "saved.vorlprj").string();
+    std::memcpy(info.prjfile, saved.c_str(), saved.size() + 1);
+    ASSERT_CODE(VORL_OK, VorlPutXMLPrjFileVB(&info, rows));
+    EXPECT_EQ(0, VorlReleaseInformation(&info));
+    EXPECT_STREQ("f1", rows[1].filename);
+    std::free(rows);
+
+    // A table the library made is still freed by the release.
+    VorlInformation own{};
+    std::memcpy(own.prjfile, two.c_str(), two.size() + 1);
+    ASSERT_CODE(VORL_OK, VorlGetProjectFile(&own));
+    EXPECT_EQ(0, VorlReleaseInformation(&own));
+    table = own.entries;
+    EXPECT_EQ(nullptr, table);
 }
 
 }  // namespace

@@ -60,6 +60,14 @@ VORL_API int VorlReleaseInformation(VorlInformation *info)
         GuardExport(
             0,
             [&] {
+                // A table the caller handed to a VB export stays the
+                // caller's: the slot is cleared, the table left alone, so
+                // a release after one of them cannot free it under its
+                // owner's hands.
+                if (HoldsCallersTable(*info)) {
+                    info->entries = nullptr;
+                }
+                ForgetTable(*info);
                 ReleaseBlock(*info);
                 return 0;
             },
@@ -86,7 +94,7 @@ VORL_API int VorlGetProjectFileVB(VorlInformation *info, IndexEntry *table)
     if (info == nullptr) {
         return VORL_ERR_BAD_ACCESS;
     }
-    info->entries = table;
+    UseCallersTable(*info, table);
     return VorlGetProjectFile(info);
 }
 
@@ -103,7 +111,7 @@ VORL_API int VorlPutXMLPrjFileVB(VorlInformation *info, IndexEntry *table)
     if (info == nullptr) {
         return VORL_ERR_BAD_ACCESS;
     }
-    info->entries = table;
+    UseCallersTable(*info, table);
     return VorlPutXMLPrjFile(info);
 }
 

@@ -28,6 +28,18 @@ std::string_view FolderOf(std::string_view path)
     return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator + 1);
 }
 
+// The table's record is dropped before the block is released.
+class ForgetOnExit {
+public:
+    explicit ForgetOnExit(const VorlInformation &info) : info_(info) {}
+    ~ForgetOnExit() { ForgetTable(info_); }
+    ForgetOnExit(const ForgetOnExit &) = delete;
+    ForgetOnExit &operator=(const ForgetOnExit &) = delete;
+
+private:
+    const VorlInformation &info_;
+};
+
 }  // namespace
 
 int ConvertProjectFile(const char *project, const char *datafile, const char *headerfile, const char *workbase)
@@ -42,7 +54,11 @@ int ConvertProjectFile(const char *project, const char *datafile, const char *he
         return rc;
     }
     ReleaseOnExit release(info);
+    ForgetOnExit forget(info);
     StoreFieldText(info.prjfile, project);
+    // A project named relative to the current folder keeps a relative
+    // folder: names resolved against it stay relative to the current
+    // folder, and a "../" that climbs above it stays a "../".
     StoreFieldText(info.prjdir, FolderOf(project));
     if (int rc = ReadProjectFile(info); rc != VORL_OK) {
         return rc;
