@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "convert_pipeline.h"
+#include "file_system.h"
 #include "fixed_text.h"
 #include "path_rules.h"
 #include "project_reader.h"
@@ -56,10 +57,23 @@ int ConvertProjectFile(const char *project, const char *datafile, const char *he
     ReleaseOnExit release(info);
     ForgetOnExit forget(info);
     StoreFieldText(info.prjfile, project);
-    // A project named relative to the current folder keeps a relative
-    // folder: names resolved against it stay relative to the current
-    // folder, and a "../" that climbs above it stays a "../".
-    StoreFieldText(info.prjdir, FolderOf(project));
+    // A project named relative to the current folder gets the full name of
+    // its folder, so that the "../" of its entries climb from there. Where
+    // the full name would not fit the field, the folder stays relative:
+    // names resolved against it stay relative to the current folder, and a
+    // "../" that climbs above it stays a "../".
+    std::string folder(FolderOf(project));
+    const host::PathRules &rules = host::HostRules();
+    bool rooted = !folder.empty() && rules.IsSeparator(folder[0]);
+    if (!rooted) {
+        if (auto here = host::CurrentFolder()) {
+            std::string full = *here + rules.joinSeparator + folder;
+            if (full.size() < VORL_PATH_SIZE) {
+                folder = full;
+            }
+        }
+    }
+    StoreFieldText(info.prjdir, folder);
     if (int rc = ReadProjectFile(info); rc != VORL_OK) {
         return rc;
     }

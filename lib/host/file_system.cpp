@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 #include "code_page.h"
 #include "host_file.h"
@@ -257,6 +259,15 @@ int64_t CalendarNanoseconds()
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
     return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+std::optional<std::string> CurrentFolder()
+{
+    std::vector<char> here(PATH_MAX + 1);
+    if (::getcwd(here.data(), here.size()) == nullptr) {
+        return std::nullopt;
+    }
+    return FromNativeName(here.data());
 }
 
 std::string MachineName()

@@ -73,6 +73,9 @@ std::optional<std::string> EnvironmentText(const char *name);
 int64_t CalendarSeconds();
 // The calendar time in nanoseconds since 1970, as file times count it.
 int64_t CalendarNanoseconds();
+// The current folder as a library path (CP932), without a trailing
+// separator; nothing when it cannot be told or has no CP932 form.
+std::optional<std::string> CurrentFolder();
 // The name of this machine; empty when it has none.
 std::string MachineName();
 
