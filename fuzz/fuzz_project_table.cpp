@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fuzz_support.h"
+#include "fuzz_project_file.h"
 #include "vorl_cnv.h"
 
 namespace {
@@ -35,13 +35,7 @@ IndexEntry *GuardedTable()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const std::string &folder = vorl::fuzz::PrivateFolder();
-    std::string path = folder + "/project.vorlprj";
-    vorl::fuzz::WriteFile(path, data, size);
-    VorlInformation info;
-    std::memset(&info, 0, sizeof info);
-    std::memcpy(info.prjfile, path.c_str(), path.size() + 1);
-    std::memcpy(info.prjdir, "/base/", 7);
+    VorlInformation info = vorl::fuzz::ProjectBlockFor(data, size);
     // The table is not cleared between inputs: what a row held before
     // decides nothing in either reader, and the editor's table is not
     // cleared either.
