@@ -231,19 +231,24 @@ VORL_API int VorlGetProjectFile(VorlInformation *info);
 
 /* As VorlGetProjectFile, reading into the caller's own table, which must
  * have room for the file's entry count (up to 9999 rows) and stays the
- * caller's. On return the block's `entries` still points at `table`: set it
- * to null before VorlReleaseInformation, which would otherwise free the
- * caller's table. */
+ * caller's: no row beyond the file's count is ever written. On return the
+ * block's `entries` still points at `table`. VorlReleaseInformation then
+ * sets `entries` to null without freeing the table; a caller that frees
+ * the table itself first should still set `entries` to null. A later read
+ * into a table the library made grows it as needed. */
 VORL_API int VorlGetProjectFileVB(VorlInformation *info, IndexEntry *table);
 
 /* Writes the block as an XML project file to `prjfile`. The previous file
- * is replaced only once the new one is complete. Returns 0, -1 when the
- * file cannot be written, -6 for a block that cannot be written. */
+ * is replaced only once the new one is complete. Returns 0; -1 when the
+ * file cannot be written, when it is one of the block's own entries' files
+ * or its data or header file, or when a text would not read back as the
+ * same bytes (a control character, a byte that is no CP932 character);
+ * -6 for a block that cannot be written. */
 VORL_API int VorlPutXMLPrjFile(VorlInformation *info);
 
 /* As VorlPutXMLPrjFile, writing the rows of the caller's own table. As with
- * VorlGetProjectFileVB, `entries` is left pointing at `table`: set it to
- * null before VorlReleaseInformation. */
+ * VorlGetProjectFileVB, `entries` is left pointing at `table`, which
+ * VorlReleaseInformation leaves to the caller. */
 VORL_API int VorlPutXMLPrjFileVB(VorlInformation *info, IndexEntry *table);
 
 /* Reads the project `project` and converts it into `datafile` (and
