@@ -19,7 +19,9 @@ struct EditEntry {
     std::string remarks;     // UTF-8
     int64_t size = 0;        // a file of 2 GiB and more is measured as it is
     bool sizeTyped = false;  // typed by the user: kept by rescans, shown in red
-    int32_t alias = 0;
+    // All 64 bits of the 8-byte alias table: the lower half is the 32-bit
+    // alias of the narrower widths, the upper half is written only at 8.
+    int64_t alias = 0;
 
     bool operator==(const EditEntry &other) const = default;
 };

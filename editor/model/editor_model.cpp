@@ -64,6 +64,16 @@ std::string ListOfAtMostTwenty(const std::vector<std::string> &lines)
     return text;
 }
 
+std::string EditorModel::AliasText(int64_t alias) const
+{
+    // Each width shows the signed value of what its table holds: the whole
+    // 64 bits at 8 bytes, the lower half (as the 32-bit alias) below that.
+    if (AliasWidth() == 8) {
+        return std::to_string(alias);
+    }
+    return std::to_string(static_cast<int32_t>(static_cast<uint32_t>(alias)));
+}
+
 int EditorModel::AliasWidth() const
 {
     static constexpr int kWidths[] = {1, 2, 4, 8};
@@ -257,7 +267,7 @@ void EditorModel::ShowRow(int row)
         view.caption = std::to_string(entryNumber / interval);
     }
     view.fileName = entry.fileName;
-    view.remarks = marks_.aliasColumn ? std::to_string(entry.alias) : entry.remarks;
+    view.remarks = marks_.aliasColumn ? AliasText(entry.alias) : entry.remarks;
     view.sizeRed = entry.sizeTyped;
     view.size = !entry.sizeTyped && entry.converter != 0 ? "???" : std::to_string(entry.size);
     view.converter = entry.converter;
@@ -480,6 +490,11 @@ void EditorModel::SetAliasBytes(int bytes)
         state_.block.usealias = kWidths[item];
     }
     ShowChoiceMarks();
+    // The alias column shows the value at the chosen width: a field left
+    // at the former width would be taken back as typed on its next Enter.
+    if (marks_.aliasColumn && item >= 0 && item < 4) {
+        ShowPage();
+    }
 }
 
 void EditorModel::SetBigEndian(bool bigEndian)

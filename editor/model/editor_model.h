@@ -193,6 +193,8 @@ private:
     EntryList EntriesRebased(const std::string &fromFolder, const std::string &toFolder);
     // The alias width that the alias table is written with, in bytes.
     int AliasWidth() const;
+    // An alias as the remarks column shows it at the current width.
+    std::string AliasText(int64_t alias) const;
     bool IsParent(int entry) const;
     bool AskToSaveChanges(const char *question);
     bool SaveOrSaveAs();

@@ -2,6 +2,8 @@
 // shared references for files registered twice), Insert and Delete with
 // renumbering, converters, remarks, aliases and sizes, and the size scan.
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -54,6 +56,53 @@ int32_t WholeNumber(const std::string &text)
         return 0;
     }
     return static_cast<int32_t>(rounded);
+}
+
+// A whole text as a 64-bit pattern: a negative number as its two's
+// complement, a positive one up to 2^64 - 1; rounded half to even, and 0
+// when it is not a number as a whole or is out of range. Plain decimal
+// integers are read exactly, as a double would lose the low digits of
+// large values.
+int64_t WholeNumber64(const std::string &text)
+{
+    size_t first = 0;
+    while (first < text.size() && std::isspace(static_cast<unsigned char>(text[first]))) {
+        ++first;
+    }
+    size_t last = text.size();
+    while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) {
+        --last;
+    }
+    std::string digits = text.substr(first, last - first);
+    const bool negative = !digits.empty() && digits[0] == '-';
+    const size_t start = !digits.empty() && (digits[0] == '-' || digits[0] == '+') ? 1 : 0;
+    if (start < digits.size() && std::all_of(digits.begin() + static_cast<std::ptrdiff_t>(start), digits.end(),
+                                             [](char c) { return c >= '0' && c <= '9'; })) {
+        errno = 0;
+        if (negative) {
+            long long value = std::strtoll(digits.c_str(), nullptr, 10);
+            return errno == ERANGE ? 0 : static_cast<int64_t>(value);
+        }
+        unsigned long long value = std::strtoull(digits.c_str() + start, nullptr, 10);
+        return errno == ERANGE ? 0 : static_cast<int64_t>(static_cast<uint64_t>(value));
+    }
+    char *end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    while (end != nullptr && (*end == ' ' || *end == '\t')) {
+        ++end;
+    }
+    if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(value)) {
+        return 0;
+    }
+    double rounded = std::nearbyint(value);
+    // -2^63 up to, but not including, 2^64.
+    if (rounded < -9223372036854775808.0 || rounded >= 18446744073709551616.0) {
+        return 0;
+    }
+    if (rounded < 0) {
+        return static_cast<int64_t>(rounded);
+    }
+    return static_cast<int64_t>(static_cast<uint64_t>(rounded));
 }
 
 // A name as this host spells it: a project made on Windows writes "\".
@@ -339,7 +388,7 @@ void EditorModel::DeleteEntry(int row)
         return;
     }
     MarkModified();
-    int32_t lastAlias = Entry(kEntryCount - 1).alias;
+    int64_t lastAlias = Entry(kEntryCount - 1).alias;
     std::rotate(state_.entries.begin() + e, state_.entries.begin() + e + 1, state_.entries.end());
     for (EditEntry &entry : state_.entries) {
         long n = ReferenceOf(entry.fileName);
@@ -394,10 +443,15 @@ void EditorModel::SetAlias(int row, const std::string &text)
     if (Busy() || !marks_.aliasColumn) {
         return;
     }
-    int32_t value = WholeNumber(text);
     // The alias table's own width decides what fits: the index width has
     // nothing to do with it. -1 becomes all ones of that width.
     const int width = AliasWidth();
+    if (width == 8) {
+        Entry(EntryOf(row)).alias = WholeNumber64(text);
+        ShowRow(row);
+        return;
+    }
+    int32_t value = WholeNumber(text);
     if (width < 4) {
         const int64_t highest = (int64_t{1} << (8 * width)) - 1;
         const int64_t lowest = -(int64_t{1} << (8 * width - 1));
@@ -406,7 +460,9 @@ void EditorModel::SetAlias(int row, const std::string &text)
         }
         value = static_cast<int32_t>(value & highest);
     }
-    Entry(EntryOf(row)).alias = value;
+    // The narrower widths take a 32-bit value; its upper half is 0, as the
+    // alias table of those widths never holds one.
+    Entry(EntryOf(row)).alias = static_cast<int64_t>(static_cast<uint32_t>(value));
     ShowRow(row);
 }
 

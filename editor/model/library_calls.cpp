@@ -148,7 +148,9 @@ std::vector<IndexEntry> EntriesToTable(const EntryList &entries, int rows)
         row.convertnum = entry.converter;
         Utf8ToField(row.remarks, entry.remarks);
         row.filesize = entry.sizeTyped ? static_cast<uint32_t>(entry.size) : 0;
-        row.alias = static_cast<uint32_t>(entry.alias);
+        const auto alias = static_cast<uint64_t>(entry.alias);
+        row.alias = static_cast<uint32_t>(alias);
+        row.aliashigh = static_cast<uint32_t>(alias >> 32);
     }
     return table;
 }
@@ -164,7 +166,7 @@ void TableToEntries(const std::vector<IndexEntry> &table, int rows, EntryList &e
         entry.remarks = FieldToUtf8(row.remarks);
         entry.size = static_cast<int32_t>(row.filesize);
         entry.sizeTyped = row.filesize != 0;
-        entry.alias = static_cast<int32_t>(row.alias);
+        entry.alias = static_cast<int64_t>((uint64_t{row.aliashigh} << 32) | row.alias);
     }
 }
 

@@ -274,5 +274,35 @@ TEST_F(Run, OutputsMatchVorlcnv)
     EXPECT_NE(std::string::npos, ReadFile(folder + "editor3.dat").find("\x1f\x8b"));
 }
 
+// An 8-byte alias is packed with both halves, as vorlcnv packs the same
+// project: the upper half of an opened project is not lost on the way.
+TEST_F(Run, EightByteAliasesMatchVorlcnv)
+{
+    ProjectFile project;
+    project.aliasTable = true;
+    project.aliasBytes = 8;
+    project.entries = {ProjectEntry(0, true, folder + "a.bin", 0, "", 0, 0x11223344, 5),
+                       ProjectEntry(1, true, folder + "b.bin", 0, "", 0, 7, -2)};
+    WriteFile(folder + "wide.vorlprj", project.Text());
+    ASSERT_TRUE(model.OpenProject(folder + "wide.vorlprj"));
+    model.UseDataFile(folder + "editor.dat");
+    model.RunConversion();
+    ASSERT_TRUE(host.messages.empty()) << host.messages.back().text;
+
+    pid_t child = fork();
+    if (child == 0) {
+        execl(VORLCNV_PROGRAM, VORLCNV_PROGRAM, "--project", (folder + "wide.vorlprj").c_str(), "--data",
+              (folder + "cli.dat").c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(0, WEXITSTATUS(status));
+    const std::string packed = ReadFile(folder + "editor.dat");
+    EXPECT_EQ(ReadFile(folder + "cli.dat"), packed);
+    EXPECT_NE(std::string::npos, packed.find(std::string("\x44\x33\x22\x11\x05\x00\x00\x00", 8)));
+    EXPECT_NE(std::string::npos, packed.find(std::string("\x07\x00\x00\x00\xfe\xff\xff\xff", 8)));
+}
+
 }  // namespace
 }  // namespace vorlmake::test

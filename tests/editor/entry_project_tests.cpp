@@ -266,7 +266,7 @@ TEST_F(Editing, AliasEntry)
     struct Case {
         int aliasItem;  // 0 to 3: 1, 2, 4, 8 bytes
         const char *text;
-        int32_t alias;
+        int64_t alias;
         bool warns;
     };
     const Case cases[] = {
@@ -447,6 +447,77 @@ TEST_F(Projects, SaveAndLoadRoundTrip)
     EXPECT_TRUE(host.menus.alignment[1]);
     EXPECT_FALSE(model.State().modified);
     EXPECT_EQ("", model.State().dataFile);
+}
+
+// With 8-byte aliases the upper half comes in from the project, is shown
+// and edited with the lower one, and goes out again when saved.
+TEST_F(Projects, EightByteAliasesKeepTheirUpperHalf)
+{
+    ProjectFile project;
+    project.aliasTable = true;
+    project.aliasBytes = 8;
+    project.entries = {ProjectEntry(0, true, In("a.bin"), 0, "", 0, 0x11223344, 5),
+                       ProjectEntry(1, true, In("b.bin"), 0, "", 0, -1, 0)};
+    WriteFile(Project(), project.Text());
+    ASSERT_TRUE(model.OpenProject(Project()));
+    ASSERT_TRUE(host.menus.aliasBytes[3]);
+    EXPECT_EQ(int64_t{0x511223344}, Entry(0).alias);
+    EXPECT_EQ(int64_t{0xFFFFFFFF}, Entry(1).alias) << "a lower half of all ones is no negative number";
+    model.ToggleAliasColumn();
+    EXPECT_EQ("21762290500", host.rows[0].remarks);
+    EXPECT_EQ("4294967295", host.rows[1].remarks);
+
+    model.SaveProject();
+    ASSERT_FALSE(model.State().modified) << (host.messages.empty() ? "" : host.messages.back().text);
+    std::string saved = ReadFile(Project());
+    EXPECT_NE(std::string::npos, saved.find("<alias high='5'>287454020</alias>")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("<alias high='0'>-1</alias>")) << saved;
+
+    // A negative number typed at 8 bytes is its 64-bit two's complement;
+    // large numbers are taken exactly, up to 2^64 - 1.
+    struct Case {
+        const char *text;
+        int64_t alias;
+        const char *shown;
+    };
+    const Case cases[] = {
+        {"-1", -1, "-1"},
+        {"21762290500", 0x511223344, "21762290500"},
+        {"9007199254740993", 9007199254740993, "9007199254740993"},
+        {"18446744073709551615", -1, "-1"},
+        {"-9223372036854775808", INT64_MIN, "-9223372036854775808"},
+        {"18446744073709551616", 0, "0"},
+        {"4294967296.5", 4294967296, "4294967296"},
+        {"x", 0, "0"},
+    };
+    size_t before = MessageCount();
+    for (const Case &c : cases) {
+        model.SetAlias(1, c.text);
+        EXPECT_EQ(c.alias, Entry(1).alias) << c.text;
+        EXPECT_EQ(c.shown, host.rows[1].remarks) << c.text;
+    }
+    EXPECT_EQ(before, MessageCount()) << "every 64-bit value fits an 8-byte alias";
+    model.SetAlias(1, "-1");
+    model.SaveProject();
+    saved = ReadFile(Project());
+    EXPECT_NE(std::string::npos, saved.find("<alias high='-1'>-1</alias>")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("<alias high='5'>287454020</alias>")) << saved;
+
+    ASSERT_TRUE(model.OpenProject(Project()));
+    EXPECT_EQ(-1, Entry(1).alias);
+    EXPECT_EQ(int64_t{0x511223344}, Entry(0).alias);
+
+    // The narrower widths show and take the 32-bit alias, as before (the
+    // alias display stays on across the open).
+    ASSERT_TRUE(host.menus.aliasColumn);
+    model.SetAliasBytes(4);
+    EXPECT_EQ("287454020", host.rows[0].remarks) << "redrawn at the new width";
+    model.SetAlias(1, "-1");
+    EXPECT_EQ(int64_t{0xFFFFFFFF}, Entry(1).alias);
+    EXPECT_EQ("-1", host.rows[1].remarks);
+    model.SaveProject();
+    saved = ReadFile(Project());
+    EXPECT_NE(std::string::npos, saved.find("<alias high='0'>-1</alias>")) << saved;
 }
 
 // A project made on Windows names its files with backslashes: the sizes

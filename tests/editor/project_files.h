@@ -51,14 +51,15 @@ inline std::string XmlEscaped(const std::string &text)
 // for the user.
 struct ProjectEntry {
     ProjectEntry(int number, bool inUse, std::string fileName = "", int converter = 0, std::string remarks = "",
-                 uint32_t typedSize = 0, int32_t alias = 0)
+                 uint32_t typedSize = 0, int32_t alias = 0, int32_t aliasHigh = 0)
         : number(number),
           inUse(inUse),
           fileName(std::move(fileName)),
           converter(converter),
           remarks(std::move(remarks)),
           typedSize(typedSize),
-          alias(alias)
+          alias(alias),
+          aliasHigh(aliasHigh)
     {
     }
     int number;
@@ -68,6 +69,7 @@ struct ProjectEntry {
     std::string remarks;
     uint32_t typedSize;  // 0: measured from its file when the project opens
     int32_t alias;
+    int32_t aliasHigh;  // the upper half of an 8-byte alias
 };
 
 // A project file: the settings of a new project unless changed, and rows
@@ -130,7 +132,7 @@ struct ProjectFile {
             text += element("filename", "", entry.fileName);
             text += element("remarks", "", entry.remarks);
             text += element("filesize", " high='0'", std::to_string(entry.typedSize));
-            text += element("alias", " high='0'", std::to_string(entry.alias));
+            text += element("alias", " high='" + std::to_string(entry.aliasHigh) + "'", std::to_string(entry.alias));
             text += element("convertnum", "", std::to_string(entry.converter));
             text += "\t</index>\n";
         }

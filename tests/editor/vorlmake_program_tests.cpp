@@ -112,6 +112,50 @@ TEST_F(Vorlmake, FailuresEndWithTheirCodeAndTheirMessage)
         << result.err;
 }
 
+// An unattended run packs an 8-byte alias with both of its halves: byte
+// for byte what vorlcnv packs from the same project.
+TEST_F(Vorlmake, EightByteAliasesAsVorlcnvPacksThem)
+{
+    vorlmake::test::ProjectFile project;
+    project.pathMode = "relative";
+    project.aliasTable = true;
+    project.aliasBytes = 8;
+    project.entries = {vorlmake::test::ProjectEntry(0, true, "素材/a.bin", 0, "", 0, 0x11223344, 5),
+                       vorlmake::test::ProjectEntry(1, true, "b.bin", 0, "", 0, -1, -1)};
+    WriteFile(folder_ / "ゲーム/wide.vorlprj", project.Text());
+    ProgramResult result = Run({"-t", "-r", "-e", "-s", "out.dat", "wide.vorlprj"});
+    ASSERT_EQ(0, result.status) << result.err;
+    ProgramResult cli = RunProgram(VORLCNV_PROGRAM, {"--project", "wide.vorlprj", "--data", "cli.dat"},
+                                   folder_ / "ゲーム", {{"HOME", folder_.Path().string()}});
+    ASSERT_EQ(0, cli.status) << cli.err;
+    const std::string packed = ReadFile(folder_ / "ゲーム/out.dat");
+    EXPECT_EQ(ReadFile(folder_ / "ゲーム/cli.dat"), packed);
+    EXPECT_NE(std::string::npos, packed.find(std::string("\x44\x33\x22\x11\x05\x00\x00\x00", 8)));
+    EXPECT_NE(std::string::npos, packed.find(std::string(8, '\xff')));
+}
+
+// A project named from a folder below its own: its entries are found
+// from the project's folder, not from the folder the run starts in.
+TEST_F(Vorlmake, ProjectNamedFromAFolderBelowIt)
+{
+    const fs::path top = folder_ / "pp";
+    fs::create_directories(top / "sub/x");
+    WriteFile(top / "a.bin", "PARENT-A");
+    WriteFile(top / "sub/x/a.bin", "WRONG-AA");
+    WriteFile(top / "sub/a.bin", "WRONG-BB");
+    vorlmake::test::ProjectFile project;
+    project.pathMode = "relative";
+    project.entries = {vorlmake::test::ProjectEntry(0, true, "../a.bin")};
+    WriteFile(top / "sub/p.vorlprj", project.Text());
+    std::vector<std::string> timed = {"30", VORLMAKE_PROGRAM, "-t", "-r", "-e", "-s", "out.dat", "../p.vorlprj"};
+    ProgramResult result = RunProgram("/usr/bin/timeout", timed, top / "sub/x",
+                                      {{"QT_QPA_PLATFORM", "offscreen"}, {"HOME", folder_.Path().string()}});
+    ASSERT_EQ(0, result.status) << result.err;
+    const std::string packed = ReadFile(top / "sub/x/out.dat");
+    EXPECT_NE(std::string::npos, packed.find("PARENT-A")) << packed;
+    EXPECT_EQ(std::string::npos, packed.find("WRONG-")) << packed;
+}
+
 // The project's folder with what it holds.
 std::map<std::string, std::string> Contents(const fs::path &folder)
 {
