@@ -1,5 +1,7 @@
 #include "library_calls.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "text_codec.h"
@@ -132,6 +134,39 @@ std::string TextThatDoesNotFit(const EditorState &state)
         }
         if (entry.inUse && !Fits(entry.remarks, VORL_REMARKS_SIZE)) {
             return entry.remarks;
+        }
+    }
+    return {};
+}
+
+std::string TextThatCannotBeSaved(const EditorState &state)
+{
+    auto holdsControl = [](const std::string &text) {
+        return std::any_of(text.begin(), text.end(), [](char c) {
+            unsigned char byte = static_cast<unsigned char>(c);
+            return byte >= 0x01 && byte < 0x20 && c != '\t' && c != '\n' && c != '\r';
+        });
+    };
+    if (holdsControl(state.texts.label)) {
+        return "ラベル";
+    }
+    for (size_t i = 0; i < state.texts.type.size(); ++i) {
+        if (holdsControl(state.texts.type[i])) {
+            return "型 " + std::to_string(i + 1);
+        }
+    }
+    for (size_t i = 0; i < state.texts.convert.size(); ++i) {
+        if (holdsControl(state.texts.convert[i])) {
+            return "変換コマンド " + std::to_string(i + 1);
+        }
+    }
+    for (size_t row = 0; row < state.entries.size(); ++row) {
+        const EditEntry &entry = state.entries[row];
+        if (entry.inUse && holdsControl(entry.fileName)) {
+            return "エントリ " + std::to_string(row) + " のファイル名";
+        }
+        if (entry.inUse && holdsControl(entry.remarks)) {
+            return "エントリ " + std::to_string(row) + " の備考";
         }
     }
     return {};

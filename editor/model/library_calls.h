@@ -40,6 +40,12 @@ std::string LibraryMessage(LibraryApi &library, int code);
 // cut silently on its way out. Empty when everything fits.
 std::string TextThatDoesNotFit(const EditorState &state);
 
+// Where a text of the project holds a control character (0x01 to 0x1F
+// other than tab, line feed and carriage return), which a project file
+// cannot carry: the library refuses to save it, and the user is told which
+// text to change ("エントリ 12 の備考", "ラベル"). Empty when none does.
+std::string TextThatCannotBeSaved(const EditorState &state);
+
 // The transfers of the entries and the block's texts.
 std::vector<IndexEntry> EntriesToTable(const EntryList &entries, int rows);
 void TableToEntries(const std::vector<IndexEntry> &table, int rows, EntryList &entries);

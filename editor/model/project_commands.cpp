@@ -294,6 +294,13 @@ bool EditorModel::WriteProject()
         host_.SetMainWindowEnabled(true);
         return false;
     }
+    std::string unsavable = TextThatCannotBeSaved(state_);
+    if (!unsavable.empty()) {
+        host_.ShowMessage(unsavable + "\r\n制御文字が含まれているため保存できないよ。", "ファイルエラー",
+                          MessageIcon::Exclamation, MessageButtons::Ok);
+        host_.SetMainWindowEnabled(true);
+        return false;
+    }
     VorlInformation &info = state_.block;
     info.indexmode = marks_.missingIndexAllOnes ? 1 : 0;
     info.skipnofile = marks_.missingFileUnused ? 1 : 0;

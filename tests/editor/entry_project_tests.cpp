@@ -415,6 +415,49 @@ protected:
     }
 };
 
+// A legacy project may hold control characters that no XML project can
+// carry. Saving it as XML is refused, naming the text to change, and the
+// file on disk stays as it was: it could never be opened again otherwise.
+TEST_F(Projects, ControlCharactersInALegacyProjectAreNamedAndNotSaved)
+{
+    auto quote = [](const std::string &text) { return "\"" + text + "\""; };
+    std::string legacy = quote("VORL ProjectFile Ver 4.00") + "\r\n";
+    for (const std::string &line : {std::string("4"),
+                                    std::string("0"),
+                                    std::string("0"),
+                                    quote("Idx"),
+                                    quote("static unsigned short"),
+                                    std::string("#FALSE#"),
+                                    std::string("2"),
+                                    std::string("1"),
+                                    std::string("#TRUE#"),
+                                    std::string("2"),
+                                    std::string("#TRUE#"),
+                                    std::string("#TRUE#"),
+                                    std::string(""),
+                                    std::string(""),
+                                    std::string(""),
+                                    std::string(""),
+                                    std::string("#TRUE#"),
+                                    quote(In("a.bin")),
+                                    std::string("0"),
+                                    quote("bad\x01remark"),
+                                    std::string("999"),
+                                    std::string("0"),
+                                    std::string("#FALSE#"),
+                                    std::string("0")}) {
+        legacy += line + "\r\n";
+    }
+    WriteFile(Project(), legacy);
+    ASSERT_TRUE(model.OpenProject(Project())) << (host.messages.empty() ? "" : host.messages.back().text);
+    ASSERT_EQ("bad\x01remark", Entry(0).remarks);
+    host.messages.clear();
+    model.SaveProject();
+    ASSERT_FALSE(host.messages.empty());
+    EXPECT_NE(std::string::npos, host.messages.back().text.find("エントリ 0 の備考")) << host.messages.back().text;
+    EXPECT_EQ(legacy, ReadFile(Project()));
+}
+
 TEST_F(Projects, SaveAndLoadRoundTrip)
 {
     FillTwoEntries();
