@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "editor_model.h"
 #include "library_calls.h"
@@ -39,9 +40,9 @@ void TakeOutOfUse(EditEntry &entry)
     entry.size = 0;
 }
 
-// A whole text as a 32-bit number, rounded half to even; 0 when it is not
-// a number as a whole or is out of range.
-int32_t WholeNumber(const std::string &text)
+// A whole text as a number rounded half to even; nothing when it is not a
+// number as a whole.
+std::optional<double> RoundedNumber(const std::string &text)
 {
     char *end = nullptr;
     double value = std::strtod(text.c_str(), &end);
@@ -49,13 +50,20 @@ int32_t WholeNumber(const std::string &text)
         ++end;
     }
     if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return std::nearbyint(value);
+}
+
+// A whole text as a 32-bit number, rounded half to even; 0 when it is not
+// a number as a whole or is out of range.
+int32_t WholeNumber(const std::string &text)
+{
+    auto rounded = RoundedNumber(text);
+    if (!rounded || *rounded < -2147483648.0 || *rounded > 2147483647.0) {
         return 0;
     }
-    double rounded = std::nearbyint(value);
-    if (rounded < -2147483648.0 || rounded > 2147483647.0) {
-        return 0;
-    }
-    return static_cast<int32_t>(rounded);
+    return static_cast<int32_t>(*rounded);
 }
 
 // A whole text as a 64-bit pattern: a negative number as its two's
@@ -86,23 +94,15 @@ int64_t WholeNumber64(const std::string &text)
         unsigned long long value = std::strtoull(digits.c_str() + start, nullptr, 10);
         return errno == ERANGE ? 0 : static_cast<int64_t>(static_cast<uint64_t>(value));
     }
-    char *end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    while (end != nullptr && (*end == ' ' || *end == '\t')) {
-        ++end;
-    }
-    if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(value)) {
-        return 0;
-    }
-    double rounded = std::nearbyint(value);
+    auto rounded = RoundedNumber(text);
     // -2^63 up to, but not including, 2^64.
-    if (rounded < -9223372036854775808.0 || rounded >= 18446744073709551616.0) {
+    if (!rounded || *rounded < -9223372036854775808.0 || *rounded >= 18446744073709551616.0) {
         return 0;
     }
-    if (rounded < 0) {
-        return static_cast<int64_t>(rounded);
+    if (*rounded < 0) {
+        return static_cast<int64_t>(*rounded);
     }
-    return static_cast<int64_t>(static_cast<uint64_t>(rounded));
+    return static_cast<int64_t>(static_cast<uint64_t>(*rounded));
 }
 
 // A name as this host spells it: a project made on Windows writes "\".
