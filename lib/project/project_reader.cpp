@@ -25,23 +25,36 @@ struct KnownTable {
     size_t rows;  // 0 for a caller's table
 };
 
+// The records, destroyed with the library: a program that unloads it
+// leaves nothing behind. A release that comes from a host program's own
+// exit code after that finds them gone and knows nothing, as for a block
+// no read has touched (the lock's destructor does nothing).
+struct KnownTables {
+    std::map<const VorlInformation *, KnownTable> byBlock;
+    bool alive = true;
+    ~KnownTables() { alive = false; }
+};
 std::mutex knownTablesLock;
-// Never destroyed: a release may come from a host program's own exit code,
-// after this library's statics would be gone.
-std::map<const VorlInformation *, KnownTable> &knownTables = *new std::map<const VorlInformation *, KnownTable>;
+KnownTables knownTables;
+using HoldKnownTables = std::lock_guard<std::mutex>;
 
 // The rows of the block's table when it is one a read made for it, else 0.
 size_t OwnRows(const VorlInformation &info)
 {
-    std::lock_guard<std::mutex> hold(knownTablesLock);
-    auto found = knownTables.find(&info);
-    return found != knownTables.end() && found->second.table == info.entries ? found->second.rows : 0;
+    HoldKnownTables hold(knownTablesLock);
+    if (!knownTables.alive) {
+        return 0;
+    }
+    auto found = knownTables.byBlock.find(&info);
+    return found != knownTables.byBlock.end() && found->second.table == info.entries ? found->second.rows : 0;
 }
 
 void Remember(const VorlInformation &info, size_t rows)
 {
-    std::lock_guard<std::mutex> hold(knownTablesLock);
-    knownTables[&info] = KnownTable{info.entries, rows};
+    HoldKnownTables hold(knownTablesLock);
+    if (knownTables.alive) {
+        knownTables.byBlock[&info] = KnownTable{info.entries, rows};
+    }
 }
 
 // A table of the block's own that has fewer rows than any project may
@@ -111,16 +124,21 @@ void UseCallersTable(VorlInformation &info, IndexEntry *table)
 
 bool HoldsCallersTable(const VorlInformation &info)
 {
-    std::lock_guard<std::mutex> hold(knownTablesLock);
-    auto found = knownTables.find(&info);
-    return found != knownTables.end() && found->second.rows == 0 && found->second.table == info.entries &&
+    HoldKnownTables hold(knownTablesLock);
+    if (!knownTables.alive) {
+        return false;
+    }
+    auto found = knownTables.byBlock.find(&info);
+    return found != knownTables.byBlock.end() && found->second.rows == 0 && found->second.table == info.entries &&
            info.entries != nullptr;
 }
 
 void ForgetTable(const VorlInformation &info)
 {
-    std::lock_guard<std::mutex> hold(knownTablesLock);
-    knownTables.erase(&info);
+    HoldKnownTables hold(knownTablesLock);
+    if (knownTables.alive) {
+        knownTables.byBlock.erase(&info);
+    }
 }
 
 }  // namespace vorl
