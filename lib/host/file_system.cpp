@@ -263,11 +263,8 @@ int64_t CalendarNanoseconds()
 
 std::optional<std::string> CurrentFolder()
 {
-    std::vector<char> here(PATH_MAX + 1);
-    if (::getcwd(here.data(), here.size()) == nullptr) {
-        return std::nullopt;
-    }
-    return FromNativeName(here.data());
+    auto here = NativeCurrentFolder();
+    return here ? FromNativeName(*here) : std::nullopt;
 }
 
 std::string MachineName()

@@ -56,8 +56,7 @@ FileTrouble WhyNotWritable(std::string_view path)
         }
         return ::access(native->c_str(), W_OK) == 0 ? FileTrouble{} : FileTrouble{TroubleKind::Unwritable, errno};
     }
-    size_t slash = native->rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native->substr(0, slash);
+    std::string folder = NativeFolderOf(*native);
     if (::stat(folder.c_str(), &st) != 0) {
         return {TroubleKind::NoFolder, errno};
     }

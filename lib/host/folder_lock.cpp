@@ -26,8 +26,7 @@ OutputFolderLocks::OutputFolderLocks(const std::vector<std::string> &outputs)
         if (!native) {
             continue;
         }
-        size_t slash = native->rfind('/');
-        std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native->substr(0, slash);
+        std::string folder = NativeFolderOf(*native);
         int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         struct stat st {};
         if (fd < 0) {

@@ -1,6 +1,10 @@
 #include "native_path.h"
 
+#include <limits.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <vector>
 
 #include "ambiguous_names.h"
 #include "code_page.h"
@@ -25,6 +29,21 @@ std::optional<std::string> ToNativePath(std::string_view libraryPath)
 std::optional<std::string> FromNativeName(std::string_view nativeName)
 {
     return Utf8ToCp932(nativeName);
+}
+
+std::string NativeFolderOf(const std::string &native)
+{
+    size_t slash = native.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+}
+
+std::optional<std::string> NativeCurrentFolder()
+{
+    std::vector<char> here(PATH_MAX + 1);
+    if (::getcwd(here.data(), here.size()) == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(here.data());
 }
 
 }  // namespace vorl::host

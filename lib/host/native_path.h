@@ -18,4 +18,10 @@ std::optional<std::string> ToNativePath(std::string_view libraryPath);
 // Nothing when the native name has no CP932 form.
 std::optional<std::string> FromNativeName(std::string_view nativeName);
 
+// The folder that holds a native name: "." for a bare name, "/" at the root.
+std::string NativeFolderOf(const std::string &native);
+
+// The current folder as a native name; nothing when it cannot be told.
+std::optional<std::string> NativeCurrentFolder();
+
 }  // namespace vorl::host

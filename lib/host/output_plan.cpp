@@ -13,12 +13,6 @@
 namespace vorl::host {
 namespace {
 
-std::string CurrentFolder()
-{
-    std::vector<char> here(PATH_MAX + 1);
-    return ::getcwd(here.data(), here.size()) != nullptr ? std::string(here.data()) : std::string();
-}
-
 // "a/./b/../c" as "a/c", on an absolute name.
 std::string WithoutDots(const std::string &absolute)
 {
@@ -57,11 +51,11 @@ std::string ResolveMissing(const std::string &native)
         return {};
     }
     if (name[0] != '/') {
-        std::string here = CurrentFolder();
-        if (here.empty()) {
+        auto here = NativeCurrentFolder();
+        if (!here) {
             return {};
         }
-        name = here + "/" + name;
+        name = *here + "/" + name;
     }
     std::string rest;
     std::string folder = name;

@@ -30,12 +30,6 @@ std::optional<std::string> LibraryName(const std::string &native)
     return FromNativeName(native);
 }
 
-std::string FolderOf(const std::string &native)
-{
-    size_t slash = native.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
-}
-
 // A folder that everybody may write to and where only owners may remove
 // (/tmp, a team's drop folder): what stands there may have been planted.
 bool IsSharedFolder(const struct stat &folder)
@@ -74,7 +68,7 @@ std::optional<int> SharedFolderRefusal(const std::string &native)
     std::optional<int> refusal;
     common::FollowLinks(native, [&](const std::string &name, const struct stat &st) {
         struct stat folder {};
-        bool shared = ::stat(FolderOf(name).c_str(), &folder) == 0 && IsSharedFolder(folder);
+        bool shared = ::stat(NativeFolderOf(name).c_str(), &folder) == 0 && IsSharedFolder(folder);
         if (!shared || st.st_uid == caller) {
             return true;
         }
