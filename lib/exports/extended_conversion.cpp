@@ -6,6 +6,7 @@
 #include "conversion_context.h"
 #include "convert_pipeline.h"
 #include "fixed_text.h"
+#include "project_conversion.h"
 #include "work_directory.h"
 
 namespace vorl {
@@ -61,7 +62,12 @@ int ConvertOwnBlock(VorlInformation &info, const char *workbase, const Conversio
 
 int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options)
 {
-    if ((info == nullptr) == (commandLine == nullptr)) {
+    const char *project = nullptr;
+    if (options != nullptr && HasField<const char *>(*options, offsetof(VorlConvertOptions, project))) {
+        project = options->project;
+    }
+    // A project is read into the caller's block, which names its outputs.
+    if ((info == nullptr) == (commandLine == nullptr) || (project != nullptr && info == nullptr)) {
         return VORL_ERR_BAD_ACCESS;
     }
     VorlFailureReport *report = nullptr;
@@ -108,6 +114,9 @@ int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConve
     }
     if (options != nullptr && HasField<void *>(*options, offsetof(VorlConvertOptions, stagecontext))) {
         reporter.StageOtherOutputs(options->stageoutput, options->stagecontext);
+    }
+    if (project != nullptr) {
+        return ConvertProject(project, *info, workbase, reporter);
     }
     if (commandLine != nullptr) {
         return ConvertCommandLine(commandLine, reporter, workbase);

@@ -2,6 +2,7 @@
 // work to the subsystem that owns it, and turns every failure into a code.
 #include <cstring>
 
+#include "cache_statistics.h"
 #include "command_line_conversion.h"
 #include "convert_pipeline.h"
 #include "error_messages.h"
@@ -135,6 +136,11 @@ VORL_API int VorlRel2AbsPath(const char *path, const char *base, char *out, int 
 VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options)
 {
     return GuardExport(VORL_ERR_NO_MEMORY, [&] { return ConvertWithOptions(info, commandLine, options); });
+}
+
+VORL_API int VorlGetCacheStatistics(const char *folder, VorlCacheStatistics *statistics)
+{
+    return GuardExport(VORL_ERR_NO_MEMORY, [&] { return GetCacheStatistics(folder, statistics); });
 }
 
 VORL_API int VorlWriteOutputFile(const char *path, const void *bytes, const char *source, uint64_t offset,

@@ -1,9 +1,11 @@
 #include "project_conversion.h"
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "convert_pipeline.h"
+#include "extended_conversion.h"
 #include "file_system.h"
 #include "fixed_text.h"
 #include "path_rules.h"
@@ -29,6 +31,27 @@ std::string_view FolderOf(std::string_view path)
     return separator == std::string_view::npos ? std::string_view() : path.substr(0, separator + 1);
 }
 
+// A project named relative to the current folder gets the full name of its
+// folder, so that the "../" of its entries climb from there. Where the full
+// name would not fit the field, the folder stays relative: names resolved
+// against it stay relative to the current folder, and a "../" that climbs
+// above it stays a "../".
+std::string FullFolderOf(std::string_view project)
+{
+    std::string folder(FolderOf(project));
+    const host::PathRules &rules = host::HostRules();
+    bool rooted = !folder.empty() && rules.IsSeparator(folder[0]);
+    if (!rooted) {
+        if (auto here = host::CurrentFolder()) {
+            std::string full = *here + rules.joinSeparator + folder;
+            if (full.size() < VORL_PATH_SIZE) {
+                folder = full;
+            }
+        }
+    }
+    return folder;
+}
+
 // The table's record is dropped before the block is released.
 class ForgetOnExit {
 public:
@@ -43,6 +66,32 @@ private:
 
 }  // namespace
 
+int ConvertProject(const char *project, VorlInformation &info, const char *workbase, const ConversionContext &reporter)
+{
+    if (!IsUsablePath(project)) {
+        return VORL_ERR_BAD_ACCESS;
+    }
+    // What the caller filled in takes the place of what the project says.
+    const std::string data(FieldText(info.datafile));
+    const std::string header(FieldText(info.headerfile));
+    StoreFieldText(info.prjfile, project);
+    if (FieldText(info.prjdir).empty()) {
+        StoreFieldText(info.prjdir, FullFolderOf(project));
+    }
+    if (int rc = ReadProjectFile(info); rc != VORL_OK) {
+        reporter.NoteInput(project);
+        return rc;
+    }
+    reporter.NoteRead(project, VORL_READ_PROJECT);
+    if (!data.empty()) {
+        StoreFieldText(info.datafile, data);
+    }
+    if (!header.empty()) {
+        StoreFieldText(info.headerfile, header);
+    }
+    return ConvertOwnBlock(info, workbase, reporter);
+}
+
 int ConvertProjectFile(const char *project, const char *datafile, const char *headerfile, const char *workbase)
 {
     if (!IsUsablePath(project) || !IsUsablePath(datafile) ||
@@ -51,37 +100,13 @@ int ConvertProjectFile(const char *project, const char *datafile, const char *he
     }
     VorlInformation info;
     std::memset(&info, 0, sizeof info);
-    if (int rc = SetupWorkDirectory(info, workbase); rc != VORL_OK) {
-        return rc;
-    }
     ReleaseOnExit release(info);
     ForgetOnExit forget(info);
-    StoreFieldText(info.prjfile, project);
-    // A project named relative to the current folder gets the full name of
-    // its folder, so that the "../" of its entries climb from there. Where
-    // the full name would not fit the field, the folder stays relative:
-    // names resolved against it stay relative to the current folder, and a
-    // "../" that climbs above it stays a "../".
-    std::string folder(FolderOf(project));
-    const host::PathRules &rules = host::HostRules();
-    bool rooted = !folder.empty() && rules.IsSeparator(folder[0]);
-    if (!rooted) {
-        if (auto here = host::CurrentFolder()) {
-            std::string full = *here + rules.joinSeparator + folder;
-            if (full.size() < VORL_PATH_SIZE) {
-                folder = full;
-            }
-        }
-    }
-    StoreFieldText(info.prjdir, folder);
-    if (int rc = ReadProjectFile(info); rc != VORL_OK) {
-        return rc;
-    }
     StoreFieldText(info.datafile, datafile);
     if (headerfile != nullptr) {
         StoreFieldText(info.headerfile, headerfile);
     }
-    return ConvertBlock(info);
+    return ConvertProject(project, info, workbase, ConversionContext());
 }
 
 }  // namespace vorl

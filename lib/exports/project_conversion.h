@@ -2,7 +2,15 @@
 // directory of its own that is gone again when the call returns.
 #pragma once
 
+#include "conversion_context.h"
+#include "vorl_cnv.h"
+
 namespace vorl {
+
+// Reads `project` into `info` and converts it. What the caller filled into `prjdir`, `datafile` and `headerfile`
+// takes the place of the project's folder and outputs; an empty `prjdir`
+// becomes the project file's own folder, made absolute.
+int ConvertProject(const char *project, VorlInformation &info, const char *workbase, const ConversionContext &reporter);
 
 int ConvertProjectFile(const char *project, const char *datafile, const char *headerfile, const char *workbase);
 

@@ -364,43 +364,52 @@ typedef struct VorlConvertOptions {
     const char *const *otheroutputs;  /* null-ended CP932 names it writes after, or null   */
     VorlStageCallback stageoutput;    /* may be null: `otheroutputs` are only checked      */
     void *stagecontext;               /* handed to `stageoutput`                           */
+    const char *project;              /* a project file (CP932) read into `info`, or null   */
 } VorlConvertOptions;
 
 /* Converts either a filled block (`info`, as VorlConvert) or a command line
  * (`commandLine`, as VorlConvertCommandLine): exactly one of the two is
- * given. `options` may be null; otherwise its `size` says which of its
- * fields the caller has, and on failure `failure` says where the
- * conversion stopped (on success it is cleared). A block whose `workdir` is
- * empty is staged in a working directory made for this call under
- * `workbase` (or VORLTEMP, TMP, TEMP, TMPDIR, or the current folder) and
- * removed before returning; `workdir` is then empty again. `fileread`, when
- * set, hears of every input, list file, searched folder and project file
- * the conversion read. With `verifyonly` set nothing is written: the
- * conversion runs (converters too) and its results are compared with the
- * existing outputs; 0 when they are byte-identical, VORL_RESULT_DIFFERS
- * when not. An output whose new bytes equal the regular file already at
- * its name (not through a link) is left as it is, time stamp included; this
- * holds for every conversion of the library. Returns 0, VORL_RESULT_DIFFERS
- * or a negative code; -6 for both or neither source, or a `size` too small
- * for the failure report. With `jobs` above 1 the converters of different
- * rows run side by side, each writing only its own `$O`; the outputs are
- * byte-identical to a run with one job, and a failure is that of the first
- * failing row. `progress`, when set, hears of every row and may stop the
- * run (VORL_ERR_CANCELLED). `stopflag`, when set, points to a flag that a
- * signal handler or another thread may set to non-zero: the run then stops
- * within about a tenth of a second, ending the converters that are running
- * (SIGTERM to each one's process group, SIGKILL two seconds later), and
- * returns VORL_ERR_CANCELLED as for a stop from `progress`. Before anything
- * is written, every output (data, header, `otheroutputs`) is compared with
- * every file the run reads (the rows' inputs, list files, the project
- * `prjfile`, `otherinputs`) and with the other outputs, by device and inode
- * where a file exists and by resolved name where it does not: a match is
- * refused with -13, the failure report naming the output in `file` and the
- * other file in `input` (cause 8 or 10). With `cachedir` set a converter's output is
- * kept there under the SHA-256 of its template text and its input's bytes,
- * and taken from there instead of running the converter again; a changed
- * converter program behind an unchanged template is not noticed (empty the
- * folder then). */
+ * given. With `project` set, `commandLine` is null and the project file is
+ * read first (as VorlGetProjectFile) into the block `info`, which is then
+ * converted as VorlConvertPrjFile converts it: the project's folder is
+ * `prjdir` when the caller filled it, else the project file's own folder
+ * (made absolute); `datafile` is the caller's (a project holds none), and a
+ * `headerfile` the caller filled in takes the place of the project's. The
+ * block is left holding what the project says, for the caller to release
+ * with VorlReleaseInformation; a project that cannot be read fails with its
+ * code, the failure report naming it. `options` may be null; otherwise its
+ * `size` says which of its fields the caller has, and on failure `failure`
+ * says where the conversion stopped (on success it is cleared). A block
+ * whose `workdir` is empty is staged in a working directory made for this
+ * call under `workbase` (or VORLTEMP, TMP, TEMP, TMPDIR, or the current
+ * folder) and removed before returning; `workdir` is then empty again.
+ * `fileread`, when set, hears of every input, list file, searched folder
+ * and project file the conversion read. With `verifyonly` set nothing is
+ * written: the conversion runs (converters too) and its results are
+ * compared with the existing outputs; 0 when they are byte-identical,
+ * VORL_RESULT_DIFFERS when not. An output whose new bytes equal the regular
+ * file already at its name (not through a link) is left as it is, time
+ * stamp included; this holds for every conversion of the library. Returns
+ * 0, VORL_RESULT_DIFFERS or a negative code; -6 for both or neither source,
+ * or a `size` too small for the failure report. With `jobs` above 1 the
+ * converters of different rows run side by side, each writing only its own
+ * `$O`; the outputs are byte-identical to a run with one job, and a failure
+ * is that of the first failing row. `progress`, when set, hears of every
+ * row and may stop the run (VORL_ERR_CANCELLED). `stopflag`, when set,
+ * points to a flag that a signal handler or another thread may set to
+ * non-zero: the run then stops within about a tenth of a second, ending the
+ * converters that are running (SIGTERM to each one's process group, SIGKILL
+ * two seconds later), and returns VORL_ERR_CANCELLED as for a stop from
+ * `progress`. Before anything is written, every output (data, header,
+ * `otheroutputs`) is compared with every file the run reads (the rows'
+ * inputs, list files, the project `prjfile`, `otherinputs`) and with the
+ * other outputs, by device and inode where a file exists and by resolved
+ * name where it does not: a match is refused with -13, the failure report
+ * naming the output in `file` and the other file in `input` (cause 8 or
+ * 10). With `cachedir` set a converter's output is kept there under the
+ * SHA-256 of its template text and its input's bytes, and taken from there
+ * instead of running the converter again; a changed converter program
+ * behind an unchanged template is not noticed (empty the folder then). */
 VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options);
 
 /* Puts new content at the file `path` (CP932) as a conversion puts its
@@ -416,6 +425,21 @@ VORL_API int VorlConvertWithOptions(VorlInformation *info, const char *commandLi
  * -13 when the output cannot be written or is an input, -9 when `source`
  * cannot be read or ends early, -6 for a missing argument; `failure`, when
  * given, names the file and the cause. */
+/* What a converter result cache folder holds and how often it served. */
+typedef struct VorlCacheStatistics {
+    uint32_t size;    /* sizeof(VorlCacheStatistics), set by the caller */
+    uint32_t unused;  /* 0                                              */
+    uint64_t entries; /* converter results stored                       */
+    uint64_t bytes;   /* their size on disk                             */
+    uint64_t hits;    /* converter runs served from the folder          */
+    uint64_t misses;  /* converter runs it could not serve              */
+} VorlCacheStatistics;
+
+/* Reads the statistics of the cache folder `folder` (CP932) into
+ * `statistics`, whose `size` the caller sets. Returns 0; -9 when there is
+ * no cache folder there; -6 for a missing argument or a `size` too small. */
+VORL_API int VorlGetCacheStatistics(const char *folder, VorlCacheStatistics *statistics);
+
 VORL_API int VorlWriteOutputFile(const char *path, const void *bytes, const char *source, uint64_t offset,
                                  uint64_t size, const char *const *inputs, VorlFailureReport *failure);
 
