@@ -64,9 +64,9 @@ bool EditorModel::IsRunUnderWay() const
     return __atomic_load_n(&runUnderWay_, __ATOMIC_SEQ_CST) != 0;
 }
 
-// Reads the written project into a block of its own and converts it
-// through the extension export. Runs on the worker thread. Relative entry
-// names are the project folder's (`folder`), wherever the temporary
+// Converts the written project through the extension export, which reads
+// it into a block of the editor's. Runs on the worker thread. Relative
+// entry names are the project folder's (`folder`), wherever the temporary
 // project lies.
 int EditorModel::ConvertProjectFile(const std::string &project, const std::string &folder, const std::string &data,
                                     const std::string &header, VorlConvertOptions &options)
@@ -77,15 +77,12 @@ int EditorModel::ConvertProjectFile(const std::string &project, const std::strin
     }
     VorlInformation info;
     std::memset(&info, 0, sizeof info);
-    if (!StoreField(info.prjfile, project) || !StoreField(info.prjdir, folder)) {
+    if (!StoreField(info.prjdir, folder) || !StoreField(info.datafile, data) || !StoreField(info.headerfile, header)) {
         return VORL_ERR_BAD_ACCESS;
     }
-    int rc = library_.GetProjectFile(&info);
-    if (rc == VORL_OK) {
-        rc = StoreField(info.datafile, data) && StoreField(info.headerfile, header)
-                 ? library_.ConvertWithOptions(&info, nullptr, &options)
-                 : VORL_ERR_BAD_ACCESS;
-    }
+    options.project = project.c_str();
+    int rc = library_.ConvertWithOptions(&info, nullptr, &options);
+    options.project = nullptr;
     library_.ReleaseInformation(&info);
     return rc;
 }

@@ -144,7 +144,6 @@ public:
     virtual int Rel2AbsPath(const char *path, const char *base, char *out, int size) = 0;
     virtual int GetProjectFileVB(VorlInformation *info, IndexEntry *table) = 0;
     virtual int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) = 0;
-    virtual int GetProjectFile(VorlInformation *info) = 0;
     virtual int ReleaseInformation(VorlInformation *info) = 0;
     // The extension export: jobs, cache, progress and a failure report.
     virtual int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options) = 0;

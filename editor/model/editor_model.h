@@ -136,7 +136,6 @@ public:
     const EditorState &State() const { return state_; }
     const ChoiceMarks &Marks() const { return marks_; }
     const RunSettings &CurrentRunSettings() const { return runSettings_; }
-    const std::string &DataFile() const { return state_.dataFile; }
     const std::string &ProjectFile() const { return state_.projectFile; }
     int CurrentPage() const { return state_.currentPage; }
     bool IsModified() const { return state_.modified; }

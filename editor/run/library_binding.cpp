@@ -41,7 +41,7 @@ bool LibraryBinding::Bind()
     }
     for (const char *name :
          {"VorlGetDllVersion", "VorlGetErrorStrings", "VorlAbs2RelPath", "VorlRel2AbsPath", "VorlGetProjectFileVB",
-          "VorlPutXMLPrjFileVB", "VorlGetProjectFile", "VorlReleaseInformation", "VorlConvertWithOptions"}) {
+          "VorlPutXMLPrjFileVB", "VorlReleaseInformation", "VorlConvertWithOptions"}) {
         if (Symbol(name) == nullptr) {
             error_ = std::string(kLibraryName) + ": " + name;
             dlclose(handle_);
@@ -86,11 +86,6 @@ int LibraryBinding::GetProjectFileVB(VorlInformation *info, IndexEntry *table)
 int LibraryBinding::PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table)
 {
     return Call<int (*)(VorlInformation *, IndexEntry *)>("VorlPutXMLPrjFileVB", VORL_ERR_NOT_INITIALIZED, info, table);
-}
-
-int LibraryBinding::GetProjectFile(VorlInformation *info)
-{
-    return Call<int (*)(VorlInformation *)>("VorlGetProjectFile", VORL_ERR_NOT_INITIALIZED, info);
 }
 
 int LibraryBinding::ReleaseInformation(VorlInformation *info)

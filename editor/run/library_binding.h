@@ -25,7 +25,6 @@ public:
     int Rel2AbsPath(const char *path, const char *base, char *out, int size) override;
     int GetProjectFileVB(VorlInformation *info, IndexEntry *table) override;
     int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) override;
-    int GetProjectFile(VorlInformation *info) override;
     int ReleaseInformation(VorlInformation *info) override;
     int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options) override;
 

@@ -143,11 +143,6 @@ MainWindow::~MainWindow()
     model_ = nullptr;
 }
 
-EditorHost &MainWindow::Host()
-{
-    return *host_;
-}
-
 bool MainWindow::Running() const
 {
     return host_->IsRunning();
@@ -528,8 +523,6 @@ void MainWindow::BuildMenus()
              {"パス無し(&N)", "絶対パス(&A)", "相対パス(&R)"}, [model](int i) { model()->SetPathMode(i); });
     AddGroup(settingsMenu_, "mnuIdxType", "インデックス型タイプ", "mnuIdxTp",
              {"１バイト", "２バイト", "４バイト", "８バイト"}, [model](int i) { model()->SetIndexBytes(1 << i); });
-    Action("mnuIdxTp_0")->setEnabled(false);
-    Action("mnuIdxTp_3")->setEnabled(false);
     AddGroup(settingsMenu_, "mnuAlsType", "エイリアス型タイプ", "mnuAlsTp",
              {"１バイト", "２バイト", "４バイト", "８バイト"}, [model](int i) { model()->SetAliasBytes(1 << i); });
     AddGroup(settingsMenu_, "mnuEndian", "インデックスエンディアン(&E)", "mnuEndi",
@@ -661,6 +654,9 @@ void MainWindow::ShowChoiceMarks(const ChoiceMarks &marks)
     setGroup("mnuHeader", marks.headerOutput);
     setGroup("mnu_PathSel", marks.pathMode);
     setGroup("mnuIdxTp", marks.indexBytes);
+    for (size_t item = 0; item < marks.indexBytesOffered.size(); ++item) {
+        Action(QStringLiteral("mnuIdxTp_%1").arg(item))->setEnabled(marks.indexBytesOffered[item]);
+    }
     setGroup("mnuAlsTp", marks.aliasBytes);
     setGroup("mnuEndi", marks.byteOrder);
     Action("mnuAlias")->setChecked(marks.aliasTable);

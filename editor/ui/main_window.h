@@ -41,8 +41,7 @@ public:
     ~MainWindow() override;
     void SetModel(EditorModel *model) { model_ = model; }
     // What the model talks to: this window's drawing, dialogs and files.
-    EditorHost &Host();
-    WindowHost &Hosting() { return *host_; }
+    WindowHost &Host() { return *host_; }
     QMenu *SettingsMenu() const { return settingsMenu_; }
 
     // Drawing what the model shows.

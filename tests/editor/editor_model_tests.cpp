@@ -385,6 +385,13 @@ TEST_F(Editor, SettingsHandlersAndTheModifiedFlag)
     EXPECT_EQ(1, info.changeendian);
     EXPECT_EQ((std::array<bool, 3>{false, false, true}), host.menus.pathMode);
     EXPECT_EQ((std::array<bool, 4>{false, true, false, false}), host.menus.indexBytes);
+    // The window offers what the model says: the 1- and 8-byte index widths
+    // are shown, never offered; a project's own width is still shown.
+    EXPECT_EQ((std::array<bool, 4>{false, true, true, false}), host.menus.indexBytesOffered);
+    model.SetIndexBytes(8);
+    EXPECT_EQ((std::array<bool, 4>{false, false, false, true}), host.menus.indexBytes);
+    EXPECT_EQ((std::array<bool, 4>{false, true, true, false}), host.menus.indexBytesOffered);
+    model.SetIndexBytes(2);
     EXPECT_EQ((std::array<bool, 4>{false, false, false, true}), host.menus.aliasBytes);
     EXPECT_EQ((std::array<bool, 2>{false, true}), host.menus.byteOrder);
     EXPECT_EQ("/opt/vorl/help.htm", host.openedDocuments.back());

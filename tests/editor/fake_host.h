@@ -208,7 +208,6 @@ public:
         return VorlGetProjectFileVB(info, table);
     }
     int PutXMLPrjFileVB(VorlInformation *info, IndexEntry *table) override { return VorlPutXMLPrjFileVB(info, table); }
-    int GetProjectFile(VorlInformation *info) override { return VorlGetProjectFile(info); }
     int ReleaseInformation(VorlInformation *info) override { return VorlReleaseInformation(info); }
     int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConvertOptions *options) override
     {

@@ -871,7 +871,7 @@ private slots:
         QVERIFY(model.StartUp({"-t"}, folder.path().toStdString()));
         QList<QUrl> launched;
         bool desktop = false;
-        window.Hosting().SetDesktopLauncher([&](const QUrl &url) {
+        window.Host().SetDesktopLauncher([&](const QUrl &url) {
             launched << url;
             return desktop;
         });
