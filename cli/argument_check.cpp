@@ -1,13 +1,13 @@
 #include "argument_check.h"
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <string_view>
 
+#include "alignment_rule.h"
 #include "command_line_options.h"
+#include "job_count.h"
 #include "number_text.h"
 #include "terminal_text.h"
 #include "vorl_cnv.h"
@@ -16,8 +16,6 @@ namespace vorlcnv {
 namespace {
 
 using vorl::options::Option;
-
-constexpr int32_t kLargestAlignment = 4096;
 
 // What the usage message shows for an option that needs a value.
 std::optional<std::string_view> ValueForm(Option option)
@@ -112,8 +110,8 @@ std::string CheckOptionValue(Option option, const std::string &argument, std::st
         }
         case Option::Align: {
             auto align = SmallDecimal(value);
-            if (!align || (*align != 1 && (*align % 4 != 0 || *align == 0 || *align > kLargestAlignment))) {
-                return "the alignment must be 1 or a multiple of 4 up to 4096: " + argument;
+            if (!align || !vorl::common::CommandLineKeepsAlignment(*align)) {
+                return "the alignment must be " + std::string(vorl::common::kCommandLineAlignments) + ": " + argument;
             }
             return {};
         }
@@ -232,6 +230,33 @@ bool ReadSharedSwitch(const std::vector<std::string> &arguments, size_t &i, Shar
     return true;
 }
 
+// The alignment a line converts with must suit its mode, and either may come
+// last: the values that count are the last of each.
+std::string CheckAlignmentForMode(const std::vector<LineItem> &items)
+{
+    std::optional<int64_t> mode;
+    std::optional<int64_t> align;
+    const std::string *alignArgument = nullptr;
+    for (const LineItem &item : items) {
+        auto option = item.kind == ItemKind::Option ? vorl::options::MatchOption(item.text) : std::nullopt;
+        if (!option) {
+            continue;
+        }
+        std::string_view value = std::string_view(item.text).substr(option->text.size());
+        if (option->option == Option::Mode) {
+            mode = SmallDecimal(value);
+        } else if (option->option == Option::Align) {
+            align = SmallDecimal(value);
+            alignArgument = &item.text;
+        }
+    }
+    if (!mode || !align || vorl::common::CommandLineTakesAlignment(static_cast<int32_t>(*mode), *align)) {
+        return {};
+    }
+    return "with -p" + std::to_string(*mode) + " the alignment must be " +
+           std::string(vorl::common::CommandLineAlignmentsOf(static_cast<int32_t>(*mode))) + ": " + *alignArgument;
+}
+
 }  // namespace
 
 CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
@@ -269,7 +294,9 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
         line.error =
             "the index output is required: -p0 (in the data file), -p1 (C header), -p2 (binary "
             "header) or -p3 (none)";
+        return line;
     }
+    line.error = CheckAlignmentForMode(line.items);
     return line;
 }
 
@@ -288,11 +315,7 @@ int ChooseJobs(int option, std::string &error)
         }
         jobs = static_cast<int>(*value);
     }
-    if (jobs == 0) {
-        long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
-        jobs = cores > 0 ? static_cast<int>(cores) : 1;
-    }
-    return jobs;
+    return vorl::common::JobsToRun(jobs);
 }
 
 std::optional<uint64_t> ParseByteSize(std::string_view text)

@@ -10,16 +10,17 @@
 #include <fstream>
 
 #include "command_line_join.h"
+#include "command_line_options.h"
 #include "list_file_size.h"
 #include "recode_text.h"
+#include "temporary_base.h"
 #include "terminal_text.h"
 
 namespace vorlcnv {
 namespace {
 
-// The library's own limits for one command line.
-constexpr size_t kMaxLineBytes = 4095;
-constexpr size_t kMaxArguments = 255;
+using vorl::options::kLongestCommandLine;
+using vorl::options::kMostArguments;
 
 bool IsAscii(const std::string &text)
 {
@@ -138,17 +139,16 @@ TemporaryLists::~TemporaryLists()
 std::optional<std::string> TemporaryLists::Write(const std::string &content)
 {
     if (folder_.empty()) {
-        std::string chosen = "/tmp";
         // Where the library makes its working directory. The list's name
         // travels on the library's line in CP932: a base without that form,
         // or too long to leave room, is passed over.
-        for (const char *variable : {"VORLTEMP", "TMP", "TEMP", "TMPDIR"}) {
+        std::string chosen = vorl::common::TemporaryBase([](const char *variable) -> std::optional<std::string> {
             const char *base = std::getenv(variable);
             if (base != nullptr && *base != '\0' && ToLibraryText(base) && std::string(base).size() < 200) {
-                chosen = base;
-                break;
+                return std::string(base);
             }
-        }
+            return std::nullopt;
+        });
         std::string pattern = chosen + (chosen.back() == '/' ? "" : "/") + "vorlcnv-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             problem_ = "cannot make a folder for temporary list files in " + chosen + ": " + std::strerror(errno);
@@ -236,7 +236,7 @@ LibraryLine BuildWith(const std::vector<LineItem> &items, TemporaryLists &lists,
         JoinResult joined = JoinArguments(arguments);
         result.line = joined.line;
         result.error = joined.error;
-        if (result.error.empty() && (result.line.size() > kMaxLineBytes || arguments.size() > kMaxArguments)) {
+        if (result.error.empty() && (result.line.size() > kLongestCommandLine || arguments.size() > kMostArguments)) {
             result.error = "too long";
             result.tooLong = true;
         }
@@ -252,9 +252,9 @@ LibraryLine BuildLibraryLine(const std::vector<LineItem> &items, TemporaryLists 
     if (result.tooLong) {
         result = BuildWith(items, lists, true);
         if (result.tooLong) {
-            result.error =
-                "the options and lists do not fit the library's command line (4095 characters, 255 "
-                "arguments)";
+            result.error = "the options and lists do not fit the library's command line (" +
+                           std::to_string(kLongestCommandLine) + " characters, " + std::to_string(kMostArguments) +
+                           " arguments)";
         }
     }
     return result;

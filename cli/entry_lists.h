@@ -1,5 +1,5 @@
 // Handing entries to the library through list files of vorlcnv's own: the
-// library's command line holds 4095 characters and 255 arguments, while a
+// library's command line has its limits (command_line_options.h), while a
 // list holds any number of entries, and in a list every line is an entry,
 // even one that begins with "-". A list file written by hand in UTF-8 gets
 // a CP932 copy, the only encoding the library reads.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -57,6 +58,11 @@ constexpr std::array<OptionText, 16> kOptions = {{
     {"-o", Option::Data},
     {"-f", Option::ListFile},
 }};
+
+// The longest line the library reads and the most arguments it holds:
+// vorlcnv moves entries into list files rather than pass it more.
+constexpr size_t kLongestCommandLine = 4095;
+constexpr size_t kMostArguments = 255;
 
 // The names a line writes when it names none: its "-o" and "-h" with an
 // empty value keep them.

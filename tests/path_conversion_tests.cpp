@@ -164,8 +164,8 @@ TEST(PathConversion, RefusedResultStillLeavesATerminatedBuffer)
 
 TEST(PathConversion, EmptyRelativePathGivesTheBaseWithoutSeparator)
 {
-    EXPECT_EQ(R"(C:\Data)", ResolveAbsolutePath("", R"(C:\Data\)", host::kWindowsRules));
-    EXPECT_EQ("/data", ResolveAbsolutePath("", "/data/", host::kPosixRules));
+    EXPECT_EQ(R"(C:\Data)", MakeAbsolutePath("", R"(C:\Data\)", host::kWindowsRules));
+    EXPECT_EQ("/data", MakeAbsolutePath("", "/data/", host::kPosixRules));
 }
 
 // A relative base is never taken for the root: what climbs above it stays
@@ -185,7 +185,7 @@ TEST(PathConversion, RelativeBaseNeverBecomesTheRoot)
         {R"(..\a.bin)", R"(C:\)", R"(\a.bin)"},
     };
     for (const auto &c : windows) {
-        EXPECT_EQ(c.result, ResolveAbsolutePath(c.path, c.base, host::kWindowsRules)) << c.path << " | " << c.base;
+        EXPECT_EQ(c.result, MakeAbsolutePath(c.path, c.base, host::kWindowsRules)) << c.path << " | " << c.base;
     }
     const Case posix[] = {
         {"../a.bin", "sub/", "a.bin"},
@@ -205,7 +205,7 @@ TEST(PathConversion, RelativeBaseNeverBecomesTheRoot)
         {"../../../a.bin", "/h/x/", "/a.bin"},
     };
     for (const auto &c : posix) {
-        EXPECT_EQ(c.result, ResolveAbsolutePath(c.path, c.base, host::kPosixRules)) << c.path << " | " << c.base;
+        EXPECT_EQ(c.result, MakeAbsolutePath(c.path, c.base, host::kPosixRules)) << c.path << " | " << c.base;
     }
 }
 
@@ -330,7 +330,7 @@ TEST(PathConversion, LoneLeadByteAtTheEndStaysApart)
     // character in the other, and reading never passes its end.
     EXPECT_EQ("../\x83", *ResolveRelativePath("/d/\x83", "/d/\x83\x5C", 511, host::kPosixRules));
     EXPECT_EQ("../\x83\x5C", *ResolveRelativePath("/d/\x83\x5C", "/d/\x83", 511, host::kPosixRules));
-    EXPECT_EQ("/d/\x83/x", ResolveAbsolutePath("x", "/d/\x83", host::kPosixRules));
+    EXPECT_EQ("/d/\x83/x", MakeAbsolutePath("x", "/d/\x83", host::kPosixRules));
 }
 
 TEST(PathRules, SeparatorsAreFoundAtTheStartOfACharacterOnly)

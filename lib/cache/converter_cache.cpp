@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <random>
 #include <vector>
 
 #include "content_hash.h"
@@ -20,6 +19,9 @@ constexpr uint64_t kDefaultLimit = uint64_t{1} << 30;
 constexpr std::string_view kEntryEnding = ".vorlcache";
 constexpr std::string_view kMemoEnding = ".vorlkey";
 constexpr std::string_view kStatisticsName = "statistics";
+// The ending of the files being written into the folder, by which Tidy
+// finds those a process left behind.
+constexpr std::string_view kTemporaryEnding = ".tmp";
 constexpr size_t kKeySize = 64;       // hexadecimal SHA-256
 constexpr size_t kChecksumSize = 16;  // the hexadecimal ItemChecksum at the end of an entry
 constexpr size_t kChunk = 1 << 16;
@@ -49,7 +51,8 @@ bool IsHexDigest(std::string_view text)
            });
 }
 
-// Streams `from` into `to` from `offset` for `length` bytes, hashing them.
+// Streams `length` bytes from where `from` stands into `to` (when it is
+// open), hashing them.
 template <typename Hash>
 bool CopyHashed(host::HostFile &from, host::HostFile &to, uint64_t length, Hash &hash)
 {
@@ -68,9 +71,6 @@ bool CopyHashed(host::HostFile &from, host::HostFile &to, uint64_t length, Hash 
     return true;
 }
 
-// When an entry was last used, in nanoseconds. A listing keeps whole
-// seconds only, and runs one after another (the steps of one build) fall
-// within a second: the order among them would be the names' instead.
 // The hits and misses of the runs that used a cache, one line per run.
 struct RunCounts {
     uint64_t hits = 0;
@@ -102,15 +102,6 @@ RunCounts ReadRunCounts(const std::string &path)
     return counts;
 }
 
-std::string UniqueSuffix()
-{
-    static thread_local std::mt19937_64 random(std::random_device{}());
-    char text[40];
-    std::snprintf(text, sizeof text, ".%d.%016llx.tmp", host::ProcessNumber(),
-                  static_cast<unsigned long long>(random()));
-    return text;
-}
-
 }  // namespace
 
 ConverterCache::ConverterCache(std::string folder, uint64_t sizeLimit)
@@ -140,7 +131,7 @@ void ConverterCache::Tidy()
     // one that old belongs to nobody any more.
     constexpr int64_t kAbandoned = int64_t{3600} * 1000000000;
     const int64_t now = host::CalendarNanoseconds();
-    if (auto temporaries = host::ListDirectory(folder_, "*.tmp")) {
+    if (auto temporaries = host::ListDirectory(folder_, std::string("*").append(kTemporaryEnding))) {
         for (const auto &entry : *temporaries) {
             int64_t modified = host::ModifiedNanoseconds(folder_ + entry.name);
             if (modified != 0 && now - modified > kAbandoned) {
@@ -156,14 +147,8 @@ void ConverterCache::Tidy()
     if (counts.runs <= kMostRuns) {
         return;
     }
-    const std::string temporary = statistics + UniqueSuffix();
-    host::HostFile file = host::HostFile::CreateExclusive(temporary);
-    std::string line = std::to_string(counts.hits) + " " + std::to_string(counts.misses) + "\n";
-    if (!file.IsOpen() || !file.WriteAll(line.data(), line.size()) || !file.Close() ||
-        host::RenameFile(temporary, statistics) != host::RenameResult::Renamed) {
-        file.Close();
-        host::RemoveFile(temporary);
-    }
+    host::ReplaceFileContents(statistics, std::to_string(counts.hits) + " " + std::to_string(counts.misses) + "\n",
+                              kTemporaryEnding);
 }
 
 std::string ConverterCache::EntryPath(const std::string &key) const
@@ -228,14 +213,7 @@ void ConverterCache::Remember(const std::string &memo, const std::string &versio
     if (!usable_) {
         return;
     }
-    const std::string text = key + HexDigestOf(versionText + key);
-    const std::string temporary = memo + UniqueSuffix();
-    host::HostFile file = host::HostFile::CreateExclusive(temporary);
-    if (!file.IsOpen() || !file.WriteAll(text.data(), text.size()) || !file.Close() ||
-        host::RenameFile(temporary, memo) != host::RenameResult::Renamed) {
-        file.Close();
-        host::RemoveFile(temporary);
-    }
+    host::ReplaceFileContents(memo, key + HexDigestOf(versionText + key), kTemporaryEnding);
 }
 
 std::optional<int64_t> ConverterCache::Fetch(const std::string &key, const std::string &output)
@@ -280,21 +258,25 @@ void ConverterCache::Store(const std::string &key, const std::string &output)
     if (!usable_ || !result.IsOpen() || length <= 0) {
         return;
     }
-    const std::string temporary = EntryPath(key) + UniqueSuffix();
-    host::HostFile entry = host::HostFile::CreateExclusive(temporary);
-    ItemChecksum hash;
-    bool written = entry.IsOpen() && CopyHashed(result, entry, static_cast<uint64_t>(length), hash);
-    std::string checksum = hash.HexDigest();
-    written = written && entry.WriteAll(checksum.data(), checksum.size()) && entry.Close();
-    if (!written || host::RenameFile(temporary, EntryPath(key)) != host::RenameResult::Renamed) {
-        entry.Close();
-        host::RemoveFile(temporary);
-    }
+    host::ReplaceFileWith(
+        EntryPath(key),
+        [&](host::HostFile &entry) {
+            ItemChecksum hash;
+            if (!CopyHashed(result, entry, static_cast<uint64_t>(length), hash)) {
+                return false;
+            }
+            const std::string checksum = hash.HexDigest();
+            return entry.WriteAll(checksum.data(), checksum.size());
+        },
+        kTemporaryEnding);
 }
 
 namespace {
 
-// The files of a listing of `folder`, the least recently used first.
+// The files of a listing of `folder`, the least recently used first. When
+// a file was last used is told in nanoseconds: a listing keeps whole
+// seconds only, and runs one after another (the steps of one build) fall
+// within a second, so the order among them would be the names' instead.
 std::vector<const host::DirectoryEntry *> LeastRecentlyUsedFirst(const std::string &folder,
                                                                  const std::vector<host::DirectoryEntry> &listing)
 {

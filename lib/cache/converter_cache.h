@@ -39,9 +39,6 @@ public:
     // entry, never the conversion.
     void Store(const std::string &key, const std::string &output);
 
-    uint64_t Hits() const { return hits_; }
-    uint64_t Misses() const { return misses_; }
-
 private:
     std::string EntryPath(const std::string &key) const;
     // The key remembered in `memo` for the version described; nothing when

@@ -5,13 +5,15 @@
 #include <string_view>
 #include <vector>
 
+#include "command_line_options.h"
+
 namespace vorl {
 
-constexpr size_t kMaxCommandLineBytes = 4095;
-constexpr size_t kMaxArguments = 255;
+constexpr size_t kMaxCommandLineBytes = options::kLongestCommandLine;
+constexpr size_t kMaxArguments = options::kMostArguments;
 
 struct SplitResult {
-    int code = 0;  // 0, or -17 when there are more than 255 arguments
+    int code = 0;  // 0, or -17 when there are more than kMaxArguments
     std::vector<std::string> arguments;
 };
 

@@ -9,8 +9,11 @@
 #include <optional>
 #include <utility>
 
+#include "alignment_rule.h"
 #include "command_line_options.h"
+#include "default_header_id.h"
 #include "directory_listing.h"
+#include "entry_reference.h"
 #include "file_system.h"
 #include "file_trouble.h"
 #include "fixed_text.h"
@@ -19,12 +22,12 @@
 #include "number_text.h"
 #include "path_rules.h"
 #include "text_file.h"
+#include "value_widths.h"
 
 namespace vorl {
 namespace {
 
 constexpr size_t kListLineLimit = 1023;
-constexpr int32_t kLargestAlignment = 4096;
 
 using options::MatchOption;
 using options::Option;
@@ -44,20 +47,7 @@ void SetDefaults(VorlInformation &info)
     info.changeendian = 0;
     StoreFieldText(info.datafile, options::kDefaultDataFile);
     StoreFieldText(info.headerfile, options::kDefaultHeaderFile);
-    std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
-}
-
-int32_t AlignmentOf(std::string_view value)
-{
-    int32_t align = common::DecimalValue(value);
-    if (align < 0) {
-        return align;  // passed on; the conversion refuses it
-    }
-    align &= ~3;
-    if (align == 0) {
-        return 1;
-    }
-    return align > kLargestAlignment ? kLargestAlignment : align;
+    StoreDefaultHeaderId(info.headerid);
 }
 
 // A number of an entry argument, read as strtoul with base 0 reads it
@@ -66,12 +56,6 @@ int32_t AlignmentOf(std::string_view value)
 uint32_t EntryNumber(std::string_view text)
 {
     return static_cast<uint32_t>(common::SaturatedUnsigned(common::ReadNumberText(text, common::NumberBase::Prefixed)));
-}
-
-// A reference's row number; numbers too large to be a row stay too large.
-long ReferenceNumber(std::string_view digits)
-{
-    return static_cast<long>(common::ClampedMagnitude(common::ReadNumberText(digits), VORL_MAX_ROWS));
 }
 
 void AppendRecord(CommandLineState &state, const std::string &name, uint32_t convert, uint64_t size,
@@ -192,7 +176,7 @@ int ApplyArgument(VorlInformation &info, CommandLineState &state, std::string_vi
             info.indexout = options::OutputModeOf(value);
             break;
         case Option::Align:
-            info.dataalign = AlignmentOf(value);
+            info.dataalign = common::CommandLineAlignment(common::DecimalValue(value));
             break;
         case Option::IndexMark:
             info.indexmode = 1;
@@ -255,8 +239,10 @@ void PlaceLabelText(VorlInformation &info, const std::string &text)
         StoreFieldText(info.label, text);
         return;
     }
-    int slot = info.indexbyte == 1 ? 0 : info.indexbyte == 2 ? 1 : info.indexbyte == 4 ? 2 : 3;
-    StoreFieldText(info.type[slot], std::string_view(text).substr(0, blank));
+    // The command line gives widths 2 and 4 only, each with its slot.
+    if (int slot = common::TypeSlotOf(info.indexbyte); slot >= 0) {
+        StoreFieldText(info.type[slot], std::string_view(text).substr(0, blank));
+    }
     StoreFieldText(info.label, std::string_view(text).substr(blank + 1));
 }
 
@@ -288,13 +274,12 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
     }
     if (name.empty()) {
         AppendRecord(state, "", 0, 0, 0, 0, false);
-    } else if (name.substr(0, 2) == "**") {
-        if (name.size() >= 3 && name[2] >= '0' && name[2] <= '9') {
-            long row = ReferenceNumber(name.substr(2));
+    } else if (common::IsCommandLineReference(name)) {
+        if (int64_t row = common::CommandLineReferencedRow(name); row >= 0) {
             if (row >= info.indexnum) {
                 return failed(VORL_ERR_FORWARD_REFERENCE);
             }
-            AppendRecord(state, std::string("*").append(std::to_string(row)), 0, 0, 0, alias, true);
+            AppendRecord(state, common::ReferenceTo(row), 0, 0, 0, alias, true);
         } else {
             AppendRecord(state, "", 0, 0, 0, 0, false);
         }
@@ -302,7 +287,7 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
                found && found->first.size() + 2 < VORL_PATH_SIZE) {
         // A record's name that begins with "*" is a reference: a file whose
         // own name begins so is written with "./" in front.
-        if (found->first[0] == '*') {
+        if (common::IsReference(found->first)) {
             found->first.insert(0, 1, '.');
             found->first.insert(1, 1, host::HostRules().joinSeparator);
         }

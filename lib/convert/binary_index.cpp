@@ -1,5 +1,7 @@
 #include "binary_index.h"
 
+#include "value_widths.h"
+
 namespace vorl {
 namespace {
 
@@ -48,7 +50,7 @@ uint16_t FormatWord(const VorlInformation &info)
 
 void AppendValue(std::string &out, uint64_t value, int width, bool mostSignificantFirst)
 {
-    if (width != 1 && width != 2 && width != 4 && width != 8) {
+    if (!common::IsValueWidth(width)) {
         return;
     }
     for (int i = 0; i < width; ++i) {

@@ -8,29 +8,18 @@
 #include "converter_cache.h"
 #include "converter_pool.h"
 #include "converter_run.h"
+#include "entry_reference.h"
 #include "file_system.h"
 #include "file_trouble.h"
 #include "fixed_text.h"
 #include "item_appender.h"
-#include "number_text.h"
 #include "path_rules.h"
 #include "round_up.h"
 
 namespace vorl {
 namespace {
 
-// The row number after the "*" of a reference, read like atoi; a number
-// too long for an int is kept out of range rather than wrapped, and a text
-// without a number gives -1, which no row has.
-long ParseReference(std::string_view digits)
-{
-    const common::NumberText number = common::ReadNumberText(digits);
-    if (!number.digits) {
-        return -1;
-    }
-    const long row = static_cast<long>(common::ClampedMagnitude(number, VORL_MAX_ROWS));
-    return number.negative ? -row : row;
-}
+static_assert(common::kBeyondEveryRow == VORL_MAX_ROWS, "a reference past the table must name no row");
 
 class Packer {
 public:
@@ -114,8 +103,8 @@ private:
         }
         const IndexEntry &entry = info_.entries[row];
         std::string_view name = FieldText(entry.filename);
-        if (!name.empty() && name[0] == '*') {
-            return ShareRow(row, ParseReference(name.substr(1)));
+        if (common::IsReference(name)) {
+            return ShareRow(row, common::ReferencedRow(name));
         }
         host::HostFile input = host::HostFile::OpenForReading(name);
         // Skipping means a file that is not there: one that is there and
@@ -198,7 +187,7 @@ private:
     // A reference shares the value of an earlier row and stores nothing.
     // One to its own row, a later one, one outside the table or no number
     // at all would silently take another row's data: it is refused.
-    int ShareRow(size_t row, long target)
+    int ShareRow(size_t row, int64_t target)
     {
         if (target < 0 || static_cast<size_t>(target) >= row) {
             return VORL_ERR_FORWARD_REFERENCE;

@@ -6,8 +6,10 @@
 #include <utility>
 
 #include "absolute_path.h"
+#include "alignment_rule.h"
 #include "binary_index.h"
 #include "body_packer.h"
+#include "entry_reference.h"
 #include "file_system.h"
 #include "fixed_text.h"
 #include "header_text.h"
@@ -15,21 +17,14 @@
 #include "output_plan.h"
 #include "output_target.h"
 #include "path_rules.h"
+#include "value_widths.h"
 
 namespace vorl {
 namespace {
 
-bool IsValueWidth(int32_t width)
-{
-    return width == 1 || width == 2 || width == 4 || width == 8;
-}
-
-// The binary index's format word stores the alignment as a count of
-// halvings: only a power of two from 1 to 4096 reads back as itself.
-bool FitsFormatWord(int32_t align)
-{
-    return align >= 1 && align <= 4096 && (align & (align - 1)) == 0;
-}
+// The modes whose binary index states the alignment are these two.
+static_assert(common::StatesAlignment(kIndexInFile) && common::StatesAlignment(kIndexBinary) &&
+              !common::StatesAlignment(kIndexText) && !common::StatesAlignment(kIndexNothing));
 
 // A block that breaks the conversion's invariants is refused before any
 // file is touched: a zero alignment or interval would divide by zero, an
@@ -42,12 +37,9 @@ int CheckBlock(const VorlInformation &info)
     if (info.indexnum > VORL_MAX_ENTRIES) {
         return VORL_ERR_TOO_MANY_FILES;
     }
-    if (info.entries == nullptr || info.indexout > kIndexNothing || info.dataalign < 1 || info.indexinterval < 1 ||
-        !IsValueWidth(info.indexbyte) || (info.usealias != 0 && !IsValueWidth(info.usealias))) {
-        return VORL_ERR_BAD_ACCESS;
-    }
-    // A reader of the index would find every item at the wrong offset.
-    if ((info.indexout == kIndexInFile || info.indexout == kIndexBinary) && !FitsFormatWord(info.dataalign)) {
+    if (info.entries == nullptr || info.indexout > kIndexNothing ||
+        !common::AcceptsAlignment(info.indexout, info.dataalign) || info.indexinterval < 1 ||
+        !common::IsValueWidth(info.indexbyte) || (info.usealias != 0 && !common::IsValueWidth(info.usealias))) {
         return VORL_ERR_BAD_ACCESS;
     }
     for (int32_t row = 0; row < info.indexnum; ++row) {
@@ -64,7 +56,7 @@ int CheckBlock(const VorlInformation &info)
 std::optional<std::string> ResolveOutputPath(const VorlInformation &info, std::string_view name)
 {
     std::string_view prjdir = FieldText(info.prjdir);
-    std::string path = prjdir.empty() ? std::string(name) : ResolveAbsolutePath(name, prjdir, host::HostRules());
+    std::string path = prjdir.empty() ? std::string(name) : MakeAbsolutePath(name, prjdir, host::HostRules());
     if (path.empty() || path.size() >= VORL_PATH_SIZE) {
         return std::nullopt;
     }
@@ -74,7 +66,7 @@ std::optional<std::string> ResolveOutputPath(const VorlInformation &info, std::s
 bool NamesAFile(const IndexEntry &entry)
 {
     std::string_view name = FieldText(entry.filename);
-    return entry.use == 1 && !name.empty() && name[0] != '*';
+    return entry.use == 1 && !name.empty() && !common::IsReference(name);
 }
 
 // The inputs are read while the pack is written: an output that is one of
@@ -190,7 +182,7 @@ int32_t RowHolding(const VorlInformation &info, const IndexValues &values, uint6
     for (int32_t row = 0; row < info.indexnum && static_cast<size_t>(row) < values.size(); ++row) {
         const IndexEntry &entry = info.entries[row];
         std::string_view name = FieldText(entry.filename);
-        bool stored = entry.use == 1 && !name.empty() && name[0] != '*' && values[row] != kNoDataMarker;
+        bool stored = entry.use == 1 && !name.empty() && !common::IsReference(name) && values[row] != kNoDataMarker;
         if (stored && values[row] * static_cast<uint64_t>(info.dataalign) <= offset) {
             found = row;
         }

@@ -1,6 +1,7 @@
 #include "converter_pool.h"
 
 #include "converter_run.h"
+#include "entry_reference.h"
 #include "file_system.h"
 #include "fixed_text.h"
 #include "host_file.h"
@@ -18,7 +19,7 @@ ConverterPool::ConverterPool(const VorlInformation &info, const std::string &wor
     for (int32_t row = 0; row < info.indexnum; ++row) {
         const IndexEntry &entry = info.entries[row];
         std::string_view name = FieldText(entry.filename);
-        if (entry.use == 1 && entry.convertnum != 0 && !name.empty() && name[0] != '*') {
+        if (entry.use == 1 && entry.convertnum != 0 && !name.empty() && !common::IsReference(name)) {
             rows_.push_back(static_cast<size_t>(row));
             results_[static_cast<size_t>(row)].output = workdir + "vorlconv" + std::to_string(row) + ".tmp";
         }

@@ -5,6 +5,7 @@
 
 #include "code_page.h"
 #include "fixed_text.h"
+#include "value_widths.h"
 
 namespace vorl {
 namespace {
@@ -15,23 +16,8 @@ constexpr const char *kValueIndent = "\t\t\t\t\t\t\t";
 // "int": a declaration without a type is no C at all.
 std::string_view TypeName(const VorlInformation &info, int width)
 {
-    std::string_view type;
-    switch (width) {
-        case 1:
-            type = FieldText(info.type[0]);
-            break;
-        case 2:
-            type = FieldText(info.type[1]);
-            break;
-        case 4:
-            type = FieldText(info.type[2]);
-            break;
-        case 8:
-            type = FieldText(info.type[3]);
-            break;
-        default:
-            break;
-    }
+    const int slot = common::TypeSlotOf(width);
+    std::string_view type = slot >= 0 ? FieldText(info.type[slot]) : std::string_view();
     return type.empty() ? std::string_view("int") : type;
 }
 

@@ -188,11 +188,17 @@ std::string NameBeside(const std::string &target)
     return target + suffix;
 }
 
-bool ReplaceFileContents(const std::string &path, const std::string &content)
+bool ReplaceFileContents(const std::string &path, const std::string &content, std::string_view ending)
+{
+    return ReplaceFileWith(
+        path, [&content](HostFile &file) { return file.WriteAll(content.data(), content.size()); }, ending);
+}
+
+bool ReplaceFileWith(const std::string &path, const std::function<bool(HostFile &)> &write, std::string_view ending)
 {
     constexpr int kAttempts = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        std::string fresh = NameBeside(path);
+        std::string fresh = NameBeside(path).append(ending);
         HostFile file = HostFile::CreateExclusive(fresh);
         if (!file.IsOpen()) {
             if (PathExists(fresh)) {
@@ -200,7 +206,7 @@ bool ReplaceFileContents(const std::string &path, const std::string &content)
             }
             return false;
         }
-        bool written = file.WriteAll(content.data(), content.size()) && file.Close();
+        bool written = write(file) && file.Close();
         if (written && RenameFile(fresh, path) == RenameResult::Renamed) {
             return true;
         }

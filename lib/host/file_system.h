@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace vorl::host {
+
+class HostFile;
 
 enum class MakeDirectoryResult { Made, Exists, Failed };
 enum class RenameResult { Renamed, Exists, OtherFileSystem, Failed };
@@ -46,8 +49,13 @@ std::string NameBeside(const std::string &target);
 // previous file is left exactly as it was and the new one is removed.
 // A link at `path` is replaced itself, never followed: this is for the
 // working files, whose folder may be shared; outputs go through
-// ReplaceOutputContents (output_target.h).
-bool ReplaceFileContents(const std::string &path, const std::string &content);
+// ReplaceOutputContents (output_target.h). `ending` ends the new file's
+// name, so that the owner of a folder can tell its own abandoned ones.
+bool ReplaceFileContents(const std::string &path, const std::string &content, std::string_view ending = {});
+// The same for content that `write` puts into the new file (open for
+// writing, left open for the rename), for content too large to hold.
+bool ReplaceFileWith(const std::string &path, const std::function<bool(HostFile &)> &write,
+                     std::string_view ending = {});
 // Deletes every entry of `directory` that is not a folder. A symbolic link
 // is removed itself, never followed. Failures are ignored.
 void RemoveFilesIn(std::string_view directory);

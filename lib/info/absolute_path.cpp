@@ -1,7 +1,5 @@
 #include "absolute_path.h"
 
-#include "fixed_text.h"
-
 namespace vorl {
 namespace {
 
@@ -54,7 +52,7 @@ void Climb(std::string_view base, size_t &end, int &climbs, bool rooted, const h
 
 }  // namespace
 
-std::string ResolveAbsolutePath(std::string_view relative, std::string_view base, const host::PathRules &rules)
+std::string MakeAbsolutePath(std::string_view relative, std::string_view base, const host::PathRules &rules)
 {
     if (IsAbsolute(relative, rules)) {
         return std::string(relative);
@@ -125,14 +123,6 @@ std::string ResolveAbsolutePath(std::string_view relative, std::string_view base
     }
     result.append(relative);
     return result;
-}
-
-int MakeAbsolutePath(const char *relative, const char *base, char *out, int size, const host::PathRules &rules)
-{
-    if (relative == nullptr || base == nullptr) {
-        return 0;
-    }
-    return PutPathResult(ResolveAbsolutePath(relative, base, rules), out, size);
 }
 
 }  // namespace vorl

@@ -9,10 +9,6 @@
 
 namespace vorl {
 
-std::string ResolveAbsolutePath(std::string_view relative, std::string_view base, const host::PathRules &rules);
-
-// 1 when the result fits `out` (`size` bytes with the NUL), else 0.
-int MakeAbsolutePath(const char *relative, const char *base, char *out, int size,
-                     const host::PathRules &rules = host::HostRules());
+std::string MakeAbsolutePath(std::string_view relative, std::string_view base, const host::PathRules &rules);
 
 }  // namespace vorl

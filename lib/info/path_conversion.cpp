@@ -36,7 +36,7 @@ int ConvertRelToAbs(const char *path, const char *base, char *out, int size, con
     if (path == nullptr || base == nullptr) {
         return 0;
     }
-    return PutPathResult(ResolveAbsolutePath(PreparedCopy(path, rules), PreparedCopy(base, rules), rules), out, size);
+    return PutPathResult(MakeAbsolutePath(PreparedCopy(path, rules), PreparedCopy(base, rules), rules), out, size);
 }
 
 }  // namespace vorl

@@ -13,6 +13,7 @@
 #include "fixed_text.h"
 #include "path_rules.h"
 #include "run_lock.h"
+#include "temporary_base.h"
 #include "text_file.h"
 
 namespace vorl {
@@ -21,18 +22,13 @@ namespace {
 constexpr std::string_view kPrefix = "vorl";
 constexpr int kCandidateCount = 0x10000;
 
-std::optional<std::string> ChooseBase(const char *base)
+// A variable without a CP932 form names no folder the library can reach.
+std::string ChooseBase(const char *base)
 {
     if (base != nullptr) {
         return std::string(base);
     }
-    // TMPDIR is the variable Linux users set.
-    for (const char *name : {"VORLTEMP", "TMP", "TEMP", "TMPDIR"}) {
-        if (auto value = host::EnvironmentText(name)) {
-            return value;
-        }
-    }
-    return std::string(".");
+    return common::TemporaryBase([](const char *name) { return host::EnvironmentText(name); });
 }
 
 bool IsHexDigit(char c)
@@ -88,12 +84,11 @@ void ReclaimAbandoned(const std::string &base)
 int SetupWorkDirectory(VorlInformation &info, const char *base)
 {
     const host::PathRules &rules = host::HostRules();
-    auto chosen = ChooseBase(base);
+    std::string folder = ChooseBase(base);
     // An empty base would put the folder at the root of the file system.
-    if (!chosen || chosen->empty()) {
+    if (folder.empty()) {
         return VORL_ERR_WORK_DIRECTORY;
     }
-    std::string folder = *chosen;
     if (!rules.EndsInSeparator(folder)) {
         folder.push_back(rules.joinSeparator);
     }

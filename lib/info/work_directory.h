@@ -9,8 +9,8 @@
 
 namespace vorl {
 
-// Makes the folder under `base` (or under VORLTEMP, TMP, TEMP, TMPDIR, or "."),
-// stores its path with a trailing separator in `workdir`; 0 or -18.
+// Makes the folder under `base` (or, when it is null, under the base of
+// common/temporary_base.h), stores its path with a trailing separator in `workdir`; 0 or -18.
 int SetupWorkDirectory(VorlInformation &info, const char *base);
 
 // True when the last component of `workdir` has the form this library

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "absolute_path.h"
+#include "entry_reference.h"
 #include "fixed_text.h"
 
 namespace vorl {
@@ -12,10 +13,10 @@ bool StoreEntryFileName(IndexEntry &entry, std::string_view name, std::string_vi
     if (name.size() >= sizeof entry.filename) {
         return false;
     }
-    if (name.empty() || name[0] == '*' || prjdir.empty()) {
+    if (name.empty() || common::IsReference(name) || prjdir.empty()) {
         return StoreFieldText(entry.filename, name);
     }
-    return StoreFieldText(entry.filename, ResolveAbsolutePath(name, prjdir, host::HostRules()));
+    return StoreFieldText(entry.filename, MakeAbsolutePath(name, prjdir, host::HostRules()));
 }
 
 }  // namespace vorl

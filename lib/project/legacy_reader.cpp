@@ -8,11 +8,14 @@
 #include <string>
 
 #include "cleared_table.h"
+#include "default_header_id.h"
 #include "entry_file_name.h"
 #include "fixed_text.h"
 #include "number_text.h"
+#include "project_format.h"
 #include "project_reader.h"
 #include "text_file.h"
+#include "value_widths.h"
 
 namespace vorl {
 namespace {
@@ -119,26 +122,28 @@ void ReadIndexOutput(LegacyLines &lines, VorlInformation &info, int version)
 // widths get fixed C type names.
 void PlaceTypeText(VorlInformation &info, const std::string &typeText, bool hasTypeText)
 {
-    auto place = [&](int slot, std::string_view text) { StoreFieldText(info.type[slot - 1], text); };
+    auto place = [&](int32_t width, std::string_view text) {
+        StoreFieldText(info.type[common::TypeSlotOf(width)], text);
+    };
     std::string_view typed = hasTypeText ? std::string_view(typeText) : std::string_view();
-    auto typeOr = [&](int slot) {
+    auto typeOr = [&](int32_t width) {
         if (hasTypeText) {
-            place(slot, typed);
+            place(width, typed);
         }
     };
     switch (info.indexbyte) {
         case 2:
             typeOr(2);
-            place(3, "static unsigned int");
+            place(4, "static unsigned int");
             break;
         case 4:
             place(2, "static unsigned short");
-            typeOr(3);
+            typeOr(4);
             break;
         case 8:
             place(2, "static unsigned short");
-            place(3, "static unsigned int");
-            typeOr(4);
+            place(4, "static unsigned int");
+            typeOr(8);
             break;
         default:
             break;
@@ -186,7 +191,7 @@ void ReadHeaderGroups(LegacyLines &lines, VorlInformation &info, int version)
         info.skipnofile = 0;
     }
     PlaceTypeText(info, typeText, version >= 322 && typeText.size() < sizeof info.type[0]);
-    std::memcpy(info.headerid, "Vorl", sizeof info.headerid);
+    StoreDefaultHeaderId(info.headerid);
 }
 
 // False when the entry's file name does not fit its field.
@@ -244,7 +249,7 @@ int ReadLegacyHeader(VorlInformation &info)
     }
     int version = 100 * DigitValue(first[22]) + 10 * DigitValue(first[24]) + DigitValue(first[25]);
     info.version = version;
-    if (version < 302) {
+    if (version < kOldestReadableVersion) {
         return VORL_ERR_PRJ_TOO_OLD;
     }
     if (version > VORL_PRJ_VERSION) {

@@ -11,10 +11,13 @@
 #include <string_view>
 
 #include "cleared_table.h"
+#include "default_header_id.h"
 #include "entry_file_name.h"
+#include "entry_reference.h"
 #include "fixed_text.h"
 #include "host_file.h"
 #include "number_text.h"
+#include "project_format.h"
 #include "project_reader.h"
 #include "xml_text.h"
 
@@ -115,21 +118,20 @@ const XML_Char *Attribute(const XML_Char **attributes, std::string_view name)
 }
 
 // A keyword from a fixed set; -1 when the text is none of them.
-int LookUpKeyword(std::string_view text, std::initializer_list<std::string_view> keywords)
+template <size_t N>
+int LookUpKeyword(std::string_view text, const std::array<const char *, N> &keywords)
 {
-    int value = 0;
-    for (std::string_view keyword : keywords) {
-        if (text == keyword) {
-            return value;
+    for (size_t value = 0; value < N; ++value) {
+        if (text == keywords[value]) {
+            return static_cast<int>(value);
         }
-        ++value;
     }
     return -1;
 }
 
 int LookUpBoolean(std::string_view text)
 {
-    return LookUpKeyword(text, {"false", "true"});
+    return LookUpKeyword(text, kBooleanKeywords);
 }
 
 void StartInHeader(XmlReadContext &context, int element, const XML_Char **attributes)
@@ -284,8 +286,9 @@ void EndHeader(XmlReadContext &context)
     context.rows = info.indexnum;
 }
 
+template <size_t N>
 void StoreKeyword(XmlReadContext &context, int32_t &field, const std::string &text,
-                  std::initializer_list<std::string_view> keywords)
+                  const std::array<const char *, N> &keywords)
 {
     int value = LookUpKeyword(text, keywords);
     if (value < 0) {
@@ -330,7 +333,7 @@ int HexDigit(char c)
 // four bytes gives the whole characters that fit, padded with zero bytes:
 // the first four bytes, as ever, but never the lead byte of a character
 // without its second ("abc表" gives "abc" and a zero byte). No text at all
-// gives "Vorl".
+// gives the default id.
 void StoreHeaderId(XmlReadContext &context, const std::string &text)
 {
     char(&id)[4] = context.block->headerid;
@@ -352,7 +355,7 @@ void StoreHeaderId(XmlReadContext &context, const std::string &text)
         return;
     }
     if (text.empty()) {
-        std::memcpy(id, "Vorl", sizeof id);
+        StoreDefaultHeaderId(id);
         return;
     }
     std::string_view fitting = WholeCharactersWithin(text, sizeof id);
@@ -380,19 +383,19 @@ void EndHeaderField(XmlReadContext &context, int element, const std::string &tex
             info.dataalign = common::DecimalValue(text);
             break;
         case kIndexout:
-            StoreKeyword(context, info.indexout, text, {"infile", "outtext", "outbinary", "nothing"});
+            StoreKeyword(context, info.indexout, text, kIndexOutKeywords);
             break;
         case kPathmode:
-            StoreKeyword(context, info.pathmode, text, {"nothing", "absolute", "relative"});
+            StoreKeyword(context, info.pathmode, text, kPathModeKeywords);
             break;
         case kIndexmode:
-            StoreKeyword(context, info.indexmode, text, {"false", "true"});
+            StoreKeyword(context, info.indexmode, text, kBooleanKeywords);
             break;
         case kSkipnofile:
-            StoreKeyword(context, info.skipnofile, text, {"false", "true"});
+            StoreKeyword(context, info.skipnofile, text, kBooleanKeywords);
             break;
         case kChangeendian:
-            StoreKeyword(context, info.changeendian, text, {"false", "true"});
+            StoreKeyword(context, info.changeendian, text, kBooleanKeywords);
             break;
         case kLabel:
             if (!text.empty()) {
@@ -434,7 +437,7 @@ std::optional<std::string> EntryFileNameText(const std::string &utf8)
         return exact;
     }
     auto unfindable = Utf8ToSjisName(utf8);
-    if (!unfindable || (!unfindable->empty() && (*unfindable)[0] == '*')) {
+    if (!unfindable || common::IsReference(*unfindable)) {
         return std::nullopt;
     }
     return unfindable;
@@ -595,7 +598,7 @@ int ReadXmlProject(VorlInformation &info)
     if (info.version == 0) {
         return VORL_ERR_NOT_A_PROJECT;
     }
-    if (info.version < 302) {
+    if (info.version < kOldestReadableVersion) {
         return VORL_ERR_PRJ_TOO_OLD;
     }
     if (info.version > VORL_PRJ_VERSION) {

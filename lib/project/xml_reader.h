@@ -14,7 +14,8 @@ namespace vorl {
 // cut on a character boundary. The header id is the `hex` attribute's four
 // bytes (eight hexadecimal digits) when there is one; else the whole
 // characters of the text that fit in four bytes, padded with zero bytes
-// ("abc表" gives "abc\0"); an empty element gives "Vorl".
+// ("abc表" gives "abc\0"); an empty element gives the default id
+// (default_header_id.h).
 //
 // Reads `prjfile` into the block. Settings the document leaves out keep
 // what the block held. 0 or -1 (also for a file longer than any project),

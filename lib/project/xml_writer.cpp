@@ -5,21 +5,20 @@
 #include <string_view>
 
 #include "absolute_path.h"
+#include "entry_reference.h"
 #include "fixed_text.h"
 #include "output_plan.h"
 #include "output_target.h"
 #include "path_rules.h"
+#include "project_format.h"
 #include "xml_text.h"
 
 namespace vorl {
 namespace {
 
-constexpr std::array<const char *, 4> kIndexOutKeywords = {"infile", "outtext", "outbinary", "nothing"};
-constexpr std::array<const char *, 3> kPathModeKeywords = {"nothing", "absolute", "relative"};
-
 const char *Boolean(int32_t value)
 {
-    return value != 0 ? "true" : "false";
+    return kBooleanKeywords[value != 0 ? 1 : 0];
 }
 
 // Appends one line made by a format string: "%d" values are signed 32-bit.
@@ -106,7 +105,7 @@ bool AppendHeader(std::string &out, const VorlInformation &info)
 
 bool AppendEntry(std::string &out, int32_t row, const IndexEntry &entry)
 {
-    Line(out, "\t<index num='%d' use='%s'>\n", row, "true");
+    Line(out, "\t<index num='%d' use='%s'>\n", row, Boolean(1));
     bool written = TextLine(out, "\t\t", "filename", "", FieldText(entry.filename));
     written = TextLine(out, "\t\t", "remarks", "", FieldText(entry.remarks)) && written;
     Line(out, "\t\t<filesize high='%d'>%d</filesize>\n", static_cast<int32_t>(entry.filesizehigh),
@@ -159,13 +158,13 @@ bool IsOneOfItsFiles(const VorlInformation &info, std::string_view path)
 {
     std::string_view prjdir = FieldText(info.prjdir);
     auto resolved = [prjdir](std::string_view name) {
-        return prjdir.empty() ? std::string(name) : ResolveAbsolutePath(name, prjdir, host::HostRules());
+        return prjdir.empty() ? std::string(name) : MakeAbsolutePath(name, prjdir, host::HostRules());
     };
     host::OutputPlan plan;
     for (int32_t row = 0; row < info.indexnum; ++row) {
         const IndexEntry &entry = info.entries[row];
         std::string_view name = FieldText(entry.filename);
-        if (entry.use == 0 || name.empty() || name[0] == '*') {
+        if (entry.use == 0 || name.empty() || common::IsReference(name)) {
             continue;
         }
         plan.AddInput(resolved(name));
