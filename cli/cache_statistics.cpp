@@ -1,46 +1,38 @@
 #include "cache_statistics.h"
 
 #include <cstdio>
+#include <cstring>
 
-#include "converter_cache.h"
+#include "exit_status.h"
+#include "message_format.h"
 #include "terminal_text.h"
+#include "vorl_cnv.h"
 
 namespace vorlcnv {
 
 int RunCacheStatisticsCommand(const std::vector<std::string> &arguments)
 {
-    constexpr int kUsageError = 64;
-    constexpr int kNoInput = 66;
     if (arguments.size() != 2 || arguments[1].empty()) {
-        std::fprintf(stderr,
-                     "vorlcnv: --cache-stats needs one folder: --cache-stats DIR\n"
-                     "Try 'vorlcnv --help'.\n");
-        return kUsageError;
+        return UsageError("--cache-stats needs one folder: --cache-stats DIR");
     }
     const std::string &folder = arguments[1];
     auto libraryName = ToLibraryText(folder);
-    auto statistics = libraryName ? vorl::ReadCacheStatistics(*libraryName) : std::nullopt;
-    if (!statistics) {
+    VorlCacheStatistics statistics;
+    std::memset(&statistics, 0, sizeof statistics);
+    statistics.size = sizeof statistics;
+    if (!libraryName || VorlGetCacheStatistics(libraryName->c_str(), &statistics) != 0) {
         std::fprintf(stderr, "vorlcnv: %s: no cache folder there\n", folder.c_str());
         return kNoInput;
     }
-    uint64_t uses = statistics->hits + statistics->misses;
-    std::printf(
-        "cache:   %s\n"
-        "entries: %llu\n"
-        "size:    %llu bytes (%.1f MiB)\n"
-        "hits:    %llu\n"
-        "misses:  %llu\n"
-        "hit rate: %s\n",
-        folder.c_str(), static_cast<unsigned long long>(statistics->entries),
-        static_cast<unsigned long long>(statistics->bytes), static_cast<double>(statistics->bytes) / (1 << 20),
-        static_cast<unsigned long long>(statistics->hits), static_cast<unsigned long long>(statistics->misses),
-        uses == 0 ? "-" : (std::to_string(statistics->hits * 100 / uses) + "%").c_str());
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::perror("vorlcnv: write error on standard output");
-        return 74;
-    }
-    return 0;
+    uint64_t uses = statistics.hits + statistics.misses;
+    std::string text = "cache:   " + folder + "\n";
+    text += "entries: " + Decimal(statistics.entries) + "\n";
+    text += "size:    " + Decimal(statistics.bytes) + " bytes (" +
+            Format("%.1f", static_cast<double>(statistics.bytes) / (1 << 20)) + " MiB)\n";
+    text += "hits:    " + Decimal(statistics.hits) + "\n";
+    text += "misses:  " + Decimal(statistics.misses) + "\n";
+    text += "hit rate: " + (uses == 0 ? std::string("-") : Decimal(statistics.hits * 100 / uses) + "%") + "\n";
+    return PrintOnStandardOutput(text);
 }
 
 }  // namespace vorlcnv

@@ -1,9 +1,6 @@
 #include "dependency_file.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "terminal_text.h"
 #include "vorl_cnv.h"

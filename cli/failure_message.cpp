@@ -7,11 +7,6 @@
 namespace vorlcnv {
 namespace {
 
-std::string FieldString(const char *field, size_t width)
-{
-    return ToTerminalText(std::string(field, strnlen(field, width)));
-}
-
 // The library's message on one line, without its line ends.
 std::string LibraryMessage(int code)
 {
@@ -100,8 +95,8 @@ std::string OutputRole(const std::string &name, const RunFileNames *names, bool 
 std::string OtherFileOfRun(const VorlFailureReport &report, const std::vector<ListSource> &lists,
                            const RunFileNames *names)
 {
-    std::string other = FieldString(report.input, sizeof report.input);
-    std::string libraryOther(report.input, strnlen(report.input, sizeof report.input));
+    std::string other = ToTerminalText(FieldOf(report.input));
+    std::string libraryOther(FieldOf(report.input));
     std::string role;
     if (report.cause == VORL_CAUSE_OUTPUT_TWICE) {
         // The other output is the earlier one, in the order data, header,
@@ -125,7 +120,7 @@ std::string OtherFileOfRun(const VorlFailureReport &report, const std::vector<Li
     if (role.empty()) {
         role = report.cause == VORL_CAUSE_OUTPUT_TWICE ? "another output of this run" : "an input of this run";
     }
-    std::string output = FieldString(report.file, sizeof report.file);
+    std::string output = ToTerminalText(FieldOf(report.file));
     std::string outputRole = OutputRole(output, names, report.cause == VORL_CAUSE_OUTPUT_TWICE);
     return (outputRole.empty() ? std::string("it") : outputRole) + " is also " + role + " (" + other +
            "); nothing was written";
@@ -140,13 +135,13 @@ std::string DescribeFailure(int code, const VorlFailureReport *report, const std
     std::string why;
     if (report != nullptr &&
         (report->cause == VORL_CAUSE_OUTPUT_IS_INPUT || report->cause == VORL_CAUSE_OUTPUT_TWICE)) {
-        std::string output = FieldString(report->file, sizeof report->file);
+        std::string output = ToTerminalText(FieldOf(report->file));
         return text + output + ": " + LibraryMessage(code) + " (error " + std::to_string(-code) + ": " +
                OtherFileOfRun(*report, lists, names) + ")";
     }
     if (report != nullptr) {
-        std::string listName(report->listfile, strnlen(report->listfile, sizeof report->listfile));
-        std::string fileName(report->file, strnlen(report->file, sizeof report->file));
+        std::string listName(FieldOf(report->listfile));
+        std::string fileName(FieldOf(report->file));
         const ListSource *list = FindList(lists, listName);
         if (list != nullptr && list->userList.empty()) {
             // One of vorlcnv's own lists: its lines are the user's arguments.
@@ -155,11 +150,11 @@ std::string DescribeFailure(int code, const VorlFailureReport *report, const std
         } else if (!listName.empty()) {
             text += ToTerminalText(listName) + ":" + std::to_string(report->line) + ": ";
         }
-        std::string name = FieldString(report->file, sizeof report->file);
+        std::string name = ToTerminalText(FieldOf(report->file));
         if (const ListSource *named = FindList(lists, fileName)) {
             name = named->userList.empty() ? "(a temporary list of vorlcnv)" : named->userList;
         } else if (name.empty()) {
-            name = FieldString(report->input, sizeof report->input);
+            name = ToTerminalText(FieldOf(report->input));
         }
         if (!name.empty()) {
             text += name + ": ";

@@ -1,6 +1,5 @@
-// vorlcnv --list and --extract as commands: the pack's files opened and
-// read no further than its index and the item asked for, and the item
-// put where the user asked for it.
+// vorlcnv --list and --extract as commands: their arguments, the listing
+// printed, and the item put where the user asked for it.
 #pragma once
 
 #include <string>

@@ -1,17 +1,11 @@
 #include "pack_contents.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cinttypes>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
-#include <optional>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "message_format.h"
-#include "number_text.h"
 #include "vorl_reader.h"
 
 namespace vorlcnv {
@@ -276,7 +270,7 @@ int ListPack(const PackBytes &pack, bool json, std::string &out, std::string &er
 {
     VorlReaderIndex index;
     if (!OpenIndex(pack, index, error)) {
-        return kInspectData;
+        return kDataError;
     }
     if (json) {
         AppendJson(index, out);
@@ -290,18 +284,18 @@ int LocateItem(const PackBytes &pack, uint64_t row, ItemPlace &place, std::strin
 {
     VorlReaderIndex index;
     if (!OpenIndex(pack, index, error)) {
-        return kInspectData;
+        return kDataError;
     }
     const std::string &indexName = pack.headerName.empty() ? pack.dataName : pack.headerName;
     VorlReaderEntry entry;
     if (row >= index.rows || VorlReaderRow(&index, static_cast<size_t>(row), &entry) != VORL_READER_OK) {
         error = "vorlcnv: " + indexName + ": no row " + Decimal(row) + " (the index has " + Decimal(index.rows) +
                 (index.rows == 1 ? " row)" : " rows)");
-        return kInspectData;
+        return kDataError;
     }
     if (!entry.hasData) {
         error = "vorlcnv: " + indexName + ": row " + Decimal(row) + " has no data";
-        return kInspectData;
+        return kDataError;
     }
     place.fileOffset = uint64_t{index.bodyStart} + entry.offset;
     place.size = entry.size;

@@ -1,19 +1,14 @@
-// vorlcnv --list and --extract: what is inside a pack, from its bytes.
+// vorlcnv --list and --extract: what is inside a pack, from its bytes
+// already in memory.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "exit_status.h"
 
 namespace vorlcnv {
-
-// Exit statuses of the two commands beside 0, as in sysexits.h.
-constexpr int kInspectUsage = 64;    // wrong arguments
-constexpr int kInspectData = 65;     // not a pack, cut short, or no such item
-constexpr int kInspectNoInput = 66;  // a file that cannot be opened
-constexpr int kInspectCannotCreate = 73;
-constexpr int kInspectWriteError = 74;
 
 // A pack as the listing sees it, already in memory: the data file's first
 // bytes (at least its index when the index is in front; more do no harm)
@@ -28,11 +23,11 @@ struct PackBytes {
 };
 
 // Appends the listing to `out` (text, or one JSON document) and returns 0;
-// or returns kInspectData with a one-line message in `error`, which starts
+// or returns kDataError with a one-line message in `error`, which starts
 // "vorlcnv: " and names the file at fault.
 int ListPack(const PackBytes &pack, bool json, std::string &out, std::string &error);
 
-// Where the stored bytes of `row` lie in the data file. 0, or kInspectData
+// Where the stored bytes of `row` lie in the data file. 0, or kDataError
 // with a message in `error` as ListPack's.
 struct ItemPlace {
     uint64_t fileOffset = 0;

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (status == 0) {
         Check(error.empty() && !out.empty() && out.back() == '\n');
     } else {
-        Check(status == vorlcnv::kInspectData && out.empty());
+        Check(status == vorlcnv::kDataError && out.empty());
         CheckMessage(error, pack.dataName, pack.headerName);
     }
     for (uint64_t row : {uint64_t{0}, uint64_t{data[3]}, uint64_t{UINT64_MAX}}) {
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Check(status == 0 && error.empty() && place.size > 0);
             Check(place.fileOffset + place.size <= pack.dataSize);
         } else {
-            Check(found == vorlcnv::kInspectData);
+            Check(found == vorlcnv::kDataError);
             CheckMessage(error, pack.dataName, pack.headerName);
         }
     }

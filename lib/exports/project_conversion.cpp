@@ -64,16 +64,10 @@ private:
     const VorlInformation &info_;
 };
 
-}  // namespace
-
-int ConvertProject(const char *project, VorlInformation &info, const char *workbase, const ConversionContext &reporter)
+// Reads the project into `info`, its folder the caller's `prjdir` or the
+// project file's own.
+int ReadProject(const char *project, VorlInformation &info, const ConversionContext &reporter)
 {
-    if (!IsUsablePath(project)) {
-        return VORL_ERR_BAD_ACCESS;
-    }
-    // What the caller filled in takes the place of what the project says.
-    const std::string data(FieldText(info.datafile));
-    const std::string header(FieldText(info.headerfile));
     StoreFieldText(info.prjfile, project);
     if (FieldText(info.prjdir).empty()) {
         StoreFieldText(info.prjdir, FullFolderOf(project));
@@ -83,11 +77,19 @@ int ConvertProject(const char *project, VorlInformation &info, const char *workb
         return rc;
     }
     reporter.NoteRead(project, VORL_READ_PROJECT);
-    if (!data.empty()) {
-        StoreFieldText(info.datafile, data);
+    return VORL_OK;
+}
+
+}  // namespace
+
+int ConvertProject(const char *project, VorlInformation &info, const char *workbase, const ConversionContext &reporter)
+{
+    if (!IsUsablePath(project)) {
+        return VORL_ERR_BAD_ACCESS;
     }
-    if (!header.empty()) {
-        StoreFieldText(info.headerfile, header);
+    // The outputs are the caller's: a project holds no data or header name.
+    if (int rc = ReadProject(project, info, reporter); rc != VORL_OK) {
+        return rc;
     }
     return ConvertOwnBlock(info, workbase, reporter);
 }
@@ -102,11 +104,15 @@ int ConvertProjectFile(const char *project, const char *datafile, const char *he
     std::memset(&info, 0, sizeof info);
     ReleaseOnExit release(info);
     ForgetOnExit forget(info);
+    const ConversionContext described;
+    if (int rc = ReadProject(project, info, described); rc != VORL_OK) {
+        return rc;
+    }
     StoreFieldText(info.datafile, datafile);
     if (headerfile != nullptr) {
         StoreFieldText(info.headerfile, headerfile);
     }
-    return ConvertProject(project, info, workbase, ConversionContext());
+    return ConvertOwnBlock(info, workbase, described);
 }
 
 }  // namespace vorl

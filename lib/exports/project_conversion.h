@@ -7,9 +7,10 @@
 
 namespace vorl {
 
-// Reads `project` into `info` and converts it. What the caller filled into `prjdir`, `datafile` and `headerfile`
-// takes the place of the project's folder and outputs; an empty `prjdir`
-// becomes the project file's own folder, made absolute.
+// Reads `project` into `info` and converts it to the block's `datafile`
+// and `headerfile`, which the caller filled in (a project holds neither).
+// The entries' folder is the caller's `prjdir`, or when that is empty the
+// project file's own folder, made absolute.
 int ConvertProject(const char *project, VorlInformation &info, const char *workbase, const ConversionContext &reporter);
 
 int ConvertProjectFile(const char *project, const char *datafile, const char *headerfile, const char *workbase);

@@ -17,8 +17,11 @@
  * VorlGetErrorStrings turns into a message. Five exports answer otherwise,
  * as their paragraphs say: the two version queries return numbers, the
  * two path exports 1 or 0, and VorlGetErrorStrings 0 or -1;
- * VorlReleaseInformation always returns 0. The library never prints, logs
- * or ends the process.
+ * VorlReleaseInformation always returns 0. Of the extension exports below,
+ * VorlConvertWithOptions also returns VORL_RESULT_DIFFERS (a verification
+ * that found other outputs) and VORL_ERR_CANCELLED (a run asked to stop),
+ * which are not error codes. The library never prints, logs or ends the
+ * process.
  */
 #ifndef VORL_CNV_H
 #define VORL_CNV_H
@@ -373,40 +376,39 @@ typedef struct VorlConvertOptions {
  * read first (as VorlGetProjectFile) into the block `info`, which is then
  * converted as VorlConvertPrjFile converts it: the project's folder is
  * `prjdir` when the caller filled it, else the project file's own folder
- * (made absolute); `datafile` is the caller's (a project holds none), and a
- * `headerfile` the caller filled in takes the place of the project's. The
- * block is left holding what the project says, for the caller to release
- * with VorlReleaseInformation; a project that cannot be read fails with its
- * code, the failure report naming it. `options` may be null; otherwise its
- * `size` says which of its fields the caller has, and on failure `failure`
- * says where the conversion stopped (on success it is cleared). A block
- * whose `workdir` is empty is staged in a working directory made for this
- * call under `workbase` (or VORLTEMP, TMP, TEMP, TMPDIR, or the current
- * folder) and removed before returning; `workdir` is then empty again.
- * `fileread`, when set, hears of every input, list file, searched folder
- * and project file the conversion read. With `verifyonly` set nothing is
- * written: the conversion runs (converters too) and its results are
- * compared with the existing outputs; 0 when they are byte-identical,
- * VORL_RESULT_DIFFERS when not. An output whose new bytes equal the regular
- * file already at its name (not through a link) is left as it is, time
- * stamp included; this holds for every conversion of the library. Returns
- * 0, VORL_RESULT_DIFFERS or a negative code; -6 for both or neither source,
- * or a `size` too small for the failure report. With `jobs` above 1 the
- * converters of different rows run side by side, each writing only its own
- * `$O`; the outputs are byte-identical to a run with one job, and a failure
- * is that of the first failing row. `progress`, when set, hears of every
- * row and may stop the run (VORL_ERR_CANCELLED). `stopflag`, when set,
- * points to a flag that a signal handler or another thread may set to
- * non-zero: the run then stops within about a tenth of a second, ending the
- * converters that are running (SIGTERM to each one's process group, SIGKILL
- * two seconds later), and returns VORL_ERR_CANCELLED as for a stop from
- * `progress`. Before anything is written, every output (data, header,
- * `otheroutputs`) is compared with every file the run reads (the rows'
- * inputs, list files, the project `prjfile`, `otherinputs`) and with the
- * other outputs, by device and inode where a file exists and by resolved
- * name where it does not: a match is refused with -13, the failure report
- * naming the output in `file` and the other file in `input` (cause 8 or
- * 10). With `cachedir` set a converter's output is kept there under the
+ * (made absolute); `datafile` and `headerfile` are the caller's (a project
+ * holds neither). The block is left holding what the project says, for the
+ * caller to release with VorlReleaseInformation; a project that cannot be
+ * read fails with its code, the failure report naming it. `options` may be
+ * null; otherwise its `size` says which of its fields the caller has, and
+ * on failure `failure` says where the conversion stopped (on success it is
+ * cleared). A block whose `workdir` is empty is staged in a working
+ * directory made for this call under `workbase` (or VORLTEMP, TMP, TEMP,
+ * TMPDIR, or the current folder) and removed before returning; `workdir` is
+ * then empty again. `fileread`, when set, hears of every input, list file,
+ * searched folder and project file the conversion read. With `verifyonly`
+ * set nothing is written: the conversion runs (converters too) and its
+ * results are compared with the existing outputs; 0 when they are
+ * byte-identical, VORL_RESULT_DIFFERS when not. An output whose new bytes
+ * equal the regular file already at its name (not through a link) is left
+ * as it is, time stamp included; this holds for every conversion of the
+ * library. Returns 0, VORL_RESULT_DIFFERS or a negative code; -6 for both
+ * or neither source, or a `size` too small for the failure report. With
+ * `jobs` above 1 the converters of different rows run side by side, each
+ * writing only its own `$O`; the outputs are byte-identical to a run with
+ * one job, and a failure is that of the first failing row. `progress`, when
+ * set, hears of every row and may stop the run (VORL_ERR_CANCELLED).
+ * `stopflag`, when set, points to a flag that a signal handler or another
+ * thread may set to non-zero: the run then stops within about a tenth of a
+ * second, ending the converters that are running (SIGTERM to each one's
+ * process group, SIGKILL two seconds later), and returns VORL_ERR_CANCELLED
+ * as for a stop from `progress`. Before anything is written, every output
+ * (data, header, `otheroutputs`) is compared with every file the run reads
+ * (the rows' inputs, list files, the project `prjfile`, `otherinputs`) and
+ * with the other outputs, by device and inode where a file exists and by
+ * resolved name where it does not: a match is refused with -13, the failure
+ * report naming the output in `file` and the other file in `input` (cause 8
+ * or 10). With `cachedir` set a converter's output is kept there under the
  * SHA-256 of its template text and its input's bytes, and taken from there
  * instead of running the converter again; a changed converter program
  * behind an unchanged template is not noticed (empty the folder then). */

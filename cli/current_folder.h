@@ -1,0 +1,16 @@
+// Names seen from the folder vorlcnv runs in.
+#pragma once
+
+#include <string>
+
+namespace vorlcnv {
+
+// A relative name with the current folder before it; an absolute one as
+// it is (also when the current folder cannot be told).
+std::string FullPath(const std::string &name);
+
+// An absolute name from the current folder when it lies in it or below,
+// so that the user can open it from where they are; else as it is.
+std::string FromCurrentFolder(const std::string &fullName);
+
+}  // namespace vorlcnv

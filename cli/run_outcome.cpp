@@ -1,0 +1,131 @@
+#include "run_outcome.h"
+
+#include <sys/stat.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "ambiguous_names.h"
+#include "exit_status.h"
+#include "terminal_text.h"
+
+namespace vorlcnv {
+namespace {
+
+int Fail(int code, const VorlConvertOptions &options, const std::vector<ListSource> &lists, const RunFileNames &names)
+{
+    std::string message = DescribeFailure(code, &options.failure, lists, &names);
+    std::fprintf(stderr, "%s\n", message.c_str());
+    // The dependency file is placed with the outputs; that it could not be
+    // written keeps its own status.
+    if (!names.depfile.empty() && code == VORL_ERR_OUTPUT_FILE) {
+        const VorlFailureReport &report = options.failure;
+        bool conflict = report.cause == VORL_CAUSE_OUTPUT_IS_INPUT || report.cause == VORL_CAUSE_OUTPUT_TWICE;
+        if (!conflict && ToTerminalText(FieldOf(report.file)) == names.depfile) {
+            return kCannotCreate;
+        }
+    }
+    return code < 0 ? -code : 1;
+}
+
+std::string SizeOf(const std::string &path)
+{
+    struct stat st {};
+    if (stat(vorl::common::FindExistingForm(path).c_str(), &st) != 0) {
+        return "?";
+    }
+    return std::to_string(static_cast<long long>(st.st_size));
+}
+
+int Succeed(const Outputs &outputs, bool quiet)
+{
+    if (quiet) {
+        return 0;
+    }
+    std::string summary = "vorlcnv: wrote " + outputs.data + " (" + SizeOf(outputs.data) + " bytes)";
+    if (!outputs.header.empty()) {
+        summary += ", " + outputs.header + " (" + SizeOf(outputs.header) + " bytes)";
+    }
+    std::fprintf(stderr, "%s\n", summary.c_str());
+    return 0;
+}
+
+int ReportUpToDate(const Outputs &outputs, bool quiet)
+{
+    if (!quiet) {
+        std::fprintf(stderr, "vorlcnv: %s%s%s up to date\n", outputs.data.c_str(),
+                     outputs.header.empty() ? " is" : " and ",
+                     outputs.header.empty() ? "" : (outputs.header + " are").c_str());
+    }
+    return 0;
+}
+
+// --verify found outputs that are not what the conversion makes.
+int ReportDifference(const VorlConvertOptions &options, const Outputs &outputs, const std::vector<ListSource> &lists)
+{
+    const VorlFailureReport &report = options.failure;
+    std::string file = ToTerminalText(FieldOf(report.file));
+    std::string shown = file;
+    // The outputs as the user named them.
+    for (const std::string *output : {&outputs.data, &outputs.header}) {
+        if (!output->empty() && file.size() >= output->size() &&
+            file.compare(file.size() - output->size(), output->size(), *output) == 0) {
+            shown = *output;
+        }
+    }
+    struct stat st {};
+    std::string why;
+    if (stat(vorl::common::FindExistingForm(file).c_str(), &st) != 0) {
+        why = "it does not exist";
+    } else if (report.row >= 0) {
+        std::string input = ToTerminalText(FieldOf(report.input));
+        // An entry of a list names the list and its line.
+        std::string where;
+        std::string listName(FieldOf(report.listfile));
+        for (const ListSource &list : lists) {
+            if (!listName.empty() && list.libraryName == listName && !list.userList.empty()) {
+                where = ", " + list.userList + ":" + std::to_string(report.line);
+            }
+        }
+        why = "entry " + std::to_string(report.row) + " (" + input + where + ") differs";
+    } else {
+        why = "its index differs";
+    }
+    std::fprintf(stderr, "vorlcnv: %s is not up to date: %s\n", shown.c_str(), why.c_str());
+    return kNotUpToDate;
+}
+
+// A run stopped by a signal has cleaned up after itself; it ends as the
+// signal would have ended it.
+int Stopped(const RunControl &control)
+{
+    int number = control.StopSignal();
+    std::fprintf(stderr, "vorlcnv: stopped by %s; the previous outputs are as they were\n",
+                 number != 0 ? strsignal(number) : "request");
+    return 128 + (number != 0 ? number : SIGTERM);
+}
+
+}  // namespace
+
+int ReportOutcome(int rc, const Conversion &run, const Outputs &outputs, const RunFileNames &names)
+{
+    if (rc == VORL_ERR_CANCELLED) {
+        return Stopped(run.control);
+    }
+    if (rc == VORL_RESULT_DIFFERS) {
+        return ReportDifference(run.options, outputs, run.lists);
+    }
+    if (rc != 0) {
+        return Fail(rc, run.options, run.lists, names);
+    }
+    if (!run.shared.depfile.empty() && run.shared.verify) {
+        if (int status = run.dependencies.WriteAlone(run.shared.depfile, names); status != 0) {
+            return status;
+        }
+    }
+    return run.shared.verify ? ReportUpToDate(outputs, run.shared.quiet) : Succeed(outputs, run.shared.quiet);
+}
+
+}  // namespace vorlcnv
