@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses with clang and runs each for SECONDS
-# seconds (default 60), seeded from the test fixtures. A crash leaves its
-# input in fuzz/findings/ and makes the script fail.
+# seconds (default 60), seeded from fuzz/seeds/<harness> where there is one.
+# New inputs go into build-fuzz/corpus/<harness>, never into the seeds. A
+# crash leaves its input in fuzz/findings/ and makes the script fail.
+# CI's short run of every harness is scripts/fuzz-smoke.sh.
 #   bash fuzz/run.sh [SECONDS] [HARNESS...]
 set -euo pipefail
 cd "$(dirname "$0")/.."

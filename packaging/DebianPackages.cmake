@@ -21,9 +21,13 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 set(VORL_RUNTIME_PACKAGE "libvorl-cnv${PROJECT_VERSION_MAJOR}")
-set(CPACK_STRIP_FILES ON)
+set(VORL_DEVELOPMENT_PACKAGE "libvorl-cnv-dev")
+# The binaries are stripped by a pre-build script, as Debian strips them;
+# CPack's own strip would keep the sections Debian removes.
+set(CPACK_STRIP_FILES OFF)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_BINARY_DIR}/DebianShlibsLocal.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_BINARY_DIR}/DebianStrip.cmake ${CMAKE_CURRENT_BINARY_DIR}/DebianShlibsLocal.cmake)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/DebianStrip.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/DebianStrip.cmake @ONLY)
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/DebianShlibsLocal.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/DebianShlibsLocal.cmake
     @ONLY)
 
@@ -31,15 +35,36 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${VORL_RUNTIME_PACKAGE})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION "libs")
 # The library's shlibs entry for other packages, and the linker cache
 # refreshed by trigger rather than by maintainer scripts.
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/runtime-control/shlibs
+set(runtime_control ${CMAKE_CURRENT_BINARY_DIR}/runtime-control)
+file(WRITE ${runtime_control}/shlibs
      "libvorl_cnv ${PROJECT_VERSION_MAJOR} ${VORL_RUNTIME_PACKAGE} (>= ${PROJECT_VERSION})\n")
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/runtime-control/triggers "activate-noawait ldconfig\n")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA
-    ${CMAKE_CURRENT_BINARY_DIR}/runtime-control/shlibs ${CMAKE_CURRENT_BINARY_DIR}/runtime-control/triggers)
+file(WRITE ${runtime_control}/triggers "activate-noawait ldconfig\n")
+# The symbols file, one line for each name of the export list that the
+# exported_symbols test holds the library to, so the two cannot drift apart;
+# a name added there is in the next package without a change here. The
+# SONAME is the library target's own.
+set(export_list ${PROJECT_SOURCE_DIR}/tests/exported_symbols.txt)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${export_list})
+file(STRINGS ${export_list} exports REGEX "[^ \t]")
+list(SORT exports)
+set(symbols "$<TARGET_SONAME_FILE_NAME:vorl_cnv> ${VORL_RUNTIME_PACKAGE} #MINVER#\n")
+string(APPEND symbols "* Build-Depends-Package: ${VORL_DEVELOPMENT_PACKAGE}\n")
+foreach(name IN LISTS exports)
+    string(STRIP "${name}" name)
+    string(APPEND symbols " ${name}@Base ${PROJECT_VERSION}\n")
+endforeach()
+file(GENERATE OUTPUT ${runtime_control}/symbols CONTENT "${symbols}")
+# CPack writes a postinst and a postrm that call ldconfig for a package with
+# a library in the linker's folders, unless the package brings scripts of
+# those names itself. The names are given here, the files are never made
+# (CPack warns of each as a missing file: that is this, not a fault): the
+# trigger does the work, and the package has no maintainer scripts.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${runtime_control}/shlibs ${runtime_control}/triggers
+    ${runtime_control}/symbols ${runtime_control}/no-scripts/postinst ${runtime_control}/no-scripts/postrm)
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
     "conversion library of VORL Maker\n The shared library libvorl_cnv packs a numbered list of input files into\n one data file and writes the index table that lets a consuming program\n find each packed item by its number.")
 
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME "libvorl-cnv-dev")
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${VORL_DEVELOPMENT_PACKAGE})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION "libdevel")
 # A development package always goes with its own version of the library.
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${VORL_RUNTIME_PACKAGE} (= ${PROJECT_VERSION}-1)")

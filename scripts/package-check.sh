@@ -4,6 +4,9 @@
 # would, removes them and checks that nothing of them is left. Then installs
 # with `cmake --install` into a temporary prefix and runs the same programs
 # from there. Needs root (or sudo) for apt-get.
+#   VORL_PKG_BUILD=DIR     the package build's folder (default build-pkg)
+#   VORL_PREFIX_BUILD=DIR  the plain build installed into the prefix
+#                          (default build)
 set -Eeuo pipefail
 trap 'echo "package-check: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 cd "$(dirname "$0")/.."
@@ -23,13 +26,18 @@ trap cleanup EXIT
 step() { printf '\n== %s\n' "$*"; }
 # The one version, from the project's CMake file.
 version=$(sed -n 's/^project(VorlMaker VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+pkg_build=${VORL_PKG_BUILD:-build-pkg}
+[[ "$pkg_build" = /* ]] || pkg_build=$PWD/$pkg_build
+prefix_build=${VORL_PREFIX_BUILD:-build}
 
 step "Building the packages"
-cmake -S . -B build-pkg -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr -DVORL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-pkg -j"$(nproc)" >/dev/null
-rm -f build-pkg/*.deb
-(cd build-pkg && cpack -G DEB >/dev/null)
-debs=(build-pkg/*.deb)
+# With the distribution's compiler and linker flags, as Debian builds a package.
+cmake -C packaging/DebianBuildFlags.cmake -S . -B "$pkg_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_INSTALL_PREFIX=/usr -DVORL_BUILD_TESTS=OFF >/dev/null
+cmake --build "$pkg_build" -j"$(nproc)" >/dev/null
+rm -f "$pkg_build"/*.deb
+(cd "$pkg_build" && cpack -G DEB >/dev/null)
+debs=("$pkg_build"/*.deb)
 for deb in "${debs[@]}"; do
     packages+=("$(dpkg-deb -f "$deb" Package)")
     echo "$(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)"
@@ -37,12 +45,36 @@ done
 
 step "Linters"
 desktop-file-validate packaging/org.vorlmaker.vorlmake.desktop
-appstreamcli validate --no-net build-pkg/packaging/org.vorlmaker.vorlmake.metainfo.xml
-mandoc -T lint -W warning build-pkg/man/*.[13]
+appstreamcli validate --no-net "$pkg_build"/packaging/org.vorlmaker.vorlmake.metainfo.xml
+mandoc -T lint -W warning "$pkg_build"/man/*.[13]
 lintian --fail-on error "${debs[@]}"
+# What a package built as Debian builds it never shows, at any level: every
+# binary hardened and stripped as Debian strips, the library's symbols
+# tracked, the linker cache refreshed by trigger, not by a script.
+debian_build_tags=hardening-no-fortify-functions,hardening-no-bindnow,hardening-no-relro,hardening-no-pie
+debian_build_tags+=,binary-has-unneeded-section,no-symbols-control-file,maintscript-calls-ldconfig
+lintian -I --pedantic --fail-on error,warning,info,pedantic --tags "$debian_build_tags" "${debs[@]}"
+# The symbols file names the library by its SONAME and lists exactly the
+# names of the export list.
+for deb in "${debs[@]}"; do
+    if [ "$(dpkg-deb -f "$deb" Section)" = libs ]; then
+        runtime_deb=$deb
+    fi
+done
+mkdir "$work/runtime"
+dpkg-deb -x "$runtime_deb" "$work/runtime"
+dpkg-deb -e "$runtime_deb" "$work/runtime/DEBIAN"
+# (the file and its link by the SONAME: one name)
+soname=$(readelf -d "$work"/runtime/usr/lib/*/libvorl_cnv.so.* | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p' | sort -u)
+[ "$(head -n1 "$work/runtime/DEBIAN/symbols" | cut -d' ' -f1)" = "$soname" ]
+diff <(sed -n 's/^ \([^@]*\)@Base .*/\1/p' "$work/runtime/DEBIAN/symbols" | LC_ALL=C sort) \
+    <(grep . tests/exported_symbols.txt | LC_ALL=C sort)
+[ ! -e "$work/runtime/DEBIAN/postinst" ]
+[ ! -e "$work/runtime/DEBIAN/postrm" ]
+echo "$soname: $(grep -c '@Base' "$work/runtime/DEBIAN/symbols") symbols, as the export list; no maintainer scripts"
 
 step "Installing the packages"
-"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${debs[@]/#/./}" >/dev/null
+"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${debs[@]}" >/dev/null
 for program in vorlcnv VorlList vorlmake; do
     [ "$(command -v $program)" = "/usr/bin/$program" ]
 done
@@ -104,15 +136,19 @@ for file in $files; do
 done
 [ "$left" -eq 0 ]
 for package in "${packages[@]}"; do
-    ! dpkg -s "$package" >/dev/null 2>&1
+    # (`! command` alone would never stop the script, whatever dpkg says)
+    if dpkg -s "$package" >/dev/null 2>&1; then
+        echo "still installed: $package"
+        exit 1
+    fi
 done
 echo "all packages removed, nothing of them left"
 
 step "cmake --install into a temporary prefix"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" >/dev/null
+cmake -S . -B "$prefix_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$prefix_build" -j"$(nproc)" >/dev/null
 prefix=$work/prefix
-cmake --install build --prefix "$prefix" >/dev/null
+cmake --install "$prefix_build" --prefix "$prefix" >/dev/null
 use_as_a_user "$prefix/bin" "$prefix" prefix
 echo
 echo "package check passed"

@@ -8,7 +8,9 @@ packages=(build-essential cmake pkg-config clang-format git libgtest-dev libgmoc
           # packaging and its checks (scripts/package-check.sh)
           dpkg-dev file lintian desktop-file-utils appstream shared-mime-info mandoc man-db
           # build integration (scripts/build-integration-check.sh)
-          ninja-build make)
+          ninja-build make
+          # the fuzz harnesses and their libFuzzer runtime (scripts/fuzz-smoke.sh, fuzz/run.sh)
+          clang libclang-rt-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
