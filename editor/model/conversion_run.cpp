@@ -4,10 +4,10 @@
 // reporting each row and stopping when the user (or a signal) asks.
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "conversion_failure.h"
 #include "editor_model.h"
+#include "job_count.h"
 #include "library_calls.h"
 #include "text_codec.h"
 
@@ -184,8 +184,7 @@ void EditorModel::RunConversion()
     VorlConvertOptions options;
     std::memset(&options, 0, sizeof options);
     options.size = sizeof options;
-    options.jobs = runSettings_.jobs == 0 ? static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()))
-                                          : runSettings_.jobs;
+    options.jobs = vorl::common::JobsToRun(runSettings_.jobs);
     options.progress = &EditorModel::ReportProgress;
     options.progresscontext = this;
     options.stopflag = &stopFlag_;

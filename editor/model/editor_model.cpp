@@ -10,9 +10,12 @@
 
 #include "about_box.h"
 #include "command_line.h"
+#include "entry_reference.h"
 #include "library_calls.h"
+#include "library_version.h"
 #include "profile_file.h"
 #include "text_codec.h"
+#include "value_widths.h"
 
 namespace vorlmake {
 namespace {
@@ -46,9 +49,8 @@ std::string VersionMismatchText(int version)
 
 std::string DllVersionText(int version)
 {
-    uint32_t v = static_cast<uint32_t>(version);
-    return std::to_string((v & 0xFF000000u) / 16777216u) + "." + std::to_string((v & 0xFF0000u) / 65536u) + "." +
-           std::to_string(v & 0xFFFFu);
+    const vorl::common::LibraryVersion parts = vorl::common::DecodeLibraryVersion(version);
+    return std::to_string(parts.major) + "." + std::to_string(parts.minor) + "." + std::to_string(parts.build);
 }
 
 std::string ListOfAtMostTwenty(const std::vector<std::string> &lines)
@@ -76,10 +78,9 @@ std::string EditorModel::AliasText(int64_t alias) const
 
 int EditorModel::AliasWidth() const
 {
-    static constexpr int kWidths[] = {1, 2, 4, 8};
     for (size_t i = 0; i < marks_.aliasBytes.size(); ++i) {
         if (marks_.aliasBytes[i]) {
-            return kWidths[i];
+            return vorl::common::kValueWidths[i];
         }
     }
     return 4;
@@ -370,22 +371,6 @@ void EditorModel::SetChecked(bool *items, size_t count, int item)
     }
 }
 
-namespace {
-
-// The place of a width of 1, 2, 4 or 8 bytes among the widths offered;
-// -1 for any other.
-int WidthChoice(int bytes)
-{
-    for (int choice = 0; choice < 4; ++choice) {
-        if (bytes == (1 << choice)) {
-            return choice;
-        }
-    }
-    return -1;
-}
-
-}  // namespace
-
 void EditorModel::SetAlignment(int bytes)
 {
     ChangeScope change(*this);
@@ -403,7 +388,7 @@ void EditorModel::SetAlignment(int bytes)
     std::vector<std::string> raised;
     for (int number = 0; number < kEntryCount; ++number) {
         EditEntry &entry = Entry(number);
-        if (!entry.inUse || (!entry.fileName.empty() && entry.fileName[0] == '*')) {
+        if (!entry.inUse || vorl::common::IsReference(entry.fileName)) {
             continue;
         }
         const int64_t size = RoundUpToAlignment(entry.size);
@@ -459,17 +444,16 @@ void EditorModel::SetPathMode(int item)
 void EditorModel::SetIndexBytes(int bytes)
 {
     ChangeScope change(*this);
-    static constexpr int32_t kWidths[] = {1, 2, 4, 8};
-    const int item = WidthChoice(bytes);
+    const int item = vorl::common::WidthChoice(bytes);
     if (converting_) {
         return;
     }
     SetChecked(marks_.indexBytes.data(), marks_.indexBytes.size(), item);
     if (item >= 0 && item < 4) {
-        if (state_.block.indexbyte != kWidths[item]) {
+        if (state_.block.indexbyte != vorl::common::kValueWidths[static_cast<size_t>(item)]) {
             MarkModified();
         }
-        state_.block.indexbyte = kWidths[item];
+        state_.block.indexbyte = vorl::common::kValueWidths[static_cast<size_t>(item)];
     }
     ShowChoiceMarks();
 }
@@ -477,8 +461,7 @@ void EditorModel::SetIndexBytes(int bytes)
 void EditorModel::SetAliasBytes(int bytes)
 {
     ChangeScope change(*this);
-    static constexpr int32_t kWidths[] = {1, 2, 4, 8};
-    const int item = WidthChoice(bytes);
+    const int item = vorl::common::WidthChoice(bytes);
     if (converting_) {
         return;
     }
@@ -487,7 +470,7 @@ void EditorModel::SetAliasBytes(int bytes)
     }
     SetChecked(marks_.aliasBytes.data(), marks_.aliasBytes.size(), item);
     if (item >= 0 && item < 4) {
-        state_.block.usealias = kWidths[item];
+        state_.block.usealias = vorl::common::kValueWidths[static_cast<size_t>(item)];
     }
     ShowChoiceMarks();
     // The alias column shows the value at the chosen width: a field left

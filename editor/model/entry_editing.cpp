@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "editor_model.h"
+#include "entry_reference.h"
 #include "library_calls.h"
 #include "number_text.h"
 #include "round_up.h"
@@ -23,7 +24,7 @@ constexpr size_t kRemarksLimit = 256;
 // "*N": the entry number N, or -1 for a name that is no reference.
 long ReferenceOf(const std::string &name)
 {
-    if (name.empty() || name[0] != '*') {
+    if (!vorl::common::IsReference(name)) {
         return -1;
     }
     return static_cast<long>(
@@ -276,7 +277,7 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
     int match = -1;
     for (int c = 0; c < kEntryCount && match < 0; ++c) {
         const EditEntry &other = Entry(c);
-        if (c == e || other.fileName.empty() || other.fileName[0] == '*') {
+        if (c == e || vorl::common::IsReference(other.fileName)) {
             continue;
         }
         auto full = RelToAbs(library_, state_.currentFolder, other.fileName);
@@ -321,7 +322,7 @@ bool EditorModel::RegisterFile(int row, const std::string &path)
                 break;
         }
         // A stored name that begins with "*" would read as a reference.
-        if (stored && !stored->empty() && (*stored)[0] == '*') {
+        if (stored && vorl::common::IsReference(*stored)) {
             stored->insert(0, "./");
         }
         auto length = stored ? Cp932Length(*stored) : std::nullopt;
@@ -528,7 +529,7 @@ std::optional<std::string> EditorModel::MeasureEntry(int number, bool force)
     }
     MarkModified();
     EditEntry &entry = Entry(number);
-    if (!entry.inUse || (!entry.fileName.empty() && entry.fileName[0] == '*')) {
+    if (!entry.inUse || vorl::common::IsReference(entry.fileName)) {
         return std::nullopt;
     }
     std::string fullPath = RelToAbs(library_, state_.currentFolder, entry.fileName).value_or(entry.fileName);

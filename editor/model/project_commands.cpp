@@ -7,7 +7,9 @@
 
 #include "command_line.h"
 #include "editor_model.h"
+#include "entry_reference.h"
 #include "library_calls.h"
+#include "value_widths.h"
 
 namespace vorlmake {
 namespace {
@@ -260,7 +262,7 @@ EntryList EditorModel::EntriesRebased(const std::string &fromFolder, const std::
     EntryList entries = state_.entries;
     for (EditEntry &entry : entries) {
         const std::string &name = entry.fileName;
-        if (name.empty() || name[0] == '*' || name[0] == '/' || name[0] == '\\') {
+        if (name.empty() || vorl::common::IsReference(name) || name[0] == '/' || name[0] == '\\') {
             continue;
         }
         std::optional<std::string> full = RelToAbs(library_, fromFolder, name);
@@ -307,10 +309,9 @@ bool EditorModel::WriteProject()
     if (!marks_.aliasTable) {
         info.usealias = 0;
     } else {
-        static constexpr int32_t kWidths[] = {1, 2, 4, 8};
         auto first = std::find(marks_.aliasBytes.begin(), marks_.aliasBytes.end(), true);
         if (first != marks_.aliasBytes.end()) {
-            info.usealias = kWidths[first - marks_.aliasBytes.begin()];
+            info.usealias = vorl::common::kValueWidths[static_cast<size_t>(first - marks_.aliasBytes.begin())];
         }
     }
     std::vector<IndexEntry> table = EntriesToTable(state_.entries, info.indexnum);

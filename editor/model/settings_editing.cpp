@@ -5,6 +5,7 @@
 #include "editor_model.h"
 #include "library_calls.h"
 #include "text_codec.h"
+#include "value_widths.h"
 
 namespace vorlmake {
 namespace {
@@ -29,13 +30,15 @@ void EditorModel::EditHeaderLabels()
         return;
     }
     MarkModified();
-    LabelDialogState dialog{state_.texts.label, state_.texts.type[1], state_.texts.type[2]};
+    const auto twoBytes = static_cast<size_t>(vorl::common::TypeSlotOf(2));
+    const auto fourBytes = static_cast<size_t>(vorl::common::TypeSlotOf(4));
+    LabelDialogState dialog{state_.texts.label, state_.texts.type[twoBytes], state_.texts.type[fourBytes]};
     if (!host_.ShowLabelDialog(dialog)) {
         return;
     }
     state_.texts.label = CutToBytes(dialog.label, VORL_LABEL_SIZE - 1);
-    state_.texts.type[1] = CutToBytes(dialog.type2, VORL_LABEL_SIZE - 1);
-    state_.texts.type[2] = CutToBytes(dialog.type4, VORL_LABEL_SIZE - 1);
+    state_.texts.type[twoBytes] = CutToBytes(dialog.type2, VORL_LABEL_SIZE - 1);
+    state_.texts.type[fourBytes] = CutToBytes(dialog.type4, VORL_LABEL_SIZE - 1);
 }
 
 void EditorModel::EditConverters()
