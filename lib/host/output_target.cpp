@@ -87,14 +87,16 @@ std::optional<int> SharedFolderRefusal(const std::string &native)
     return refusal;
 }
 
-std::optional<OutputTarget> FindOutputTarget(std::string_view path)
+namespace {
+
+// One look at the output's name. `replaced` tells a file that another
+// process put at the name between the two looks (another run placing the
+// same output) from a link that leads elsewhere.
+std::optional<OutputTarget> LookAtOutput(std::string_view path, const std::string &native, bool &replaced)
 {
-    auto native = ToNativePath(path);
-    if (!native || SharedFolderRefusal(*native)) {
-        return std::nullopt;
-    }
+    replaced = false;
     struct stat st {};
-    if (::stat(native->c_str(), &st) == 0) {
+    if (::stat(native.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             return std::nullopt;
         }
@@ -104,7 +106,7 @@ std::optional<OutputTarget> FindOutputTarget(std::string_view path)
     } else if (errno != ENOENT) {
         return std::nullopt;
     }
-    auto final = common::FollowLinks(*native);
+    auto final = common::FollowLinks(native);
     if (!final) {
         return std::nullopt;
     }
@@ -119,6 +121,7 @@ std::optional<OutputTarget> FindOutputTarget(std::string_view path)
     // The chain must end at the file the name leads to; a link that names
     // its file by another text (a deleted file under /proc) is not followed.
     if (!S_ISREG(found.st_mode) || found.st_dev != st.st_dev || found.st_ino != st.st_ino) {
+        replaced = S_ISREG(found.st_mode) && *final == native;
         return std::nullopt;
     }
     return OutputTarget{TargetKind::Regular,
@@ -126,7 +129,28 @@ std::optional<OutputTarget> FindOutputTarget(std::string_view path)
                         static_cast<uint32_t>(found.st_mode & 07777),
                         static_cast<uint32_t>(found.st_uid),
                         static_cast<uint32_t>(found.st_gid),
-                        *final != *native};
+                        *final != native};
+}
+
+}  // namespace
+
+std::optional<OutputTarget> FindOutputTarget(std::string_view path)
+{
+    auto native = ToNativePath(path);
+    if (!native || SharedFolderRefusal(*native)) {
+        return std::nullopt;
+    }
+    // A name that another run keeps replacing is looked at again; a few
+    // looks are enough, as each replacement is one rename.
+    constexpr int kLooks = 16;
+    bool replaced = false;
+    for (int look = 0; look < kLooks; ++look) {
+        std::optional<OutputTarget> target = LookAtOutput(path, *native, replaced);
+        if (target || !replaced) {
+            return target;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<uint64_t> FirstDifference(std::string_view staged, std::string_view path)
