@@ -166,10 +166,16 @@ bool EditorModel::StartUp(const std::vector<std::string> &arguments, const std::
         host_.ShowCurrentFolder(state_.currentFolder);
         host_.ShowMainWindow();
         ShowPage();
+        bool loaded = true;
         if (!state_.projectFile.empty() && !OpenProject(state_.projectFile)) {
             state_.projectFile.clear();
+            loaded = false;
         }
-        if (state_.startCommands & kRunAfterLoad) {
+        // A run that ends by itself has said why its project did not load;
+        // converting the empty project instead would only add a second,
+        // misleading message ("no valid entry") to the script's log.
+        const bool unattended = (state_.startCommands & kEndWhenDone) != 0;
+        if ((state_.startCommands & kRunAfterLoad) && (loaded || !unattended)) {
             RunConversion();
         }
     } else {

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "command_line.h"
 
@@ -15,8 +17,39 @@
 #include "main_window.h"
 #include "stop_signals.h"
 
+namespace {
+
+// A run that ends by itself (-e) writes its own messages to standard error;
+// what Qt says of its platform there ("This plugin does not support
+// propagateSizeHints()") is noise in a build's log. Critical and fatal
+// messages still come through.
+void KeepQtWarningsOutOfTheLog(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
+
+bool EndsByItself(int argc, char **argv)
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    return (vorlmake::ParseArguments(arguments).initCommand & vorlmake::kEndWhenDone) != 0;
+}
+
+}  // namespace
+
 int main(int argc, char **argv)
 {
+    // A script on a machine without a display still gets its run: nobody
+    // looks at the window of a run that ends by itself.
+    const bool endsByItself = EndsByItself(argc, argv);
+    if (endsByItself && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (endsByItself) {
+        qInstallMessageHandler(KeepQtWarningsOutOfTheLog);
+    }
     QApplication app(argc, argv);
     std::vector<std::string> arguments;
     for (const QString &argument : app.arguments().mid(1)) {

@@ -130,18 +130,20 @@ Answer WindowHost::ShowMessage(const std::string &text, const std::string &title
                                MessageButtons buttons)
 {
     if (unattended_) {
-        // Nobody is there to answer: the message goes to standard error, one
-        // line per line of the box, and the first button answers it.
+        // Nobody is there to answer: the message goes to standard error as
+        // one line of the log (the box's lines joined by a blank), and the
+        // first button answers it.
         std::string lines;
-        for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r') {
-                lines += '\n';
-                i += i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+        for (char c : text) {
+            if (c == '\r' || c == '\n') {
+                if (!lines.empty() && lines.back() != ' ') {
+                    lines += ' ';
+                }
             } else {
-                lines += text[i];
+                lines += c;
             }
         }
-        while (!lines.empty() && lines.back() == '\n') {
+        while (!lines.empty() && lines.back() == ' ') {
             lines.pop_back();
         }
         ReportUnattended(title, lines);

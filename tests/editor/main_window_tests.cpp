@@ -648,7 +648,7 @@ private slots:
         QVERIFY(!opened);
         QVERIFY(!saved);
         QCOMPARE(QString::fromUtf8(written),
-                 QString("vorlmake: 警告: 一行目\n二行目\n"
+                 QString("vorlmake: 警告: 一行目 二行目\n"
                          "vorlmake: 上書き確認: 上書きするの？\n"
                          "vorlmake: 保存確認: 保存する？\n"
                          "vorlmake: 出力ファイル: ファイルを選べないので、キャンセルしたよ。\n"

@@ -9,9 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -110,6 +112,61 @@ TEST_F(Vorlmake, FailuresEndWithTheirCodeAndTheirMessage)
     EXPECT_NE(std::string::npos,
               result.err.find("vorlmake: 出力ファイル: ファイルを選べないので、キャンセルしたよ。\n"))
         << result.err;
+}
+
+// What a build's log shows of an unattended run: its own messages, one
+// for each thing that went wrong, and nothing of Qt's platform, also on a
+// machine without a display.
+TEST_F(Vorlmake, UnattendedRunsLogOnlyWhatHappened)
+{
+    struct Case {
+        const char *what;
+        std::vector<std::pair<std::string, std::string>> environment;
+        std::function<void()> prepare;
+        int status;
+        std::vector<const char *> present, absent;
+    };
+    const std::vector<std::pair<std::string, std::string>> offscreen = {{"QT_QPA_PLATFORM", "offscreen"}};
+    const std::vector<std::pair<std::string, std::string>> noDisplay = {
+        {"QT_QPA_PLATFORM", ""}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+    const Case cases[] = {
+        {"converted", offscreen, [] {}, 0, {}, {"propagateSizeHints", "This plugin"}},
+        {"no display", noDisplay, [] {}, 0, {}, {"platform plugin", "propagateSizeHints"}},
+        {"not a project",
+         offscreen,
+         [&] { WriteFile(folder_ / "ゲーム/game.vorlprj", "text"); },
+         -VORL_ERR_NOT_A_PROJECT,
+         {"ファイルエラー"},
+         {"設定エラー", "propagateSizeHints"}},
+        {"no project",
+         noDisplay,
+         [&] { fs::remove(folder_ / "ゲーム/game.vorlprj"); },
+         -VORL_ERR_PRJ_NOT_FOUND,
+         {"ファイルエラー"},
+         {"設定エラー", "platform plugin"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(folder_ / "ゲーム");
+        SetUp();
+        c.prepare();
+        std::vector<std::pair<std::string, std::string>> environment = c.environment;
+        environment.emplace_back("HOME", folder_.Path().string());
+        ProgramResult result =
+            RunProgram("/usr/bin/timeout", {"30", VORLMAKE_PROGRAM, "-t", "-r", "-e", "-sout.dat", "game.vorlprj"},
+                       folder_ / "ゲーム", environment);
+        EXPECT_EQ(c.status, result.status) << result.err;
+        for (const char *text : c.present) {
+            EXPECT_NE(std::string::npos, result.err.find(text)) << result.err;
+        }
+        for (const char *text : c.absent) {
+            EXPECT_EQ(std::string::npos, result.err.find(text)) << result.err;
+        }
+        if (c.status != 0) {
+            // One line: the load's message alone.
+            EXPECT_EQ(1, std::count(result.err.begin(), result.err.end(), '\n')) << result.err;
+        }
+    }
 }
 
 // An unattended run packs an 8-byte alias with both of its halves: byte
