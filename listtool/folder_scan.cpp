@@ -18,11 +18,21 @@ struct Entry {
     bool exists;
     dev_t device;
     ino_t inode;
+    bool loops = false;  // a symbolic link that leads back into itself
 };
 
 struct Listing {
     std::vector<Entry> entries;
     int error = 0;  // the folder exists but could not be read
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+// A folder being scanned and those it lies in, as far as the scan went.
+struct Ancestor {
+    dev_t device;
+    ino_t inode;
+    std::string prefix;
 };
 
 // A folder that is not there (or is no folder) simply holds no files; one
@@ -42,6 +52,14 @@ Listing ListFolder(const std::string &folder)
         listing.error = IsAbsence(errno) ? 0 : errno;
         return listing;
     }
+    struct stat self {};
+    if (fstat(dirfd(dir), &self) != 0) {
+        listing.error = errno;
+        closedir(dir);
+        return listing;
+    }
+    listing.device = self.st_dev;
+    listing.inode = self.st_ino;
     for (;;) {
         errno = 0;
         const dirent *entry = readdir(dir);
@@ -55,6 +73,7 @@ Listing ListFolder(const std::string &folder)
             listing.entries.push_back({entry->d_name, S_ISDIR(st.st_mode), true, st.st_dev, st.st_ino});
             continue;
         }
+        int statError = errno;
         // A link that leads nowhere (or where the caller may not look) is
         // still a name of this folder; an entry that cannot even be looked
         // at means the folder cannot be searched. One removed since the
@@ -66,7 +85,7 @@ Listing ListFolder(const std::string &folder)
             listing.error = errno;
             break;
         }
-        listing.entries.push_back({entry->d_name, false, false, 0, 0});
+        listing.entries.push_back({entry->d_name, false, false, 0, 0, statError == ELOOP});
     }
     closedir(dir);
     std::sort(listing.entries.begin(), listing.entries.end(),
@@ -97,7 +116,13 @@ std::string WithSeparator(const std::string &folder)
     return ends ? folder : folder + "/";
 }
 
-void Scan(const std::string &folder, const std::string &pattern, bool subFolders, ScanResult &result)
+bool Stopped(const ScanResult &result)
+{
+    return !result.tooLong.empty() || !result.unreadable.empty() || !result.loop.empty();
+}
+
+void Scan(const std::string &folder, const std::string &pattern, bool subFolders, std::vector<Ancestor> &ancestors,
+          ScanResult &result)
 {
     std::string prefix = WithSeparator(folder);
     if (prefix.size() > kMaxText) {
@@ -105,10 +130,23 @@ void Scan(const std::string &folder, const std::string &pattern, bool subFolders
         return;
     }
     Listing listing = ListFolder(prefix);
+    if (listing.error == ELOOP) {
+        result.loop = prefix;
+        return;
+    }
     if (listing.error != 0) {
         result.unreadable = prefix;
         result.error = listing.error;
         return;
+    }
+    // A link back up the tree would be followed until the names grew too
+    // long, and the list would have named the same files again and again.
+    for (const Ancestor &ancestor : ancestors) {
+        if (ancestor.device == listing.device && ancestor.inode == listing.inode) {
+            result.loop = prefix;
+            result.loopsTo = ancestor.prefix;
+            return;
+        }
     }
     for (const Entry &entry : listing.entries) {
         if (!entry.isDirectory && entry.name[0] != '.' && Matches(pattern, entry.name)) {
@@ -118,14 +156,22 @@ void Scan(const std::string &folder, const std::string &pattern, bool subFolders
     if (!subFolders) {
         return;
     }
+    ancestors.push_back({listing.device, listing.inode, prefix});
     for (const Entry &entry : listing.entries) {
+        // What a looping link was meant to be cannot be told: were it a
+        // folder, the list would miss its files.
+        if (entry.loops && entry.name[0] != '.') {
+            result.loop = prefix + entry.name;
+            break;
+        }
         if (entry.isDirectory && entry.name[0] != '.') {
-            Scan(prefix + entry.name, pattern, subFolders, result);
-            if (!result.tooLong.empty() || !result.unreadable.empty()) {
-                return;
+            Scan(prefix + entry.name, pattern, subFolders, ancestors, result);
+            if (Stopped(result)) {
+                break;
             }
         }
     }
+    ancestors.pop_back();
 }
 
 }  // namespace
@@ -133,7 +179,8 @@ void Scan(const std::string &folder, const std::string &pattern, bool subFolders
 ScanResult ScanFolder(const std::string &folder, const std::string &pattern, bool subFolders)
 {
     ScanResult result;
-    Scan(folder, pattern, subFolders, result);
+    std::vector<Ancestor> ancestors;
+    Scan(folder, pattern, subFolders, ancestors, result);
     return result;
 }
 

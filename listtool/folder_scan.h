@@ -25,6 +25,11 @@ struct ScanResult {
     std::string tooLong;     // a folder path past the length limit, or empty
     std::string unreadable;  // a folder that exists but could not be read, or empty
     int error = 0;           // why `unreadable` could not be read
+    // A folder reached again below itself through a symbolic link (or
+    // past the kernel's limit of links in one name), and the folder it
+    // leads back to when that is known; the tree would have no end.
+    std::string loop;
+    std::string loopsTo;
 };
 
 ScanResult ScanFolder(const std::string &folder, const std::string &pattern, bool subFolders);

@@ -1,5 +1,7 @@
 #include "list_settings.h"
 
+#include <cstdint>
+
 #include "number_text.h"
 
 namespace vorllist {
@@ -16,10 +18,17 @@ void ApplyOption(ListSettings &settings, const std::string &argument)
     if (letter == 'a' || letter == 'A') {
         settings.aliasMode = true;
         // As strtol with base 0 reads it ("0x" hexadecimal, a leading "0"
-        // octal), kept to its low 32 bits.
+        // octal).
         auto offset =
             vorl::common::ReadNumberText(std::string_view(argument).substr(2), vorl::common::NumberBase::Prefixed);
-        settings.aliasOffset = static_cast<int32_t>(vorl::common::SaturatedSigned(offset));
+        int64_t value = vorl::common::SaturatedSigned(offset);
+        if (value < INT32_MIN || value > INT32_MAX) {
+            if (settings.unfitOffset.empty()) {
+                settings.unfitOffset = argument.substr(2);
+            }
+            value = 0;
+        }
+        settings.aliasOffset = static_cast<int32_t>(value);
     } else if (argument.size() == 2 && (letter == 's' || letter == 'S')) {
         settings.subFolders = true;
     } else if (letter == 'o' || letter == 'O') {
@@ -45,6 +54,7 @@ void ApplyInputFile(ListSettings &settings, const std::string &argument)
         settings.searchFolder.push_back('.');
     }
     settings.pattern = argument.substr(split);
+    settings.inputName = argument;
     ++settings.inputCount;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,87 @@ int Refuse(const std::string &message)
 {
     std::printf("%s\n", message.c_str());
     return kUsageStatus;
+}
+
+// A path as a message shows it: as it is, unless a control character in
+// it would break the message's line or hide in it; then every such
+// character, and the backslash that introduces them, is written escaped.
+std::string Shown(const std::string &path)
+{
+    auto control = [](char c) { return static_cast<unsigned char>(c) < ' ' || c == '\x7F'; };
+    if (std::none_of(path.begin(), path.end(), control)) {
+        return path;
+    }
+    std::string shown;
+    for (char c : path) {
+        switch (c) {
+            case '\r':
+                shown += "\\r";
+                break;
+            case '\n':
+                shown += "\\n";
+                break;
+            case '\t':
+                shown += "\\t";
+                break;
+            case '\\':
+                shown += "\\\\";
+                break;
+            default:
+                if (control(c)) {
+                    char hex[8];
+                    std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+                    shown += hex;
+                } else {
+                    shown.push_back(c);
+                }
+        }
+    }
+    return shown;
+}
+
+// A list line carries one entry argument: a comma would start the
+// converter field, a line end another entry, and the conversion reads a
+// backslash as a folder separator. That holds for the folders of a line
+// as much as for its name.
+bool Unlistable(const std::string &text)
+{
+    return text.find_first_of(",\\") != std::string::npos ||
+           std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; });
+}
+
+// The pattern a run without "?" most likely meant: the last digits of the
+// name (before its extension) turned into as many "?"; nothing when the
+// name has no digits there.
+std::optional<std::string> MeantPattern(const std::string &input)
+{
+    size_t nameStart = input.find_last_of("/\\");
+    nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
+    size_t dot = input.rfind('.');
+    size_t stemEnd = dot == std::string::npos || dot < nameStart ? input.size() : dot;
+    auto digit = [&](size_t at) { return input[at] >= '0' && input[at] <= '9'; };
+    size_t end = stemEnd;
+    while (end > nameStart && !digit(end - 1)) {
+        --end;
+    }
+    size_t first = end;
+    while (first > nameStart && digit(first - 1)) {
+        --first;
+    }
+    if (first == end) {
+        return std::nullopt;
+    }
+    return input.substr(0, first) + std::string(end - first, '?') + input.substr(end);
+}
+
+// The pattern inside single quotes, as a shell reads it back.
+std::string ShellQuoted(const std::string &text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
 }
 
 // The number in a name at the position of the pattern's first "?", read
@@ -108,7 +190,20 @@ int Run(const std::vector<std::string> &arguments)
     }
     size_t position = settings.pattern.find('?');
     if (position == std::string::npos) {
+        // Most often the shell has expanded the pattern into the one file
+        // that matched it; otherwise the "?" was forgotten.
+        std::fflush(stdout);
+        std::optional<std::string> meant = MeantPattern(settings.inputName);
+        std::fprintf(
+            stderr, "VorlList: the pattern %s has no '?': %s: VorlList -oassets.lst %s\n",
+            Shown(settings.inputName).c_str(),
+            meant ? "quote it so that the shell leaves it alone" : "put one where the file names carry their number",
+            Shown(ShellQuoted(meant.value_or("sprite???.png"))).c_str());
         return kNoWildcardStatus;
+    }
+    if (!settings.unfitOffset.empty()) {
+        return Refuse("エイリアスのオフセットが32ビットに収まりません（-2147483648から2147483647まで）: " +
+                      Shown(settings.unfitOffset));
     }
     if (settings.pattern.find('*') < position) {
         return Refuse("パターンの最初の「?」より前に「*」は使えません。");
@@ -122,10 +217,14 @@ int Run(const std::vector<std::string> &arguments)
     }
     ScanResult scan = ScanFolder(settings.searchFolder, settings.pattern, settings.subFolders);
     if (!scan.tooLong.empty()) {
-        return Refuse("フォルダ名が259文字を超えています: " + scan.tooLong);
+        return Refuse("フォルダ名が259文字を超えています: " + Shown(scan.tooLong));
+    }
+    if (!scan.loop.empty()) {
+        return Refuse("シンボリックリンクがループしています: " + Shown(scan.loop) +
+                      (scan.loopsTo.empty() ? "" : " は " + Shown(scan.loopsTo) + " と同じフォルダです"));
     }
     if (!scan.unreadable.empty()) {
-        return Refuse("フォルダ「" + scan.unreadable + "」が読めません: " + std::strerror(scan.error));
+        return Refuse("フォルダ「" + Shown(scan.unreadable) + "」が読めません: " + std::strerror(scan.error));
     }
     if (scan.files.empty()) {
         return Refuse("該当するファイルが１つも見つかりません。");
@@ -133,18 +232,21 @@ int Run(const std::vector<std::string> &arguments)
     std::vector<Numbered> numbered;
     for (const FoundFile &file : scan.files) {
         long number = NumberAt(file.name, position);
+        // "**" at the start of a line would make it a reference.
+        if (Unlistable(file.name) || file.name.rfind("**", 0) == 0) {
+            return Refuse("コンマ、円記号、制御文字、先頭の「**」を含むファイル名はリストに書けません: " +
+                          Shown(file.folder + file.name));
+        }
+        // The folder's separators are the list's own; any other backslash
+        // is in a folder's name.
+        std::string folderNames = file.folder;
+        std::replace(folderNames.begin(), folderNames.end(), '/', ' ');
+        if (Unlistable(folderNames) || file.folder.rfind("**", 0) == 0) {
+            return Refuse("コンマ、円記号、制御文字、先頭の「**」を含むフォルダ名はリストに書けません: " +
+                          Shown(file.folder + file.name));
+        }
         if (number < 0) {
             return Refuse("ファイル番号が負の数です: " + file.folder + file.name);
-        }
-        // A list line carries one entry argument: a comma would start the
-        // converter field, "**" a reference, a line end another entry, and
-        // the conversion reads a backslash as a folder separator.
-        bool unlistable =
-            file.name.find_first_of(",\\") != std::string::npos || file.name.rfind("**", 0) == 0 ||
-            std::any_of(file.name.begin(), file.name.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; });
-        if (unlistable) {
-            return Refuse("コンマ、円記号、制御文字、先頭の「**」を含むファイル名はリストに書けません: " + file.folder +
-                          file.name);
         }
         if (number > (settings.aliasMode ? kLargestAliasNumber : kLargestListedNumber)) {
             return Refuse(std::string(settings.aliasMode ? "ファイル番号が大きすぎます（2147483647まで）: "
@@ -172,14 +274,15 @@ int Run(const std::vector<std::string> &arguments)
         case DestinationResult::Problem::Unwritable:
             return Refuse("リストファイルが書き込めません。");
         case DestinationResult::Problem::ProtectedLink:
-            return Refuse("共有フォルダのシンボリックリンク「" + destination.name +
+            return Refuse("共有フォルダのシンボリックリンク「" + Shown(destination.name) +
                           "」は、所有者が実行したユーザーでもフォルダの所有者でもないので辿りません。");
         case DestinationResult::Problem::ForeignFile:
-            return Refuse("共有フォルダにある他のユーザーのファイル「" + destination.name + "」は置き換えません。");
+            return Refuse("共有フォルダにある他のユーザーのファイル「" + Shown(destination.name) +
+                          "」は置き換えません。");
     }
     if (const FoundFile *same = SameFileAs(destination.destination, scan.files)) {
-        return Refuse("リストファイル「" + settings.outputName + "」は入力ファイル「" + same->folder + same->name +
-                      "」と同じファイルです。");
+        return Refuse("リストファイル「" + Shown(settings.outputName) + "」は入力ファイル「" + same->folder +
+                      same->name + "」と同じファイルです。");
     }
     if (!WriteList(destination.destination, BuildList(numbered, settings))) {
         return Refuse("リストファイルが書き込めません。");
