@@ -284,7 +284,13 @@ int WriteEntryRecord(VorlInformation &info, CommandLineState &state, std::string
             AppendRecord(state, "", 0, 0, 0, 0, false);
         }
     } else if (auto found = FindFile(name, state.reporter, unusable);
-               found && found->first.size() + 2 < VORL_PATH_SIZE) {
+               found && found->first.size() + 2 >= VORL_PATH_SIZE) {
+        // The file is there, but its name does not fit the record's field:
+        // a cut name would be another file, and skipping is only for a
+        // file that is not there.
+        state.reporter.NoteFile(found->first, VORL_CAUSE_NAME_TOO_LONG, ENAMETOOLONG);
+        return failed(VORL_ERR_FILE_NOT_FOUND);
+    } else if (found) {
         // A record's name that begins with "*" is a reference: a file whose
         // own name begins so is written with "./" in front.
         if (common::IsReference(found->first)) {
@@ -335,11 +341,14 @@ int ParseCommandArguments(VorlInformation &info, const std::vector<std::string> 
     PlaceLabelText(info, state.labelText);
 
     std::string path = std::string(FieldText(info.workdir)) + "vorlproj.tmp";
+    errno = 0;
     if (!host::ReplaceFileContents(path, state.records)) {
+        reporter.NoteTemporary(path, errno);
         return VORL_ERR_TEMP_FILE;
     }
     std::unique_ptr<host::TextReader> reader = host::TextReader::Open(path);
     if (!reader) {
+        reporter.NoteTemporary(path, errno);
         return VORL_ERR_TEMP_FILE;
     }
     info.prjstream = reader.release();

@@ -1,6 +1,7 @@
 #include "body_packer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -24,10 +25,11 @@ static_assert(common::kBeyondEveryRow == VORL_MAX_ROWS, "a reference past the ta
 class Packer {
 public:
     Packer(const VorlInformation &info, const WorkFiles &files, host::HostFile &body, IndexValues &values,
-           const ConversionContext &reporter)
+           std::vector<bool> &withData, const ConversionContext &reporter)
         : info_(info),
           files_(files),
           values_(values),
+          withData_(withData),
           reporter_(reporter),
           align_(static_cast<uint64_t>(info.dataalign)),
           appender_(body)
@@ -71,7 +73,7 @@ public:
             }
         }
         if (!appender_.Flush()) {
-            reporter_.NoteOutput(files_.body);
+            reporter_.NoteTemporary(files_.body, errno);
             return VORL_ERR_TEMP_FILE;
         }
         // Nothing is in place yet: a stop now still leaves the outputs as they were.
@@ -143,7 +145,7 @@ private:
             }
             input = host::HostFile::OpenForReading(files_.pack);
             if (!input.IsOpen()) {
-                reporter_.NoteConverter(name, 0);
+                NoteNoOutput(entry, name);
                 return VORL_ERR_FILE_NOT_FOUND;
             }
         }
@@ -153,6 +155,19 @@ private:
             host::RemoveFile(files_.pack);
         }
         return rc;
+    }
+
+    // A converter that succeeded and wrote nothing; from a slot that holds
+    // no command nothing else could come.
+    void NoteNoOutput(const IndexEntry &entry, std::string_view name) const
+    {
+        reporter_.NoteConverter(name, 0);
+        std::string_view command = FieldText(info_.convert[entry.convertnum - 1]);
+        bool blank =
+            std::all_of(command.begin(), command.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+        if (blank) {
+            reporter_.NoteFile(name, VORL_CAUSE_CONVERTER_SLOT);
+        }
     }
 
     // A row whose converter ran in the pool: its result, taken in row order.
@@ -168,7 +183,7 @@ private:
         }
         host::HostFile output = host::HostFile::OpenForReading(result.output);
         if (!output.IsOpen()) {
-            reporter_.NoteConverter(name, 0);
+            NoteNoOutput(entry, name);
             return VORL_ERR_FILE_NOT_FOUND;
         }
         int rc = StoreItem(row, entry, output, result.output, true, result.itemLength);
@@ -193,6 +208,7 @@ private:
             return VORL_ERR_FORWARD_REFERENCE;
         }
         values_[row] = values_[static_cast<size_t>(target)];
+        withData_[row] = withData_[static_cast<size_t>(target)];
         return VORL_OK;
     }
 
@@ -207,7 +223,7 @@ private:
             // A converter that wrote nothing is the converter's failure.
             if (fromConverter) {
                 if (info_.skipnofile == 0) {
-                    reporter_.NoteConverter(FieldText(entry.filename), 0);
+                    NoteNoOutput(entry, FieldText(entry.filename));
                 }
                 return MissingRow(row, {});
             }
@@ -223,8 +239,10 @@ private:
         stored = common::RoundUp(stored, align_);
         uint64_t next = running_ + stored / align_;
         // With running offsets the end entry will hold `next`: a value the
-        // table cannot hold is refused before its bytes are written.
-        if (info_.indexout != kIndexNothing && info_.indexmode == 0 && next > kLargestIndexValue) {
+        // table cannot hold, or its all-ones marker, is refused before its
+        // bytes are written.
+        if (info_.indexout != kIndexNothing && info_.indexmode == 0 && next >= kLargestIndexValue) {
+            reporter_.NoteValueRange(VORL_CAUSE_INDEX_VALUE, IndexWidthHolding(next));
             return VORL_ERR_INDEX_RANGE;
         }
         switch (appender_.Append(input, length)) {
@@ -237,14 +255,15 @@ private:
                 reporter_.NoteInput(source);
                 return VORL_ERR_FILE_NOT_FOUND;
             case host::CopyResult::WriteFailed:
-                reporter_.NoteOutput(files_.body);
+                reporter_.NoteTemporary(files_.body, errno);
                 return VORL_ERR_TEMP_FILE;
         }
         if (!appender_.AppendZeros(stored - length)) {
-            reporter_.NoteOutput(files_.body);
+            reporter_.NoteTemporary(files_.body, errno);
             return VORL_ERR_TEMP_FILE;
         }
         values_[row] = running_;
+        withData_[row] = true;
         running_ = next;
         return VORL_OK;
     }
@@ -252,6 +271,7 @@ private:
     const VorlInformation &info_;
     const WorkFiles &files_;
     IndexValues &values_;
+    std::vector<bool> &withData_;
     const ConversionContext &reporter_;
     ConverterPool *pool_ = nullptr;
     ConverterCache *cache_ = nullptr;
@@ -264,10 +284,11 @@ private:
 }  // namespace
 
 int PackBody(const VorlInformation &info, const RowLayout &layout, const WorkFiles &files, host::HostFile &body,
-             IndexValues &values, const ConversionContext &reporter)
+             IndexValues &values, std::vector<bool> &withData, const ConversionContext &reporter)
 {
     values.assign(static_cast<size_t>(layout.rows), 0);
-    return Packer(info, files, body, values, reporter).PackAll();
+    withData.assign(static_cast<size_t>(layout.rows), false);
+    return Packer(info, files, body, values, withData, reporter).PackAll();
 }
 
 }  // namespace vorl

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "conversion_context.h"
 #include "host_file.h"
@@ -19,9 +20,10 @@ struct WorkFiles {
 };
 
 // Appends every stored item to `body` at its current position and fills
-// `values` (R slots). 0 or the code of the first failure, noted in
-// `reporter` with its row.
+// `values` (R slots) and `withData` (R flags: the row stored an item or
+// shares one). 0 or the code of the first failure, noted in `reporter`
+// with its row.
 int PackBody(const VorlInformation &info, const RowLayout &layout, const WorkFiles &files, host::HostFile &body,
-             IndexValues &values, const ConversionContext &reporter);
+             IndexValues &values, std::vector<bool> &withData, const ConversionContext &reporter);
 
 }  // namespace vorl

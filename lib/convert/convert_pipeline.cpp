@@ -29,7 +29,7 @@ static_assert(common::StatesAlignment(kIndexInFile) && common::StatesAlignment(k
 // A block that breaks the conversion's invariants is refused before any
 // file is touched: a zero alignment or interval would divide by zero, an
 // unknown width or converter slot would read outside the block.
-int CheckBlock(const VorlInformation &info)
+int CheckBlock(const VorlInformation &info, const ConversionContext &reporter)
 {
     if (info.indexnum <= 0 || info.indexout < 0) {
         return VORL_ERR_NO_INDEX;
@@ -45,6 +45,8 @@ int CheckBlock(const VorlInformation &info)
     for (int32_t row = 0; row < info.indexnum; ++row) {
         const IndexEntry &entry = info.entries[row];
         if (entry.use == 1 && (entry.convertnum < 0 || entry.convertnum > VORL_SLOT_COUNT)) {
+            reporter.NoteRow(row, FieldText(entry.filename));
+            reporter.NoteFile(FieldText(entry.filename), VORL_CAUSE_CONVERTER_SLOT);
             return VORL_ERR_BAD_ACCESS;
         }
     }
@@ -147,27 +149,32 @@ private:
     std::vector<std::string> more_;
 };
 
-int WriteWholeFile(const std::string &path, const std::string &content)
+int WriteWholeFile(const std::string &path, const std::string &content, const ConversionContext &reporter)
 {
     host::HostFile file = host::HostFile::CreateTruncating(path);
     if (!file.IsOpen() || !file.WriteAll(content.data(), content.size()) || !file.Close()) {
+        reporter.NoteTemporary(path, errno);
         return VORL_ERR_TEMP_FILE;
     }
     return VORL_OK;
 }
 
 int WriteIndexOutput(const VorlInformation &info, const RowLayout &layout, const IndexValues &values,
-                     const WorkFiles &files, host::HostFile &body)
+                     const WorkFiles &files, host::HostFile &body, const ConversionContext &reporter)
 {
     switch (info.indexout) {
         case kIndexInFile: {
             std::string index = BuildBinaryIndex(info, layout, values);
-            return body.WriteAllAt(index.data(), index.size(), 0) ? VORL_OK : VORL_ERR_TEMP_FILE;
+            if (!body.WriteAllAt(index.data(), index.size(), 0)) {
+                reporter.NoteTemporary(files.body, errno);
+                return VORL_ERR_TEMP_FILE;
+            }
+            return VORL_OK;
         }
         case kIndexText:
-            return WriteWholeFile(files.index, BuildHeaderText(info, values));
+            return WriteWholeFile(files.index, BuildHeaderText(info, values), reporter);
         case kIndexBinary:
-            return WriteWholeFile(files.index, BuildBinaryIndex(info, layout, values));
+            return WriteWholeFile(files.index, BuildBinaryIndex(info, layout, values), reporter);
         default:
             return VORL_OK;
     }
@@ -212,11 +219,28 @@ int CompareWithOutputs(const VorlInformation &info, const RowLayout &layout, con
     return VORL_OK;
 }
 
+// With running offsets a reader takes the last of several rows with one
+// value for the row that holds the item and the earlier ones for rows
+// without data: a row with data whose next row has its value (a shared
+// entry right after it) reads as empty although it is not.
+void TellLooksEmpty(const VorlInformation &info, const IndexValues &values, const std::vector<bool> &withData,
+                    const ConversionContext &reporter)
+{
+    if (info.indexmode != 0 || info.indexout == kIndexNothing) {
+        return;
+    }
+    for (size_t row = 0; row + 1 < values.size() && row < static_cast<size_t>(info.indexnum); ++row) {
+        if (withData[row] && values[row] == values[row + 1]) {
+            reporter.Notice(VORL_NOTICE_LOOKS_EMPTY, static_cast<int32_t>(row));
+        }
+    }
+}
+
 }  // namespace
 
 int ConvertBlock(VorlInformation &info, const ConversionContext &reporter)
 {
-    if (int rc = CheckBlock(info); rc != VORL_OK) {
+    if (int rc = CheckBlock(info, reporter); rc != VORL_OK) {
         return rc;
     }
     // Staging beside the user's files would take a file of a temporary's
@@ -264,27 +288,35 @@ int ConvertBlock(VorlInformation &info, const ConversionContext &reporter)
     // now, so the body is streamed behind it and the index filled in last.
     uint64_t reserved = info.indexout == kIndexInFile ? layout.indexBytes : 0;
     if (!body.IsOpen() || !body.SeekTo(static_cast<int64_t>(reserved))) {
-        reporter.NoteOutput(files.body);
+        reporter.NoteTemporary(files.body, errno);
         return VORL_ERR_TEMP_FILE;
     }
     IndexValues values;
-    if (int rc = PackBody(info, layout, files, body, values, reporter); rc != VORL_OK) {
+    std::vector<bool> withData;
+    if (int rc = PackBody(info, layout, files, body, values, withData, reporter); rc != VORL_OK) {
         return rc;
     }
     if (info.indexout != kIndexNothing) {
-        if (int rc = CheckIndexRange(info, values); rc != VORL_OK) {
+        RangeFailure refused;
+        if (int rc = CheckIndexRange(info, values, refused); rc != VORL_OK) {
+            bool entryRow = refused.row >= 0 && refused.row < info.indexnum;
+            reporter.NoteRow(refused.row, entryRow ? FieldText(info.entries[refused.row].filename) : "");
+            reporter.NoteValueRange(refused.cause, refused.neededBytes);
             return rc;
         }
     }
-    if (int rc = WriteIndexOutput(info, layout, values, files, body); rc != VORL_OK) {
+    if (int rc = WriteIndexOutput(info, layout, values, files, body, reporter); rc != VORL_OK) {
         return rc;
     }
     if (!body.Close()) {
+        reporter.NoteTemporary(files.body, errno);
         return VORL_ERR_TEMP_FILE;
     }
 
     if (reporter.VerifyOnly()) {
-        return CompareWithOutputs(info, layout, values, files, *dataPath, headerPath, reporter);
+        int rc = CompareWithOutputs(info, layout, values, files, *dataPath, headerPath, reporter);
+        TellLooksEmpty(info, values, withData, reporter);
+        return rc;
     }
     std::vector<Placement> placements;
     if (headerPath) {
@@ -303,7 +335,11 @@ int ConvertBlock(VorlInformation &info, const ConversionContext &reporter)
             placements.push_back({staged, others[i]});
         }
     }
-    return PlaceOutputs(placements, reporter);
+    int rc = PlaceOutputs(placements, reporter);
+    if (rc == VORL_OK) {
+        TellLooksEmpty(info, values, withData, reporter);
+    }
+    return rc;
 }
 
 }  // namespace vorl

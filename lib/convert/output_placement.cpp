@@ -122,6 +122,8 @@ int PlaceOutputs(const std::vector<Placement> &placements, const ConversionConte
         int error = errno;
         if (rc == VORL_ERR_OUTPUT_FILE) {
             reporter.NoteOutput(placements[i].target, error);
+        } else if (rc == VORL_ERR_TEMP_FILE) {
+            reporter.NoteTemporary(placements[i].target, error);
         }
     };
     for (size_t i = 0; i < placements.size() && rc == VORL_OK; ++i) {

@@ -27,7 +27,7 @@ int ConvertCommandLine(const char *commandLine, const ConversionContext &reporte
     }
     VorlInformation info;
     std::memset(&info, 0, sizeof info);
-    if (int rc = SetupWorkDirectory(info, workbase); rc != VORL_OK) {
+    if (int rc = SetupWorkDirectory(info, workbase, reporter); rc != VORL_OK) {
         return rc;
     }
     ReleaseOnExit release(info);

@@ -35,9 +35,9 @@ public:
     OwnWorkDirectory(const OwnWorkDirectory &) = delete;
     OwnWorkDirectory &operator=(const OwnWorkDirectory &) = delete;
 
-    int Make(const char *workbase)
+    int Make(const char *workbase, const ConversionContext &reporter)
     {
-        int rc = SetupWorkDirectory(info_, workbase);
+        int rc = SetupWorkDirectory(info_, workbase, reporter);
         made_ = rc == VORL_OK;
         return rc;
     }
@@ -53,7 +53,7 @@ int ConvertOwnBlock(VorlInformation &info, const char *workbase, const Conversio
 {
     OwnWorkDirectory workDirectory(info);
     if (FieldText(info.workdir).empty()) {
-        if (int rc = workDirectory.Make(workbase); rc != VORL_OK) {
+        if (int rc = workDirectory.Make(workbase, reporter); rc != VORL_OK) {
             return rc;
         }
     }
@@ -114,6 +114,13 @@ int ConvertWithOptions(VorlInformation *info, const char *commandLine, VorlConve
     }
     if (options != nullptr && HasField<void *>(*options, offsetof(VorlConvertOptions, stagecontext))) {
         reporter.StageOtherOutputs(options->stageoutput, options->stagecontext);
+    }
+    if (options != nullptr && HasField<int32_t>(*options, offsetof(VorlConvertOptions, neededbytes))) {
+        options->neededbytes = 0;
+        reporter.ReportNeededBytes(&options->neededbytes);
+    }
+    if (options != nullptr && HasField<void *>(*options, offsetof(VorlConvertOptions, noticecontext))) {
+        reporter.ReportNotices(options->notice, options->noticecontext);
     }
     if (project != nullptr) {
         return ConvertProject(project, *info, workbase, reporter);

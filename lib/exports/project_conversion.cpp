@@ -1,10 +1,12 @@
 #include "project_conversion.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 #include "convert_pipeline.h"
+#include "entry_file_name.h"
 #include "extended_conversion.h"
 #include "file_system.h"
 #include "fixed_text.h"
@@ -72,7 +74,14 @@ int ReadProject(const char *project, VorlInformation &info, const ConversionCont
     if (FieldText(info.prjdir).empty()) {
         StoreFieldText(info.prjdir, FullFolderOf(project));
     }
+    TakeRefusedEntryName();
     if (int rc = ReadProjectFile(info); rc != VORL_OK) {
+        // An entry whose name, resolved, does not fit its field fails the
+        // read: the report names the entry, not the project.
+        if (std::string refused = TakeRefusedEntryName(); !refused.empty()) {
+            reporter.NoteFile(refused, VORL_CAUSE_NAME_TOO_LONG, ENAMETOOLONG);
+            return rc;
+        }
         reporter.NoteInput(project);
         return rc;
     }

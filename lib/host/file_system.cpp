@@ -23,6 +23,7 @@ MakeDirectoryResult MakePrivateDirectory(std::string_view path)
 {
     auto native = ToNativePath(path);
     if (!native) {
+        errno = EILSEQ;  // the caller reports errno as the reason
         return MakeDirectoryResult::Failed;
     }
     if (::mkdir(native->c_str(), 0700) == 0) {

@@ -292,7 +292,21 @@ enum VorlFailureCause {
     VORL_CAUSE_OUTPUT_IS_INPUT = 8, /* the output is one of the inputs           */
     VORL_CAUSE_DIFFERS = 9,         /* verifying: the output differs or is absent */
     VORL_CAUSE_OUTPUT_TWICE = 10,   /* the output is also another output         */
-    VORL_CAUSE_NOT_A_FILE = 11      /* a pipe, a device or a socket, not a file  */
+    VORL_CAUSE_NOT_A_FILE = 11,     /* a pipe, a device or a socket, not a file  */
+    VORL_CAUSE_INDEX_VALUE = 12,    /* the row's index value does not fit its width, or
+                                       equals the all-ones no-data value (-15)   */
+    VORL_CAUSE_ALIAS_VALUE = 13,    /* the row's alias does not fit the alias width (-15) */
+    VORL_CAUSE_CONVERTER_SLOT = 14, /* the row names a converter slot that is not 1 to 4
+                                       (-6), or one that holds no command (-9)    */
+    VORL_CAUSE_NAME_TOO_LONG = 15   /* the name, resolved, is longer than its field holds */
+};
+
+/* What a conversion that succeeded tells the caller of in `notice`. */
+enum VorlNoticeKind {
+    /* The row holds data, but with running offsets (`indexmode` 0) its
+     * index value equals the next row's, so that a reader takes it for a
+     * row without data (a shared entry right after the row it shares). */
+    VORL_NOTICE_LOOKS_EMPTY = 1
 };
 
 /* What a file reported to `fileread` was read as. */
@@ -338,6 +352,11 @@ typedef struct VorlFailureReport {
  * as the conversion used it (CP932) and a VorlReadKind. */
 typedef void (*VorlFileReadCallback)(void *context, const char *path, int32_t kind);
 
+/* Called for each VorlNoticeKind a conversion finds about `row`, once its
+ * outputs are in place (verifying: once they are compared); a conversion
+ * that fails tells of nothing. */
+typedef void (*VorlNoticeCallback)(void *context, int32_t kind, int32_t row);
+
 /* Called before every row and once when all are packed; a return other
  * than 0 asks the conversion to stop before its next row. */
 typedef int (*VorlProgressCallback)(void *context, const VorlProgress *progress);
@@ -368,6 +387,12 @@ typedef struct VorlConvertOptions {
     VorlStageCallback stageoutput;    /* may be null: `otheroutputs` are only checked      */
     void *stagecontext;               /* handed to `stageoutput`                           */
     const char *project;              /* a project file (CP932) read into `info`, or null   */
+    int32_t neededbytes;              /* failing with cause 12 or 13: the smallest width in
+                                         bytes that would hold the value (an index value other
+                                         than as the all-ones marker), 0 when none would (index
+                                         values are 32-bit at every width); else 0            */
+    VorlNoticeCallback notice;        /* may be null                                         */
+    void *noticecontext;              /* handed to `notice`                                  */
 } VorlConvertOptions;
 
 /* Converts either a filled block (`info`, as VorlConvert) or a command line

@@ -83,7 +83,9 @@ void ConversionContext::NoteRow(int32_t row, std::string_view input, std::string
     }
     report_->row = row;
     report_->line = line;
-    StoreFieldText(report_->input, input);
+    if (!StoreFieldText(report_->input, input)) {
+        StoreFieldText(report_->input, WholeCharactersWithin(input, sizeof report_->input - 1));
+    }
     StoreFieldText(report_->listfile, listFile);
 }
 
@@ -92,9 +94,35 @@ void ConversionContext::NoteFile(std::string_view file, VorlFailureCause cause, 
     if (report_ == nullptr) {
         return;
     }
-    StoreFieldText(report_->file, file);
+    // A name longer than the field (cause 15) is shown by its start.
+    if (!StoreFieldText(report_->file, file)) {
+        StoreFieldText(report_->file, WholeCharactersWithin(file, sizeof report_->file - 1));
+    }
     report_->cause = cause;
     report_->oserror = osError;
+}
+
+void ConversionContext::NoteTemporary(std::string_view file, int32_t osError) const
+{
+    if (report_ == nullptr) {
+        return;
+    }
+    host::FileTrouble trouble = host::WhyNotWritable(file);
+    if (trouble.kind == host::TroubleKind::NoFolder) {
+        NoteFile(file, VORL_CAUSE_NO_FOLDER, trouble.osError);
+        return;
+    }
+    NoteFile(file, VORL_CAUSE_UNWRITABLE, osError != 0 ? osError : trouble.osError);
+}
+
+void ConversionContext::NoteValueRange(VorlFailureCause cause, int32_t neededBytes) const
+{
+    if (report_ != nullptr) {
+        report_->cause = cause;
+    }
+    if (neededBytes_ != nullptr) {
+        *neededBytes_ = neededBytes;
+    }
 }
 
 void ConversionContext::NoteSameFile(std::string_view output, std::string_view other, bool otherIsOutput,

@@ -41,6 +41,20 @@ public:
     }
     const std::string &CacheFolder() const { return cacheFolder_; }
     uint64_t CacheLimit() const { return cacheLimit_; }
+    // Where a -15 says which width would have held the refused value.
+    void ReportNeededBytes(int32_t *neededBytes) { neededBytes_ = neededBytes; }
+    // What a successful run finds worth telling about a row.
+    void ReportNotices(VorlNoticeCallback notice, void *context)
+    {
+        notice_ = notice;
+        noticeContext_ = context;
+    }
+    void Notice(VorlNoticeKind kind, int32_t row) const
+    {
+        if (notice_ != nullptr) {
+            notice_(noticeContext_, kind, row);
+        }
+    }
 
     // The row a failure concerns and the entry as written; a row from a
     // list file also names the list and its line.
@@ -51,6 +65,13 @@ public:
     // the output's name shows none (a full disk).
     void NoteOutput(std::string_view file, int32_t osError = 0) const;
     void NoteFile(std::string_view file, VorlFailureCause cause, int32_t osError = 0) const;
+    // A temporary file or folder that could not be made or written:
+    // always a cause, the folder's absence when that is why, else the
+    // system's `osError` (a full disk shows nothing at the name itself).
+    void NoteTemporary(std::string_view file, int32_t osError) const;
+    // A value refused with -15 (cause 12 or 13) and the width in bytes
+    // that would hold it, 0 when none would.
+    void NoteValueRange(VorlFailureCause cause, int32_t neededBytes) const;
     // An output that is also `other`, an input (the entry `row` when it is
     // one, else -1) or another output of the run.
     void NoteSameFile(std::string_view output, std::string_view other, bool otherIsOutput, int32_t row) const;
@@ -99,6 +120,9 @@ public:
 
 private:
     VorlFailureReport *report_ = nullptr;
+    int32_t *neededBytes_ = nullptr;
+    VorlNoticeCallback notice_ = nullptr;
+    void *noticeContext_ = nullptr;
     VorlFileReadCallback fileRead_ = nullptr;
     void *fileReadContext_ = nullptr;
     bool verifyOnly_ = false;

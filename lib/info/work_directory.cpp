@@ -1,5 +1,6 @@
 #include "work_directory.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -81,14 +82,16 @@ void ReclaimAbandoned(const std::string &base)
 
 }  // namespace
 
-int SetupWorkDirectory(VorlInformation &info, const char *base)
+int SetupWorkDirectory(VorlInformation &info, const char *base, const ConversionContext &reporter)
 {
     const host::PathRules &rules = host::HostRules();
     std::string folder = ChooseBase(base);
     // An empty base would put the folder at the root of the file system.
     if (folder.empty()) {
+        reporter.NoteFile("", VORL_CAUSE_NO_FOLDER, ENOENT);
         return VORL_ERR_WORK_DIRECTORY;
     }
+    const std::string given = folder;
     if (!rules.EndsInSeparator(folder)) {
         folder.push_back(rules.joinSeparator);
     }
@@ -100,6 +103,7 @@ int SetupWorkDirectory(VorlInformation &info, const char *base)
         std::string candidate = folder + name;
         std::string withSeparator = candidate + rules.joinSeparator;
         if (withSeparator.size() >= sizeof info.workdir) {
+            reporter.NoteFile(given, VORL_CAUSE_NAME_TOO_LONG, ENAMETOOLONG);
             return VORL_ERR_WORK_DIRECTORY;
         }
         switch (host::MakePrivateDirectory(candidate)) {
@@ -112,10 +116,16 @@ int SetupWorkDirectory(VorlInformation &info, const char *base)
                 return VORL_OK;
             case host::MakeDirectoryResult::Exists:
                 continue;
-            case host::MakeDirectoryResult::Failed:
+            case host::MakeDirectoryResult::Failed: {
+                int error = errno;
+                bool noFolder = error == ENOENT || error == ENOTDIR;
+                reporter.NoteFile(given, noFolder ? VORL_CAUSE_NO_FOLDER : VORL_CAUSE_UNWRITABLE, error);
                 return VORL_ERR_WORK_DIRECTORY;
+            }
         }
     }
+    // Every name of the form is taken.
+    reporter.NoteFile(given, VORL_CAUSE_UNWRITABLE, EEXIST);
     return VORL_ERR_WORK_DIRECTORY;
 }
 

@@ -5,13 +5,16 @@
 
 #include <string_view>
 
+#include "conversion_context.h"
 #include "vorl_cnv.h"
 
 namespace vorl {
 
 // Makes the folder under `base` (or, when it is null, under the base of
-// common/temporary_base.h), stores its path with a trailing separator in `workdir`; 0 or -18.
-int SetupWorkDirectory(VorlInformation &info, const char *base);
+// common/temporary_base.h), stores its path with a trailing separator in
+// `workdir`; 0 or -18, noted in `reporter` with the base folder and why.
+int SetupWorkDirectory(VorlInformation &info, const char *base,
+                       const ConversionContext &reporter = ConversionContext());
 
 // True when the last component of `workdir` has the form this library
 // gives its working directories; only such a folder is ever emptied.

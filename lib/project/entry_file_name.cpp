@@ -1,6 +1,7 @@
 #include "entry_file_name.h"
 
 #include <string>
+#include <utility>
 
 #include "absolute_path.h"
 #include "entry_reference.h"
@@ -8,15 +9,37 @@
 
 namespace vorl {
 
+namespace {
+
+// One read runs on one thread from start to end.
+thread_local std::string refusedName;
+
+bool StoreOrRefuse(IndexEntry &entry, std::string_view name)
+{
+    if (StoreFieldText(entry.filename, name)) {
+        return true;
+    }
+    refusedName = std::string(name);
+    return false;
+}
+
+}  // namespace
+
 bool StoreEntryFileName(IndexEntry &entry, std::string_view name, std::string_view prjdir)
 {
     if (name.size() >= sizeof entry.filename) {
+        refusedName = std::string(name);
         return false;
     }
     if (name.empty() || common::IsReference(name) || prjdir.empty()) {
-        return StoreFieldText(entry.filename, name);
+        return StoreOrRefuse(entry, name);
     }
-    return StoreFieldText(entry.filename, MakeAbsolutePath(name, prjdir, host::HostRules()));
+    return StoreOrRefuse(entry, MakeAbsolutePath(name, prjdir, host::HostRules()));
+}
+
+std::string TakeRefusedEntryName()
+{
+    return std::exchange(refusedName, std::string());
 }
 
 }  // namespace vorl

@@ -1,6 +1,7 @@
 // Storing an entry's file name as a project reader loads it.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "vorl_cnv.h"
@@ -13,5 +14,10 @@ namespace vorl {
 // since a cut path would name another file, and the reader says so rather
 // than let the entry pass as one without a file.
 bool StoreEntryFileName(IndexEntry &entry, std::string_view name, std::string_view prjdir);
+
+// The name, resolved, that StoreEntryFileName last refused on this thread,
+// so that a failed read can say which it was; empty when none was. Taking
+// it forgets it.
+std::string TakeRefusedEntryName();
 
 }  // namespace vorl
