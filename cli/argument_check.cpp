@@ -7,6 +7,7 @@
 
 #include "alignment_rule.h"
 #include "command_line_options.h"
+#include "entry_reference.h"
 #include "job_count.h"
 #include "number_text.h"
 #include "terminal_text.h"
@@ -76,25 +77,6 @@ bool IsEntryNumber(std::string_view text)
         return false;
     }
     return !number.negative || number.value <= uint64_t{1} << 31;
-}
-
-std::string CheckEntry(const std::string &entry)
-{
-    size_t firstComma = entry.find(',');
-    if (firstComma == std::string::npos) {
-        return {};
-    }
-    std::string_view rest = std::string_view(entry).substr(firstComma + 1);
-    size_t secondComma = rest.find(',');
-    std::string_view converter = rest.substr(0, secondComma);
-    std::string_view alias = secondComma == std::string_view::npos ? std::string_view() : rest.substr(secondComma + 1);
-    if (!IsEntryNumber(converter)) {
-        return "the converter of an entry is not a number: " + entry;
-    }
-    if (!IsEntryNumber(alias)) {
-        return "the alias of an entry is not a number that fits 32 bits: " + entry;
-    }
-    return {};
 }
 
 // Why the value of a library option would not be kept as given, or empty.
@@ -259,6 +241,74 @@ std::string CheckAlignmentForMode(const std::vector<LineItem> &items)
 
 }  // namespace
 
+std::string EscapedForMessage(std::string_view text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (byte < ' ' || byte == 0x7F) {
+            shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+std::string CheckConverterField(std::string_view entry)
+{
+    size_t firstComma = entry.find(',');
+    if (firstComma == std::string_view::npos) {
+        return {};
+    }
+    std::string_view rest = entry.substr(firstComma + 1);
+    std::string_view converter = rest.substr(0, rest.find(','));
+    if (!IsEntryNumber(converter)) {
+        return "the converter of an entry is not a number: " + EscapedForMessage(entry);
+    }
+    // Only a file takes a converter: an unused entry and a reference keep
+    // none, whatever the field says.
+    std::string_view name = entry.substr(0, firstComma);
+    if (name.empty() || vorl::common::IsCommandLineReference(name)) {
+        return {};
+    }
+    auto number = vorl::common::ReadNumberText(converter, vorl::common::NumberBase::Prefixed);
+    if (number.value == 0) {
+        return {};
+    }
+    // The library reads the field as strtoul does: "-1" names no slot 1.
+    uint64_t slot = number.negative ? UINT64_MAX : number.value;
+    // The command line has no option that sets a converter's command: every
+    // slot it could name is empty and would fail only once the run is on.
+    constexpr const char *kSlots = "slots are 1 to 4, and only those the command line sets; it sets none";
+    if (slot <= VORL_SLOT_COUNT) {
+        return "the converter field names slot " + std::to_string(slot) + ", which the command line does not set (" +
+               kSlots + "): " + EscapedForMessage(entry);
+    }
+    return "the converter field names no converter slot (" + std::string(kSlots) + "): " + EscapedForMessage(entry);
+}
+
+std::string CheckEntry(std::string_view entry)
+{
+    if (std::string why = CheckConverterField(entry); !why.empty()) {
+        return why;
+    }
+    size_t firstComma = entry.find(',');
+    size_t secondComma = firstComma == std::string_view::npos ? firstComma : entry.find(',', firstComma + 1);
+    std::string_view alias = secondComma == std::string_view::npos ? std::string_view() : entry.substr(secondComma + 1);
+    if (!IsEntryNumber(alias)) {
+        return "the alias of an entry is not a number that fits 32 bits: " + EscapedForMessage(entry);
+    }
+    return {};
+}
+
 CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
 {
     CheckedLine line;
@@ -276,6 +326,13 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
                 return line;
             }
             continue;
+        }
+        if (argument.find_first_of("\r\n") != std::string::npos) {
+            // A list line ends at a line end: in any list this would be two
+            // entries, and no route to the library carries one.
+            line.error = std::string(isOption ? "an option" : "an entry") +
+                         " cannot hold a line break (CR or LF): " + EscapedForMessage(argument);
+            return line;
         }
         if (isOption) {
             line.error = CheckOption(argument, line);

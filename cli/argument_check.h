@@ -47,6 +47,18 @@ struct CheckedLine {
 
 CheckedLine CheckLineArguments(const std::vector<std::string> &arguments);
 
+// A text as a one-line message shows it: line ends, tabs and the other
+// control characters as escapes (\n, \r, \t, \xNN), so that no name can
+// break the message's line or hide in it.
+std::string EscapedForMessage(std::string_view text);
+
+// Why an entry NAME[,CONVERTER[,ALIAS]], from an argument or a list line,
+// cannot be packed as written, or empty: its numbers must be kept exactly,
+// and its converter must name a slot the command line sets. The converter
+// alone is checked by CheckConverterField.
+std::string CheckEntry(std::string_view entry);
+std::string CheckConverterField(std::string_view entry);
+
 // Project mode: --project FILE --data NAME [--header NAME] [--workdir DIR],
 // each value separate or after "=".
 struct ProjectArguments {

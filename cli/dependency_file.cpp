@@ -26,12 +26,18 @@ void ReadFiles::Add(const std::string &utf8Name)
     }
 }
 
-std::string EscapeForMake(const std::string &name)
+std::string EscapeForMake(const std::string &name, MakePlace place)
 {
     std::string escaped;
     for (size_t i = 0; i < name.size(); ++i) {
         char c = name[i];
-        if (c == ' ' || c == '\t' || c == '#' || c == ':') {
+        // Ninja reads these escapes as Make does, except that it keeps "\%"
+        // as it stands and takes one backslash fewer before '#' and ':'.
+        // Make's reading wins: a '%' in a target would make a pattern rule
+        // of it, and a '#' after an even run of backslashes a comment. Ninja
+        // then sees a name that is not there and only runs the step again.
+        bool special = c == ' ' || c == '\t' || c == '#' || c == ':' || (c == '%' && place == MakePlace::Target);
+        if (special) {
             // Backslashes right before an escaped character are doubled, or
             // they would escape the escape.
             for (size_t j = i; j > 0 && name[j - 1] == '\\'; --j) {
@@ -53,15 +59,15 @@ std::string DependencyText(const std::vector<std::string> &targets, const std::v
         if (i > 0) {
             text += ' ';
         }
-        text += EscapeForMake(targets[i]);
+        text += EscapeForMake(targets[i], MakePlace::Target);
     }
     text += ":";
     for (const std::string &name : prerequisites) {
-        text.append(" \\\n  ").append(EscapeForMake(name));
+        text.append(" \\\n  ").append(EscapeForMake(name, MakePlace::Prerequisite));
     }
     text += "\n";
     for (const std::string &name : prerequisites) {
-        text.append("\n").append(EscapeForMake(name)).append(":\n");
+        text.append("\n").append(EscapeForMake(name, MakePlace::Target)).append(":\n");
     }
     return text;
 }

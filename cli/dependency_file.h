@@ -26,9 +26,14 @@ private:
     std::unordered_set<std::string> seen_;  // the same, to find one at once
 };
 
-// A name as Make reads it: blanks, '#', ':' and '\' before them escaped,
-// '$' doubled.
-std::string EscapeForMake(const std::string &name);
+// Where a name stands in the file: Make reads '%' in a target as a pattern
+// (so the empty rule of a prerequisite would become a pattern rule), but
+// keeps a backslash before '%' in a prerequisite as part of the name.
+enum class MakePlace { Target, Prerequisite };
+
+// A name as Make and Ninja read it: blanks, '#', ':' and, in a target, '%'
+// escaped with the backslashes before them doubled; '$' doubled.
+std::string EscapeForMake(const std::string &name, MakePlace place);
 
 // The text of the file: the targets depend on the prerequisites, and each
 // prerequisite has an empty rule of its own.

@@ -2,7 +2,8 @@
 // library's command line has its limits (command_line_options.h), while a
 // list holds any number of entries, and in a list every line is an entry,
 // even one that begins with "-". A list file written by hand in UTF-8 gets
-// a CP932 copy, the only encoding the library reads.
+// a CP932 copy, the only encoding the library reads, as does a list that is
+// no regular file (a pipe), which can be read only once.
 #pragma once
 
 #include <optional>
@@ -41,12 +42,14 @@ private:
 };
 
 struct LibraryLine {
-    std::string line;               // CP932, for the library
-    std::vector<ListSource> lists;  // every list the line names
-    std::string error;              // why the line cannot be made (UTF-8), or empty
-    bool tooLong = false;           // the line exceeds the library's limits
-    bool listNotWritten = false;    // a temporary list could not be written
-    bool listTooLarge = false;      // a list file is far larger than any list
+    std::string line;                // CP932, for the library
+    std::vector<ListSource> lists;   // every list the line names
+    std::string error;               // why the line cannot be made (UTF-8), or empty
+    bool tooLong = false;            // the line exceeds the library's limits
+    bool listNotWritten = false;     // a temporary list could not be written
+    bool listTooLarge = false;       // a list file is far larger than any list
+    bool listNotText = false;        // a list file is in an encoding no list is in (UTF-16)
+    std::vector<std::string> notes;  // what standard error should hear of the lists read (UTF-8)
 };
 
 // Builds the library's line from checked items. Runs of entries go into

@@ -49,6 +49,9 @@ std::string Reason(const VorlFailureReport &report)
             return "is a pipe or a device, not a file";
         case VORL_CAUSE_OUTPUT_IS_INPUT:
             return "is also one of the inputs";
+        case VORL_CAUSE_NAME_TOO_LONG:
+            return "the name, made absolute, is longer than " + std::to_string(VORL_PATH_SIZE - 1) +
+                   " bytes in Shift-JIS";
         case VORL_CAUSE_CONVERTER:
             if (report.status > 0) {
                 return "the converter ended with status " + std::to_string(report.status);
@@ -126,13 +129,107 @@ std::string OtherFileOfRun(const VorlFailureReport &report, const std::vector<Li
            "); nothing was written";
 }
 
+// The causes that concern a row's settings rather than a file: the row is
+// named in the reason, not in front of the message.
+bool ConcernsRow(const VorlFailureReport &report)
+{
+    switch (report.cause) {
+        case VORL_CAUSE_INDEX_VALUE:
+        case VORL_CAUSE_ALIAS_VALUE:
+        case VORL_CAUSE_CONVERTER_SLOT:
+        case VORL_CAUSE_NAME_TOO_LONG:
+            return report.row >= 0;
+        default:
+            return false;
+    }
+}
+
+std::string RowName(const VorlFailureReport &report, int32_t rowCount)
+{
+    if (rowCount > 0 && report.row >= rowCount) {
+        return "the end entry after entry " + std::to_string(rowCount - 1) + " (where the data ends)";
+    }
+    std::string name = ToTerminalText(FieldOf(report.input));
+    if (name.empty()) {
+        name = ToTerminalText(FieldOf(report.file));
+    }
+    std::string row = "entry " + std::to_string(report.row);
+    return name.empty() ? row : row + " (" + name + ")";
+}
+
+// The setting that gives a width of `bytes`: on a command line the index
+// width is -t2 or -t4, and -e makes an alias table of the index's width; a
+// project sets both widths itself, 1 to 8 bytes.
+std::string WidthThatHolds(int32_t bytes, bool alias, bool project)
+{
+    const char *what = alias ? "alias" : "index";
+    if (bytes <= 0) {
+        return std::string("no ") + what + " width holds it";
+    }
+    std::string width = std::to_string(bytes) + "-byte " + what;
+    if (project) {
+        return "a project with a " + width + " holds it";
+    }
+    if (bytes == 2 || bytes == 4) {
+        std::string option = "-t" + std::to_string(bytes);
+        return (alias ? option + " with -e" : option) + " holds it";
+    }
+    return "a " + width + " holds it, which only a project sets";
+}
+
+std::string RowReason(const VorlFailureReport &report, bool project, int32_t neededBytes, int32_t rowCount)
+{
+    std::string row = RowName(report, rowCount);
+    switch (report.cause) {
+        case VORL_CAUSE_INDEX_VALUE:
+            return row +
+                   ": its index value does not fit the index width, or equals the no-data value (all ones) of "
+                   "that width; " +
+                   WidthThatHolds(neededBytes, false, project);
+        case VORL_CAUSE_ALIAS_VALUE:
+            return row + ": its alias does not fit the alias width; " + WidthThatHolds(neededBytes, true, project);
+        case VORL_CAUSE_CONVERTER_SLOT:
+            return row + (project ? ": its converter field names no converter: 0, or a slot from 1 to 4 that holds a "
+                                    "command"
+                                  : ": its converter field is not 0 (the command line has no converters)");
+        case VORL_CAUSE_NAME_TOO_LONG:
+            return row + ": the name, made absolute, is longer than " + std::to_string(VORL_PATH_SIZE - 1) +
+                   " bytes in Shift-JIS";
+        default:
+            return {};
+    }
+}
+
+// Where staging failed: the folder of the temporary file (-8), or the
+// folder the working directory was to be made in (-18).
+std::string StagingReason(int code, const VorlFailureReport &report)
+{
+    std::string file = ToTerminalText(FieldOf(report.file));
+    std::string folder = file;
+    if (code == VORL_ERR_TEMP_FILE && !file.empty() && file.back() != '/') {
+        size_t slash = file.rfind('/');
+        folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    }
+    std::string why = report.oserror != 0 ? std::strerror(report.oserror) : std::string("it failed");
+    if (folder.empty()) {
+        return why;
+    }
+    return (code == VORL_ERR_WORK_DIRECTORY ? "no working folder can be made in " : "writing in the folder ") + folder +
+           ": " + why;
+}
+
 }  // namespace
 
 std::string DescribeFailure(int code, const VorlFailureReport *report, const std::vector<ListSource> &lists,
-                            const RunFileNames *names)
+                            const RunFileNames *names, int32_t neededBytes, int32_t rowCount)
 {
     std::string text = "vorlcnv: ";
     std::string why;
+    const bool staging = code == VORL_ERR_TEMP_FILE || code == VORL_ERR_WORK_DIRECTORY;
+    if (report != nullptr && staging && (report->file[0] != '\0' || report->oserror != 0)) {
+        return text + LibraryMessage(code) + " (error " + std::to_string(-code) + ": " + StagingReason(code, *report) +
+               ")";
+    }
     if (report != nullptr &&
         (report->cause == VORL_CAUSE_OUTPUT_IS_INPUT || report->cause == VORL_CAUSE_OUTPUT_TWICE)) {
         std::string output = ToTerminalText(FieldOf(report->file));
@@ -151,7 +248,10 @@ std::string DescribeFailure(int code, const VorlFailureReport *report, const std
             text += ToTerminalText(listName) + ":" + std::to_string(report->line) + ": ";
         }
         std::string name = ToTerminalText(FieldOf(report->file));
-        if (const ListSource *named = FindList(lists, fileName)) {
+        const bool rowSetting = ConcernsRow(*report);
+        if (rowSetting) {
+            name.clear();
+        } else if (const ListSource *named = FindList(lists, fileName)) {
             name = named->userList.empty() ? "(a temporary list of vorlcnv)" : named->userList;
         } else if (name.empty()) {
             name = ToTerminalText(FieldOf(report->input));
@@ -159,7 +259,8 @@ std::string DescribeFailure(int code, const VorlFailureReport *report, const std
         if (!name.empty()) {
             text += name + ": ";
         }
-        why = Reason(*report);
+        const bool project = names != nullptr && !names->project.empty();
+        why = rowSetting ? RowReason(*report, project, neededBytes, rowCount) : Reason(*report);
     }
     text += LibraryMessage(code) + " (error " + std::to_string(-code);
     if (!why.empty()) {

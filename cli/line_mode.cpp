@@ -69,12 +69,17 @@ int RunLineMode(const std::vector<std::string> &arguments)
         std::fprintf(stderr, "vorlcnv: %s\n", line.error.c_str());
         return -VORL_ERR_TEMP_FILE;
     }
-    if (line.listTooLarge) {
+    if (line.listTooLarge || line.listNotText) {
         std::fprintf(stderr, "vorlcnv: %s\n", line.error.c_str());
         return kDataError;
     }
     if (!line.error.empty()) {
         return UsageError(line.error);
+    }
+    // How a list was read when its bytes left that open: a warning, said
+    // with -q too; a refused line says its own reason alone.
+    for (const std::string &note : line.notes) {
+        std::fprintf(stderr, "vorlcnv: %s\n", note.c_str());
     }
     ReadFiles read;
     RunOptions run = NewOptions(read, checked.shared);
@@ -100,7 +105,7 @@ int RunLineMode(const std::vector<std::string> &arguments)
         options.stagecontext = &dependencies;
     }
     RunControl control;
-    control.Attach(options);
+    control.Attach(options, checked.shared.quiet);
     int rc = VorlConvertWithOptions(nullptr, line.line.c_str(), &options);
     return ReportOutcome(rc, {options, checked.shared, control, dependencies, line.lists}, outputs, names);
 }

@@ -1,5 +1,6 @@
 #include "pack_commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -80,6 +81,14 @@ std::optional<uint64_t> RowNumber(const std::string &text)
         return std::nullopt;
     }
     return vorl::common::ClampedMagnitude(vorl::common::ReadNumberText(text), UINT64_MAX);
+}
+
+// The row as the user wrote it, without its leading zeros, so that a
+// number beyond 64 bits is not shown as the largest one that fits.
+std::string RowText(const std::string &digits)
+{
+    size_t first = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+    return digits.substr(first);
 }
 
 // The item goes to its file through the library's door for outputs: the
@@ -170,7 +179,7 @@ int RunExtractCommand(const std::vector<std::string> &arguments)
         return Report(status, error);
     }
     ItemPlace place;
-    if (int status = LocateItem(pack.bytes, *row, place, error); status != 0) {
+    if (int status = LocateItem(pack.bytes, *row, place, error, RowText(parsed.operands[0])); status != 0) {
         return Report(status, error);
     }
     if (!parsed.output) {

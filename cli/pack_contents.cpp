@@ -222,9 +222,26 @@ void AppendText(const VorlReaderIndex &index, std::string &out)
     AppendTable(index, out);
 }
 
+// A reader that holds numbers as doubles (JavaScript, jq, most others)
+// keeps integers exact up to 2^53 only; a larger one is written as a
+// string of its decimal digits, which every reader keeps as it is.
+constexpr uint64_t kLargestExactInJson = uint64_t{1} << 53;
+
+std::string JsonNumber(uint64_t value)
+{
+    return value <= kLargestExactInJson ? Decimal(value) : "\"" + Decimal(value) + "\"";
+}
+
+std::string JsonSignedNumber(int64_t value)
+{
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    std::string digits = std::to_string(value);
+    return magnitude <= kLargestExactInJson ? digits : "\"" + digits + "\"";
+}
+
 std::string JsonNumberOrNull(bool present, uint64_t value)
 {
-    return present ? Decimal(value) : std::string("null");
+    return present ? JsonNumber(value) : std::string("null");
 }
 
 void AppendJson(const VorlReaderIndex &index, std::string &out)
@@ -240,7 +257,7 @@ void AppendJson(const VorlReaderIndex &index, std::string &out)
     out += std::string("  \"running_offsets\": ") + (index.runningOffsets ? "true" : "false") + ",\n";
     out += std::string("  \"separate_index\": ") + (index.separate ? "true" : "false") + ",\n";
     out += "  \"body_start\": " + JsonNumberOrNull(!index.separate, index.bodyStart) + ",\n";
-    out += "  \"body_size\": " + Decimal(index.bodySize) + ",\n";
+    out += "  \"body_size\": " + JsonNumber(index.bodySize) + ",\n";
     out += "  \"entries\": [";
     VorlReaderCursor cursor;
     VorlReaderEntry entry;
@@ -249,16 +266,16 @@ void AppendJson(const VorlReaderIndex &index, std::string &out)
         const bool data = entry.hasData != 0;
         out += row == 0 ? "\n" : ",\n";
         out += "    {\"row\": " + Decimal(row);
-        out += ", \"value\": " + Decimal(entry.value);
+        out += ", \"value\": " + JsonNumber(entry.value);
         out += std::string(", \"has_data\": ") + (data ? "true" : "false");
         out += ", \"offset\": " + JsonNumberOrNull(data, entry.offset);
         out +=
             ", \"file_offset\": " + JsonNumberOrNull(data && !index.separate, uint64_t{index.bodyStart} + entry.offset);
-        out += ", \"size\": " + Decimal(entry.size);
+        out += ", \"size\": " + JsonNumber(entry.size);
         out += ", \"shared_with\": " + JsonNumberOrNull(data && entry.owner != row, entry.owner);
         out += ", \"alias\": " + JsonNumberOrNull(alias, entry.alias);
         out += ", \"signed_alias\": ";
-        out += alias ? std::to_string(VorlReaderSignedAlias(&index, entry.alias)) : std::string("null");
+        out += alias ? JsonSignedNumber(VorlReaderSignedAlias(&index, entry.alias)) : std::string("null");
         out += "}";
     }
     out += "\n  ]\n}\n";
@@ -280,7 +297,7 @@ int ListPack(const PackBytes &pack, bool json, std::string &out, std::string &er
     return 0;
 }
 
-int LocateItem(const PackBytes &pack, uint64_t row, ItemPlace &place, std::string &error)
+int LocateItem(const PackBytes &pack, uint64_t row, ItemPlace &place, std::string &error, std::string_view rowText)
 {
     VorlReaderIndex index;
     if (!OpenIndex(pack, index, error)) {
@@ -289,7 +306,8 @@ int LocateItem(const PackBytes &pack, uint64_t row, ItemPlace &place, std::strin
     const std::string &indexName = pack.headerName.empty() ? pack.dataName : pack.headerName;
     VorlReaderEntry entry;
     if (row >= index.rows || VorlReaderRow(&index, static_cast<size_t>(row), &entry) != VORL_READER_OK) {
-        error = "vorlcnv: " + indexName + ": no row " + Decimal(row) + " (the index has " + Decimal(index.rows) +
+        std::string shown = rowText.empty() ? Decimal(row) : std::string(rowText);
+        error = "vorlcnv: " + indexName + ": no row " + shown + " (the index has " + Decimal(index.rows) +
                 (index.rows == 1 ? " row)" : " rows)");
         return kDataError;
     }

@@ -28,11 +28,13 @@ struct PackBytes {
 int ListPack(const PackBytes &pack, bool json, std::string &out, std::string &error);
 
 // Where the stored bytes of `row` lie in the data file. 0, or kDataError
-// with a message in `error` as ListPack's.
+// with a message in `error` as ListPack's, which names the row as
+// `rowText` when given (the user's digits, of a number too large to hold).
 struct ItemPlace {
     uint64_t fileOffset = 0;
     uint64_t size = 0;
 };
-int LocateItem(const PackBytes &pack, uint64_t row, ItemPlace &place, std::string &error);
+int LocateItem(const PackBytes &pack, uint64_t row, ItemPlace &place, std::string &error,
+               std::string_view rowText = {});
 
 }  // namespace vorlcnv

@@ -109,7 +109,7 @@ int RunProjectMode(const std::vector<std::string> &arguments)
         options.stagecontext = &dependencies;
     }
     RunControl control;
-    control.Attach(options);
+    control.Attach(options, args.shared.quiet);
     int rc = VorlConvertWithOptions(&info, nullptr, &options);
     Outputs outputs = OutputsOf(info, args.data);
     // The library names the outputs as they were given to it.

@@ -52,10 +52,13 @@ RunControl::~RunControl()
     }
 }
 
-void RunControl::Attach(VorlConvertOptions &options)
+void RunControl::Attach(VorlConvertOptions &options, bool quiet)
 {
+    quiet_ = quiet;
     options.progress = &RunControl::OnProgress;
     options.progresscontext = this;
+    options.notice = &RunControl::OnNotice;
+    options.noticecontext = this;
     // The library watches the flag itself while converters run, and ends
     // them: they are in process groups of their own, out of the terminal's
     // reach, and a SIGTERM sent to vorlcnv alone would not reach them either.
@@ -74,14 +77,61 @@ int RunControl::OnProgress(void *context, const VorlProgress *progress)
     if (g_stopSignal != 0) {
         return 1;
     }
+    control->rowCount_ = progress->rowcount;
+    if (progress->rowsdone >= 0 && progress->rowsdone < progress->rowcount && progress->input != nullptr) {
+        auto row = static_cast<size_t>(progress->rowsdone);
+        if (control->inputs_.size() <= row) {
+            control->inputs_.resize(row + 1);
+        }
+        control->inputs_[row] = ToTerminalText(progress->input);
+    }
     control->Show(*progress);
     return 0;
+}
+
+// Kept for the end: a warning printed now would break the progress line,
+// and the next entry's name may not have been reported yet.
+void RunControl::OnNotice(void *context, int32_t kind, int32_t row)
+{
+    static_cast<RunControl *>(context)->notices_.emplace_back(kind, row);
+}
+
+void RunControl::EndProgress()
+{
+    ClearLine();
+    ended_ = true;
+}
+
+std::string RunControl::RowName(int32_t row, bool commandLine) const
+{
+    std::string name = row >= 0 && static_cast<size_t>(row) < inputs_.size() ? inputs_[static_cast<size_t>(row)] : "";
+    // The library names a shared entry "*N"; a command line writes it "**N".
+    if (commandLine && name.size() > 1 && name[0] == '*' && name[1] != '*') {
+        name.insert(0, "*");
+    }
+    std::string entry = "entry " + std::to_string(row);
+    return name.empty() ? entry : entry + " (" + name + ")";
+}
+
+void RunControl::PrintWarnings(bool commandLine) const
+{
+    for (const auto &[kind, row] : notices_) {
+        if (kind != VORL_NOTICE_LOOKS_EMPTY) {
+            continue;
+        }
+        std::fprintf(stderr,
+                     "vorlcnv: warning: %s has data but its index value equals the next entry's, so a reader sees "
+                     "no data; %s\n",
+                     RowName(row, commandLine).c_str(),
+                     commandLine ? "-i gives entries without data the all-ones value"
+                                 : "giving entries without data the all-ones value (index mode) avoids it");
+    }
 }
 
 void RunControl::Show(const VorlProgress &progress)
 {
     double now = Now();
-    if (!terminal_ || now - start_ < kQuietSeconds || now - lastShown_ < kRedrawSeconds) {
+    if (!terminal_ || quiet_ || ended_ || now - start_ < kQuietSeconds || now - lastShown_ < kRedrawSeconds) {
         return;
     }
     lastShown_ = now;

@@ -1,11 +1,13 @@
 #include "run_outcome.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "ambiguous_names.h"
 #include "exit_status.h"
@@ -14,9 +16,11 @@
 namespace vorlcnv {
 namespace {
 
-int Fail(int code, const VorlConvertOptions &options, const std::vector<ListSource> &lists, const RunFileNames &names)
+int Fail(int code, const Conversion &run, const RunFileNames &names)
 {
-    std::string message = DescribeFailure(code, &options.failure, lists, &names);
+    const VorlConvertOptions &options = run.options;
+    std::string message =
+        DescribeFailure(code, &options.failure, run.lists, &names, options.neededbytes, run.control.RowCount());
     std::fprintf(stderr, "%s\n", message.c_str());
     // The dependency file is placed with the outputs; that it could not be
     // written keeps its own status.
@@ -30,13 +34,52 @@ int Fail(int code, const VorlConvertOptions &options, const std::vector<ListSour
     return code < 0 ? -code : 1;
 }
 
-std::string SizeOf(const std::string &path)
+// The file a name leads to once its links are followed, where one of them
+// is a descriptor's (/dev/stdout): that link still leads to the file the
+// descriptor had open, which the output replaced, by the name it had.
+std::string FileBehindDescriptor(const std::string &path)
+{
+    std::string name = path;
+    for (int hops = 0; hops < 16; ++hops) {
+        char target[4096];
+        ssize_t length = readlink(name.c_str(), target, sizeof target - 1);
+        if (length < 0) {
+            return name;
+        }
+        std::string text(target, static_cast<size_t>(length));
+        constexpr std::string_view kDeleted = " (deleted)";
+        if (text.size() > kDeleted.size() &&
+            text.compare(text.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0) {
+            text.resize(text.size() - kDeleted.size());
+        }
+        if (text.empty() || text[0] != '/') {
+            size_t slash = name.rfind('/');
+            text = (slash == std::string::npos ? std::string() : name.substr(0, slash + 1)) + text;
+        }
+        name = text;
+    }
+    return name;
+}
+
+// An output named with its size. A pipe or a device (-o/dev/stdout) has
+// none to look at afterwards, and the library hands the data straight to
+// it: the name stands alone rather than with a size that is not the one
+// written.
+std::string Written(const std::string &path)
 {
     struct stat st {};
-    if (stat(vorl::common::FindExistingForm(path).c_str(), &st) != 0) {
-        return "?";
+    std::string existing = vorl::common::FindExistingForm(path);
+    if (stat(existing.c_str(), &st) != 0) {
+        return path + " (? bytes)";
     }
-    return std::to_string(static_cast<long long>(st.st_size));
+    // A file with no name left was replaced by the output.
+    if (S_ISREG(st.st_mode) && st.st_nlink == 0 && stat(FileBehindDescriptor(existing).c_str(), &st) != 0) {
+        return path;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return path;
+    }
+    return path + " (" + std::to_string(static_cast<long long>(st.st_size)) + " bytes)";
 }
 
 int Succeed(const Outputs &outputs, bool quiet)
@@ -44,9 +87,9 @@ int Succeed(const Outputs &outputs, bool quiet)
     if (quiet) {
         return 0;
     }
-    std::string summary = "vorlcnv: wrote " + outputs.data + " (" + SizeOf(outputs.data) + " bytes)";
+    std::string summary = "vorlcnv: wrote " + Written(outputs.data);
     if (!outputs.header.empty()) {
-        summary += ", " + outputs.header + " (" + SizeOf(outputs.header) + " bytes)";
+        summary += ", " + Written(outputs.header);
     }
     std::fprintf(stderr, "%s\n", summary.c_str());
     return 0;
@@ -111,6 +154,11 @@ int Stopped(const RunControl &control)
 
 int ReportOutcome(int rc, const Conversion &run, const Outputs &outputs, const RunFileNames &names)
 {
+    run.control.EndProgress();
+    // The notices are about a run that packed every row.
+    if (rc == 0 || rc == VORL_RESULT_DIFFERS) {
+        run.control.PrintWarnings(names.project.empty());
+    }
     if (rc == VORL_ERR_CANCELLED) {
         return Stopped(run.control);
     }
@@ -118,7 +166,7 @@ int ReportOutcome(int rc, const Conversion &run, const Outputs &outputs, const R
         return ReportDifference(run.options, outputs, run.lists);
     }
     if (rc != 0) {
-        return Fail(rc, run.options, run.lists, names);
+        return Fail(rc, run, names);
     }
     if (!run.shared.depfile.empty() && run.shared.verify) {
         if (int status = run.dependencies.WriteAlone(run.shared.depfile, names); status != 0) {

@@ -19,7 +19,7 @@ namespace vorlcnv {
 struct Conversion {
     const VorlConvertOptions &options;
     const SharedSwitches &shared;
-    const RunControl &control;
+    RunControl &control;
     const DependencyPlan &dependencies;
     const std::vector<ListSource> &lists;  // the lists the line names; none for a project
 };
