@@ -11,6 +11,7 @@
 
 #include "ambiguous_names.h"
 #include "exit_status.h"
+#include "inherited_descriptor.h"
 #include "terminal_text.h"
 
 namespace vorlcnv {
@@ -67,6 +68,10 @@ std::string FileBehindDescriptor(const std::string &path)
 // written.
 std::string Written(const std::string &path)
 {
+    // Written where the descriptor stood: the file behind it may hold more.
+    if (vorl::common::InheritedDescriptorOf(path)) {
+        return path;
+    }
     struct stat st {};
     std::string existing = vorl::common::FindExistingForm(path);
     if (stat(existing.c_str(), &st) != 0) {

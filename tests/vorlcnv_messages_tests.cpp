@@ -249,10 +249,12 @@ TEST_F(VorlcnvMessages, OutputToStandardOutputIsNamedWithoutAWrongSize)
     EXPECT_EQ(0, result.status) << result.err;
     EXPECT_EQ("FGG", result.out);
     EXPECT_EQ("vorlcnv: wrote /dev/stdout\n", result.err);
+    // Into a file as well: it is written where the descriptor stands, and
+    // may hold more than this run wrote.
     result = Run({"-p3", "-o/dev/stdout", "f.bin", "g.bin"});
     EXPECT_EQ(0, result.status) << result.err;
     EXPECT_EQ("FGG", result.out);
-    EXPECT_EQ("vorlcnv: wrote /dev/stdout (3 bytes)\n", result.err);
+    EXPECT_EQ("vorlcnv: wrote /dev/stdout\n", result.err);
 }
 
 // Numbers a double cannot hold exactly are strings; the others numbers.

@@ -115,6 +115,11 @@ HostFile HostFile::OpenInPlace(std::string_view path)
     return OpenNative(path, O_WRONLY | O_NOCTTY);
 }
 
+HostFile HostFile::Duplicate(int descriptor)
+{
+    return HostFile(::fcntl(descriptor, F_DUPFD_CLOEXEC, 3));
+}
+
 int64_t HostFile::Length() const
 {
     struct stat st {};

@@ -41,6 +41,9 @@ public:
     // Something that already has the name, opened for writing as it is:
     // nothing is made, nothing is cut.
     static HostFile OpenInPlace(std::string_view path);
+    // A descriptor of its own onto what the process's `descriptor` is open
+    // on, sharing its position and append mode.
+    static HostFile Duplicate(int descriptor);
 
     bool IsOpen() const { return fd_ >= 0; }
     int Descriptor() const { return fd_; }

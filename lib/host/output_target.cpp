@@ -13,6 +13,7 @@
 
 #include "file_system.h"
 #include "folder_lock.h"
+#include "inherited_descriptor.h"
 #include "native_path.h"
 #include "symbolic_links.h"
 
@@ -140,6 +141,17 @@ std::optional<OutputTarget> FindOutputTarget(std::string_view path)
     if (!native || SharedFolderRefusal(*native)) {
         return std::nullopt;
     }
+    // /dev/stdout and its kind are written where the descriptor stands,
+    // whatever it is open on; one not open for writing is no output.
+    if (std::optional<int> inherited = common::InheritedDescriptorOf(*native)) {
+        int flags = ::fcntl(*inherited, F_GETFL);
+        if (flags == -1 || (flags & O_ACCMODE) == O_RDONLY) {
+            return std::nullopt;
+        }
+        OutputTarget stream{TargetKind::Stream, std::string(path)};
+        stream.descriptor = *inherited;
+        return stream;
+    }
     // A name that another run keeps replacing is looked at again; a few
     // looks are enough, as each replacement is one rename.
     constexpr int kLooks = 16;
@@ -231,6 +243,9 @@ bool TakeOverAttributes(HostFile &fresh, const OutputTarget &target)
 
 HostFile OpenStream(const OutputTarget &target)
 {
+    if (target.descriptor >= 0) {
+        return HostFile::Duplicate(target.descriptor);
+    }
     HostFile stream = HostFile::OpenInPlace(target.path);
     struct stat st {};
     // Something else may have taken the name since it was looked at; a
@@ -249,6 +264,9 @@ bool ProbeOutput(std::string_view path)
     }
     switch (target->kind) {
         case TargetKind::Stream: {
+            if (target->descriptor >= 0) {
+                return true;
+            }
             auto native = ToNativePath(target->path);
             return native && ::faccessat(AT_FDCWD, native->c_str(), W_OK, AT_EACCESS) == 0;
         }

@@ -31,6 +31,9 @@ struct OutputTarget {
     uint32_t owner = 0;
     uint32_t group = 0;
     bool throughLink = false;  // the name is a symbolic link to `path`
+    // A stream named by an inherited descriptor (/dev/stdout), written
+    // into that descriptor; -1 for any other.
+    int descriptor = -1;
 };
 
 // Why a name in a folder that every user may write to (sticky, as /tmp)
