@@ -181,6 +181,18 @@ bool ReadSharedSwitch(const std::vector<std::string> &arguments, size_t &i, Shar
         }
         return arguments[++i];
     };
+    // The folder options also take their value after "=", as the project
+    // mode's options do.
+    auto folderOption = [&](const char *name, const char *form) -> std::optional<std::string> {
+        const std::string prefix = std::string(name) + "=";
+        if (argument.rfind(prefix, 0) == 0) {
+            return argument.substr(prefix.size());
+        }
+        return next(form);
+    };
+    auto isFolderOption = [&](const char *name) {
+        return argument == name || argument.rfind(std::string(name) + "=", 0) == 0;
+    };
     if (argument == "-q" || argument == "--quiet") {
         shared.quiet = true;
     } else if (argument == "--verify") {
@@ -188,6 +200,25 @@ bool ReadSharedSwitch(const std::vector<std::string> &arguments, size_t &i, Shar
     } else if (argument == "--depfile") {
         if (auto value = next("--depfile FILE")) {
             shared.depfile = *value;
+        }
+    } else if (argument == "--depfile-target") {
+        if (auto value = next("--depfile-target NAME")) {
+            if (value->empty()) {
+                error = "--depfile-target needs a name: --depfile-target NAME";
+            }
+            shared.depfileTargets.push_back(*value);
+        }
+    } else if (isFolderOption("--workdir")) {
+        if (auto value = folderOption("--workdir", "--workdir DIR")) {
+            shared.workdir = *value;
+            shared.hasWorkdir = true;
+        }
+    } else if (isFolderOption("--directory")) {
+        if (auto value = folderOption("--directory", "--directory DIR")) {
+            shared.directory = *value;
+            if (value->empty()) {
+                error = "--directory needs a folder: --directory DIR";
+            }
         }
     } else if (argument == "--cache") {
         if (auto value = next("--cache DIR")) {
@@ -354,7 +385,18 @@ CheckedLine CheckLineArguments(const std::vector<std::string> &arguments)
         return line;
     }
     line.error = CheckAlignmentForMode(line.items);
+    if (line.error.empty()) {
+        line.error = CheckSharedSwitches(line.shared);
+    }
     return line;
+}
+
+std::string CheckSharedSwitches(const SharedSwitches &shared)
+{
+    if (!shared.depfileTargets.empty() && shared.depfile.empty()) {
+        return "--depfile-target names the targets of a dependency file: give --depfile FILE too";
+    }
+    return {};
 }
 
 int ChooseJobs(int option, std::string &error)
@@ -440,7 +482,7 @@ bool ChoosesProjectMode(const std::vector<std::string> &arguments)
 
 bool IsProjectModeOption(const std::string &argument)
 {
-    for (std::string_view name : {"--project", "--data", "--header", "--workdir"}) {
+    for (std::string_view name : {"--project", "--data", "--header"}) {
         if (argument == name || argument.rfind(std::string(name) + "=", 0) == 0) {
             return true;
         }
@@ -478,9 +520,6 @@ ProjectArguments CheckProjectArguments(const std::vector<std::string> &arguments
         } else if (name == "--header") {
             args.header = value;
             args.hasHeader = true;
-        } else if (name == "--workdir") {
-            args.workdir = value;
-            args.hasWorkdir = true;
         } else {
             args.error = "unknown option in project mode: " + arguments[i];
             return args;
@@ -488,6 +527,8 @@ ProjectArguments CheckProjectArguments(const std::vector<std::string> &arguments
     }
     if (args.project.empty() || args.data.empty()) {
         args.error = "project mode needs --project FILE and --data NAME";
+    } else {
+        args.error = CheckSharedSwitches(args.shared);
     }
     return args;
 }

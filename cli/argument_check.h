@@ -35,7 +35,16 @@ struct SharedSwitches {
     std::string depfile;  // --depfile FILE, or empty
     int jobs = -1;        // -jN / --jobs N; -1 when not given
     std::string cache;    // --cache DIR, or empty
+    // --depfile-target NAME, each time given: the dependency file's
+    // targets in place of the outputs (a build's stamp file).
+    std::vector<std::string> depfileTargets;
+    std::string workdir;  // --workdir DIR: where the working directory is made
+    bool hasWorkdir = false;
+    std::string directory;  // --directory DIR: the folder to run in, or empty
 };
+
+// Why switches both modes share cannot be used together, or empty.
+std::string CheckSharedSwitches(const SharedSwitches &shared);
 
 struct CheckedLine {
     std::vector<LineItem> items;
@@ -62,8 +71,8 @@ std::string CheckConverterField(std::string_view entry);
 // Project mode: --project FILE --data NAME [--header NAME] [--workdir DIR],
 // each value separate or after "=".
 struct ProjectArguments {
-    std::string project, data, header, workdir;
-    bool hasHeader = false, hasWorkdir = false;
+    std::string project, data, header;
+    bool hasHeader = false;
     SharedSwitches shared;
     std::string error;
 };

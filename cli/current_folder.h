@@ -13,4 +13,8 @@ std::string FullPath(const std::string &name);
 // so that the user can open it from where they are; else as it is.
 std::string FromCurrentFolder(const std::string &fullName);
 
+// --directory: runs the rest of vorlcnv in `folder`, as if started there.
+// 0, or kNoInput once the reason is on standard error.
+int EnterFolder(const std::string &folder);
+
 }  // namespace vorlcnv

@@ -26,6 +26,9 @@ std::vector<std::string> DependencyPlan::Targets() const
     // The header first: a build that names both outputs of one command
     // names the header first (its time stamp is the one that counts), and
     // Ninja checks that a dependency file's first target is that output.
+    if (namedTargets != nullptr && !namedTargets->empty()) {
+        return *namedTargets;
+    }
     Outputs written = outputs();
     std::vector<std::string> targets = {written.data};
     if (!written.header.empty()) {

@@ -21,6 +21,8 @@ struct DependencyPlan {
     std::function<Outputs()> outputs;
     const ReadFiles *read = nullptr;
     const std::vector<ListSource> *lists = nullptr;  // null when the run read no list of ours
+    // --depfile-target: the targets to name in place of the outputs.
+    const std::vector<std::string> *namedTargets = nullptr;
 
     std::vector<std::string> Targets() const;
     std::vector<std::string> Prerequisites() const;

@@ -352,13 +352,16 @@ std::optional<std::string> TemporaryLists::Write(const std::string &content)
         // Where the library makes its working directory. The list's name
         // travels on the library's line in CP932: a base without that form,
         // or too long to leave room, is passed over.
-        std::string chosen = vorl::common::TemporaryBase([](const char *variable) -> std::optional<std::string> {
-            const char *base = std::getenv(variable);
-            if (base != nullptr && *base != '\0' && ToLibraryText(base) && std::string(base).size() < 200) {
-                return std::string(base);
-            }
-            return std::nullopt;
-        });
+        std::string chosen =
+            !base_.empty()
+                ? base_
+                : vorl::common::TemporaryBase([](const char *variable) -> std::optional<std::string> {
+                      const char *base = std::getenv(variable);
+                      if (base != nullptr && *base != '\0' && ToLibraryText(base) && std::string(base).size() < 200) {
+                          return std::string(base);
+                      }
+                      return std::nullopt;
+                  });
         std::string pattern = chosen + (chosen.back() == '/' ? "" : "/") + "vorlcnv-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             problem_ = "cannot make a folder for temporary list files in " + chosen + ": " + std::strerror(errno);

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "argument_check.h"
@@ -24,7 +25,9 @@ struct ListSource {
 // A private folder for the lists, removed with them when this goes.
 class TemporaryLists {
 public:
-    TemporaryLists() = default;
+    // `base`: the folder to make it in (--workdir), or empty for the one
+    // the library makes its working directory in.
+    explicit TemporaryLists(std::string base = {}) : base_(std::move(base)) {}
     ~TemporaryLists();
     TemporaryLists(const TemporaryLists &) = delete;
     TemporaryLists &operator=(const TemporaryLists &) = delete;
@@ -36,6 +39,7 @@ public:
     const std::string &Problem() const { return problem_; }
 
 private:
+    std::string base_;
     std::string folder_;  // native, empty until the first list
     std::vector<std::string> files_;
     std::string problem_;

@@ -4,6 +4,7 @@
 
 #include "argument_check.h"
 #include "command_line_options.h"
+#include "current_folder.h"
 #include "dependency_file.h"
 #include "dependency_plan.h"
 #include "entry_lists.h"
@@ -63,7 +64,10 @@ int RunLineMode(const std::vector<std::string> &arguments)
     if (!checked.error.empty()) {
         return UsageError(checked.error);
     }
-    TemporaryLists temporaryLists;
+    if (int rc = EnterFolder(checked.shared.directory); rc != 0) {
+        return rc;
+    }
+    TemporaryLists temporaryLists(checked.shared.hasWorkdir ? checked.shared.workdir : std::string());
     LibraryLine line = BuildLibraryLine(checked.items, temporaryLists);
     if (line.listNotWritten) {
         std::fprintf(stderr, "vorlcnv: %s\n", line.error.c_str());
@@ -99,7 +103,7 @@ int RunLineMode(const std::vector<std::string> &arguments)
     }
     run.Complete();
     VorlConvertOptions &options = run.options;
-    DependencyPlan dependencies{[&outputs] { return outputs; }, &read, &line.lists};
+    DependencyPlan dependencies{[&outputs] { return outputs; }, &read, &line.lists, &checked.shared.depfileTargets};
     if (!checked.shared.depfile.empty() && !checked.shared.verify) {
         options.stageoutput = &DependencyPlan::Stage;
         options.stagecontext = &dependencies;

@@ -70,6 +70,9 @@ int RunProjectMode(const std::vector<std::string> &arguments)
     if (!args.error.empty()) {
         return UsageError(args.error);
     }
+    if (int rc = EnterFolder(args.shared.directory); rc != 0) {
+        return rc;
+    }
     // A project named relative to the current folder is handed on as a
     // full path: its entries' "../" names climb from the project's own
     // folder, which a relative path would not let them reach.
@@ -77,12 +80,10 @@ int RunProjectMode(const std::vector<std::string> &arguments)
     auto project = ToLibraryText(fullProject);
     auto data = ToLibraryText(args.data);
     auto header = ToLibraryText(args.header);
-    auto workdir = ToLibraryText(args.workdir);
-    if (!project || !data || !header || !workdir) {
+    if (!project || !data || !header) {
         return UsageError("a file name has no Shift-JIS (CP932) form");
     }
-    if (project->size() >= VORL_PATH_SIZE || data->size() >= VORL_PATH_SIZE || header->size() >= VORL_PATH_SIZE ||
-        workdir->size() >= VORL_PATH_SIZE) {
+    if (project->size() >= VORL_PATH_SIZE || data->size() >= VORL_PATH_SIZE || header->size() >= VORL_PATH_SIZE) {
         return UsageError("a file name is too long (259 bytes in Shift-JIS at most)");
     }
     // The library tells of the project as the first file it read.
@@ -94,7 +95,6 @@ int RunProjectMode(const std::vector<std::string> &arguments)
     run.Complete();
     VorlConvertOptions &options = run.options;
     options.project = project->c_str();
-    options.workbase = args.hasWorkdir ? workdir->c_str() : nullptr;
     // What is filled in here takes the place of what the project says; the
     // rest, the project's folder too, the library reads into the block.
     VorlInformation info;
@@ -103,7 +103,8 @@ int RunProjectMode(const std::vector<std::string> &arguments)
     if (args.hasHeader) {
         Store(info.headerfile, *header);
     }
-    DependencyPlan dependencies{[&info, &args] { return OutputsOf(info, args.data); }, &read, nullptr};
+    DependencyPlan dependencies{[&info, &args] { return OutputsOf(info, args.data); }, &read, nullptr,
+                                &args.shared.depfileTargets};
     if (!args.shared.depfile.empty() && !args.shared.verify) {
         options.stageoutput = &DependencyPlan::Stage;
         options.stagecontext = &dependencies;

@@ -9,6 +9,7 @@ namespace vorlcnv {
 void RunOptions::Complete()
 {
     options.cachedir = cacheFolder.empty() ? nullptr : cacheFolder.c_str();
+    options.workbase = workBase.empty() ? nullptr : workBase.c_str();
     inputNames_.clear();
     outputNames_.clear();
     for (const std::string &name : otherInputs) {
@@ -39,6 +40,16 @@ RunOptions NewOptions(ReadFiles &read, const SharedSwitches &shared)
             return run;
         }
         run.otherOutputs.push_back(*depfile);
+    }
+    if (shared.hasWorkdir) {
+        auto workBase = ToLibraryText(shared.workdir);
+        if (!workBase || workBase->empty() || workBase->size() >= VORL_PATH_SIZE) {
+            run.error = workBase && !workBase->empty()
+                            ? "--workdir is too long (259 bytes in Shift-JIS at most): " + shared.workdir
+                            : "--workdir needs a folder with a Shift-JIS (CP932) name: " + shared.workdir;
+            return run;
+        }
+        run.workBase = *workBase;
     }
     options.verifyonly = shared.verify ? 1 : 0;
     options.jobs = ChooseJobs(shared.jobs, run.error);

@@ -17,6 +17,7 @@ namespace vorlcnv {
 struct RunOptions {
     VorlConvertOptions options;
     std::string cacheFolder;  // the library's form of the cache folder, or empty
+    std::string workBase;     // the library's form of --workdir, or empty
     std::string error;        // why the switches cannot be used (UTF-8), or empty
     // The files vorlcnv itself reads or writes for the run (CP932), which
     // the library compares with the conversion's own before it writes.

@@ -136,5 +136,100 @@ TEST_F(InABuild, VerifyTellsWhetherThePackIsUpToDate)
     EXPECT_TRUE(fs::is_empty(folder_ / "work"));
 }
 
+// What a build must watch beside the files packed: a name written with
+// backslashes (a list made on Windows) as the file that exists, an empty
+// input, and for a skipped input that is not there the nearest folder that
+// would hold it, whose listing changes when it appears.
+TEST_F(InABuild, DependencyFileNamesWhatABuildMustWatch)
+{
+    WriteFile(folder_ / "empty.bin", "");
+    struct Case {
+        std::string entry;
+        std::string watched;  // relative to the run's folder; "" for the folder itself
+    };
+    const std::vector<Case> cases = {
+        {"art work\\a#1.bin", "art work/a#1.bin"},
+        {"art work\\later.bin", "art work"},
+        {"art work/not yet/deeper/x.bin", "art work"},
+        {"later.bin", ""},
+        {"no folder/x.bin", ""},
+        {"empty.bin", "empty.bin"},
+    };
+    for (const Case &c : cases) {
+        WriteFile(folder_ / "one.lst", c.entry + "\n");
+        ProgramResult result = Run({"-q", "-s", "-p0", "--depfile", "pack.d", "-opack.dat", "-fone.lst", "b$c.bin"});
+        ASSERT_EQ(0, result.status) << c.entry << ": " << result.err;
+        std::string watched = c.watched.empty() ? fs::canonical(folder_.Path()).string() : Absolute(c.watched);
+        std::string escaped;
+        for (char ch : watched) {
+            escaped += ch == ' ' || ch == '#' ? std::string("\\") + ch : std::string(1, ch);
+        }
+        const std::string text = ReadFile(folder_ / "pack.d");
+        EXPECT_NE(std::string::npos, text.find("\n  " + escaped + " \\\n")) << c.entry << ":\n" << text;
+        EXPECT_EQ(std::string::npos, text.find('\\' + std::string("later"))) << text;
+        EXPECT_EQ(std::string::npos, text.find("/.")) << text;
+    }
+}
+
+// A build runs vorlcnv from its own folder: --directory makes every
+// relative name the source folder's, --workdir keeps the working files out
+// of it, and --depfile-target names the build's stamp.
+TEST_F(InABuild, RunsForABuildFromAnotherFolder)
+{
+    TempFolder build;
+    fs::create_directory(build / "work");
+    const std::string source = fs::canonical(folder_.Path()).string();
+    const std::string out = fs::canonical(build.Path()).string();
+    std::vector<std::string> arguments = {"--directory",
+                                          source,
+                                          "--workdir",
+                                          out + "/work",
+                                          "--depfile",
+                                          out + "/pack.d",
+                                          "--depfile-target",
+                                          out + "/pack.stamp",
+                                          "-p1",
+                                          "-fassets.lst",
+                                          "-o" + out + "/pack.dat",
+                                          "-h" + out + "/pack.h",
+                                          "--",
+                                          "-starts with a dash.bin"};
+    WriteFile(folder_ / "-starts with a dash.bin", "D");
+    ::chmod(folder_.Path().c_str(), 0555);  // only read: nothing may be made in it
+    ProgramResult result = RunProgram(VORLCNV_PROGRAM, arguments, build.Path(), {{"VORLTEMP", ""}, {"TMPDIR", ""}});
+    ::chmod(folder_.Path().c_str(), 0755);
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("BBAAAAD", ReadFile(build / "pack.dat"));
+    const std::string text = ReadFile(build / "pack.d");
+    EXPECT_EQ(0U, text.rfind(out + "/pack.stamp: \\\n  " + source + "/assets.lst", 0)) << text;
+    EXPECT_TRUE(fs::is_empty(build / "work"));
+    for (const auto &entry : fs::directory_iterator(folder_.Path())) {
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find("vorl")) << entry.path();
+    }
+
+    struct Refused {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;
+    };
+    const std::vector<Refused> refused = {
+        {{"--depfile-target", "x", "-p0", "b$c.bin"},
+         64,
+         "vorlcnv: --depfile-target names the targets of a dependency file: give --depfile FILE too\n"
+         "Try 'vorlcnv --help'.\n"},
+        {{"--directory", "no such folder", "-p0", "b$c.bin"},
+         66,
+         "vorlcnv: no such folder: cannot run in this folder (--directory): No such file or directory\n"},
+        {{"--workdir", "", "-p0", "b$c.bin"}, 64, ""},
+    };
+    for (const Refused &r : refused) {
+        result = Run(r.arguments);
+        EXPECT_EQ(r.status, result.status) << result.err;
+        if (!r.message.empty()) {
+            EXPECT_EQ(r.message, result.err);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vorl::test

@@ -232,6 +232,68 @@ TEST(HeaderText, AliasIsPrintedAtItsStoredWidth)
     EXPECT_NE(std::string::npos, text.find("u8 VorlIndex_alias[] = {\n\t\t\t\t\t\t\t0x34,\n")) << text;
 }
 
+// A label given as one word leaves every type slot empty: each array is
+// declared static and unsigned at its own width, so the header can be
+// included from more than one file of a program and every value, the
+// all-ones marker too, fits its element.
+TEST(HeaderText, OneWordLabelDeclaresTheStaticUnsignedTypeOfEachWidth)
+{
+    struct Case {
+        int indexbyte, usealias;
+        const char *indexType, *marker, *aliasType, *alias;
+    };
+    const Case cases[] = {
+        {1, 0, "static unsigned char", "0xff", nullptr, nullptr},
+        {2, 0, "static unsigned short", "0xffff", nullptr, nullptr},
+        {4, 0, "static unsigned int", "0xffffffff", nullptr, nullptr},
+        {8, 0, "static unsigned long long", "0x00000000ffffffff", nullptr, nullptr},
+        {2, 1, "static unsigned short", "0xffff", "static unsigned char", "0xff"},
+        {1, 2, "static unsigned char", "0xff", "static unsigned short", "0xffff"},
+        {2, 4, "static unsigned short", "0xffff", "static unsigned int", "0xffffffff"},
+        {4, 8, "static unsigned int", "0xffffffff", "static unsigned long long", "0xffffffffffffffff"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.indexbyte) + " " + std::to_string(c.usealias));
+        Block block(1);
+        block->indexout = 1;
+        block->indexmode = 1;
+        block->indexbyte = c.indexbyte;
+        block->usealias = c.usealias;
+        block->version = 400;
+        block.SetText(block->label, sizeof block->label, "Table");
+        block.Row(0).alias = 0xFFFFFFFFu;
+        block.Row(0).aliashigh = 0xFFFFFFFFu;
+        std::string expected = std::string("/* VORL Maker Header File */\n\n") + c.indexType +
+                               " Table[] = {\n\t\t\t\t\t\t\t" + c.marker + ",\n\t\t\t\t\t\t\t};\n\n";
+        if (c.usealias != 0) {
+            expected +=
+                std::string(c.aliasType) + " Table_alias[] = {\n\t\t\t\t\t\t\t" + c.alias + ",\n\t\t\t\t\t\t\t};\n\n";
+        }
+        expected += "#define\tTable_SIZE\tsizeof(Table)\n";
+        EXPECT_EQ(expected, BuildHeaderText(block.Info(), {kNoDataMarker}));
+        // The block keeps its slots as they were given.
+        for (const auto &type : block->type) {
+            EXPECT_STREQ("", type);
+        }
+    }
+}
+
+// A slot that names a type keeps it; only the empty slot of the other
+// width takes the default.
+TEST(HeaderText, TypedIndexSlotAndDefaultAliasType)
+{
+    Block block(1);
+    block->indexout = 1;
+    block->indexbyte = 2;
+    block->usealias = 4;
+    block->version = 400;
+    block.SetText(block->label, sizeof block->label, "Sprites");
+    block.SetText(block->type[1], sizeof block->type[1], "static const unsigned short");
+    std::string text = BuildHeaderText(block.Info(), {3});
+    EXPECT_NE(std::string::npos, text.find("static const unsigned short Sprites[] = {\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("static unsigned int Sprites_alias[] = {\n")) << text;
+}
+
 }  // namespace
 }  // namespace vorl
 

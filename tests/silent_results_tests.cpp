@@ -108,7 +108,7 @@ TEST_F(SilentResults, HeaderTextDeclaresAOneWordLabelAndIsUtf8)
     // 索引 in CP932.
     block.SetText(block->label, sizeof block->label, "\x8D\xF5\x88\xF8");
     ASSERT_CODE(VORL_OK, block.Convert());
-    EXPECT_NE(std::string::npos, ReadFile(folder_ / "out.h").find("int 索引[] = {\n"));
+    EXPECT_NE(std::string::npos, ReadFile(folder_ / "out.h").find("static unsigned int 索引[] = {\n"));
 }
 
 // The format word holds the alignment as a count of halvings.

@@ -101,19 +101,22 @@ std::optional<std::pair<std::string, uint64_t>> FindFile(std::string_view patter
         return std::nullopt;
     }
     if (namePattern.find_first_of("*?") == std::string_view::npos) {
+        context.NoteMissing(pattern);
         return std::nullopt;
     }
-    // The folder's listing decides which file a wildcard takes.
-    context.NoteRead(folder.empty() ? std::string_view(".") : folder, VORL_READ_FOLDER);
     int error = 0;
     auto listing = host::ListDirectory(folder, namePattern, &error);
     if (!listing) {
         if (error != ENOENT && error != ENOTDIR) {
             unusable = true;
             context.NoteFile(folder.empty() ? std::string_view(".") : folder, VORL_CAUSE_UNREADABLE, error);
+        } else {
+            context.NoteMissing(pattern);
         }
         return std::nullopt;
     }
+    // The folder's listing decides which file a wildcard takes.
+    context.NoteRead(folder.empty() ? std::string_view(".") : folder, VORL_READ_FOLDER);
     for (const auto &entry : *listing) {
         bool writable = std::none_of(entry.name.begin(), entry.name.end(),
                                      [](char c) { return static_cast<unsigned char>(c) < ' '; });

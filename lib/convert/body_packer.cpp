@@ -118,11 +118,14 @@ private:
                 reporter_.NoteInput(name);
                 return VORL_ERR_FILE_NOT_FOUND;
             }
+            reporter_.NoteMissing(name);
             return MissingRow(row, name);
         }
         // An empty input is a missing row before any converter sees it: a
-        // compressor would turn nothing into a header-only item.
+        // compressor would turn nothing into a header-only item. It is
+        // still read: the row fills when the file does.
         if (input.LengthAtOpen() <= 0) {
+            reporter_.NoteRead(name, VORL_READ_INPUT);
             return MissingRow(row, name);
         }
         reporter_.NoteRead(name, VORL_READ_INPUT);
@@ -175,6 +178,7 @@ private:
     {
         const ConverterPool::Result &result = pool_->Wait(row);
         if (result.noInput) {
+            reporter_.NoteMissing(name);
             return MissingRow(row, name);  // the input went away meanwhile
         }
         if (result.code != VORL_OK) {

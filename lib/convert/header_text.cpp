@@ -13,12 +13,28 @@ namespace {
 constexpr const char *kValueIndent = "\t\t\t\t\t\t\t";
 
 // An empty type slot (a label given as one word) declares the array as
-// "int": a declaration without a type is no C at all.
+// the static unsigned type of its width: a declaration without a type is
+// no C at all, a signed or narrower type would not hold the values, and a
+// header included from several files of one program must define nothing
+// that the linker sees twice.
 std::string_view TypeName(const VorlInformation &info, int width)
 {
     const int slot = common::TypeSlotOf(width);
     std::string_view type = slot >= 0 ? FieldText(info.type[slot]) : std::string_view();
-    return type.empty() ? std::string_view("int") : type;
+    if (!type.empty()) {
+        return type;
+    }
+    switch (width) {
+        case 1:
+            return "static unsigned char";
+        case 2:
+            return "static unsigned short";
+        case 8:
+            return "static unsigned long long";
+        case 4:
+        default:
+            return "static unsigned int";
+    }
 }
 
 // One value line. The all-ones marker prints at the width of its column

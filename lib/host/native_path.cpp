@@ -1,6 +1,7 @@
 #include "native_path.h"
 
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +30,28 @@ std::optional<std::string> ToNativePath(std::string_view libraryPath)
 std::optional<std::string> FromNativeName(std::string_view nativeName)
 {
     return Utf8ToCp932(nativeName);
+}
+
+std::string AsOpened(std::string_view libraryPath)
+{
+    auto native = ToNativePath(libraryPath);
+    auto text = native ? FromNativeName(*native) : std::nullopt;
+    return text ? *text : std::string(libraryPath);
+}
+
+std::string NearestExistingFolder(std::string_view libraryPath)
+{
+    auto native = ToNativePath(libraryPath);
+    if (!native) {
+        return std::string(libraryPath);
+    }
+    std::string folder = *native;
+    struct stat status {};
+    do {
+        folder = NativeFolderOf(folder);
+    } while (folder != "." && folder != "/" && (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)));
+    auto text = FromNativeName(folder);
+    return text ? *text : folder;
 }
 
 std::string NativeFolderOf(const std::string &native)

@@ -147,11 +147,17 @@ typedef struct VorlInformation {
 
 #pragma pack(pop)
 
-/* The exchanged layout, checked wherever this header is compiled. */
-#ifdef __cplusplus
+/* The exchanged layout, checked wherever this header is compiled. C before
+ * C11 and C++ before C++11 have no static assertion: there a type of
+ * negative size stops the compiler instead, under a name no one else uses. */
+#if defined(__cplusplus) && __cplusplus >= 201103L
 #define VORL_LAYOUT_ASSERT(condition) static_assert(condition, #condition)
-#else
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define VORL_LAYOUT_ASSERT(condition) _Static_assert(condition, #condition)
+#else
+#define VORL_LAYOUT_JOIN(name, line) name##line
+#define VORL_LAYOUT_NAME(line) VORL_LAYOUT_JOIN(VorlLayoutCheck, line)
+#define VORL_LAYOUT_ASSERT(condition) typedef char VORL_LAYOUT_NAME(__LINE__)[(condition) ? 1 : -1]
 #endif
 VORL_LAYOUT_ASSERT(sizeof(IndexEntry) == 540);
 VORL_LAYOUT_ASSERT(offsetof(IndexEntry, use) == 0);
@@ -186,6 +192,8 @@ VORL_LAYOUT_ASSERT(offsetof(VorlInformation, headerid) == 3008);
 VORL_LAYOUT_ASSERT(offsetof(VorlInformation, prjstream) == 3012);
 VORL_LAYOUT_ASSERT(offsetof(VorlInformation, entries) == 3012 + sizeof(void *));
 #undef VORL_LAYOUT_ASSERT
+#undef VORL_LAYOUT_NAME
+#undef VORL_LAYOUT_JOIN
 
 /* ===================================================================== */
 /*  Exports                                                              */
@@ -313,7 +321,10 @@ enum VorlNoticeKind {
 enum VorlReadKind {
     VORL_READ_INPUT = 0,  /* an entry's input file                     */
     VORL_READ_LIST = 1,   /* a list file ("-f")                        */
-    VORL_READ_FOLDER = 2, /* a folder searched for a wildcard entry    */
+    VORL_READ_FOLDER = 2, /* a folder searched for a wildcard entry, or
+                             the nearest existing folder on the way to an
+                             input that is not there (skipped): its
+                             listing changes when the file appears       */
     VORL_READ_PROJECT = 3 /* the project file                          */
 };
 
@@ -349,7 +360,9 @@ typedef struct VorlFailureReport {
 } VorlFailureReport;
 
 /* Called once for every file or folder the conversion read, with its name
- * as the conversion used it (CP932) and a VorlReadKind. */
+ * as the system opened it (CP932, '/' between folders, so a name written
+ * with backslashes is reported as the file that exists) and a
+ * VorlReadKind. An empty input is reported as read. */
 typedef void (*VorlFileReadCallback)(void *context, const char *path, int32_t kind);
 
 /* Called for each VorlNoticeKind a conversion finds about `row`, once its

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fixed_text.h"
+#include "native_path.h"
 
 namespace vorl {
 namespace {
@@ -65,8 +66,18 @@ void ConversionContext::NoteRead(std::string_view path, VorlReadKind kind) const
         AddOtherInput(path);
     }
     if (fileRead_ != nullptr) {
-        std::string text(path);
+        // A build must find the file under the name the system opened:
+        // "sprites\\hero.png" from a list made on Windows is no file here.
+        std::string text = host::AsOpened(path);
         fileRead_(fileReadContext_, text.c_str(), kind);
+    }
+}
+
+void ConversionContext::NoteMissing(std::string_view path) const
+{
+    if (fileRead_ != nullptr) {
+        std::string folder = host::NearestExistingFolder(path);
+        fileRead_(fileReadContext_, folder.c_str(), VORL_READ_FOLDER);
     }
 }
 

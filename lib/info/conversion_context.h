@@ -85,6 +85,9 @@ public:
     // and the project are also kept as inputs of the run, which no output
     // may replace.
     void NoteRead(std::string_view path, VorlReadKind kind) const;
+    // An input that is not there (skipped): the folder it would appear in
+    // is read as a searched folder, so that a build notices when it comes.
+    void NoteMissing(std::string_view path) const;
 
     // Files the caller reads or writes for this run beyond the block's own
     // (the user's list files, a dependency file written afterwards): they
