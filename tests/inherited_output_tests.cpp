@@ -83,5 +83,32 @@ TEST_F(InheritedOutput, WrittenWhereTheDescriptorStands)
     EXPECT_EQ("PACKED", ReadFile(folder_ / "f.bin"));
 }
 
+// A descriptor that stands for a file the run reads is refused as that
+// file would be by its name, for every output it can stand for.
+TEST_F(InheritedOutput, ThatIsAnInputIsRefused)
+{
+    WriteFile(folder_ / "list.lst", "f.bin\n");
+    const struct {
+        const char *script;
+        const char *what;
+    } cases[] = {
+        {"\"$1\" -p0 -o/dev/fd/3 f.bin 3<> f.bin", "the data file is also the input of entry 0 (f.bin)"},
+        {"\"$1\" -p0 -o/dev/stdout f.bin >> f.bin", "the data file is also the input of entry 0 (f.bin)"},
+        {"\"$1\" -p1 -opack.dat -h/dev/fd/3 f.bin 3>> f.bin", "the header file is also the input of entry 0"},
+        {"\"$1\" -p0 -opack.dat --depfile /dev/fd/3 -flist.lst 3>> list.lst", "the dependency file is also"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.script);
+        WriteFile(folder_ / "f.bin", "PACKED");
+        ProgramResult result = Shell(c.script);
+        EXPECT_EQ(13, result.status) << result.err;
+        EXPECT_NE(std::string::npos, result.err.find(c.what)) << result.err;
+        EXPECT_EQ("PACKED", ReadFile(folder_ / "f.bin"));
+        EXPECT_EQ("f.bin\n", ReadFile(folder_ / "list.lst"));
+        EXPECT_FALSE(fs::exists(folder_ / "pack.dat"));
+        EXPECT_TRUE(fs::is_empty(folder_ / "work"));
+    }
+}
+
 }  // namespace
 }  // namespace vorl::test
