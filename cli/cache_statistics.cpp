@@ -21,7 +21,7 @@ int RunCacheStatisticsCommand(const std::vector<std::string> &arguments)
     std::memset(&statistics, 0, sizeof statistics);
     statistics.size = sizeof statistics;
     if (!libraryName || VorlGetCacheStatistics(libraryName->c_str(), &statistics) != 0) {
-        std::fprintf(stderr, "vorlcnv: %s: no cache folder there\n", folder.c_str());
+        SayOnStandardError("vorlcnv: " + folder + ": no cache folder there\n");
         return kNoInput;
     }
     uint64_t uses = statistics.hits + statistics.misses;

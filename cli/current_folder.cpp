@@ -60,8 +60,8 @@ int EnterFolder(const std::string &folder)
         return 0;
     }
     const int error = errno;
-    std::fprintf(stderr, "vorlcnv: %s: cannot run in this folder (--directory): %s\n",
-                 EscapedForMessage(folder).c_str(), std::strerror(error));
+    SayOnStandardError("vorlcnv: " + EscapedForMessage(folder) +
+                       ": cannot run in this folder (--directory): " + std::strerror(error) + "\n");
     return kNoInput;
 }
 

@@ -63,7 +63,7 @@ int DependencyPlan::WriteAlone(const std::string &depfile, const RunFileNames &n
     VorlFailureReport report{};
     int rc = WriteDependencyFile(depfile, Targets(), Prerequisites(), report);
     if (rc != 0) {
-        std::fprintf(stderr, "%s\n", DescribeFailure(rc, &report, {}, &names).c_str());
+        SayOnStandardError(DescribeFailure(rc, &report, {}, &names) + "\n");
         return kCannotCreate;
     }
     return 0;

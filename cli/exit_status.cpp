@@ -4,11 +4,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "locale_charset.h"
+
 namespace vorlcnv {
+
+void SayOnStandardError(std::string_view utf8)
+{
+    std::string text = vorl::common::InLocaleCharset(utf8);
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
 
 int UsageError(const std::string &why)
 {
-    std::fprintf(stderr, "vorlcnv: %s\nTry 'vorlcnv --help'.\n", why.c_str());
+    SayOnStandardError("vorlcnv: " + why + "\nTry 'vorlcnv --help'.\n");
     return kUsageError;
 }
 
@@ -16,7 +24,7 @@ int FinishStandardOutput()
 {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         int error = errno;
-        std::fprintf(stderr, "vorlcnv: write error on standard output: %s\n", std::strerror(error));
+        SayOnStandardError(std::string("vorlcnv: write error on standard output: ") + std::strerror(error) + "\n");
         return kIoError;
     }
     return 0;
@@ -24,7 +32,12 @@ int FinishStandardOutput()
 
 int PrintOnStandardOutput(std::string_view text)
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    return PrintBytesOnStandardOutput(vorl::common::InLocaleCharset(text));
+}
+
+int PrintBytesOnStandardOutput(std::string_view bytes)
+{
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     return FinishStandardOutput();
 }
 

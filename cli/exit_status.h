@@ -15,6 +15,10 @@ constexpr int kCannotCreate = 73;  // an output of vorlcnv's own cannot be made,
 constexpr int kIoError = 74;       // a file cannot be read, or standard output or an output written to
 constexpr int kNotUpToDate = 100;  // --verify: the outputs are not what the conversion makes
 
+// Writes a message (UTF-8) on standard error in the character set the
+// locale names: every message of vorlcnv goes through here.
+void SayOnStandardError(std::string_view utf8);
+
 // Says on standard error why the arguments cannot be used, and where to
 // read how they are; kUsageError.
 int UsageError(const std::string &why);
@@ -24,7 +28,11 @@ int UsageError(const std::string &why);
 // 0, or kIoError once the reason is on standard error.
 int FinishStandardOutput();
 
-// Writes `text` on standard output and finishes it.
+// Writes `text` (UTF-8) on standard output in the locale's character set
+// and finishes it.
 int PrintOnStandardOutput(std::string_view text);
+
+// The same, byte for byte.
+int PrintBytesOnStandardOutput(std::string_view bytes);
 
 }  // namespace vorlcnv

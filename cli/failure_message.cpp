@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "message_language.h"
 #include "terminal_text.h"
 
 namespace vorlcnv {
@@ -10,11 +11,19 @@ namespace {
 // The library's message on one line, without its line ends.
 std::string LibraryMessage(int code)
 {
-    char message[256] = {};
-    if (VorlGetErrorStrings(code, message, sizeof message) != 0) {
-        return "unknown error";
+    char message[512] = {};
+    std::string text;
+    if (vorl::common::ProgramLanguage() == vorl::common::MessageLanguage::English) {
+        if (VorlGetMessageText(code, "en", message, sizeof message) < 0) {
+            return "unknown error";
+        }
+        text = message;
+    } else {
+        if (VorlGetErrorStrings(code, message, sizeof message) != 0) {
+            return "unknown error";
+        }
+        text = ToTerminalText(message);
     }
-    std::string text = ToTerminalText(message);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
         text.pop_back();
     }

@@ -70,11 +70,11 @@ int RunLineMode(const std::vector<std::string> &arguments)
     TemporaryLists temporaryLists(checked.shared.hasWorkdir ? checked.shared.workdir : std::string());
     LibraryLine line = BuildLibraryLine(checked.items, temporaryLists);
     if (line.listNotWritten) {
-        std::fprintf(stderr, "vorlcnv: %s\n", line.error.c_str());
+        SayOnStandardError("vorlcnv: " + line.error + "\n");
         return -VORL_ERR_TEMP_FILE;
     }
     if (line.listTooLarge || line.listNotText) {
-        std::fprintf(stderr, "vorlcnv: %s\n", line.error.c_str());
+        SayOnStandardError("vorlcnv: " + line.error + "\n");
         return kDataError;
     }
     if (!line.error.empty()) {
@@ -83,7 +83,7 @@ int RunLineMode(const std::vector<std::string> &arguments)
     // How a list was read when its bytes left that open: a warning, said
     // with -q too; a refused line says its own reason alone.
     for (const std::string &note : line.notes) {
-        std::fprintf(stderr, "vorlcnv: %s\n", note.c_str());
+        SayOnStandardError("vorlcnv: " + note + "\n");
     }
     ReadFiles read;
     RunOptions run = NewOptions(read, checked.shared);

@@ -69,7 +69,7 @@ Arguments ParseArguments(const std::vector<std::string> &arguments, bool extract
 
 int Report(int status, const std::string &error)
 {
-    std::fprintf(stderr, "%s\n", error.c_str());
+    SayOnStandardError(error + "\n");
     return status;
 }
 
@@ -156,7 +156,8 @@ int RunListCommand(const std::vector<std::string> &arguments)
     if (int status = ListPack(pack.bytes, parsed.json, out, error); status != 0) {
         return Report(status, error);
     }
-    return PrintOnStandardOutput(out);
+    // JSON is UTF-8 whatever the terminal takes.
+    return parsed.json ? PrintBytesOnStandardOutput(out) : PrintOnStandardOutput(out);
 }
 
 int RunExtractCommand(const std::vector<std::string> &arguments)

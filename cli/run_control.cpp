@@ -9,6 +9,7 @@
 #include <string>
 #include <type_traits>
 
+#include "exit_status.h"
 #include "terminal_text.h"
 
 namespace vorlcnv {
@@ -119,12 +120,11 @@ void RunControl::PrintWarnings(bool commandLine) const
         if (kind != VORL_NOTICE_LOOKS_EMPTY) {
             continue;
         }
-        std::fprintf(stderr,
-                     "vorlcnv: warning: %s has data but its index value equals the next entry's, so a reader sees "
-                     "no data; %s\n",
-                     RowName(row, commandLine).c_str(),
-                     commandLine ? "-i gives entries without data the all-ones value"
-                                 : "giving entries without data the all-ones value (index mode) avoids it");
+        SayOnStandardError("vorlcnv: warning: " + RowName(row, commandLine) +
+                           " has data but its index value equals the next entry's, so a reader sees no data; " +
+                           (commandLine ? "-i gives entries without data the all-ones value"
+                                        : "giving entries without data the all-ones value (index mode) avoids it") +
+                           "\n");
     }
 }
 
@@ -148,7 +148,7 @@ void RunControl::Show(const VorlProgress &progress)
         }
         name = "..." + name.substr(cut);
     }
-    std::fprintf(stderr, "\r\033[K%s%s", counts, name.c_str());
+    SayOnStandardError(std::string("\r\033[K") + counts + name);
     std::fflush(stderr);
     shown_ = true;
 }

@@ -22,7 +22,7 @@ int Fail(int code, const Conversion &run, const RunFileNames &names)
     const VorlConvertOptions &options = run.options;
     std::string message =
         DescribeFailure(code, &options.failure, run.lists, &names, options.neededbytes, run.control.RowCount());
-    std::fprintf(stderr, "%s\n", message.c_str());
+    SayOnStandardError(message + "\n");
     // The dependency file is placed with the outputs; that it could not be
     // written keeps its own status.
     if (!names.depfile.empty() && code == VORL_ERR_OUTPUT_FILE) {
@@ -96,16 +96,15 @@ int Succeed(const Outputs &outputs, bool quiet)
     if (!outputs.header.empty()) {
         summary += ", " + Written(outputs.header);
     }
-    std::fprintf(stderr, "%s\n", summary.c_str());
+    SayOnStandardError(summary + "\n");
     return 0;
 }
 
 int ReportUpToDate(const Outputs &outputs, bool quiet)
 {
     if (!quiet) {
-        std::fprintf(stderr, "vorlcnv: %s%s%s up to date\n", outputs.data.c_str(),
-                     outputs.header.empty() ? " is" : " and ",
-                     outputs.header.empty() ? "" : (outputs.header + " are").c_str());
+        SayOnStandardError("vorlcnv: " + outputs.data +
+                           (outputs.header.empty() ? " is" : " and " + outputs.header + " are") + " up to date\n");
     }
     return 0;
 }
@@ -141,7 +140,7 @@ int ReportDifference(const VorlConvertOptions &options, const Outputs &outputs, 
     } else {
         why = "its index differs";
     }
-    std::fprintf(stderr, "vorlcnv: %s is not up to date: %s\n", shown.c_str(), why.c_str());
+    SayOnStandardError("vorlcnv: " + shown + " is not up to date: " + why + "\n");
     return kNotUpToDate;
 }
 
@@ -150,8 +149,8 @@ int ReportDifference(const VorlConvertOptions &options, const Outputs &outputs, 
 int Stopped(const RunControl &control)
 {
     int number = control.StopSignal();
-    std::fprintf(stderr, "vorlcnv: stopped by %s; the previous outputs are as they were\n",
-                 number != 0 ? strsignal(number) : "request");
+    SayOnStandardError(std::string("vorlcnv: stopped by ") + (number != 0 ? strsignal(number) : "request") +
+                       "; the previous outputs are as they were\n");
     return 128 + (number != 0 ? number : SIGTERM);
 }
 

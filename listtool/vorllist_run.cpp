@@ -12,6 +12,8 @@
 #include "list_destination.h"
 #include "list_settings.h"
 #include "list_writer.h"
+#include "locale_charset.h"
+#include "message_language.h"
 #include "number_text.h"
 #include "recode_text.h"
 #include "vorllist_run.h"
@@ -26,27 +28,55 @@ constexpr long kLargestListedNumber = 9998;
 constexpr long kLargestAliasNumber = 0x7FFFFFFF;
 constexpr int kNoWildcardStatus = -2;
 
+bool InEnglish()
+{
+    return vorl::common::ProgramLanguage() == vorl::common::MessageLanguage::English;
+}
+
+// The described Japanese text, or its English one for users who ask for
+// English.
+std::string Text(const char *japanese, const char *english)
+{
+    return InEnglish() ? english : japanese;
+}
+
+// Every text goes out in the character set the locale names.
+void Print(FILE *stream, const std::string &utf8)
+{
+    std::string text = vorl::common::InLocaleCharset(utf8);
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
 void PrintBanner()
 {
-    std::printf("VorlListMaker  Ver0.1.0 2010/01/30\n");
-    std::printf(
-        "VORL Maker for Linux %s. Makes the list file of numbered input files for vorlcnv -f.\n"
-        "Quote the pattern so that the shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n",
-        VORL_PACKAGE_VERSION);
+    Print(stdout, "VorlListMaker  Ver0.1.0 2010/01/30\n");
+    Print(stdout, std::string("VORL Maker for Linux ") + VORL_PACKAGE_VERSION +
+                      ". Makes the list file of numbered input files for vorlcnv -f.\n"
+                      "Quote the pattern so that the shell leaves it alone: VorlList -oassets.lst 'sprite???.png'\n\n");
 }
 
 void PrintUsage()
 {
-    std::printf(">VorlList [option] <input file name>\n");
-    std::printf(" [option]\n");
-    std::printf("   -o  Output FileListName(Default \"output.lst\")\n");
-    std::printf("   -a  Use Alias\n");
-    std::printf("   -s  Search Sub Directory\n\n");
+    if (InEnglish()) {
+        Print(stdout,
+              "Usage: VorlList [options] PATTERN\n"
+              " Options:\n"
+              "   -oFILE  the list file to write (default \"output.lst\")\n"
+              "   -a      write each file's number as its alias\n"
+              "   -s      search the subfolders too\n\n");
+        return;
+    }
+    Print(stdout,
+          ">VorlList [option] <input file name>\n"
+          " [option]\n"
+          "   -o  Output FileListName(Default \"output.lst\")\n"
+          "   -a  Use Alias\n"
+          "   -s  Search Sub Directory\n\n");
 }
 
 int Refuse(const std::string &message)
 {
-    std::printf("%s\n", message.c_str());
+    Print(stdout, message + "\n");
     return kUsageStatus;
 }
 
@@ -180,12 +210,12 @@ int Run(const std::vector<std::string> &arguments)
         return kUsageStatus;
     }
     if (settings.inputCount > 1) {
-        int status = Refuse("入力ファイルは１つだけ指定してください。");
+        int status = Refuse(Text("入力ファイルは１つだけ指定してください。", "Give only one input pattern."));
         // Most often the shell has expanded an unquoted pattern into files.
         std::fflush(stdout);
-        std::fprintf(stderr,
-                     "VorlList: several input names were given: when the shell expanded the pattern into "
-                     "files, quote it: VorlList -oassets.lst 'sprite???.png'\n");
+        Print(stderr,
+              "VorlList: several input names were given: when the shell expanded the pattern into "
+              "files, quote it: VorlList -oassets.lst 'sprite???.png'\n");
         return status;
     }
     size_t position = settings.pattern.find('?');
@@ -194,47 +224,57 @@ int Run(const std::vector<std::string> &arguments)
         // that matched it; otherwise the "?" was forgotten.
         std::fflush(stdout);
         std::optional<std::string> meant = MeantPattern(settings.inputName);
-        std::fprintf(
-            stderr, "VorlList: the pattern %s has no '?': %s: VorlList -oassets.lst %s\n",
-            Shown(settings.inputName).c_str(),
-            meant ? "quote it so that the shell leaves it alone" : "put one where the file names carry their number",
-            Shown(ShellQuoted(meant.value_or("sprite???.png"))).c_str());
+        Print(stderr, "VorlList: the pattern " + Shown(settings.inputName) + " has no '?': " +
+                          (meant ? "quote it so that the shell leaves it alone"
+                                 : "put one where the file names carry their number") +
+                          ": VorlList -oassets.lst " + Shown(ShellQuoted(meant.value_or("sprite???.png"))) + "\n");
         return kNoWildcardStatus;
     }
     if (!settings.unfitOffset.empty()) {
-        return Refuse("エイリアスのオフセットが32ビットに収まりません（-2147483648から2147483647まで）: " +
+        return Refuse(Text("エイリアスのオフセットが32ビットに収まりません（-2147483648から2147483647まで）: ",
+                           "The alias offset does not fit 32 bits (-2147483648 to 2147483647): ") +
                       Shown(settings.unfitOffset));
     }
     if (settings.pattern.find('*') < position) {
-        return Refuse("パターンの最初の「?」より前に「*」は使えません。");
+        return Refuse(Text("パターンの最初の「?」より前に「*」は使えません。",
+                           "A '*' cannot come before the pattern's first '?'."));
     }
     if (settings.searchFolder.size() > kMaxText || settings.pattern.size() > kMaxText ||
         settings.outputName.size() > kMaxText) {
-        return Refuse("フォルダ名、パターンまたは出力ファイル名が259文字を超えています。");
+        return Refuse(Text("フォルダ名、パターンまたは出力ファイル名が259文字を超えています。",
+                           "The folder, the pattern or the list file's name is longer than 259 bytes."));
     }
     if (settings.outputName.empty()) {
-        return Refuse("出力ファイル名がありません。");
+        return Refuse(Text("出力ファイル名がありません。", "The list file has no name."));
     }
     ScanResult scan = ScanFolder(settings.searchFolder, settings.pattern, settings.subFolders);
     if (!scan.tooLong.empty()) {
-        return Refuse("フォルダ名が259文字を超えています: " + Shown(scan.tooLong));
+        return Refuse(Text("フォルダ名が259文字を超えています: ", "A folder's name is longer than 259 bytes: ") +
+                      Shown(scan.tooLong));
     }
     if (!scan.loop.empty()) {
-        return Refuse("シンボリックリンクがループしています: " + Shown(scan.loop) +
-                      (scan.loopsTo.empty() ? "" : " は " + Shown(scan.loopsTo) + " と同じフォルダです"));
+        return Refuse(InEnglish()
+                          ? "Symbolic links make a loop: " + Shown(scan.loop) +
+                                (scan.loopsTo.empty() ? "" : " is the same folder as " + Shown(scan.loopsTo))
+                          : "シンボリックリンクがループしています: " + Shown(scan.loop) +
+                                (scan.loopsTo.empty() ? "" : " は " + Shown(scan.loopsTo) + " と同じフォルダです"));
     }
     if (!scan.unreadable.empty()) {
-        return Refuse("フォルダ「" + Shown(scan.unreadable) + "」が読めません: " + std::strerror(scan.error));
+        return Refuse(InEnglish()
+                          ? "The folder " + Shown(scan.unreadable) + " cannot be read: " + std::strerror(scan.error)
+                          : "フォルダ「" + Shown(scan.unreadable) + "」が読めません: " + std::strerror(scan.error));
     }
     if (scan.files.empty()) {
-        return Refuse("該当するファイルが１つも見つかりません。");
+        return Refuse(Text("該当するファイルが１つも見つかりません。", "No file matches the pattern."));
     }
     std::vector<Numbered> numbered;
     for (const FoundFile &file : scan.files) {
         long number = NumberAt(file.name, position);
         // "**" at the start of a line would make it a reference.
         if (Unlistable(file.name) || file.name.rfind("**", 0) == 0) {
-            return Refuse("コンマ、円記号、制御文字、先頭の「**」を含むファイル名はリストに書けません: " +
+            return Refuse(Text("コンマ、円記号、制御文字、先頭の「**」を含むファイル名はリストに書けません: ",
+                               "A file name with a comma, a backslash, a control character or a leading \"**\" "
+                               "cannot be listed: ") +
                           Shown(file.folder + file.name));
         }
         // The folder's separators are the list's own; any other backslash
@@ -242,20 +282,26 @@ int Run(const std::vector<std::string> &arguments)
         std::string folderNames = file.folder;
         std::replace(folderNames.begin(), folderNames.end(), '/', ' ');
         if (Unlistable(folderNames) || file.folder.rfind("**", 0) == 0) {
-            return Refuse("コンマ、円記号、制御文字、先頭の「**」を含むフォルダ名はリストに書けません: " +
+            return Refuse(Text("コンマ、円記号、制御文字、先頭の「**」を含むフォルダ名はリストに書けません: ",
+                               "A folder name with a comma, a backslash, a control character or a leading \"**\" "
+                               "cannot be listed: ") +
                           Shown(file.folder + file.name));
         }
         if (number < 0) {
-            return Refuse("ファイル番号が負の数です: " + file.folder + file.name);
+            return Refuse(Text("ファイル番号が負の数です: ", "A file's number is negative: ") + file.folder +
+                          file.name);
         }
         if (number > (settings.aliasMode ? kLargestAliasNumber : kLargestListedNumber)) {
-            return Refuse(std::string(settings.aliasMode ? "ファイル番号が大きすぎます（2147483647まで）: "
-                                                         : "ファイル番号が大きすぎます（9998まで）: ") +
+            return Refuse((settings.aliasMode ? Text("ファイル番号が大きすぎます（2147483647まで）: ",
+                                                     "A file's number is too large (2147483647 at most): ")
+                                              : Text("ファイル番号が大きすぎます（9998まで）: ",
+                                                     "A file's number is too large (9998 at most): ")) +
                           file.folder + file.name);
         }
         auto line = vorl::common::Utf8ToCp932(file.folder + file.name);
         if (!line) {
-            return Refuse("Shift-JISで表せないファイル名です: " + file.folder + file.name);
+            return Refuse(Text("Shift-JISで表せないファイル名です: ", "This file name has no Shift-JIS form: ") +
+                          file.folder + file.name);
         }
         numbered.push_back({&file, number, *line});
     }
@@ -264,7 +310,7 @@ int Run(const std::vector<std::string> &arguments)
     auto duplicate = std::adjacent_find(numbered.begin(), numbered.end(),
                                         [](const Numbered &a, const Numbered &b) { return a.number == b.number; });
     if (duplicate != numbered.end()) {
-        return Refuse("ファイルが重複しています。");
+        return Refuse(Text("ファイルが重複しています。", "Two files have the same number."));
     }
     // Everything about the destination is settled before a byte is written.
     DestinationResult destination = FindDestination(settings.outputName);
@@ -272,20 +318,28 @@ int Run(const std::vector<std::string> &arguments)
         case DestinationResult::Problem::None:
             break;
         case DestinationResult::Problem::Unwritable:
-            return Refuse("リストファイルが書き込めません。");
+            return Refuse(Text("リストファイルが書き込めません。", "The list file cannot be written."));
         case DestinationResult::Problem::ProtectedLink:
-            return Refuse("共有フォルダのシンボリックリンク「" + Shown(destination.name) +
-                          "」は、所有者が実行したユーザーでもフォルダの所有者でもないので辿りません。");
+            return Refuse(InEnglish()
+                              ? "The symbolic link " + Shown(destination.name) +
+                                    " in a shared folder is not followed: it belongs neither to you nor to "
+                                    "the folder's owner."
+                              : "共有フォルダのシンボリックリンク「" + Shown(destination.name) +
+                                    "」は、所有者が実行したユーザーでもフォルダの所有者でもないので辿りません。");
         case DestinationResult::Problem::ForeignFile:
-            return Refuse("共有フォルダにある他のユーザーのファイル「" + Shown(destination.name) +
-                          "」は置き換えません。");
+            return Refuse(
+                InEnglish()
+                    ? "Another user's file " + Shown(destination.name) + " in a shared folder is not replaced."
+                    : "共有フォルダにある他のユーザーのファイル「" + Shown(destination.name) + "」は置き換えません。");
     }
     if (const FoundFile *same = SameFileAs(destination.destination, scan.files)) {
-        return Refuse("リストファイル「" + Shown(settings.outputName) + "」は入力ファイル「" + same->folder +
-                      same->name + "」と同じファイルです。");
+        return Refuse(InEnglish() ? "The list file " + Shown(settings.outputName) + " is the input file " +
+                                        same->folder + same->name + "."
+                                  : "リストファイル「" + Shown(settings.outputName) + "」は入力ファイル「" +
+                                        same->folder + same->name + "」と同じファイルです。");
     }
     if (!WriteList(destination.destination, BuildList(numbered, settings))) {
-        return Refuse("リストファイルが書き込めません。");
+        return Refuse(Text("リストファイルが書き込めません。", "The list file cannot be written."));
     }
     return 0;
 }

@@ -9,6 +9,8 @@ packages=(build-essential cmake pkg-config clang-format git libgtest-dev libgmoc
           dpkg-dev file lintian desktop-file-utils appstream shared-mime-info mandoc man-db
           # build integration (scripts/build-integration-check.sh)
           ninja-build make
+          # messages in the locale's character set, tried with locales made by localedef
+          locales
           # the fuzz harnesses and their libFuzzer runtime (scripts/fuzz-smoke.sh, fuzz/run.sh)
           clang libclang-rt-dev)
 missing=()

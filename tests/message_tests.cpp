@@ -132,6 +132,50 @@ TEST(ErrorMessages, ShortBufferKeepsTheFirstBytesEvenMidCharacter)
     }
 }
 
+// Every code has an English message of its own: plain ASCII, ended like
+// the Japanese one, with as many lines; other languages get the Japanese
+// text in UTF-8.
+TEST(MessageText, EveryCodeHasItsEnglishMessage)
+{
+    for (int i = 0; i < VORL_ERROR_CODE_COUNT; ++i) {
+        char english[512];
+        char japanese[512];
+        char cp932[256];
+        ASSERT_EQ(0, VorlGetMessageText(-i, "en", english, sizeof english)) << -i;
+        ASSERT_EQ(0, VorlGetMessageText(-i, "ja", japanese, sizeof japanese)) << -i;
+        ASSERT_EQ(0, VorlGetErrorStrings(-i, cp932, sizeof cp932));
+        std::string text = english;
+        EXPECT_GT(text.size(), 10U) << -i;
+        EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            << text;
+        EXPECT_EQ('\n', text.back()) << -i;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(cp932, cp932 + std::strlen(cp932), '\n'))
+            << -i;
+        EXPECT_STRNE(english, japanese) << -i;
+        EXPECT_NE(std::string(cp932), std::string(japanese)) << "the Japanese text is UTF-8, not CP932: " << -i;
+    }
+    char buffer[64];
+    for (const char *language : {"en_GB.UTF-8", "en"}) {
+        ASSERT_EQ(0, VorlGetMessageText(VORL_ERR_FILE_NOT_FOUND, language, buffer, sizeof buffer));
+        EXPECT_STREQ("The file was not found.\n", buffer);
+    }
+    for (const char *language : {"ja", "ja_JP", "de", "", static_cast<const char *>(nullptr)}) {
+        ASSERT_EQ(0, VorlGetMessageText(VORL_ERR_FILE_NOT_FOUND, language, buffer, sizeof buffer));
+        EXPECT_STREQ("ファイルが見つかりませんでした。\n", buffer);
+    }
+}
+
+TEST(MessageText, ShortBuffersAndUnknownCodes)
+{
+    char buffer[8];
+    EXPECT_EQ(25, VorlGetMessageText(VORL_ERR_FILE_NOT_FOUND, "en", buffer, sizeof buffer));
+    EXPECT_STREQ("The fil", buffer);
+    EXPECT_EQ(-1, VorlGetMessageText(1, "en", buffer, sizeof buffer));
+    EXPECT_EQ(-1, VorlGetMessageText(-VORL_ERROR_CODE_COUNT, "en", buffer, sizeof buffer));
+    EXPECT_EQ(-1, VorlGetMessageText(0, "en", nullptr, 8));
+    EXPECT_EQ(-1, VorlGetMessageText(0, "en", buffer, 0));
+}
+
 TEST(Versions, LibraryAndProjectFormat)
 {
     EXPECT_EQ(0x2000002, VorlGetDllVersion());

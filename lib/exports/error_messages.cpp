@@ -37,6 +37,34 @@ constexpr std::array<const char *, VORL_ERROR_CODE_COUNT> kMessages = {
     "XMLパーサーが起動できませんでした。\n",
 };
 
+// The same messages in English, for users who ask for it (the extension
+// export VorlGetMessageText); the described table above stays as it is.
+constexpr std::array<const char *, VORL_ERROR_CODE_COUNT> kEnglishMessages = {
+    "The conversion finished normally.\n",
+    "The project file was not found.\n",
+    "Use a project file of version 3.02 or later.\n",
+    "The tool is older than the project file.\n",
+    "This file is not a VorlMaker project file.\n",
+    "There is not one valid index entry.\n",
+    "Invalid access.\n",
+    "The working memory could not be allocated.\n",
+    "The temporary file could not be created.\n",
+    "The file was not found.\n",
+    "There are too many input files.\n",
+    "The index overflowed.\nSee the help for details.\n",
+    "Give the header file's name (Header Save Filename).\n",
+    "The output file could not be created.\n",
+    "An entry cannot refer to an index number above its own.\n",
+    "The index is out of the allowed range.\n",
+    "The command line has too many characters.\n",
+    "The command line has too many arguments.\n",
+    "The temporary folder could not be created.\n",
+    "An external command failed.\n",
+    "The library has not been initialised.\n",
+    "An error occurred while reading the XML project.\n",
+    "The XML parser could not be started.\n",
+};
+
 const std::array<std::string, VORL_ERROR_CODE_COUNT> &Cp932Messages()
 {
     static const std::array<std::string, VORL_ERROR_CODE_COUNT> table = [] {
@@ -49,11 +77,25 @@ const std::array<std::string, VORL_ERROR_CODE_COUNT> &Cp932Messages()
     return table;
 }
 
+bool KnownCode(int code)
+{
+    return code <= 0 && code > -VORL_ERROR_CODE_COUNT;
+}
+
 }  // namespace
+
+std::optional<std::string> MessageText(int code, common::MessageLanguage language)
+{
+    if (!KnownCode(code)) {
+        return std::nullopt;
+    }
+    const auto &table = language == common::MessageLanguage::English ? kEnglishMessages : kMessages;
+    return std::string(table[static_cast<size_t>(-code)]);
+}
 
 std::optional<std::string> ErrorMessage(int code)
 {
-    if (code > 0 || code <= -VORL_ERROR_CODE_COUNT) {
+    if (!KnownCode(code)) {
         return std::nullopt;
     }
     return Cp932Messages()[static_cast<size_t>(-code)];

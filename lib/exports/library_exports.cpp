@@ -47,6 +47,25 @@ VORL_API int VorlGetErrorStrings(int code, char *buffer, int size)
         -1);
 }
 
+VORL_API int VorlGetMessageText(int32_t code, const char *language, char *buffer, int32_t size)
+{
+    return GuardExport(
+        -1,
+        [&] {
+            std::string_view asked = language != nullptr ? language : "";
+            auto message = MessageText(code, asked.substr(0, 2) == "en" ? common::MessageLanguage::English
+                                                                        : common::MessageLanguage::Japanese);
+            if (!message || buffer == nullptr || size < 1) {
+                return -1;
+            }
+            size_t room = static_cast<size_t>(size);
+            std::memset(buffer, 0, room);
+            std::memcpy(buffer, message->data(), message->size() < room ? message->size() : room - 1);
+            return message->size() < room ? 0 : static_cast<int>(message->size() + 1);
+        },
+        -1);
+}
+
 VORL_API int VorlConvert(VorlInformation *info)
 {
     if (info == nullptr) {

@@ -480,6 +480,13 @@ typedef struct VorlCacheStatistics {
  * no cache folder there; -6 for a missing argument or a `size` too small. */
 VORL_API int VorlGetCacheStatistics(const char *folder, VorlCacheStatistics *statistics);
 
+/* The message of error code `code` (0 to -22) as UTF-8 in `language`: "en"
+ * (or any name beginning with it, "en_GB") for English, anything else for
+ * the Japanese of VorlGetErrorStrings. `buffer` receives it NUL-ended and
+ * cut to `size` - 1 bytes. Returns 0; the size it needs (with its NUL) when
+ * it was cut; -1 for an unknown code or no buffer. */
+VORL_API int VorlGetMessageText(int32_t code, const char *language, char *buffer, int32_t size);
+
 VORL_API int VorlWriteOutputFile(const char *path, const void *bytes, const char *source, uint64_t offset,
                                  uint64_t size, const char *const *inputs, VorlFailureReport *failure);
 
