@@ -240,7 +240,8 @@ function(vorl_add_pack name)
     add_custom_target(${name}_pack ALL DEPENDS ${outputs})
     if(NOT depfile_option)
         add_custom_target(${name}_pack_check
-            COMMAND "${CMAKE_COMMAND}" "-DDEPFILE=${depfile}" "-DSTAMP=${stamp}" -P "${_vorl_pack_check_script}"
+            COMMAND "${CMAKE_COMMAND}" "-DDEPFILE=${depfile}" "-DSTAMP=${stamp}" "-DOUTPUTS=${byproducts}"
+                -P "${_vorl_pack_check_script}"
             VERBATIM)
         add_dependencies(${name}_pack ${name}_pack_check)
     endif()

@@ -1,10 +1,11 @@
-# cmake -DDEPFILE=<file> -DSTAMP=<file> -P VorlCnvPackCheck.cmake
+# cmake -DDEPFILE=<file> -DSTAMP=<file> -DOUTPUTS=<file;file> -P VorlCnvPackCheck.cmake
 #
 # Run before a pack's stamp rule on every build where the build tool cannot
 # read vorlcnv's dependency file itself (the Makefile generators keep every
 # prerequisite they were ever told of, so one deleted file would re-pack on
 # every build). Removes the stamp when a file the last run read is newer
-# than it or gone, so that the pack runs again; leaves it alone otherwise.
+# than it or gone, or when an output is gone, so that the pack runs again;
+# leaves it alone otherwise.
 cmake_minimum_required(VERSION 3.20)
 if(NOT EXISTS "${STAMP}")
     return()
@@ -13,6 +14,12 @@ if(NOT EXISTS "${DEPFILE}")
     file(REMOVE "${STAMP}")
     return()
 endif()
+foreach(output IN LISTS OUTPUTS)
+    if(NOT EXISTS "${output}")
+        file(REMOVE "${STAMP}")
+        return()
+    endif()
+endforeach()
 file(READ "${DEPFILE}" text)
 # The first rule: "target: \" and one prerequisite a line, up to the empty
 # line before the prerequisites' empty rules.

@@ -9,7 +9,8 @@
 #   re-packs once and recompiles nothing; changed bytes re-pack and
 #   recompile; a new wildcard or GLOB match and a skipped file that appears
 #   re-pack; a deleted input fails the build every time, not only once; an
-#   upgraded vorlcnv re-packs; install() takes a pack through its property.
+#   deleted output is made again; an upgraded vorlcnv re-packs; install()
+#   takes a pack through its property.
 # Then every argument vorl_add_pack refuses is refused when the build is
 # configured, with its message. Finally the example game of examples/game
 # is built as a user would.
@@ -126,6 +127,11 @@ for generator in Ninja "Unix Makefiles"; do
     edit mv "$work/enemy.bin" "$project/sprites/enemy.bin"
     run_build
 
+    rm "$build/packs/files.dat"  # an output deleted by hand is made again
+    run_build
+    expect_packs "a deleted output" "$log" named_files
+    [ -s "$build/packs/files.dat" ]
+
     sleep 1.1
     touch "$work/prefix/bin/vorlcnv"  # as an upgrade puts a new one in place
     run_build
@@ -141,7 +147,7 @@ for generator in Ninja "Unix Makefiles"; do
     stray=$(cd "$project" && find . -name 'vorl*' -o -name '*.tmp' -o -name '*.d')
     [ -z "$stray" ] || { echo "the build wrote into the source tree: $stray"; exit 1; }
     chmod -R u+w "$project"
-    echo "fresh, no-op, touched, changed, new matches, skipped file appearing, deleted input, upgrade, install: as expected"
+    echo "fresh, no-op, touched, changed, new matches, skipped file appearing, deleted input and output, upgrade, install: as expected"
 done
 
 echo "== arguments refused when the build is configured"
