@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
 
 #include "about_box.h"
 #include "about_dialog.h"
@@ -55,6 +56,11 @@ bool OpenSampleProject(EditorModel &model, const QString &project, const QTempor
 
 int main(int argc, char **argv)
 {
+    // The pictures are the same whatever locale the tool is run under: Qt
+    // chooses fonts (and fontconfig their faces) by the locale's language.
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_CTYPE", "LANG"}) {
+        ::unsetenv(name);
+    }
     QApplication app(argc, argv);
     QString out = QDir(argc > 1 ? argv[1] : "docs/images").absolutePath();
     QDir().mkpath(out);
