@@ -79,6 +79,8 @@ set(CPACK_DEBIAN_EDITOR_PACKAGE_NAME "vorlmake")
 set(CPACK_DEBIAN_EDITOR_PACKAGE_SECTION "devel")
 # The editor loads the library with dlopen, which no tool can see.
 set(CPACK_DEBIAN_EDITOR_PACKAGE_DEPENDS "${VORL_RUNTIME_PACKAGE} (>= ${PROJECT_VERSION})")
+# Qt's own buttons and dialogs in Japanese under a Japanese locale.
+set(CPACK_DEBIAN_EDITOR_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_COMPONENT_EDITOR_DESCRIPTION
     "project editor of VORL Maker\n vorlmake edits a project of numbered input files, its converters and its\n index settings, and converts it into one data file with its index table.")
 
