@@ -37,4 +37,30 @@ constexpr int TypeSlotOf(int32_t width)
     return WidthChoice(width);
 }
 
+// Whether an alias (as the row stores it: its lower 32 bits) can be written
+// at an alias table of `width` bytes: the 1- and 2-byte tables take the
+// signed or the unsigned range (-1 is all ones), the 4- and 8-byte tables
+// any alias. An alias is refused rather than cut.
+constexpr bool AliasFitsWidth(int64_t alias, int32_t width)
+{
+    if (width >= 4) {
+        return true;
+    }
+    const auto value = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(alias)));
+    const int64_t highest = (int64_t{1} << (8 * width)) - 1;
+    const int64_t lowest = -(int64_t{1} << (8 * width - 1));
+    return value >= lowest && value <= highest;
+}
+
+// The narrowest alias width that holds the alias.
+constexpr int32_t NarrowestAliasWidth(int64_t alias)
+{
+    for (int32_t width : kValueWidths) {
+        if (AliasFitsWidth(alias, width)) {
+            return width;
+        }
+    }
+    return 8;
+}
+
 }  // namespace vorl::common

@@ -168,6 +168,28 @@ TEST_F(FailureDetail, RangeFailureSaysWhatWidthWouldHoldTheValue)
         EXPECT_EQ(2, options_.neededbytes);
     }
 
+    // An alias that no table width of the run holds is refused before the
+    // first converter runs: nothing is converted for a run that must fail.
+    for (int jobs : {1, 2}) {
+        SCOPED_TRACE(::testing::Message() << "jobs " << jobs);
+        Block block(2);
+        block.UseFile(0, (folder_ / "a.txt").string());
+        block.UseFile(1, (folder_ / "b.txt").string());
+        block->usealias = 2;
+        block.Row(0).convertnum = 1;
+        block.Row(1).alias = 70000;
+        block.SetConverter(1, "touch \"" + (folder_ / "ran").string() + "\"; cat \"$I\" > \"$O\"");
+        block.SetData(folder_ / "alias.dat");
+        options_.jobs = jobs;
+        EXPECT_CODE(VORL_ERR_INDEX_RANGE, Convert(block));
+        options_.jobs = 0;
+        EXPECT_EQ(1, Report().row);
+        EXPECT_EQ(VORL_CAUSE_ALIAS_VALUE, Report().cause);
+        EXPECT_EQ(4, options_.neededbytes);
+        EXPECT_FALSE(fs::exists(folder_ / "ran"));
+        EXPECT_FALSE(fs::exists(folder_ / "alias.dat"));
+    }
+
     // Past 32 bits no width holds the end entry: the index table holds
     // 32-bit values at every width.
     {

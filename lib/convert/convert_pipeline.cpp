@@ -291,6 +291,16 @@ int ConvertBlock(VorlInformation &info, const ConversionContext &reporter)
         reporter.NoteTemporary(files.body, errno);
         return VORL_ERR_TEMP_FILE;
     }
+    // An alias the table cannot hold is known now: no converter runs for
+    // a run that must fail.
+    if (info.indexout != kIndexNothing) {
+        RangeFailure refused;
+        if (int rc = CheckAliasRange(info, refused); rc != VORL_OK) {
+            reporter.NoteRow(refused.row, FieldText(info.entries[refused.row].filename));
+            reporter.NoteValueRange(refused.cause, refused.neededBytes);
+            return rc;
+        }
+    }
     IndexValues values;
     std::vector<bool> withData;
     if (int rc = PackBody(info, layout, files, body, values, withData, reporter); rc != VORL_OK) {

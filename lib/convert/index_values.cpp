@@ -3,22 +3,6 @@
 #include "value_widths.h"
 
 namespace vorl {
-namespace {
-
-// An alias is refused like an index value rather than cut: it must fit
-// the signed or the unsigned range of its width (-1 is all ones). The
-// 64-bit alias of width 8, and any alias of width 4, always fit.
-bool AliasFits(int64_t alias, int32_t width)
-{
-    if (width >= 4) {
-        return true;
-    }
-    const int64_t highest = (int64_t{1} << (8 * width)) - 1;
-    const int64_t lowest = -(int64_t{1} << (8 * width - 1));
-    return alias >= lowest && alias <= highest;
-}
-
-}  // namespace
 
 int32_t IndexWidthHolding(uint64_t value)
 {
@@ -52,18 +36,16 @@ int CheckIndexRange(const VorlInformation &info, const IndexValues &values, Rang
             return VORL_ERR_INDEX_RANGE;
         }
     }
+    return CheckAliasRange(info, failure);
+}
+
+int CheckAliasRange(const VorlInformation &info, RangeFailure &failure)
+{
     if (info.usealias == 1 || info.usealias == 2) {
         for (int32_t row = 0; row < info.indexnum; ++row) {
-            const auto alias = static_cast<int32_t>(info.entries[row].alias);
-            if (!AliasFits(alias, info.usealias)) {
-                int32_t needed = 0;
-                for (int32_t width : common::kValueWidths) {
-                    if (AliasFits(alias, width)) {
-                        needed = width;
-                        break;
-                    }
-                }
-                failure = {row, VORL_CAUSE_ALIAS_VALUE, needed};
+            const int64_t alias = info.entries[row].alias;
+            if (!common::AliasFitsWidth(alias, info.usealias)) {
+                failure = {row, VORL_CAUSE_ALIAS_VALUE, common::NarrowestAliasWidth(alias)};
                 return VORL_ERR_INDEX_RANGE;
             }
         }

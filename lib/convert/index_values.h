@@ -49,4 +49,8 @@ struct RangeFailure {
 // unsigned range of the alias width; `failure` then says which.
 int CheckIndexRange(const VorlInformation &info, const IndexValues &values, RangeFailure &failure);
 
+// The aliases alone, known before anything is packed: a run refuses them
+// before its first converter.
+int CheckAliasRange(const VorlInformation &info, RangeFailure &failure);
+
 }  // namespace vorl
